@@ -1,0 +1,248 @@
+#include "data/premium_database.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace zelmora {
+
+namespace {
+
+constexpr int max_cached_statements = 256;
+
+void append_connection_failure(const std::string& path, hresult code, const std::string& message,
+                               std::string& error_text) {
+    error_text += "ERROR, unable to open database \"" + path + "\"\r\n";
+    append_oledb_error_text(code, error_text);
+    error_text += message + "\r\n";
+}
+
+bool has_sqlite_header(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char header[16] = {};
+    if (!in.read(header, sizeof header)) return false;
+    return std::memcmp(header, "SQLite format 3\0", 16) == 0;
+}
+
+bool is_identifier_char(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- statement_lease
+
+statement_lease::statement_lease(statement_lease&& other) noexcept
+    : owner_(other.owner_), key_(std::move(other.key_)), stmt_(other.stmt_) {
+    other.owner_ = nullptr;
+    other.stmt_ = nullptr;
+}
+
+statement_lease& statement_lease::operator=(statement_lease&& other) noexcept {
+    if (this != &other) {
+        release();
+        owner_ = other.owner_;
+        key_ = std::move(other.key_);
+        stmt_ = other.stmt_;
+        other.owner_ = nullptr;
+        other.stmt_ = nullptr;
+    }
+    return *this;
+}
+
+statement_lease::~statement_lease() { release(); }
+
+void statement_lease::release() {
+    if (stmt_ != nullptr) {
+        if (owner_ != nullptr)
+            owner_->give_back(key_, stmt_);
+        else
+            sqlite3_finalize(stmt_);
+    }
+    stmt_ = nullptr;
+    owner_ = nullptr;
+}
+
+// ---------------------------------------------------------------- normalize_sql
+
+normalized_sql normalize_sql(const std::string& sql) {
+    normalized_sql out;
+    out.text.reserve(sql.size());
+    const std::size_t n = sql.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const char c = sql[i];
+        char close = 0;
+        if (c == '\'' || c == '"' || c == '`')
+            close = c;
+        else if (c == '[')
+            close = ']';
+        if (close != 0) {
+            const std::size_t end = sql.find(close, i + 1);
+            const std::size_t stop = end == std::string::npos ? n : end + 1;
+            out.text.append(sql, i, stop - i);
+            i = stop;
+            continue;
+        }
+        const bool starts_number = std::isdigit(static_cast<unsigned char>(c)) != 0 &&
+                                   (i == 0 || !is_identifier_char(sql[i - 1]));
+        if (starts_number) {
+            std::size_t j = i;
+            while (j < n && std::isdigit(static_cast<unsigned char>(sql[j])) != 0) ++j;
+            bool real = false;
+            if (j + 1 < n && sql[j] == '.' && std::isdigit(static_cast<unsigned char>(sql[j + 1])) != 0) {
+                real = true;
+                ++j;
+                while (j < n && std::isdigit(static_cast<unsigned char>(sql[j])) != 0) ++j;
+            }
+            if (j < n && is_identifier_char(sql[j])) {  // part of a word such as 1e5 or 12abc: leave it
+                out.text.append(sql, i, j - i);
+                i = j;
+                continue;
+            }
+            const std::string token = sql.substr(i, j - i);
+            normalized_sql::literal lit{!real, 0, 0.0};
+            if (real)
+                lit.real = std::strtod(token.c_str(), nullptr);
+            else
+                lit.integer = std::strtoll(token.c_str(), nullptr, 10);
+            out.literals.push_back(lit);
+            out.text += '?';
+            i = j;
+            continue;
+        }
+        out.text += c;
+        ++i;
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- premium_database
+
+premium_database::~premium_database() {
+    for (auto& [key, list] : idle_)
+        for (sqlite3_stmt* s : list) sqlite3_finalize(s);
+    idle_.clear();
+    if (db_ != nullptr) sqlite3_close_v2(db_);
+}
+
+std::string premium_database::last_error_message() const { return db_ != nullptr ? sqlite3_errmsg(db_) : ""; }
+
+hresult premium_database::prepare(const std::string& sql, statement_lease& lease, bool literals_as_parameters) {
+    lease.release();
+    normalized_sql norm;
+    if (literals_as_parameters)
+        norm = normalize_sql(sql);
+    else
+        norm.text = sql;
+    sqlite3_stmt* stmt = nullptr;
+    auto it = idle_.find(norm.text);
+    if (it != idle_.end() && !it->second.empty()) {
+        stmt = it->second.back();
+        it->second.pop_back();
+        --cached_;
+    } else {
+        const int rc = sqlite3_prepare_v3(db_, norm.text.c_str(), static_cast<int>(norm.text.size()),
+                                          SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+        ++prepare_count_;
+        if (rc != SQLITE_OK) {
+            if (stmt != nullptr) sqlite3_finalize(stmt);
+            return map_sqlite_result(rc, sqlite3_errmsg(db_));
+        }
+    }
+    if (literals_as_parameters && sqlite3_bind_parameter_count(stmt) != static_cast<int>(norm.literals.size())) {
+        sqlite3_finalize(stmt);
+        return DB_E_ERRORSINCOMMAND;
+    }
+    for (std::size_t k = 0; k < norm.literals.size(); ++k) {
+        const auto& lit = norm.literals[k];
+        const int index = static_cast<int>(k) + 1;
+        if (lit.is_integer)
+            sqlite3_bind_int64(stmt, index, lit.integer);
+        else
+            sqlite3_bind_double(stmt, index, lit.real);
+    }
+    lease = statement_lease(this, norm.text, stmt);
+    return S_OK_CODE;
+}
+
+void premium_database::give_back(const std::string& key, sqlite3_stmt* stmt) {
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (cached_ >= max_cached_statements) {
+        sqlite3_finalize(stmt);
+        return;
+    }
+    idle_[key].push_back(stmt);
+    ++cached_;
+}
+
+hresult premium_database::execute_statement(const std::string& sql) {
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message);
+    hresult code = S_OK_CODE;
+    if (rc != SQLITE_OK) code = map_sqlite_result(rc, message != nullptr ? message : sqlite3_errmsg(db_));
+    sqlite3_free(message);
+    return code;
+}
+
+std::unique_ptr<premium_database> connect_premium_database(const std::string& path, std::string& error_text) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        append_connection_failure(path, E_FAIL_CODE, sqlite3_errstr(SQLITE_CANTOPEN), error_text);
+        return nullptr;
+    }
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        if (db != nullptr) sqlite3_close_v2(db);
+        append_connection_failure(path, map_sqlite_result(rc, message.c_str()), message, error_text);
+        return nullptr;
+    }
+    // A zero-byte or foreign file would pass as an empty database: prove the header.
+    if (!has_sqlite_header(path)) {
+        sqlite3_close_v2(db);
+        append_connection_failure(path, E_FAIL_CODE, sqlite3_errstr(SQLITE_NOTADB), error_text);
+        return nullptr;
+    }
+    sqlite3_stmt* probe = nullptr;
+    int probe_rc = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &probe, nullptr);
+    if (probe_rc == SQLITE_OK) {
+        probe_rc = sqlite3_step(probe);
+        if (probe_rc == SQLITE_ROW || probe_rc == SQLITE_DONE) probe_rc = SQLITE_OK;
+    }
+    const std::string probe_message = sqlite3_errmsg(db);
+    sqlite3_finalize(probe);
+    if (probe_rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        append_connection_failure(path, map_sqlite_result(probe_rc, probe_message.c_str()), probe_message,
+                                  error_text);
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db, 0);
+    return std::make_unique<premium_database>(premium_database::token{}, db, path);
+}
+
+std::unique_ptr<premium_database> create_premium_database(const std::string& path, std::string& error_text) {
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        error_text += "ERROR, database \"" + path + "\" already exists\r\n";
+        return nullptr;
+    }
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        if (db != nullptr) sqlite3_close_v2(db);
+        append_connection_failure(path, map_sqlite_result(rc, message.c_str()), message, error_text);
+        return nullptr;
+    }
+    return std::make_unique<premium_database>(premium_database::token{}, db, path);
+}
+
+}  // namespace zelmora

@@ -1,0 +1,110 @@
+#pragma once
+// The connection to the rating database (a SQLite file) and the small RAII
+// layer over SQLite's C API that every table accessor uses.
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "data/result_codes.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace zelmora {
+
+inline constexpr const char* premium_database_file_name = "APH Base Premium Data.sqlite";
+
+class premium_database;
+
+// A prepared statement borrowed from the connection's cache. Integer and real
+// literals of the SQL text were turned into bound parameters, so texts that
+// differ only in their numbers share one prepared statement; the cache keeps
+// them for the life of the connection. Returned (reset) on destruction.
+class statement_lease {
+public:
+    statement_lease() = default;
+    statement_lease(statement_lease&& other) noexcept;
+    statement_lease& operator=(statement_lease&& other) noexcept;
+    statement_lease(const statement_lease&) = delete;
+    statement_lease& operator=(const statement_lease&) = delete;
+    ~statement_lease();
+
+    sqlite3_stmt* get() const { return stmt_; }
+    explicit operator bool() const { return stmt_ != nullptr; }
+    void release();
+
+private:
+    friend class premium_database;
+    statement_lease(premium_database* owner, std::string key, sqlite3_stmt* stmt)
+        : owner_(owner), key_(std::move(key)), stmt_(stmt) {}
+    premium_database* owner_ = nullptr;
+    std::string key_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+class premium_database {
+    struct token {};  // only the connect functions construct a connection
+
+public:
+    premium_database(token, sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+    ~premium_database();
+    premium_database(const premium_database&) = delete;
+    premium_database& operator=(const premium_database&) = delete;
+
+    // Prepares `sql` (from the cache when possible). With `literals_as_parameters`
+    // its numbers become bound parameters; without, the text is prepared as it
+    // stands and its own '?' parameters are left for the caller. On failure
+    // returns the mapped result code and leaves `lease` empty.
+    hresult prepare(const std::string& sql, statement_lease& lease, bool literals_as_parameters = true);
+
+    // Runs a statement that returns no rows (DELETE, BEGIN, COMMIT, ...).
+    hresult execute_statement(const std::string& sql);
+
+    // A "session" on the connection: always available while it is open.
+    bool open_session() const { return db_ != nullptr; }
+
+    const std::string& path() const { return path_; }
+    sqlite3* handle() const { return db_; }
+    std::string last_error_message() const;
+
+    // Number of statements prepared so far (for tests of the cache).
+    int prepare_count() const { return prepare_count_; }
+
+private:
+    friend std::unique_ptr<premium_database> connect_premium_database(const std::string&, std::string&);
+    friend std::unique_ptr<premium_database> create_premium_database(const std::string&, std::string&);
+    friend class statement_lease;
+    void give_back(const std::string& key, sqlite3_stmt* stmt);
+
+    sqlite3* db_ = nullptr;
+    std::string path_;
+    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle_;
+    int cached_ = 0;
+    int prepare_count_ = 0;
+};
+
+// Opens an existing rating database read-write; never creates one. The file
+// must be a SQLite database (header and one query on sqlite_master). On
+// failure appends "ERROR, unable to open database \"<path>\"\r\n", the reason
+// line and SQLite's own message line, and returns nothing.
+std::unique_ptr<premium_database> connect_premium_database(const std::string& path, std::string& error_text);
+
+// Creates a new, empty database file (for the demo generator and tests);
+// fails when the file exists.
+std::unique_ptr<premium_database> create_premium_database(const std::string& path, std::string& error_text);
+
+// SQL with integer and real literals outside quotes and brackets replaced by
+// '?', and the literals in order. Exposed for tests.
+struct normalized_sql {
+    std::string text;
+    struct literal {
+        bool is_integer;
+        long long integer;
+        double real;
+    };
+    std::vector<literal> literals;
+};
+normalized_sql normalize_sql(const std::string& sql);
+
+}  // namespace zelmora

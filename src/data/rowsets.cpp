@@ -1,0 +1,373 @@
+#include "data/rowsets.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace zelmora {
+
+void copy_to_buffer(char* buffer, std::size_t size, const std::string& text) {
+    if (size == 0) return;
+    const std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+}
+
+namespace tables {
+
+namespace {
+
+column_spec col(std::string name, column_type type, std::size_t offset, std::size_t width = 0) {
+    return column_spec{std::move(name), type, offset, width};
+}
+
+}  // namespace
+
+const table_description& b_value_single_crop() {
+    using R = record_b_value_single_crop;
+    static const table_description t{"B Value Single Crop",
+                                     {col("Set Number", column_type::i1, offsetof(R, set_number)),
+                                      col("B Index", column_type::i2, offsetof(R, b_index)),
+                                      col("B Value", column_type::r4, offsetof(R, b_value)),
+                                      col("B Value Harvest Guarantee", column_type::r4,
+                                          offsetof(R, b_value_harvest_guarantee))}};
+    return t;
+}
+
+const table_description& b_value_single_crop_lookup() {
+    using R = record_b_value_single_crop_lookup;
+    static const table_description t{"B Value Single Crop Lookup",
+                                     {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
+                                      col("Region Flag", column_type::boolean, offsetof(R, region_flag)),
+                                      col("Crop Number", column_type::i2, offsetof(R, crop_number)),
+                                      col("Set Number", column_type::i1, offsetof(R, set_number))}};
+    return t;
+}
+
+const table_description& b_value_whole_farm() {
+    using R = record_b_value_whole_farm;
+    static const table_description t{"B Value Whole Farm",
+                                     {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
+                                      col("Region Flag", column_type::boolean, offsetof(R, region_flag)),
+                                      col("Column Number", column_type::i2, offsetof(R, column_number)),
+                                      col("B Index", column_type::i2, offsetof(R, b_index)),
+                                      col("B Value", column_type::r4, offsetof(R, b_value)),
+                                      col("B Value Harvest Guarantee", column_type::r4,
+                                          offsetof(R, b_value_harvest_guarantee))}};
+    return t;
+}
+
+const table_description& continuous_rates() {
+    using R = record_continuous_rates;
+    static const table_description t = [] {
+        table_description d{"Continuous Rates",
+                            {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
+                             col("County FIPS", column_type::i2, offsetof(R, county_fips)),
+                             col("Crop Year", column_type::i2, offsetof(R, crop_year)),
+                             col("Crop Code", column_type::i2, offsetof(R, crop_code)),
+                             col("Insurance Plan ID", column_type::i2, offsetof(R, insurance_plan_id)),
+                             col("Practice Code", column_type::i2, offsetof(R, practice_code)),
+                             col("Type Code", column_type::i2, offsetof(R, type_code)),
+                             col("Reference Yield", column_type::i4, offsetof(R, reference_yield)),
+                             col("Reference Rate", column_type::i4, offsetof(R, reference_rate)),
+                             col("Exponent", column_type::i4, offsetof(R, exponent)),
+                             col("Fixed Rate Load", column_type::i4, offsetof(R, fixed_rate_load))}};
+        for (int i = 0; i < 13; ++i) {
+            d.columns.push_back(col("Yield " + std::to_string(i + 1), column_type::i4,
+                                    offsetof(R, yield) + sizeof(std::int32_t) * static_cast<std::size_t>(i)));
+            d.columns.push_back(col("Premium " + std::to_string(i + 1), column_type::i4,
+                                    offsetof(R, premium) + sizeof(std::int32_t) * static_cast<std::size_t>(i)));
+        }
+        d.columns.push_back(col("Prior Year Reference Yield", column_type::i4, offsetof(R, prior_year_reference_yield)));
+        d.columns.push_back(col("Prior Year Reference Rate", column_type::i4, offsetof(R, prior_year_reference_rate)));
+        d.columns.push_back(col("Prior Year Exponent", column_type::i4, offsetof(R, prior_year_exponent)));
+        d.columns.push_back(col("Prior Year Fixed Rate Load", column_type::i4, offsetof(R, prior_year_fixed_rate_load)));
+        return d;
+    }();
+    return t;
+}
+
+const table_description& county_average_yields() {
+    using R = record_county_average_yields;
+    static const table_description t{"County Average Yields",
+                                     {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
+                                      col("County FIPS", column_type::i2, offsetof(R, county_fips)),
+                                      col("Crop Code", column_type::i2, offsetof(R, crop_code)),
+                                      col("Average Yield", column_type::r4, offsetof(R, average_yield))}};
+    return t;
+}
+
+const table_description& county_list() {
+    using R = record_county_list;
+    static const table_description t = [] {
+        table_description d{"County List",
+                            {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
+                             col("County FIPS", column_type::i2, offsetof(R, county_fips)),
+                             col("County Name", column_type::str, offsetof(R, county_name), sizeof(R::county_name)),
+                             col("Region Flag", column_type::boolean, offsetof(R, region_flag))}};
+        for (int i = 0; i < 9; ++i)
+            d.columns.push_back(col("Crop Indicator " + std::to_string(i + 1), column_type::boolean,
+                                    offsetof(R, crop_indicator) + sizeof(std::int16_t) * static_cast<std::size_t>(i)));
+        for (int i = 0; i < 9; ++i)
+            d.columns.push_back(col("8085 Indicator " + std::to_string(i + 1), column_type::boolean,
+                                    offsetof(R, indicator_8085) + sizeof(std::int16_t) * static_cast<std::size_t>(i)));
+        return d;
+    }();
+    return t;
+}
+
+const table_description& endogenous_risk_surcharge() {
+    using R = record_endogenous_risk_surcharge;
+    static const table_description t{
+        "Endogenous Risk Surcharge",
+        {col("Coverage Level", column_type::i2, offsetof(R, coverage_level)),
+         col("Crop Code", column_type::i2, offsetof(R, crop_code)),
+         col("State FIPS", column_type::i2, offsetof(R, state_fips)),
+         col("County FIPS", column_type::i2, offsetof(R, county_fips)),
+         col("Crop Year", column_type::i2, offsetof(R, crop_year)),
+         col("Practice Code", column_type::i2, offsetof(R, practice_code)),
+         col("Type Code", column_type::i2, offsetof(R, type_code)),
+         col("Rate Differential", column_type::r4, offsetof(R, rate_differential)),
+         col("Residual Factor", column_type::r4, offsetof(R, residual_factor)),
+         col("Prior Year Rate Differential", column_type::r4, offsetof(R, prior_year_rate_differential)),
+         col("Prior Year Residual Factor", column_type::r4, offsetof(R, prior_year_residual_factor))}};
+    return t;
+}
+
+const table_description& lookup_column_number() {
+    using R = record_lookup_column_number;
+    static const table_description t = [] {
+        table_description d{"Lookup Column Number",
+                            {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
+                             col("Region Flag", column_type::boolean, offsetof(R, region_flag)),
+                             col("Column Number", column_type::i2, offsetof(R, column_number)),
+                             col("Column Code", column_type::str, offsetof(R, column_code), sizeof(R::column_code))}};
+        for (int i = 0; i < 9; ++i)
+            d.columns.push_back(col("Crop Set " + std::to_string(i + 1), column_type::boolean,
+                                    offsetof(R, crop_set) + sizeof(std::int16_t) * static_cast<std::size_t>(i)));
+        return d;
+    }();
+    return t;
+}
+
+const table_description& lookup_practice_code() {
+    using R = record_lookup_code;
+    static const table_description t{"Lookup Practice Code",
+                                     {col("Practice Code", column_type::i2, offsetof(R, code)),
+                                      col("Description", column_type::str, offsetof(R, description),
+                                          sizeof(R::description))}};
+    return t;
+}
+
+const table_description& lookup_type_code() {
+    using R = record_lookup_code;
+    static const table_description t{"Lookup Type Code",
+                                     {col("Type Code", column_type::i2, offsetof(R, code)),
+                                      col("Description", column_type::str, offsetof(R, description),
+                                          sizeof(R::description))}};
+    return t;
+}
+
+std::vector<const table_description*> all() {
+    return {&b_value_single_crop(),   &b_value_single_crop_lookup(), &b_value_whole_farm(), &continuous_rates(),
+            &county_average_yields(), &county_list(),                &endogenous_risk_surcharge(),
+            &lookup_column_number(),  &lookup_practice_code(),       &lookup_type_code()};
+}
+
+}  // namespace tables
+
+// ------------------------------------------------------------------ accessor
+
+namespace {
+
+// Reads an integer column value; false when it cannot be converted.
+bool read_integer(sqlite3_stmt* stmt, int col, long long lo, long long hi, long long& out) {
+    switch (sqlite3_column_type(stmt, col)) {
+        case SQLITE_NULL:
+            out = 0;
+            return true;
+        case SQLITE_INTEGER:
+            out = sqlite3_column_int64(stmt, col);
+            break;
+        case SQLITE_FLOAT: {
+            const double d = sqlite3_column_double(stmt, col);
+            if (!std::isfinite(d) || d < static_cast<double>(lo) - 1.0 || d > static_cast<double>(hi) + 1.0)
+                return false;
+            out = static_cast<long long>(d);  // toward zero, as a C conversion
+            break;
+        }
+        default: {
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+            if (text == nullptr) return false;
+            char* end = nullptr;
+            const long long v = std::strtoll(text, &end, 10);
+            if (end == text) return false;
+            while (*end == ' ') ++end;
+            if (*end != '\0') return false;
+            out = v;
+            break;
+        }
+    }
+    return out >= lo && out <= hi;
+}
+
+bool read_real(sqlite3_stmt* stmt, int col, double& out) {
+    switch (sqlite3_column_type(stmt, col)) {
+        case SQLITE_NULL:
+            out = 0.0;
+            return true;
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            out = sqlite3_column_double(stmt, col);
+            return true;
+        default: {
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+            if (text == nullptr) return false;
+            char* end = nullptr;
+            out = std::strtod(text, &end);
+            if (end == text) return false;
+            while (*end == ' ') ++end;
+            return *end == '\0';
+        }
+    }
+}
+
+}  // namespace
+
+hresult rowset_base::open_with_filter(premium_database& db, const char* filter) {
+    std::string command = "SELECT * FROM `" + table_.name + "`";
+    if (filter != nullptr) {
+        command += " WHERE ";
+        command += filter;
+    }
+    return open_command(db, command);
+}
+
+hresult rowset_base::open_command(premium_database& db, const std::string& command) {
+    close();
+    command_text_ = command;
+    db_ = &db;
+    statement_lease lease;
+    // Rows always come in the table's stored order, whatever indexes exist.
+    const hresult hr = db.prepare(command + " ORDER BY rowid", lease);
+    if (hr != S_OK_CODE) return hr;
+    if (sqlite3_column_count(lease.get()) < static_cast<int>(table_.columns.size())) return DB_E_BADORDINAL;
+    select_ = std::move(lease);
+    fetched_any_ = false;
+    return S_OK_CODE;
+}
+
+hresult rowset_continuous_rates::open_by_crop(premium_database& db, int crop_code, int state_fips, int county_fips) {
+    char command[256];
+    std::snprintf(command, sizeof command,
+                  "SELECT * FROM [Continuous Rates] WHERE ([Crop Code] = %d) AND ([State FIPS] = %d) AND "
+                  "([County FIPS] = %d)",
+                  crop_code, state_fips, county_fips);
+    return open_command(db, command);
+}
+
+hresult rowset_base::move_first() {
+    if (!select_) return DB_E_BADROWHANDLE;
+    if (fetched_any_) sqlite3_reset(select_.get());
+    fetched_any_ = true;
+    return fetch();
+}
+
+hresult rowset_base::move_next() {
+    if (!select_) return DB_E_BADROWHANDLE;
+    fetched_any_ = true;
+    return fetch();
+}
+
+hresult rowset_base::fetch() {
+    const int rc = sqlite3_step(select_.get());
+    if (rc == SQLITE_ROW) return bind_row();
+    if (rc == SQLITE_DONE) return DB_S_ENDOFROWSET;
+    return map_sqlite_result(rc, db_ != nullptr ? db_->last_error_message().c_str() : nullptr);
+}
+
+hresult rowset_base::bind_row() {
+    sqlite3_stmt* stmt = select_.get();
+    auto* base = static_cast<unsigned char*>(record_);
+    int col = 0;
+    for (const column_spec& c : table_.columns) {
+        void* field = base + c.offset;
+        long long v = 0;
+        double d = 0.0;
+        switch (c.type) {
+            case column_type::i1:
+                if (!read_integer(stmt, col, -128, 127, v)) return DB_E_UNSUPPORTEDCONVERSION;
+                *static_cast<std::int8_t*>(field) = static_cast<std::int8_t>(v);
+                break;
+            case column_type::i2:
+            case column_type::boolean:
+                if (!read_integer(stmt, col, -32768, 32767, v)) return DB_E_UNSUPPORTEDCONVERSION;
+                *static_cast<std::int16_t*>(field) = static_cast<std::int16_t>(v);
+                break;
+            case column_type::i4:
+                if (!read_integer(stmt, col, std::numeric_limits<std::int32_t>::min(),
+                                  std::numeric_limits<std::int32_t>::max(), v))
+                    return DB_E_UNSUPPORTEDCONVERSION;
+                *static_cast<std::int32_t*>(field) = static_cast<std::int32_t>(v);
+                break;
+            case column_type::r4:
+                if (!read_real(stmt, col, d)) return DB_E_UNSUPPORTEDCONVERSION;
+                *static_cast<float*>(field) = static_cast<float>(d);
+                break;
+            case column_type::str: {
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+                copy_to_buffer(static_cast<char*>(field), c.width, text != nullptr ? text : "");
+                break;
+            }
+        }
+        ++col;
+    }
+    return S_OK_CODE;
+}
+
+void rowset_base::close() { select_.release(); }
+
+hresult rowset_base::insert_row() {
+    if (db_ == nullptr || !select_) return DB_E_BADACCESSORHANDLE;
+    // One placeholder per column of the table as it is stored; columns past the
+    // record's are left empty.
+    const int table_columns = sqlite3_column_count(select_.get());
+    std::string sql = "INSERT INTO `" + table_.name + "` VALUES (";
+    for (int i = 0; i < table_columns; ++i) sql += i == 0 ? "?" : ", ?";
+    sql += ")";
+    statement_lease insert;
+    hresult hr = db_->prepare(sql, insert, false);
+    if (hr != S_OK_CODE) return hr;
+    sqlite3_stmt* stmt = insert.get();
+    const auto* base = static_cast<const unsigned char*>(record_);
+    int index = 1;
+    for (const column_spec& c : table_.columns) {
+        const void* field = base + c.offset;
+        switch (c.type) {
+            case column_type::i1: sqlite3_bind_int(stmt, index, *static_cast<const std::int8_t*>(field)); break;
+            case column_type::i2:
+            case column_type::boolean:
+                sqlite3_bind_int(stmt, index, *static_cast<const std::int16_t*>(field));
+                break;
+            case column_type::i4: sqlite3_bind_int(stmt, index, *static_cast<const std::int32_t*>(field)); break;
+            case column_type::r4:
+                sqlite3_bind_double(stmt, index, static_cast<double>(*static_cast<const float*>(field)));
+                break;
+            case column_type::str: {
+                const char* text = static_cast<const char*>(field);
+                sqlite3_bind_text(stmt, index, text, static_cast<int>(strnlen(text, c.width)), SQLITE_TRANSIENT);
+                break;
+            }
+        }
+        ++index;
+    }
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_DONE) return S_OK_CODE;
+    return map_sqlite_result(rc, db_->last_error_message().c_str());
+}
+
+}  // namespace zelmora

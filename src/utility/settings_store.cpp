@@ -1,0 +1,30 @@
+#include "utility/settings_store.h"
+
+#include <cstdlib>
+
+namespace zelmora {
+
+int memory_settings_store::read_integer(const std::string& section, const std::string& key, int default_value) {
+    auto it = values_.find({section, key});
+    if (it == values_.end()) return default_value;
+    if (it->second.is_integer) return it->second.integer;
+    return std::atoi(it->second.text.c_str());
+}
+
+std::string memory_settings_store::read_text(const std::string& section, const std::string& key,
+                                             const std::string& default_value) {
+    auto it = values_.find({section, key});
+    if (it == values_.end()) return default_value;
+    if (it->second.is_integer) return std::to_string(it->second.integer);
+    return it->second.text;
+}
+
+void memory_settings_store::write_integer(const std::string& section, const std::string& key, int v) {
+    values_[{section, key}] = value{true, v, {}};
+}
+
+void memory_settings_store::write_text(const std::string& section, const std::string& key, const std::string& v) {
+    values_[{section, key}] = value{false, 0, v};
+}
+
+}  // namespace zelmora
