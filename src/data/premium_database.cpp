@@ -31,6 +31,14 @@ bool has_sqlite_header(const std::string& path) {
 
 bool is_identifier_char(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
 
+// True when the text may drop or alter a table (a false alarm only costs a re-prepare).
+bool may_change_schema(const std::string& sql) {
+    std::string upper(sql.size(), ' ');
+    for (std::size_t i = 0; i < sql.size(); ++i)
+        upper[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(sql[i])));
+    return upper.find("DROP") != std::string::npos || upper.find("ALTER") != std::string::npos;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- statement_lease
@@ -186,6 +194,14 @@ hresult premium_database::execute_statement(const std::string& sql) {
     hresult code = S_OK_CODE;
     if (rc != SQLITE_OK) code = map_sqlite_result(rc, message != nullptr ? message : sqlite3_errmsg(db_));
     sqlite3_free(message);
+    // A cached statement on a dropped table would still open and fail only at its
+    // first fetch; forget the idle ones so the next open reports the missing table.
+    if (may_change_schema(sql)) {
+        for (auto& [key, list] : idle_)
+            for (sqlite3_stmt* s : list) sqlite3_finalize(s);
+        idle_.clear();
+        cached_ = 0;
+    }
     return code;
 }
 

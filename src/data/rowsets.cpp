@@ -258,6 +258,7 @@ hresult rowset_base::open_command(premium_database& db, const std::string& comma
     if (sqlite3_column_count(lease.get()) < static_cast<int>(table_.columns.size())) return DB_E_BADORDINAL;
     select_ = std::move(lease);
     fetched_any_ = false;
+    at_end_ = false;
     return S_OK_CODE;
 }
 
@@ -274,6 +275,7 @@ hresult rowset_base::move_first() {
     if (!select_) return DB_E_BADROWHANDLE;
     if (fetched_any_) sqlite3_reset(select_.get());
     fetched_any_ = true;
+    at_end_ = false;
     return fetch();
 }
 
@@ -284,8 +286,11 @@ hresult rowset_base::move_next() {
 }
 
 hresult rowset_base::fetch() {
+    // SQLite would start the statement over on the next step; a rowset stays at its end.
+    if (at_end_) return DB_S_ENDOFROWSET;
     const int rc = sqlite3_step(select_.get());
     if (rc == SQLITE_ROW) return bind_row();
+    at_end_ = true;
     if (rc == SQLITE_DONE) return DB_S_ENDOFROWSET;
     return map_sqlite_result(rc, db_ != nullptr ? db_->last_error_message().c_str() : nullptr);
 }
@@ -316,6 +321,9 @@ hresult rowset_base::bind_row() {
                 break;
             case column_type::r4:
                 if (!read_real(stmt, col, d)) return DB_E_UNSUPPORTEDCONVERSION;
+                // A finite value beyond single precision has no float to become.
+                if (std::isfinite(d) && std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max()))
+                    return DB_E_UNSUPPORTEDCONVERSION;
                 *static_cast<float*>(field) = static_cast<float>(d);
                 break;
             case column_type::str: {

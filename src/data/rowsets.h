@@ -187,6 +187,7 @@ private:
     statement_lease select_;
     std::string command_text_;
     bool fetched_any_ = false;
+    bool at_end_ = false;  // the statement ran out (or failed); only move_first starts over
 };
 
 template <class Record>
