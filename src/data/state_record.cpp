@@ -99,7 +99,8 @@ constexpr std::array<model_crop, 6> six_crop_model = {{{32, crop_corn},
                                                        {4, crop_canola},
                                                        {2, crop_sunflower},
                                                        {1, crop_barley}}};
-constexpr std::array<model_crop, 4> four_crop_model = {{{8, crop_corn}, {4, crop_soybeans}, {2, crop_cotton}, {1, crop_rice}}};
+constexpr std::array<model_crop, 4> four_crop_model = {
+    {{8, crop_corn}, {4, crop_soybeans}, {2, crop_cotton}, {1, crop_rice}}};
 
 std::size_t crop_slot(int crop_number) { return static_cast<std::size_t>(crop_number - 1); }
 

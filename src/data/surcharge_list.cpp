@@ -31,7 +31,8 @@ bool uses_default_residual_table(int crop_code) {
 }
 
 exact_decimal missing_residual_factor(const surcharge_key& key) {
-    return uses_default_residual_table(key.crop_code) ? default_residual_factor(key.coverage_level) : exact_decimal(1.0);
+    return uses_default_residual_table(key.crop_code) ? default_residual_factor(key.coverage_level)
+                                                      : exact_decimal(1.0);
 }
 
 bool matches(const surcharge_row& r, const surcharge_key& k) {
@@ -217,7 +218,8 @@ void code_lookup::insert(code_entry entry) {
 void code_lookup::practice_codes_for_crop(premium_database& db, const code_lookup& full, int crop_code,
                                           int state_fips, int county_fips, std::string& error_text) {
     codes_for_crop(*this, db, full, crop_code, state_fips, county_fips, &record_continuous_rates::practice_code,
-                   "ERROR, practice code %d from rowset_continuous_rates does not appear in [Lookup Practice Code].\r\n",
+                   "ERROR, practice code %d from rowset_continuous_rates does not appear in "
+                   "[Lookup Practice Code].\r\n",
                    error_text);
 }
 
