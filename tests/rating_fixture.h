@@ -1,0 +1,71 @@
+#pragma once
+// A scratch rating database with a few counties and whole-farm b values, and a
+// calculator with its rater on it, for the whole-farm, worksheet and report tests.
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "fixture_database.h"
+#include "rating/premium_calculator.h"
+#include "rating/rater.h"
+
+namespace zelmora::testing {
+
+class rating_fixture {
+public:
+    // A "County List" row offering the given crop numbers.
+    void add_county(int state, int county, const char* name, std::initializer_list<int> crops, bool region = false) {
+        record_county_list row;
+        row.state_fips = static_cast<std::int16_t>(state);
+        row.county_fips = static_cast<std::int16_t>(county);
+        copy_to_buffer(row.county_name, sizeof row.county_name, name);
+        row.region_flag = region ? -1 : 0;
+        for (int c : crops) row.crop_indicator[c - 1] = -1;
+        db.add<rowset_county_list>(row);
+    }
+
+    // A "B Value Whole Farm" row.
+    void add_whole_farm_b(int state, int column, int index, float b, float b_harvest = 0.0f, bool region = false) {
+        record_b_value_whole_farm row;
+        row.state_fips = static_cast<std::int16_t>(state);
+        row.region_flag = region ? -1 : 0;
+        row.column_number = static_cast<std::int16_t>(column);
+        row.b_index = static_cast<std::int16_t>(index);
+        row.b_value = b;
+        row.b_value_harvest_guarantee = b_harvest;
+        db.add<rowset_b_value_whole_farm>(row);
+    }
+
+    // The calculator on the database, in the given state and county (rows added
+    // before this call are loaded).
+    premium_calculator& calculator(int state = 17, int county = 1) {
+        if (!calc) {
+            rater = std::make_unique<rater_aph_continuous>(&db.db());
+            std::string errors;
+            calc = std::make_unique<premium_calculator>(&db.db(), rater.get(), errors);
+            calc->set_state(state, errors);
+            calc->county_fips = county;
+        }
+        return *calc;
+    }
+
+    // Appends a unit to a crop of the calculator.
+    insurance_unit& add_unit(int crop, double acres, double share, double aph_yield) {
+        insurance_unit unit;
+        unit.acres = acres;
+        unit.share = share;
+        unit.aph_yield = aph_yield;
+        auto& list = calculator().units[static_cast<std::size_t>(crop - 1)];
+        list.push_back(unit);
+        return list.back();
+    }
+
+    fixture_database db;
+    surcharge_list surcharges;
+    std::unique_ptr<rater_aph_continuous> rater;
+    std::unique_ptr<premium_calculator> calc;
+};
+
+inline std::size_t at(int crop_number) { return static_cast<std::size_t>(crop_number - 1); }
+
+}  // namespace zelmora::testing
