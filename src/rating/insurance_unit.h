@@ -11,7 +11,7 @@
 namespace zelmora {
 
 class premium_calculator;
-class rater;
+class rater_aph_continuous;
 
 // Subsidy factor of a coverage level percent: below 75 0.59, 75-79 0.55, 80-84 0.48, 85 and above 0.38.
 double subsidy_factor(int coverage_level);
@@ -50,7 +50,7 @@ public:
     exact_decimal effective_base_rate() const;
 
     // Rates the unit; false when the rater gives no base rate (nothing else changes then).
-    bool compute(int crop_number, premium_calculator& calculator, rater& base_rater, premium_database* database,
+    bool compute(int crop_number, premium_calculator& calculator, rater_aph_continuous& base_rater, premium_database* database,
                  const surcharge_list& surcharges, std::string& error_text);
     // Multiplies `premium` by the unit's residual factor when a surcharge row exists.
     bool apply_residual_surcharge(int crop_year, int crop_number, const premium_calculator& calculator,

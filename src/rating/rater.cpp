@@ -1,0 +1,201 @@
+#include "rating/rater.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace zelmora {
+
+namespace {
+
+std::string lf_text(const exact_decimal& v) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%lf", v.to_double());
+    return buffer;
+}
+
+// The C library's text-to-double conversion; a text that is not a finite
+// number leaves the value as it was.
+void read_lf(settings_store& store, const std::string& section, const char* key, exact_decimal& field) {
+    const std::string text = store.read_text(section, key, lf_text(field));
+    const double v = std::strtod(text.c_str(), nullptr);
+    if (std::isfinite(v)) field = v;
+}
+
+// Yield ratio limited to 0.5 .. 1.5. A zero reference yield gives the upper
+// limit, as any positive rate yield over a vanishing reference would.
+exact_decimal limited_yield_ratio(const exact_decimal& rate_yield, const exact_decimal& reference) {
+    exact_decimal ratio = 1.5;
+    if (reference != 0.0) {
+        ratio = rate_yield / reference;
+        ratio.round_to(2);
+    }
+    if (ratio > 1.5) ratio = 1.5;
+    if (ratio < 0.5) ratio = 0.5;
+    return ratio;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ rater
+
+bool rater::rate(int crop_code, int state_fips, int county_fips, int coverage_level, const exact_decimal& rate_yield,
+                 int type, int practice, const surcharge_list& surcharges, std::string& error_text) {
+    type_code = type;
+    practice_code = practice;
+    int failures = compute_rate(crop_year, crop_code, state_fips, county_fips, coverage_level, rate_yield, surcharges,
+                                error_text);
+    if (failures != 0 && crop_year == 2001) {
+        error_text += "Switching to crop year 2000.\r\n<br>";
+        failures = compute_rate(2000, crop_code, state_fips, county_fips, coverage_level, rate_yield, surcharges,
+                                error_text);
+    }
+    return failures == 0;
+}
+
+int rater::compute_rate(int, int, int, int, int, const exact_decimal&, const surcharge_list&, std::string&) {
+    return 0;
+}
+
+void rater::read_settings(settings_store& store) {
+    map_area = static_cast<unsigned char>(store.read_integer(name, "Map Area", map_area));
+    practice_code = store.read_integer(name, "Practice Code", practice_code);
+    option_code = static_cast<unsigned char>(store.read_integer(name, "Option Code", option_code));
+    class_option = static_cast<unsigned char>(store.read_integer(name, "Class Option", class_option));
+    read_lf(store, name, "Price Percent", price_percent);
+    read_lf(store, name, "Acres", acres);
+    read_lf(store, name, "Share", share);
+}
+
+void rater::write_settings(settings_store& store) const {
+    store.write_integer(name, "Map Area", map_area);
+    store.write_integer(name, "Practice Code", practice_code);
+    store.write_integer(name, "Option Code", option_code);
+    store.write_integer(name, "Class Option", class_option);
+    store.write_text(name, "Price Percent", lf_text(price_percent));
+    store.write_text(name, "Acres", lf_text(acres));
+    store.write_text(name, "Share", lf_text(share));
+}
+
+// ------------------------------------------------------------------ rater_aph_continuous
+
+rater_aph_continuous::rater_aph_continuous(premium_database* db) : rater(db) {
+    name = "APHContinuous";
+    insurance_plan_id = 90;
+}
+
+int rater_aph_continuous::compute_rate(int year, int crop, int state, int county, int coverage_level,
+                                       const exact_decimal& rate_yield, const surcharge_list& surcharges,
+                                       std::string& error_text) {
+    // The record of the unit's keys.
+    reference_yield = 0.0;
+    reference_rate = 0.0;
+    exponent = 0.0;
+    fixed_rate_load = 0.0;
+    char filter[320];
+    std::snprintf(filter, sizeof filter,
+                  "[State FIPS] = %d AND [County FIPS] = %d AND [Crop Year] = %d AND [Crop Code] = %d AND "
+                  "[Insurance Plan ID] = %d AND [Practice Code] = %d AND [Type Code] = %d",
+                  state, county, year, crop, insurance_plan_id, practice_code, type_code);
+    if (database == nullptr) {
+        error_text += "ERROR, unable to open continuous rate table.\r\n";
+        return 1;
+    }
+    {
+        rowset_continuous_rates rates;
+        if (rates.open_with_filter(*database, filter) != 0) {
+            error_text += "ERROR, unable to open continuous rate table.\r\n";
+            return 1;
+        }
+        if (rates.move_first() != 0) {
+            error_text += "ERROR, no record found in table [";
+            error_text += rates.table_name();
+            error_text += "]\r\n";
+            error_text += filter;
+            error_text += "\r\n";
+            return 1;
+        }
+        const record_continuous_rates& r = rates.record;
+        reference_yield = r.reference_yield / 100.0;
+        reference_rate = r.reference_rate / 1000.0;
+        exponent = r.exponent / 1000.0;
+        fixed_rate_load = r.fixed_rate_load / 1000.0;
+        prior_reference_yield = r.prior_year_reference_yield / 100.0;
+        prior_reference_rate = r.prior_year_reference_rate / 1000.0;
+        prior_exponent = r.prior_year_exponent / 1000.0;
+        prior_fixed_rate_load = r.prior_year_fixed_rate_load / 1000.0;
+    }
+
+    // Step 4: yield ratio.
+    yield_ratio = limited_yield_ratio(rate_yield, reference_yield);
+
+    // Step 5: current year continuous rate, each product rounded to 8 places.
+    uncapped_base_premium_rate = yield_ratio.power(exponent);
+    uncapped_base_premium_rate.round_to(8);
+    uncapped_base_premium_rate = uncapped_base_premium_rate * reference_rate;
+    uncapped_base_premium_rate.round_to(8);
+    uncapped_base_premium_rate = uncapped_base_premium_rate + fixed_rate_load;
+    uncapped_base_premium_rate.round_to(8);
+
+    surcharge_values factors;
+    surcharges.surcharge_factors(
+        surcharge_key{coverage_level, crop, state, county, year, practice_code, type_code}, factors);
+    uncapped_base_premium_rate *= factors.rate_differential;
+
+    // Step 6: yield span rate.
+    capped_yield_span_base_rate =
+        yield_span_rate(filter, rate_yield, error_text) * (factors.prior_rate_differential * 1.2);
+
+    // Step 7: prior year yield ratio.
+    prior_yield_ratio = limited_yield_ratio(rate_yield, prior_reference_yield);
+
+    // Step 8: prior year continuous rate.
+    prior_continuous_base_rate = prior_yield_ratio.power(prior_exponent);
+    prior_continuous_base_rate.round_to(8);
+    prior_continuous_base_rate = prior_continuous_base_rate * prior_reference_rate;
+    prior_continuous_base_rate.round_to(8);
+    prior_continuous_base_rate = prior_continuous_base_rate + prior_fixed_rate_load;
+    prior_continuous_base_rate = prior_continuous_base_rate * (factors.prior_rate_differential * 1.2);
+
+    // Step 9: the least of the three; steps 10 and 11 take it unchanged.
+    const exact_decimal& s5 = uncapped_base_premium_rate;
+    const exact_decimal& s6 = capped_yield_span_base_rate;
+    const exact_decimal& s8 = prior_continuous_base_rate;
+    if (s5 < s6)
+        preliminary_base_rate = s5 < s8 ? s5 : s8;
+    else
+        preliminary_base_rate = s6 < s8 ? s6 : s8;
+    base_premium_rate = preliminary_base_rate;
+    return 0;
+}
+
+exact_decimal rater_aph_continuous::yield_span_rate(const std::string& filter, const exact_decimal& rate_yield,
+                                                    std::string& error_text) {
+    rowset_continuous_rates rates;
+    if (database == nullptr || rates.open_with_filter(*database, filter) != 0) {
+        error_text += "ERROR, unable to open continuous rates table.\r\n";
+        return -1.0;
+    }
+    if (rates.move_first() != 0) return -1.0;
+    const record_continuous_rates& r = rates.record;
+    const double ry = rate_yield.to_double();
+    for (int i = 0; i < 13; ++i)
+        if (static_cast<double>(r.yield_level(i)) >= ry) return r.premium[i] / 1000.0;
+    return r.premium[12] / 1000.0;
+}
+
+void rater_aph_continuous::worksheet(std::string& text) const {
+    char line[512];
+    std::snprintf(line, sizeof line, "Crop Year\t%d\r\n", crop_year);
+    text += line;
+    std::snprintf(line, sizeof line, "Insurance Plan ID\t%d\r\n", insurance_plan_id);
+    text += line;
+    text += "Reference Yield\t" + reference_yield.to_text(3) + "\r\n";
+    text += "Chosen price election\t" + price_election.to_text(3) + "\r\n";
+    text += "Prior year Ref Yld\t" + prior_reference_yield.to_text(3) + "\r\nRef Rate\t" +
+            prior_reference_rate.to_text(3) + "\r\nExp\t" + prior_exponent.to_text(3) +
+            "\r\nPrior Year Fixed Rate Load\t" + prior_fixed_rate_load.to_text(3) + "\r\n";
+    text += "Coverage Level Rate Differential\t" + coverage_level_rate_differential.to_text(3) + "\r\n";
+}
+
+}  // namespace zelmora
