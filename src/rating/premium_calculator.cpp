@@ -128,7 +128,8 @@ void premium_calculator::read_settings(settings_store& store, std::string& error
         price_volatility[i].from_text(
             store.read_text(section, key_s("Price Volatility", c), price_volatility[i].to_text(3)));
         // A damaged store cannot create units beyond the seventh.
-        const int n = std::clamp(store.read_integer(section, key_s("Units", c), 0), 0, max_units_per_crop);
+        const int room = max_units_per_crop - static_cast<int>(std::min<std::size_t>(units[i].size(), max_units_per_crop));
+        const int n = std::clamp(store.read_integer(section, key_s("Units", c), 0), 0, room);
         for (int u = 1; u <= n; ++u) {
             units[i].emplace_back();
             units[i].back().read_settings(store, c, u);
