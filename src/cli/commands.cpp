@@ -1,0 +1,457 @@
+#include "cli/commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+
+#include "cli/number_text.h"
+#include "data/crops.h"
+#include "rating/malting_barley_endorsement.h"
+#include "rating/reports.h"
+#include "rating/table_maintenance.h"
+
+namespace zelmora {
+
+namespace {
+
+std::string lower_case(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool parse_int(const std::string& text, int& value) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    const auto [end, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && end == last && first != last;
+}
+
+// ------------------------------------------------------------------ rate
+
+// The five results of a row; an empty text stands for an empty field.
+using result_texts = std::array<std::string, 5>;
+
+struct rate_results {
+    struct unit_row {
+        int crop_number;
+        int unit_number;
+        std::optional<std::array<exact_decimal, 5>> values;  // nothing when the unit could not be rated
+    };
+    struct enterprise_row {
+        int crop_number;
+        std::array<exact_decimal, 5> values;
+        bool selected;  // the total premium is shown only for a selected crop
+    };
+    std::vector<unit_row> units;
+    std::vector<enterprise_row> enterprises;
+    std::array<exact_decimal, 5> whole_farm;
+    std::string limit_note;
+};
+
+constexpr std::array<int, 5> result_places = {2, 2, 0, 0, 0};
+
+// What the crop pages and then the enterprise and whole-farm page show.
+rate_results compute_rate_results(session& s) {
+    premium_calculator& calc = *s.calculator;
+    rate_results results;
+    std::string discarded;
+    calc.compute_all(*s.surcharges, discarded);
+    for (int crop = 1; crop <= crop_count; ++crop) {
+        int unit_number = 0;
+        for (insurance_unit& unit : calc.units[static_cast<std::size_t>(crop - 1)]) {
+            rate_results::unit_row row{crop, ++unit_number, std::nullopt};
+            std::string errors;
+            if (unit.compute(crop, calc, *s.rater, s.database.get(), *s.surcharges, errors))
+                row.values = std::array<exact_decimal, 5>{unit.revenue_guarantee, unit.loaded_per_acre_premium,
+                                                          unit.total_premium, unit.ra_subsidy, unit.producer_premium};
+            results.units.push_back(row);
+        }
+    }
+    discarded.clear();
+    calc.compute_all(*s.surcharges, discarded);
+    for (int crop = 1; crop <= crop_count; ++crop) {
+        const auto c = static_cast<std::size_t>(crop - 1);
+        results.enterprises.push_back({crop,
+                                       {calc.enterprise_revenue_guarantee[c], calc.enterprise_per_acre_premium[c],
+                                        calc.total_loaded_enterprise_premium[c], calc.enterprise_subsidy[c],
+                                        calc.enterprise_producer_premium[c]},
+                                       calc.crop_selected(crop)});
+    }
+    results.whole_farm = {calc.revenue_guarantee_whole_farm, calc.base_premium_whole_farm,
+                          calc.total_premium_whole_farm, calc.ra_subsidy_whole_farm, calc.producer_premium_whole_farm};
+    results.limit_note = limit_note(calc);
+    return results;
+}
+
+result_texts texts_of(const std::array<exact_decimal, 5>& values, bool separators) {
+    result_texts texts;
+    for (std::size_t i = 0; i < values.size(); ++i) texts[i] = number_text(values[i], result_places[i], separators);
+    return texts;
+}
+
+result_texts unit_texts(const rate_results::unit_row& row, bool separators) {
+    return row.values ? texts_of(*row.values, separators) : result_texts{};
+}
+
+result_texts enterprise_texts(const rate_results::enterprise_row& row, bool separators) {
+    result_texts texts = texts_of(row.values, separators);
+    if (!row.selected) texts[2].clear();
+    return texts;
+}
+
+// Columns padded to their widest cell; numbers to the right, names to the left.
+class text_table {
+public:
+    explicit text_table(std::vector<bool> right_aligned) : right_(std::move(right_aligned)) {}
+    void add(std::vector<std::string> cells) { rows_.push_back(std::move(cells)); }
+    std::string text() const {
+        std::vector<std::size_t> width(right_.size(), 0);
+        for (const auto& row : rows_)
+            for (std::size_t i = 0; i < row.size(); ++i) width[i] = std::max(width[i], row[i].size());
+        std::string out;
+        for (const auto& row : rows_) {
+            std::string line;
+            for (std::size_t i = 0; i < row.size(); ++i) {
+                if (i > 0) line += "  ";
+                const std::string padding(width[i] - row[i].size(), ' ');
+                line += right_[i] ? padding + row[i] : row[i] + padding;
+            }
+            line.erase(line.find_last_not_of(' ') + 1);
+            out += line + "\n";
+        }
+        return out;
+    }
+
+private:
+    std::vector<bool> right_;
+    std::vector<std::vector<std::string>> rows_;
+};
+
+const std::vector<std::string> result_headings = {"Revenue Guarantee", "Premium/Acre", "Total Premium",
+                                                  "RA Subsidy", "Producer Premium"};
+
+std::vector<std::string> row_of(std::vector<std::string> first, const result_texts& texts) {
+    first.insert(first.end(), texts.begin(), texts.end());
+    return first;
+}
+
+// ------------------------------------------------------------------ the other commands
+
+int refuse_rewrite(const command_line& line, int state, std::string& err) {
+    const bool columns = line.command == command_kind::write_column_lookup;
+    std::string what;
+    if (columns)
+        what = line.all_states ? "[Lookup Column Number] table, all states"
+                               : "[Lookup Column Number] for state " + std::to_string(state);
+    else
+        what = line.all_states ? "[County List] for all states" : "[County List] for state " + std::to_string(state);
+    err += "Would rewrite " + what + "; add --yes to do it.\n";
+    return exit_not_confirmed;
+}
+
+std::string malting_barley_text(session& s) {
+    premium_calculator& calc = *s.calculator;
+    malting_barley_endorsement endorsement;  // held for the run, like the document's
+    auto& barley_units = calc.units[crop_barley - 1];
+    const auto barley = static_cast<std::size_t>(crop_barley - 1);
+    // What the dialog does when it loads: each unit's base rate, then the endorsement.
+    for (insurance_unit& unit : barley_units) {
+        std::string discarded;
+        if (s.rater->rate(crop_code(crop_barley), calc.state_fips(), calc.county_fips, calc.coverage[barley],
+                          unit.rate_yield, unit.type_code, unit.practice_code, *s.surcharges, discarded)) {
+            unit.base_rate = s.rater->base_premium_rate;
+            unit.reference_yield = s.rater->reference_yield;
+        }
+        endorsement.compute(calc, unit);
+    }
+    // What its Copy button puts on the clipboard.
+    std::string text;
+    for (insurance_unit& unit : barley_units) endorsement.worksheet(calc, unit, text);
+    return text;
+}
+
+}  // namespace
+
+std::string rate_table(session& s) {
+    const rate_results results = compute_rate_results(s);
+    std::string out = "Units\n";
+    if (results.units.empty()) {
+        out += "(no units)\n";
+    } else {
+        text_table units({false, true, true, true, true, true, true});
+        units.add(row_of({"Crop", "Unit"}, {result_headings[0], result_headings[1], result_headings[2],
+                                            result_headings[3], result_headings[4]}));
+        for (const auto& row : results.units)
+            units.add(row_of({crop_display_name(row.crop_number), std::to_string(row.unit_number)},
+                             unit_texts(row, true)));
+        out += units.text();
+    }
+    out += "\nEnterprise and whole farm units\n";
+    text_table totals({false, true, true, true, true, true, false});
+    auto headings = row_of({"Unit"}, {result_headings[0], result_headings[1], result_headings[2],
+                                      result_headings[3], result_headings[4]});
+    headings.push_back("Note");
+    totals.add(headings);
+    for (const auto& row : results.enterprises)
+        totals.add(row_of({crop_display_name(row.crop_number)}, enterprise_texts(row, true)));
+    auto whole_farm = row_of({"Whole Farm"}, texts_of(results.whole_farm, true));
+    whole_farm.push_back(results.limit_note);
+    totals.add(whole_farm);
+    out += totals.text();
+    return out;
+}
+
+std::string rate_tsv(session& s) {
+    const rate_results results = compute_rate_results(s);
+    std::string out;
+    auto append = [&out](const std::vector<std::string>& cells) {
+        for (std::size_t i = 0; i < cells.size(); ++i) out += (i ? "\t" : "") + cells[i];
+        out += "\n";
+    };
+    for (const auto& row : results.units)
+        append(row_of({"unit", crop_display_name(row.crop_number), std::to_string(row.unit_number)},
+                      unit_texts(row, false)));
+    for (const auto& row : results.enterprises)
+        append(row_of({"enterprise", crop_display_name(row.crop_number)}, enterprise_texts(row, false)));
+    auto whole_farm = row_of({"whole farm"}, texts_of(results.whole_farm, false));
+    whole_farm.push_back(results.limit_note);
+    append(whole_farm);
+    return out;
+}
+
+std::string help_text() {
+    return "Usage: zelmora-cli [--database PATH] [--inputs FILE] COMMAND [ARGS]\n"
+           "\n"
+           "Rates crop revenue insurance premiums for crop year 2004 on the rating database,\n"
+           "with the inputs Zelmora 2004 saved or those of an inputs file. Reports go to\n"
+           "standard output exactly as the application copies them (\"\\r\\n\" line ends).\n"
+           "\n"
+           "Options:\n"
+           "  --database PATH  the rating database (default: \"APH Base Premium Data.sqlite\"\n"
+           "                   beside zelmora-cli)\n"
+           "  --inputs FILE    an INI file whose [Settings] and [APHContinuous] sections hold the\n"
+           "                   inputs as the application saves them (default: the saved inputs)\n"
+           "  --help           this text\n"
+           "  --version        the version\n"
+           "\n"
+           "Commands:\n"
+           "  rate [--tsv]             unit, enterprise and whole-farm results, as a table or tab-separated\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini rate --tsv\n"
+           "  worksheet CROP           single-crop worksheet; CROP is 1-9 or a crop name\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini worksheet soybeans\n"
+           "  whole-farm               whole-farm worksheet (the Copy of the whole-farm page)\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini whole-farm\n"
+           "  malting-barley           malting barley endorsement worksheets of the Barley units\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini malting-barley\n"
+           "  test-report [LOW HIGH]   Test report over crop combinations LOW..HIGH (0-63, default 1 63)\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini test-report 5 5\n"
+           "  acreage-loop             Acreage Loop Test report\n"
+           "                             zelmora-cli --inputs examples/arkansas-farm.ini acreage-loop\n"
+           "  b-value-dump             B Value Dump report\n"
+           "                             zelmora-cli --inputs examples/arkansas-farm.ini b-value-dump\n"
+           "  state-inputs             state input listing of the inputs' state\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini state-inputs\n"
+           "  write-column-lookup [--all-states] --yes\n"
+           "                           rewrite [Lookup Column Number] for the inputs' state (or all)\n"
+           "                             zelmora-cli --database copy.sqlite write-column-lookup --all-states --yes\n"
+           "  write-county-list [--all-states] --yes\n"
+           "                           rewrite [County List] for the inputs' state (or all)\n"
+           "                             zelmora-cli --database copy.sqlite --inputs examples/iowa-farm.ini"
+           " write-county-list --yes\n"
+           "\n"
+           "Inputs files may also set \"Coverage Whole Farm\" (65-85), \"PP Factor 5 <crop>\" and\n"
+           "\"PP Factor 10 <crop>\" (prevented planting factors), \"CR Option <crop> <unit as 01>\"\n"
+           "and \"Malting Barley Option\" (1 = A, 2 = B). Nothing is ever written to the saved\n"
+           "settings or to the inputs file.\n"
+           "\n"
+           "Exit status: 0 done; 1 the database cannot be opened; 2 a usage error, an unreadable\n"
+           "or malformed inputs file, or a rewrite without --yes.\n";
+}
+
+int crop_from_text(const std::string& text) {
+    int number = 0;
+    if (parse_int(text, number)) return number >= 1 && number <= crop_count ? number : 0;
+    const std::string wanted = lower_case(text);
+    for (int crop = 1; crop <= crop_count; ++crop)
+        if (wanted == lower_case(crop_display_name(crop)) || wanted == lower_case(crop_key_name(crop))) return crop;
+    return 0;
+}
+
+bool parse_command_line(const std::vector<std::string>& args, command_line& line, std::string& error) {
+    std::size_t i = 0;
+    // Options before the command.
+    for (; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            line.command = command_kind::help;
+            return true;
+        }
+        if (arg == "--version") {
+            line.command = command_kind::version;
+            return true;
+        }
+        std::string* target = nullptr;
+        std::string option;
+        std::string value;
+        bool has_value = false;
+        for (const char* name : {"--database", "--inputs"}) {
+            if (arg == name) {
+                option = name;
+            } else if (arg.rfind(std::string(name) + "=", 0) == 0) {
+                option = name;
+                value = arg.substr(option.size() + 1);
+                has_value = true;
+            }
+        }
+        if (option.empty()) break;
+        target = option == "--database" ? &line.database : &line.inputs;
+        if (!has_value) {
+            if (i + 1 >= args.size()) {
+                error = option + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (value.empty()) {
+            error = option + " needs a value";
+            return false;
+        }
+        *target = value;
+    }
+    if (i >= args.size()) {
+        error = "no command given (try --help)";
+        return false;
+    }
+    if (args[i].rfind("-", 0) == 0) {
+        error = "unknown option " + args[i] + " (try --help)";
+        return false;
+    }
+    const std::string name = args[i++];
+    const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+    if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
+        line.command = command_kind::help;
+        return true;
+    }
+    auto no_arguments = [&](command_kind kind) {
+        if (!rest.empty()) {
+            error = name + " takes no arguments (got " + rest.front() + ")";
+            return false;
+        }
+        line.command = kind;
+        return true;
+    };
+    if (name == "rate") {
+        line.command = command_kind::rate;
+        for (const auto& arg : rest) {
+            if (arg != "--tsv") {
+                error = "rate takes only --tsv (got " + arg + ")";
+                return false;
+            }
+            line.tsv = true;
+        }
+        return true;
+    }
+    if (name == "worksheet") {
+        line.command = command_kind::worksheet;
+        if (rest.size() != 1) {
+            error = "worksheet needs one CROP: a crop number 1-9 or a crop name";
+            return false;
+        }
+        line.crop_number = crop_from_text(rest[0]);
+        if (line.crop_number == 0) {
+            error = "unknown crop \"" + rest[0] + "\": give 1-9 or a name such as Corn or \"Spring Wheat\"";
+            return false;
+        }
+        return true;
+    }
+    if (name == "test-report") {
+        line.command = command_kind::test_report;
+        if (rest.empty()) return true;
+        if (rest.size() != 2 || !parse_int(rest[0], line.low) || !parse_int(rest[1], line.high) || line.low < 0 ||
+            line.high > 63 || line.low > line.high) {
+            error = "test-report takes LOW HIGH, two combination codes with 0 <= LOW <= HIGH <= 63";
+            return false;
+        }
+        return true;
+    }
+    if (name == "write-column-lookup" || name == "write-county-list") {
+        line.command = name == "write-column-lookup" ? command_kind::write_column_lookup
+                                                     : command_kind::write_county_list;
+        for (const auto& arg : rest) {
+            if (arg == "--all-states") {
+                line.all_states = true;
+            } else if (arg == "--yes") {
+                line.yes = true;
+            } else {
+                error = name + " takes only --all-states and --yes (got " + arg + ")";
+                return false;
+            }
+        }
+        return true;
+    }
+    if (name == "whole-farm") return no_arguments(command_kind::whole_farm);
+    if (name == "malting-barley") return no_arguments(command_kind::malting_barley);
+    if (name == "acreage-loop") return no_arguments(command_kind::acreage_loop);
+    if (name == "b-value-dump") return no_arguments(command_kind::b_value_dump);
+    if (name == "state-inputs") return no_arguments(command_kind::state_inputs);
+    error = "unknown command \"" + name + "\" (try --help)";
+    return false;
+}
+
+int run_command(const command_line& line, session& s, std::string& out, std::string& err) {
+    premium_calculator& calc = *s.calculator;
+    std::string discarded;
+    switch (line.command) {
+    case command_kind::help:
+        out += help_text();
+        return 0;
+    case command_kind::version:
+        out += cli_version_text;
+        return 0;
+    case command_kind::rate:
+        out += line.tsv ? rate_tsv(s) : rate_table(s);
+        return 0;
+    case command_kind::worksheet:
+        // As the crop page's Copy: the recomputation's errors come first on the same text.
+        calc.compute_all(*s.surcharges, out);
+        calc.single_crop_worksheet(out, line.crop_number, *s.surcharges);
+        return 0;
+    case command_kind::whole_farm:
+        calc.compute_all(*s.surcharges, discarded);
+        out += whole_farm_copy_text(calc);
+        return 0;
+    case command_kind::malting_barley:
+        out += malting_barley_text(s);
+        return 0;
+    case command_kind::test_report:
+        calc.compute_all(*s.surcharges, discarded);
+        out += test_report(calc, *s.surcharges, line.low, line.high);
+        return 0;
+    case command_kind::acreage_loop:
+        calc.compute_all(*s.surcharges, discarded);
+        out += acreage_loop_report(calc, *s.surcharges);
+        return 0;
+    case command_kind::b_value_dump:
+        calc.compute_all(*s.surcharges, discarded);
+        out += b_value_dump(calc, *s.surcharges);
+        return 0;
+    case command_kind::state_inputs:
+        out += show_state_inputs(*s.database, *s.rater, calc.state_fips());
+        return 0;
+    case command_kind::write_column_lookup:
+        if (!line.yes) return refuse_rewrite(line, calc.state_fips(), err);
+        out += line.all_states ? write_column_lookup_all_states(*s.database, *s.rater)
+                               : write_column_lookup(*s.database, *s.rater, calc.state_fips());
+        return 0;
+    case command_kind::write_county_list:
+        if (!line.yes) return refuse_rewrite(line, calc.state_fips(), err);
+        out += line.all_states ? write_all_county_lists(*s.database, *s.rater)
+                               : write_county_list(*s.database, *s.rater, calc.state_fips());
+        return 0;
+    }
+    return 0;
+}
+
+}  // namespace zelmora

@@ -1,0 +1,57 @@
+#pragma once
+// The command line's commands: parsing and running them on a session.
+#include <string>
+#include <vector>
+
+#include "cli/session.h"
+
+namespace zelmora {
+
+enum class command_kind {
+    help,
+    version,
+    rate,
+    worksheet,
+    whole_farm,
+    malting_barley,
+    test_report,
+    acreage_loop,
+    b_value_dump,
+    state_inputs,
+    write_column_lookup,
+    write_county_list,
+};
+
+struct command_line {
+    std::string database;  // empty: the database beside the executable
+    std::string inputs;    // empty: the user's saved settings
+    command_kind command = command_kind::help;
+    bool tsv = false;         // rate
+    int crop_number = 0;      // worksheet
+    int low = 1, high = 63;   // test-report
+    bool all_states = false;  // write-column-lookup, write-county-list
+    bool yes = false;
+};
+
+inline constexpr const char* cli_version_text = "zelmora-cli 4.00\n";
+
+std::string help_text();
+
+// A crop number 1..9, or a crop's display or key name in any case; 0 otherwise.
+int crop_from_text(const std::string& text);
+
+// Parses the arguments after the program name; false with a one-line reason.
+bool parse_command_line(const std::vector<std::string>& args, command_line& line, std::string& error);
+
+// Exit status of a command whose rewrite was not confirmed.
+inline constexpr int exit_not_confirmed = 2;
+
+// Runs a command on an open session. The output goes to `out` byte for byte;
+// messages for the user go to `err`. Returns the exit status.
+int run_command(const command_line& line, session& s, std::string& out, std::string& err);
+
+// The outputs of "rate".
+std::string rate_table(session& s);
+std::string rate_tsv(session& s);
+
+}  // namespace zelmora

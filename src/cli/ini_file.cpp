@@ -1,0 +1,142 @@
+#include "cli/ini_file.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace zelmora {
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+    const char* blanks = " \t\r\n\f\v";
+    const auto first = s.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    const auto last = s.find_last_not_of(blanks);
+    return s.substr(first, last - first + 1);
+}
+
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The whole text is one integer that fits an int.
+bool whole_integer(std::string_view text, int& value) {
+    if (text.empty()) return false;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (*first == '+') ++first;
+    const auto [end, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && end == last && first != last;
+}
+
+std::string line_error(int line_number, const char* reason) {
+    return "line " + std::to_string(line_number) + ": " + reason;
+}
+
+}  // namespace
+
+bool decode_key_escapes(std::string_view key, std::string& decoded) {
+    decoded.clear();
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        if (key[i] != '%') {
+            decoded += key[i];
+            continue;
+        }
+        if (i + 2 >= key.size()) return false;
+        const int high = hex_digit(key[i + 1]);
+        const int low = hex_digit(key[i + 2]);
+        if (high < 0 || low < 0) return false;
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return true;
+}
+
+bool parse_ini_text(std::string_view text, memory_settings_store& store, std::string& error) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 byte order mark
+    std::string section;
+    bool in_section = false;
+    int line_number = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        ++line_number;
+        auto end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = trim(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        if (line.front() == '[') {
+            if (line.back() != ']') {
+                error = line_error(line_number, "a section header must end in ']'");
+                return false;
+            }
+            const std::string_view name = trim(line.substr(1, line.size() - 2));
+            if (name.empty() || name.find_first_of("[]") != std::string_view::npos) {
+                error = line_error(line_number, "malformed section name");
+                return false;
+            }
+            if (!decode_key_escapes(name, section)) {
+                error = line_error(line_number, "malformed %XX escape in the section name");
+                return false;
+            }
+            in_section = true;
+        } else {
+            const auto equals = line.find('=');
+            if (equals == std::string_view::npos) {
+                error = line_error(line_number, "expected [section], key=value or a comment");
+                return false;
+            }
+            const std::string_view raw_key = trim(line.substr(0, equals));
+            std::string_view value = trim(line.substr(equals + 1));
+            if (raw_key.empty()) {
+                error = line_error(line_number, "the key before '=' is empty");
+                return false;
+            }
+            if (!in_section) {
+                error = line_error(line_number, "key=value before the first [section]");
+                return false;
+            }
+            std::string key;
+            if (!decode_key_escapes(raw_key, key)) {
+                error = line_error(line_number, "malformed %XX escape in the key");
+                return false;
+            }
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+                value = value.substr(1, value.size() - 2);
+            int integer = 0;
+            if (whole_integer(value, integer))
+                store.write_integer(section, key, integer);
+            else
+                store.write_text(section, key, std::string(value));
+        }
+    }
+    return true;
+}
+
+bool read_ini_file(const std::string& path, memory_settings_store& store, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read inputs file \"" + path + "\": " + std::strerror(errno);
+        return false;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) {
+        error = "cannot read inputs file \"" + path + "\"";
+        return false;
+    }
+    std::string line_error_text;
+    if (!parse_ini_text(content.str(), store, line_error_text)) {
+        error = "inputs file \"" + path + "\", " + line_error_text;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zelmora

@@ -1,0 +1,78 @@
+// zelmora-cli: the rating library on the command line.
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_inputs.h"
+#include "cli/commands.h"
+#include "cli/ini_file.h"
+#include "cli/session.h"
+#include "qtsupport/qsettings_store.h"
+
+namespace {
+
+void write_all(std::FILE* stream, const std::string& text) {
+    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+int usage_error(const std::string& message) {
+    std::fprintf(stderr, "zelmora-cli: %s\n", message.c_str());
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    QCoreApplication application(argc, argv);
+
+    zelmora::command_line line;
+    std::string error;
+    if (!zelmora::parse_command_line(args, line, error)) return usage_error(error);
+    if (line.command == zelmora::command_kind::help) {
+        write_all(stdout, zelmora::help_text());
+        return 0;
+    }
+    if (line.command == zelmora::command_kind::version) {
+        write_all(stdout, zelmora::cli_version_text);
+        return 0;
+    }
+
+    // The inputs: a file of their own, or what the application saved (read only).
+    zelmora::memory_settings_store file_inputs;
+    std::unique_ptr<zelmora::qsettings_store> saved_inputs;
+    zelmora::settings_store* inputs = &file_inputs;
+    if (!line.inputs.empty()) {
+        if (!zelmora::read_ini_file(line.inputs, file_inputs, error)) return usage_error(error);
+    } else {
+        saved_inputs = std::make_unique<zelmora::qsettings_store>();
+        inputs = saved_inputs.get();
+    }
+    if (!zelmora::check_inputs(*inputs, line.inputs.empty() ? nullptr : &file_inputs, error))
+        return usage_error((line.inputs.empty() ? "saved inputs: " : "inputs file \"" + line.inputs + "\": ") + error);
+
+    const std::string database =
+        !line.database.empty()
+            ? line.database
+            : QDir(QCoreApplication::applicationDirPath()).filePath(zelmora::premium_database_file_name).toStdString();
+
+    zelmora::session session;
+    std::string load_errors;
+    if (!zelmora::open_session(database, *inputs, session, load_errors)) {
+        write_all(stderr, load_errors);
+        return 1;
+    }
+    write_all(stderr, load_errors);
+    std::fflush(stderr);
+
+    std::string out;
+    std::string messages;
+    const int status = zelmora::run_command(line, session, out, messages);
+    write_all(stdout, out);
+    write_all(stderr, messages);
+    return status;
+}
