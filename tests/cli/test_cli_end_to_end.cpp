@@ -1,0 +1,492 @@
+// zelmora-cli end to end: the built binary run on the demo database, with its
+// settings folders (HOME, XDG_CONFIG_HOME) pointed at an empty scratch folder.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fixture_database.h"
+
+extern char** environ;
+
+using zelmora::testing::scratch_directory;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct run_result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void write_file(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const auto at = text.find(separator, start);
+        parts.push_back(text.substr(start, at - start));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
+}
+
+// Lines of a text whose lines all end in `end`; a missing last end fails.
+std::vector<std::string> lines_ending_in(const std::string& text, const std::string& end) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto at = text.find(end, start);
+        EXPECT_NE(at, std::string::npos) << "unterminated last line: " << text.substr(start);
+        if (at == std::string::npos) break;
+        lines.push_back(text.substr(start, at - start));
+        start = at + end.size();
+    }
+    return lines;
+}
+
+std::size_t count_entries(const fs::path& dir) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : fs::recursive_directory_iterator(dir)) ++n;
+    return n;
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(home()); }
+
+    // The settings folders of every run: HOME and XDG_CONFIG_HOME.
+    fs::path home() const { return dir_.path() / "home"; }
+
+    run_result run(const std::vector<std::string>& args) const {
+        const fs::path out_file = dir_.path() / "stdout";
+        const fs::path err_file = dir_.path() / "stderr";
+        std::vector<std::string> arguments = {ZELMORA_CLI_BINARY};
+        arguments.insert(arguments.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : arguments) argv.push_back(a.data());
+        argv.push_back(nullptr);
+
+        std::vector<std::string> environment;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            if (entry.rfind("HOME=", 0) != 0 && entry.rfind("XDG_CONFIG_HOME=", 0) != 0) environment.push_back(entry);
+        }
+        environment.push_back("HOME=" + home().string());
+        environment.push_back("XDG_CONFIG_HOME=" + home().string());
+        std::vector<char*> envp;
+        for (auto& e : environment) envp.push_back(e.data());
+        envp.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t pid = 0;
+        run_result result;
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(spawned, 0) << "cannot start " << argv[0];
+        if (spawned != 0) return result;
+        int wait_status = 0;
+        waitpid(pid, &wait_status, 0);
+        EXPECT_TRUE(WIFEXITED(wait_status)) << "zelmora-cli did not exit normally";
+        result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+        result.out = read_file(out_file);
+        result.err = read_file(err_file);
+        return result;
+    }
+
+    // A copy of the demo database that a test may change.
+    std::string database_copy() const {
+        const fs::path copy = dir_.path() / "copy.sqlite";
+        fs::copy_file(ZELMORA_DEMO_DATABASE, copy, fs::copy_options::overwrite_existing);
+        return copy.string();
+    }
+
+    std::string inputs_file(const std::string& text, const std::string& name = "inputs.ini") const {
+        const fs::path path = dir_.path() / name;
+        write_file(path, text);
+        return path.string();
+    }
+
+    static std::string example(const char* name) { return std::string(ZELMORA_EXAMPLES_DIR) + "/" + name; }
+
+    scratch_directory dir_;
+};
+
+// Two Corn units and one Soybeans unit in Iowa, Story County.
+const char* const small_farm =
+    "[Settings]\n"
+    "State FIPS=19\n"
+    "County FIPS=169\n"
+    "Price Corn=2.80\n"
+    "Units Corn=2\n"
+    "Type 1 01=997\nPractice 1 01=3\nAPH Yield 1 01=150.000\nRate Yield 1 01=150.000\n"
+    "Crop Acres 1 01=100.000\nCrop Share 1 01=1.000\n"
+    "Type 1 02=997\nPractice 1 02=3\nAPH Yield 1 02=140.000\nRate Yield 1 02=140.000\n"
+    "Crop Acres 1 02=80.000\nCrop Share 1 02=0.500\n"
+    "Coverage 1=75\n"
+    "Units Soybeans=1\n"
+    "Type 2 01=997\nPractice 2 01=3\nAPH Yield 2 01=45.000\nRate Yield 2 01=45.000\n"
+    "Crop Acres 2 01=120.000\nCrop Share 2 01=1.000\n"
+    "Coverage 2=70\n";
+
+}  // namespace
+
+TEST_F(Cli, HelpAndVersion) {
+    const run_result help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.err.empty()) << help.err;
+    for (const char* command : {"rate [--tsv]", "worksheet CROP", "whole-farm", "malting-barley", "test-report",
+                                "acreage-loop", "b-value-dump", "state-inputs", "write-column-lookup",
+                                "write-county-list", "--database PATH", "--inputs FILE"})
+        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    EXPECT_EQ(run({"rate", "--help"}).out, help.out);
+
+    const run_result version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "zelmora-cli 4.00\n");
+}
+
+TEST_F(Cli, UsageErrorsExitWithTwoAndOneLine) {
+    const std::vector<std::vector<std::string>> cases = {
+        {}, {"frobnicate"}, {"--bogus", "rate"}, {"rate", "--csv"}, {"worksheet", "Oats"}, {"test-report", "5"},
+        {"--database"},
+    };
+    for (const auto& args : cases) {
+        std::vector<std::string> with_database = {"--database", ZELMORA_DEMO_DATABASE};
+        with_database.insert(with_database.end(), args.begin(), args.end());
+        const run_result r = run(args.size() == 1 && args[0] == "--database" ? args : with_database);
+        EXPECT_EQ(r.status, 2) << (args.empty() ? "(none)" : args[0]);
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_EQ(r.err.rfind("zelmora-cli: ", 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+}
+
+TEST_F(Cli, MissingDatabaseExitsWithOne) {
+    const std::string missing = (dir_.path() / "no such.sqlite").string();
+    const run_result r = run({"--database", missing, "--inputs", inputs_file(small_farm), "rate"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("ERROR, unable to open database \"" + missing + "\""), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(missing));  // never created
+}
+
+TEST_F(Cli, BadInputsFilesExitWithTwo) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"[Settings]\nState FIPS\n", "line 2"},
+        {"State FIPS=19\n", "line 1"},
+        {"[Settings\n", "line 1"},
+        {"[Settings]\nUnits Corn=8\n", "Units Corn"},
+        {"[Settings]\nUnits Corn=-1\n", "Units Corn"},
+        {"[Settings]\nCoverage Whole Farm=72\n", "Coverage Whole Farm"},
+        {"[Settings]\nMalting Barley Option=3\n", "Malting Barley Option"},
+        {"[Settings]\nPP Factor 5 Corn=abc\n", "PP Factor 5 Corn"},
+        {"[Settings]\nPP Factor 5 Corm=1.1\n", "PP Factor 5 Corm"},
+        {"[Settings]\nUnits Canola=2\nCR Option 4 03=0.9\n", "CR Option 4 03"},
+    };
+    for (const auto& [text, mentioned] : cases) {
+        const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(text), "rate"});
+        EXPECT_EQ(r.status, 2) << text;
+        EXPECT_TRUE(r.out.empty()) << text;
+        EXPECT_NE(r.err.find(mentioned), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    const run_result unreadable =
+        run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", (dir_.path() / "none.ini").string(), "rate"});
+    EXPECT_EQ(unreadable.status, 2);
+    EXPECT_NE(unreadable.err.find("cannot read inputs file"), std::string::npos) << unreadable.err;
+}
+
+TEST_F(Cli, RewritesWithoutYesChangeNothing) {
+    const std::string database = database_copy();
+    const std::string before = read_file(database);
+    const std::string inputs = inputs_file(small_farm);
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"write-column-lookup"}, "Would rewrite [Lookup Column Number] for state 19; add --yes to do it.\n"},
+        {{"write-column-lookup", "--all-states"},
+         "Would rewrite [Lookup Column Number] table, all states; add --yes to do it.\n"},
+        {{"write-county-list"}, "Would rewrite [County List] for state 19; add --yes to do it.\n"},
+        {{"write-county-list", "--all-states"}, "Would rewrite [County List] for all states; add --yes to do it.\n"},
+    };
+    for (const auto& [args, message] : cases) {
+        std::vector<std::string> command = {"--database", database, "--inputs", inputs};
+        command.insert(command.end(), args.begin(), args.end());
+        const run_result r = run(command);
+        EXPECT_EQ(r.status, 2) << message;
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_EQ(r.err, message);
+        EXPECT_EQ(read_file(database), before) << "the database changed: " << message;
+    }
+}
+
+TEST_F(Cli, NothingIsWrittenToTheSettingsOrTheInputs) {
+    const std::string inputs = inputs_file(small_farm);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--database", ZELMORA_DEMO_DATABASE, "rate"},
+             {"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "rate", "--tsv"},
+             {"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "worksheet", "1"}}) {
+        const run_result r = run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+    EXPECT_EQ(count_entries(home()), 0u) << "files appeared below " << home();
+    EXPECT_EQ(read_file(inputs), small_farm);
+}
+
+TEST_F(Cli, RateTsvHasOneLinePerUnitNineEnterprisesAndTheWholeFarm) {
+    const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(small_farm), "rate", "--tsv"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find('\r'), std::string::npos);
+    const auto lines = lines_ending_in(r.out, "\n");
+    std::vector<std::vector<std::string>> units, enterprises, whole_farm;
+    for (const auto& line : lines) {
+        auto fields = split(line, '\t');
+        if (fields[0] == "unit") units.push_back(fields);
+        else if (fields[0] == "enterprise") enterprises.push_back(fields);
+        else if (fields[0] == "whole farm") whole_farm.push_back(fields);
+        else ADD_FAILURE() << "unknown line kind: " << line;
+    }
+    ASSERT_EQ(units.size(), 3u);
+    for (const auto& u : units) EXPECT_EQ(u.size(), 8u);
+    EXPECT_EQ(units[0][1] + " " + units[0][2], "Corn 1");
+    EXPECT_EQ(units[1][1] + " " + units[1][2], "Corn 2");
+    EXPECT_EQ(units[2][1] + " " + units[2][2], "Soybeans 1");
+    // The revenue guarantee is price times APH yield times coverage: 2.80 x 150 x 0.75.
+    EXPECT_EQ(units[0][3], "315.00");
+    EXPECT_EQ(units[1][3], "294.00");
+    EXPECT_EQ(units[2][3], "207.90");  // 6.60 x 45 x 0.70
+    ASSERT_EQ(enterprises.size(), 9u);
+    const char* crops[] = {"Corn",   "Soybeans",     "Spring Wheat", "Canola", "Sunflower",
+                           "Barley", "Winter Wheat", "Cotton",       "Rice"};
+    for (std::size_t i = 0; i < 9; ++i) {
+        EXPECT_EQ(enterprises[i].size(), 7u);
+        EXPECT_EQ(enterprises[i][1], crops[i]);
+    }
+    ASSERT_EQ(whole_farm.size(), 1u);
+    EXPECT_EQ(whole_farm[0].size(), 7u);
+    EXPECT_EQ(lines.back().rfind("whole farm\t", 0), 0u);
+    // Numbers carry no thousands separators and their fixed decimals.
+    for (const auto& u : units) {
+        EXPECT_EQ(u[3].find(','), std::string::npos);
+        EXPECT_EQ(u[4].size() - u[4].find('.'), 3u) << u[4];
+        EXPECT_EQ(u[5].find('.'), std::string::npos) << u[5];
+    }
+}
+
+TEST_F(Cli, RateTableIsTheSameFiguresWithSeparators) {
+    const std::string inputs = inputs_file(small_farm);
+    const run_result table = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "rate"});
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_EQ(table.out.rfind("Units\n", 0), 0u) << table.out;
+    EXPECT_NE(table.out.find("\nEnterprise and whole farm units\n"), std::string::npos);
+    EXPECT_NE(table.out.find("315.00"), std::string::npos);
+    const auto lines = lines_ending_in(table.out, "\n");
+    EXPECT_EQ(lines.back().rfind("Whole Farm ", 0), 0u) << lines.back();
+}
+
+TEST_F(Cli, WorksheetIsTheClipboardText) {
+    const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(small_farm), "worksheet",
+                              "corn"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = lines_ending_in(r.out, "\r\n");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front().rfind("FIPS\t19169\t", 0), 0u) << lines.front();
+    EXPECT_EQ(lines.back().rfind("17. Total Loaded Enterprise Premium\t", 0), 0u) << lines.back();
+    for (const auto& line : lines) EXPECT_EQ(line.find('\n'), std::string::npos) << "a bare line feed: " << line;
+    // The crop by number or by name gives the same text.
+    EXPECT_EQ(run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(small_farm), "worksheet", "1"}).out,
+              r.out);
+}
+
+TEST_F(Cli, LoadErrorsGoToStandardErrorAndTheCommandGoesOn) {
+    const std::string database = database_copy();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "DELETE FROM [Lookup Type Code]", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    const run_result r = run({"--database", database, "--inputs", inputs_file(small_farm), "rate", "--tsv"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("ERROR, rowset_lookup_type_codes has no rows.\r\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("unit\tCorn\t1\t315.00\t"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nwhole farm\t"), std::string::npos);
+}
+
+TEST_F(Cli, SavedInputsAreReadFromTheUsersSettings) {
+    // The application's file: keys with %20 escapes, below XDG_CONFIG_HOME.
+    std::string saved = small_farm;
+    for (std::size_t at = saved.find(' '); at != std::string::npos; at = saved.find(' ', at))
+        saved.replace(at, 1, "%20");
+    const fs::path conf = home() / "Terravane" / "Zelmora 2004.conf";
+    fs::create_directories(conf.parent_path());
+    write_file(conf, saved);
+
+    const run_result from_settings = run({"--database", ZELMORA_DEMO_DATABASE, "rate", "--tsv"});
+    ASSERT_EQ(from_settings.status, 0) << from_settings.err;
+    const run_result from_file =
+        run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(small_farm), "rate", "--tsv"});
+    EXPECT_EQ(from_settings.out, from_file.out);
+    EXPECT_NE(from_settings.out.find("unit\tCorn\t2\t294.00\t"), std::string::npos) << from_settings.out;
+    EXPECT_EQ(read_file(conf), saved);  // read, never written
+    EXPECT_EQ(count_entries(home()), 2u);
+}
+
+TEST_F(Cli, DefaultDatabaseIsBesideTheExecutable) {
+    const std::string inputs = inputs_file(small_farm);
+    const run_result beside = run({"--inputs", inputs, "rate", "--tsv"});
+    ASSERT_EQ(beside.status, 0) << beside.err;
+    EXPECT_EQ(beside.out, run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "rate", "--tsv"}).out);
+}
+
+TEST_F(Cli, ExamplesRateEveryUnitWithoutErrors) {
+    const std::pair<const char*, std::size_t> examples[] = {{"iowa-farm.ini", 6}, {"arkansas-farm.ini", 6}};
+    for (const auto& [name, unit_count] : examples) {
+        const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", example(name), "rate", "--tsv"});
+        ASSERT_EQ(r.status, 0) << name << ": " << r.err;
+        EXPECT_TRUE(r.err.empty()) << name << ": " << r.err;
+        std::size_t units = 0;
+        for (const auto& line : lines_ending_in(r.out, "\n")) {
+            const auto fields = split(line, '\t');
+            if (fields[0] != "unit") continue;
+            ++units;
+            for (std::size_t i = 3; i < fields.size(); ++i) EXPECT_FALSE(fields[i].empty()) << name << ": " << line;
+        }
+        EXPECT_EQ(units, unit_count) << name;
+        EXPECT_NE(r.out.find("\nwhole farm\t"), std::string::npos) << name;
+    }
+}
+
+// The keys only the command line reads change what they should and nothing else.
+TEST_F(Cli, CommandLineOnlyKeysReachTheCalculator) {
+    const std::string base =
+        "[Settings]\nState FIPS=38\nCounty FIPS=11\n"
+        "Units Corn=1\nType 1 01=997\nPractice 1 01=3\nAPH Yield 1 01=110.000\nRate Yield 1 01=110.000\n"
+        "Crop Acres 1 01=200.000\nCrop Share 1 01=1.000\nPrevented Planting Select 1=1\n"
+        "Units Canola=1\nType 4 01=997\nPractice 4 01=3\nAPH Yield 4 01=1400.000\nRate Yield 4 01=1400.000\n"
+        "Crop Acres 4 01=300.000\nCrop Share 4 01=1.000\nPrice Canola=0.11\n";
+    auto rate = [&](const std::string& extra) {
+        const run_result r =
+            run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(base + extra), "rate", "--tsv"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::map<std::string, std::vector<std::string>> rows;
+        for (const auto& line : lines_ending_in(r.out, "\n")) {
+            auto fields = split(line, '\t');
+            const std::string key = fields[0] == "whole farm" ? fields[0] : fields[0] + " " + fields[1];
+            rows[key] = fields;
+        }
+        return rows;
+    };
+    const auto baseline = rate("");
+    ASSERT_FALSE(baseline.at("unit Corn")[4].empty());
+    ASSERT_FALSE(baseline.at("unit Canola")[4].empty());
+
+    struct key_case {
+        const char* extra;
+        const char* row;
+        std::size_t field;
+        bool changes;
+    };
+    const key_case cases[] = {
+        {"PP Factor 5 Corn=1.02\n", "unit Corn", 4, false},  // the default factor
+        {"PP Factor 5 Corn=1.20\n", "unit Corn", 4, true},
+        {"PP Factor 10 Corn=1.20\n", "unit Corn", 4, false},  // the +10% factor is not selected
+        {"CR Option 4 01=1.0\n", "unit Canola", 4, false},
+        {"CR Option 4 01=0.8\n", "unit Canola", 4, true},
+        {"Coverage Whole Farm=65\n", "whole farm", 1, false},
+        {"Coverage Whole Farm=80\n", "whole farm", 1, true},
+    };
+    for (const auto& c : cases) {
+        const auto changed = rate(c.extra);
+        EXPECT_EQ(changed.at(c.row)[c.field] != baseline.at(c.row)[c.field], c.changes)
+            << c.extra << baseline.at(c.row)[c.field] << " -> " << changed.at(c.row)[c.field];
+        EXPECT_EQ(changed.at("enterprise Soybeans"), baseline.at("enterprise Soybeans")) << c.extra;
+    }
+}
+
+TEST_F(Cli, MaltingBarleyWorksheetsOfEveryBarleyUnit) {
+    const std::string farm =
+        "[Settings]\nState FIPS=38\nCounty FIPS=11\nCoverage 6=75\nUnits Barley=2\n"
+        "Type 6 01=997\nPractice 6 01=3\nAPH Yield 6 01=60.000\nRate Yield 6 01=60.000\n"
+        "Crop Acres 6 01=200.000\nCrop Share 6 01=1.000\nMalting Barley Approved Yield 6 01=58.000\n"
+        "Malting Barley 6 01=3.500\nMalting Barley Acres 6 01=150.000\n"
+        "Type 6 02=997\nPractice 6 02=3\nAPH Yield 6 02=55.000\nRate Yield 6 02=55.000\n"
+        "Crop Acres 6 02=100.000\nCrop Share 6 02=0.500\nMalting Barley Approved Yield 6 02=50.000\n"
+        "Malting Barley 6 02=3.200\nMalting Barley Acres 6 02=80.000\n";
+    const run_result b = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(farm), "malting-barley"});
+    ASSERT_EQ(b.status, 0) << b.err;
+    const auto lines = lines_ending_in(b.out, "\r\n");
+    ASSERT_FALSE(lines.empty());
+    // The first unit's lines, then the second's, each starting with its malting barley acres.
+    ASSERT_EQ(lines.size() % 2, 0u) << b.out;
+    EXPECT_EQ(lines.front(), "Acres\t150.0");
+    EXPECT_EQ(lines[lines.size() / 2], "Acres\t80.0");
+
+    const run_result a = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs",
+                              inputs_file(farm + "Malting Barley Option=1\n"), "malting-barley"});
+    ASSERT_EQ(a.status, 0) << a.err;
+    EXPECT_NE(a.out, b.out);  // option A is priced differently from option B
+
+    const run_result none = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(small_farm),
+                                 "malting-barley"});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_TRUE(none.out.empty()) << none.out;
+}
+
+TEST_F(Cli, TestReportCoversTheRequestedCombinations) {
+    const run_result r =
+        run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", example("iowa-farm.ini"), "test-report", "5", "5"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = lines_ending_in(r.out, "\r\n");
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "State FIPS\t19");
+    EXPECT_EQ(lines[1], "County\tStory");
+    EXPECT_EQ(lines[2], "\t\t000R0R");  // the two label cells, then Canola and Barley without harvest option
+    EXPECT_EQ(lines.size(), 3u + 63u + 7u);
+}
+
+TEST_F(Cli, ColumnLookupRewriteWithYesReportsTheRowsItWrote) {
+    const std::string database = database_copy();
+    const run_result r =
+        run({"--database", database, "--inputs", example("iowa-farm.ini"), "write-column-lookup", "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.out.rfind("Rows written\t", 0), 0u) << r.out;
+    const int reported = std::stoi(r.out.substr(std::string("Rows written\t").size()));
+    EXPECT_GT(reported, 0);
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* count = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM [Lookup Column Number] WHERE [State FIPS] = 19", -1, &count,
+                                 nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(count, 0), reported);
+    sqlite3_finalize(count);
+    sqlite3_close(db);
+}
