@@ -51,10 +51,15 @@ constexpr double single_b9_step = 0.15;      // change per set number
 constexpr double single_rate_at_65 = 1.0;    // multiplier of BR * 0.9 at 65 % coverage
 constexpr double single_harvest_factor = 1.06;  // harvest guarantee column over the plain column
 
-constexpr double whole_farm_b0 = -0.195;      // constant
-constexpr double whole_farm_b_cv = 0.3;       // coverage: rate ~ 0.8 * sum(s_k v_k) + 0.3 * (cv - 0.65)
-constexpr double whole_farm_b_share_rate = 0.8;  // s_k times v_k, each model crop
-constexpr double whole_farm_b_share_rate_noise = 0.02;
+// Whole farm, for the m crops of a column:
+//   rate ~ 0.8 * sum(s_k v_k) + (3.0 / m) * sum(v_k) * (cv - 0.65) + 0.02 * (cv - 0.65)
+// equal to 0.8 times the share-weighted enterprise rate at 65 % and rising with the
+// crops' own rates as coverage rises, so that it stays below the enterprise rates at
+// 85 % too (a coverage term alone would lift low-rate counties above them).
+constexpr double whole_farm_b_share_rate = 0.8;        // s_k times v_k, each crop of the column
+constexpr double whole_farm_b_share_rate_noise = 0.02;  // +- by state, region and column
+constexpr double whole_farm_rate_slope = 3.0;          // v_k times cv (over m), less 0.65 of it on v_k
+constexpr double whole_farm_coverage_slope = 0.02;     // cv, less 0.65 of it on the constant
 constexpr double whole_farm_harvest_factor = 1.05;
 
 constexpr double irrigated_yield_factor = 1.25;
@@ -446,20 +451,27 @@ std::array<double, 15> single_crop_b_values(int set) {
     return b;
 }
 
-// Six-crop model: v_k at 1..6, cv at 28, s_k v_k at 54 + 7 (k - 1); four-crop model:
-// cv at 15, s_k v_k at 33 + 5 (k - 1).
+// Term positions: six-crop model v_k at k, cv at 28, v_k cv at 29 + k, s_k v_k at
+// 54 + 7 (k - 1); four-crop model v_k at k, cv at 15, v_k cv at 16 + k, s_k v_k at
+// 33 + 5 (k - 1). Only the crops of the column (bit n - k of its number) get terms.
 std::vector<double> whole_farm_b_values(int state, int region_flag, int column) {
     const bool four = is_four_crop(state);
     const int n = four ? 4 : 6;
     std::vector<double> b(four ? 165 : 330, 0.0);
-    b[0] = tuning::whole_farm_b0;
-    b[four ? 15 : 28] = tuning::whole_farm_b_cv;
+    int m = 0;
+    for (int k = 1; k <= n; ++k)
+        if ((column & (1 << (n - k))) != 0) ++m;
+    b[0] = -0.65 * tuning::whole_farm_coverage_slope;
+    b[four ? 15 : 28] = tuning::whole_farm_coverage_slope;
     for (int k = 1; k <= n; ++k) {
+        if ((column & (1 << (n - k))) == 0 || m == 0) continue;
         const double noise =
             between(-tuning::whole_farm_b_share_rate_noise, tuning::whole_farm_b_share_rate_noise,
                     uniform(salt::whole_farm, state, region_flag, column, k));
-        b[static_cast<std::size_t>(four ? 33 + 5 * (k - 1) : 54 + 7 * (k - 1))] =
-            tuning::whole_farm_b_share_rate + noise;
+        const auto at = [&b](int index) -> double& { return b[static_cast<std::size_t>(index)]; };
+        at(four ? 33 + 5 * (k - 1) : 54 + 7 * (k - 1)) = tuning::whole_farm_b_share_rate + noise;
+        at(k) = -0.65 * tuning::whole_farm_rate_slope / m;
+        at(four ? 16 + k : 29 + k) = tuning::whole_farm_rate_slope / m;
     }
     return b;
 }
