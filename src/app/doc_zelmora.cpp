@@ -1,0 +1,152 @@
+#include "app/doc_zelmora.h"
+
+#include <cstdio>
+
+#include "app/view_zelmora.h"
+#include "qtsupport/qsettings_store.h"
+#include "rating/table_maintenance.h"
+#include "ui/dialog_error_list.h"
+#include "ui/propsheet_calculator.h"
+#include "ui/window_services.h"
+
+namespace zelmora {
+
+doc_zelmora::doc_zelmora(store_factory stores) : stores_(std::move(stores)) {}
+
+doc_zelmora::~doc_zelmora() {
+    if (calculator) {
+        calculator->write_settings(*make_store());
+        calculator.reset();
+    }
+    if (continuous_rater) {
+        continuous_rater->write_settings(*make_store());
+        continuous_rater.reset();
+    }
+    surcharges.reset();
+    practice_codes.reset();
+    type_codes.reset();
+    database.reset();
+}
+
+std::unique_ptr<settings_store> doc_zelmora::make_store() const {
+    if (stores_) return stores_();
+    return std::make_unique<qsettings_store>();
+}
+
+bool doc_zelmora::open_document(const std::string& path) {
+    path_ = path;
+    std::string error_text;
+    database = connect_premium_database(path, error_text);
+    if (!database) {
+        if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
+        return false;
+    }
+    {
+        const auto store = make_store();
+        continuous_rater = std::make_unique<rater_aph_continuous>(database.get());
+        continuous_rater->read_settings(*store);
+        calculator = std::make_unique<premium_calculator>(database.get(), continuous_rater.get(), error_text);
+        calculator->read_settings(*store, error_text);
+    }
+    calculator->read_b_values(error_text);
+    calculator->read_b_value_table(error_text);
+    surcharges = std::make_unique<surcharge_list>();
+    surcharges->read_surcharges(*database, error_text);
+    practice_codes = std::make_unique<code_lookup>();
+    practice_codes->read_practice_codes(*database, error_text);
+    type_codes = std::make_unique<code_lookup>();
+    type_codes->read_type_codes(*database, error_text);
+    if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
+    return true;
+}
+
+void doc_zelmora::close_document() {
+    if (view_) view_->store_inputs();
+}
+
+void doc_zelmora::attach_view(view_zelmora* form) { view_ = form; }
+
+void doc_zelmora::detach_view(view_zelmora* form) {
+    if (view_ == form) view_ = nullptr;
+}
+
+std::string doc_zelmora::title() const {
+    const std::size_t slash = path_.find_last_of("/\\");
+    return slash == std::string::npos ? path_ : path_.substr(slash + 1);
+}
+
+void doc_zelmora::on_show_crops() {
+    if (!calculator) return;
+    if (view_) view_->store_inputs();
+    {
+        propsheet_calculator sheet(this);
+        run_modal(sheet);
+    }
+    if (view_) view_->on_update();
+}
+
+void doc_zelmora::on_show_state_inputs() {
+    if (!can_maintain()) return;
+    std::string report;
+    {
+        wait_cursor busy;
+        report = show_state_inputs(*database, *continuous_rater, current_state());
+    }
+    dialog_error_list::show_modal(nullptr, "", "", report);
+}
+
+namespace {
+
+QString with_state(const char* format, int state) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, state);
+    return QString::fromLatin1(text);
+}
+
+}  // namespace
+
+void doc_zelmora::on_write_column_lookup() {
+    if (!can_maintain()) return;
+    if (!ask_yes_no(nullptr, with_state("Rewrite [Lookup Column Number] for state %d?", current_state()))) return;
+    std::string report;
+    {
+        wait_cursor busy;
+        report = write_column_lookup(*database, *continuous_rater, current_state());
+    }
+    dialog_error_list::show_modal(nullptr, "", "", report);
+}
+
+void doc_zelmora::on_write_column_lookup_all_states() {
+    if (!can_maintain()) return;
+    if (!ask_yes_no(nullptr, QStringLiteral("Rewrite [Lookup Column Number] table, all states?"))) return;
+    std::string report;
+    {
+        wait_cursor busy;
+        report = write_column_lookup_all_states(*database, *continuous_rater);
+    }
+    dialog_error_list::show_modal(nullptr, "", "", report);
+}
+
+void doc_zelmora::on_write_county_list() {
+    if (!can_maintain()) return;
+    if (!ask_yes_no(nullptr, with_state("Rewrite [County List] for state %d?", current_state()))) return;
+    std::string report;
+    {
+        wait_cursor busy;
+        report = write_county_list(*database, *continuous_rater, current_state());
+    }
+    dialog_error_list::show_modal(nullptr, "", "", report);
+}
+
+void doc_zelmora::on_write_all_county_lists() {
+    if (!can_maintain()) return;
+    if (!ask_yes_no(nullptr, QStringLiteral("Rewrite [County List] for all states?"))) return;
+    std::string report;
+    {
+        wait_cursor busy;
+        report = write_all_county_lists(*database, *continuous_rater);
+    }
+    dialog_error_list::show_modal(nullptr, "", "", report);
+}
+
+}  // namespace zelmora

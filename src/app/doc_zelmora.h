@@ -1,0 +1,75 @@
+#pragma once
+// A rating database opened as a document: the connection and everything
+// rating needs (rater, calculator, surcharges, code lookups, malting barley
+// endorsement), with the "Show Crops" command and the maintenance commands.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QObject>
+
+#include "data/premium_database.h"
+#include "data/surcharge_list.h"
+#include "rating/malting_barley_endorsement.h"
+#include "rating/premium_calculator.h"
+#include "rating/rater.h"
+#include "utility/settings_store.h"
+
+namespace zelmora {
+
+class view_zelmora;
+
+class doc_zelmora : public QObject {
+    Q_OBJECT
+public:
+    // Where the inputs are read at open and written at close; the user's store by default.
+    using store_factory = std::function<std::unique_ptr<settings_store>()>;
+
+    explicit doc_zelmora(store_factory stores = {});
+    ~doc_zelmora() override;
+    doc_zelmora(const doc_zelmora&) = delete;
+    doc_zelmora& operator=(const doc_zelmora&) = delete;
+
+    // The open sequence; false when the database does not connect. Load
+    // failures after the connection are shown together in the error list.
+    bool open_document(const std::string& path);
+    // Makes the form store its fields into the calculator before the document goes.
+    void close_document();
+    // An empty document cannot be made: File New does nothing.
+    static bool new_document() { return false; }
+
+    void attach_view(view_zelmora* form);
+    void detach_view(view_zelmora* form);
+    view_zelmora* view() const { return view_; }
+
+    const std::string& path() const { return path_; }
+    // The database file's name.
+    std::string title() const;
+
+    // Commands.
+    void on_show_crops();
+    void on_show_state_inputs();
+    void on_write_column_lookup();
+    void on_write_column_lookup_all_states();
+    void on_write_county_list();
+    void on_write_all_county_lists();
+
+    std::unique_ptr<premium_database> database;
+    std::unique_ptr<premium_calculator> calculator;
+    malting_barley_endorsement malting_barley_calculator;
+    std::unique_ptr<rater_aph_continuous> continuous_rater;
+    std::unique_ptr<surcharge_list> surcharges;
+    std::unique_ptr<code_lookup> practice_codes;
+    std::unique_ptr<code_lookup> type_codes;
+
+private:
+    std::unique_ptr<settings_store> make_store() const;
+    bool can_maintain() const { return database && continuous_rater; }
+    int current_state() const { return calculator ? calculator->state_fips() : -1; }
+
+    view_zelmora* view_ = nullptr;  // detaches itself when it goes
+    store_factory stores_;
+    std::string path_;
+};
+
+}  // namespace zelmora

@@ -1,0 +1,29 @@
+// Zelmora 2004: starts the window, then opens the rating database that lies
+// beside the executable. The command line is not used.
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/main_frame.h"
+#include "data/premium_database.h"
+#include "qtsupport/qsettings_store.h"
+#include "ui/window_services.h"
+#include "utility/filename_struct.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QString::fromLatin1(zelmora::settings_organization));
+    QApplication::setApplicationName(QString::fromLatin1(zelmora::settings_application));
+    QApplication::setApplicationDisplayName(QString::fromLatin1(zelmora::settings_application));
+
+    zelmora::set_filename_failure_hook([](const std::string& message) {
+        QMessageBox::warning(nullptr, QApplication::applicationName(), zelmora::to_qstring(message));
+    });
+
+    zelmora::main_frame frame;
+    frame.show();
+
+    zelmora::filename_struct executable;
+    executable.set_path(zelmora::to_std(QApplication::applicationFilePath()));
+    frame.open_document(executable.directory_text() + zelmora::premium_database_file_name);
+    return QApplication::exec();
+}

@@ -1,0 +1,294 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+#include <cstdio>
+
+#include "app/child_frame.h"
+#include "app/dialog_about.h"
+#include "app/doc_zelmora.h"
+#include "app/view_zelmora.h"
+#include "qtsupport/qsettings_store.h"
+#include "ui/window_services.h"
+
+namespace zelmora {
+
+namespace {
+
+constexpr const char* recent_section = "Recent File List";
+
+QIcon theme_icon(const char* name, QStyle* style, QStyle::StandardPixmap fallback) {
+    QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
+    return icon.isNull() ? style->standardIcon(fallback) : icon;
+}
+
+// The theme's icon or none: the toolbar then shows the command's name alone.
+QIcon theme_icon(const char* name) { return QIcon::fromTheme(QString::fromLatin1(name)); }
+
+}  // namespace
+
+main_frame::main_frame(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(QStringLiteral("Zelmora 2004"));
+    mdi_ = new QMdiArea(this);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+    create_actions();
+    create_menus();
+    create_bars();
+    read_recent_files();
+    update_recent_menu();
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &main_frame::update_commands);
+    update_commands();
+    resize(1240, 760);
+}
+
+void main_frame::create_actions() {
+    QStyle* s = style();
+    auto make = [this](const QString& text, const QString& tip) {
+        auto* action = new QAction(text, this);
+        action->setStatusTip(tip);
+        return action;
+    };
+    new_action_ = make(tr("&New"), tr("Create a new document"));
+    new_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    open_action_ = make(tr("&Open..."), tr("Open an existing rating database"));
+    open_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    open_action_->setIcon(theme_icon("document-open", s, QStyle::SP_DialogOpenButton));
+    close_action_ = make(tr("&Close"), tr("Close the active document"));
+    save_action_ = make(tr("&Save"), tr("Save the active document"));
+    save_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    save_action_->setIcon(theme_icon("document-save", s, QStyle::SP_DialogSaveButton));
+    save_as_action_ = make(tr("Save &As..."), tr("Save the active document with a new name"));
+    exit_action_ = make(tr("E&xit"), tr("Quit the application; the inputs are saved"));
+    undo_action_ = make(tr("&Undo"), tr("Undo the last action"));
+    undo_action_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    cut_action_ = make(tr("Cu&t"), tr("Cut the selection and put it on the Clipboard"));
+    cut_action_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    cut_action_->setIcon(theme_icon("edit-cut"));
+    copy_action_ = make(tr("&Copy"), tr("Copy the selection and put it on the Clipboard"));
+    copy_action_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    copy_action_->setIcon(theme_icon("edit-copy"));
+    paste_action_ = make(tr("&Paste"), tr("Insert Clipboard contents"));
+    paste_action_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    paste_action_->setIcon(theme_icon("edit-paste"));
+    print_action_ = make(tr("Print"), tr("Print the active document"));
+    print_action_->setIcon(theme_icon("document-print"));
+    toolbar_action_ = make(tr("&Toolbar"), tr("Show or hide the toolbar"));
+    status_bar_action_ = make(tr("&Status Bar"), tr("Show or hide the status bar"));
+    show_crops_action_ = make(tr("Show Crops"), tr("Enter the units of every crop and see their premiums"));
+    show_crops_action_->setIcon(theme_icon("x-office-spreadsheet", s, QStyle::SP_FileDialogDetailedView));
+    new_window_action_ = make(tr("&New Window"), tr("Open another window for the active document"));
+    cascade_action_ = make(tr("&Cascade"), tr("Arrange windows so they overlap"));
+    tile_action_ = make(tr("&Tile"), tr("Arrange windows as non-overlapping tiles"));
+    arrange_action_ = make(tr("&Arrange Icons"), tr("Arrange icons at the bottom of the window"));
+    about_action_ = make(tr("&About Zelmora 2004..."), tr("Display program information, version number and build date"));
+
+    // The document keeps nothing to save or print and the form has no undo; Edit works inside each field.
+    for (QAction* idle : {save_action_, save_as_action_, undo_action_, cut_action_, copy_action_, paste_action_,
+                          print_action_, new_window_action_, arrange_action_}) {
+        idle->setEnabled(false);
+    }
+
+    connect(new_action_, &QAction::triggered, this, [] { doc_zelmora::new_document(); });
+    connect(open_action_, &QAction::triggered, this, &main_frame::on_file_open);
+    connect(close_action_, &QAction::triggered, mdi_, &QMdiArea::closeActiveSubWindow);
+    connect(exit_action_, &QAction::triggered, this, &QWidget::close);
+    connect(show_crops_action_, &QAction::triggered, this, &main_frame::on_show_crops);
+    connect(cascade_action_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
+    connect(tile_action_, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
+    connect(about_action_, &QAction::triggered, this, &main_frame::on_about);
+
+    for (int i = 0; i < recent_file_count; ++i) {
+        auto* action = new QAction(this);
+        action->setVisible(false);
+        connect(action, &QAction::triggered, this, [this, i] {
+            if (static_cast<std::size_t>(i) < recent_files_.size()) {
+                const std::string path = recent_files_[static_cast<std::size_t>(i)];
+                open_document(path);
+            }
+        });
+        recent_actions_.push_back(action);
+    }
+
+    auto* next_pane = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(next_pane, &QShortcut::activated, mdi_, &QMdiArea::activateNextSubWindow);
+    auto* previous_pane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
+    connect(previous_pane, &QShortcut::activated, mdi_, &QMdiArea::activatePreviousSubWindow);
+}
+
+void main_frame::create_menus() {
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(new_action_);
+    file->addAction(open_action_);
+    file->addAction(close_action_);
+    file->addAction(save_action_);
+    file->addAction(save_as_action_);
+    file->addSeparator();
+    for (QAction* action : recent_actions_) file->addAction(action);
+    recent_separator_ = file->addSeparator();
+    file->addAction(exit_action_);
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    edit->addAction(undo_action_);
+    edit->addSeparator();
+    edit->addAction(cut_action_);
+    edit->addAction(copy_action_);
+    edit->addAction(paste_action_);
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->addAction(toolbar_action_);
+    view->addAction(status_bar_action_);
+    view->addAction(show_crops_action_);
+
+    QMenu* window = menuBar()->addMenu(tr("&Window"));
+    window->addAction(new_window_action_);
+    window->addAction(cascade_action_);
+    window->addAction(tile_action_);
+    window->addAction(arrange_action_);
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(about_action_);
+}
+
+void main_frame::create_bars() {
+    QToolBar* tools = addToolBar(tr("Standard"));
+    tools->setObjectName(QStringLiteral("toolbar"));
+    tools->setMovable(true);
+    tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    tools->addAction(save_action_);
+    tools->addSeparator();
+    tools->addAction(cut_action_);
+    tools->addAction(copy_action_);
+    tools->addAction(paste_action_);
+    tools->addSeparator();
+    tools->addAction(print_action_);
+    tools->addAction(show_crops_action_);
+
+    toolbar_action_->setCheckable(true);
+    toolbar_action_->setChecked(true);
+    connect(toolbar_action_, &QAction::toggled, tools, &QWidget::setVisible);
+    status_bar_action_->setCheckable(true);
+    status_bar_action_->setChecked(true);
+    connect(status_bar_action_, &QAction::toggled, statusBar(), &QWidget::setVisible);
+
+    statusBar()->addWidget(new QLabel(tr("Ready"), this), 1);
+}
+
+child_frame* main_frame::active_frame() const {
+    QMdiSubWindow* active = mdi_->activeSubWindow();
+    if (!active && !mdi_->subWindowList().isEmpty()) active = mdi_->subWindowList().constLast();
+    return qobject_cast<child_frame*>(active);
+}
+
+void main_frame::update_commands() {
+    child_frame* frame = active_frame();
+    const bool has_document = frame && frame->document();
+    close_action_->setEnabled(has_document);
+    show_crops_action_->setEnabled(has_document);
+    cascade_action_->setEnabled(has_document);
+    tile_action_->setEnabled(has_document);
+    if (has_document) {
+        setWindowTitle(QStringLiteral("Zelmora 2004 - ") + to_qstring(frame->document()->title()));
+    } else {
+        setWindowTitle(QStringLiteral("Zelmora 2004"));
+    }
+}
+
+child_frame* main_frame::open_document(const std::string& path) {
+    auto document = std::make_unique<doc_zelmora>();
+    if (!document->open_document(path)) return nullptr;
+    auto* frame = new child_frame(std::move(document));
+    mdi_->addSubWindow(frame);
+    connect(frame->view(), &view_zelmora::status_message, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 8000); });
+    connect(frame, &QObject::destroyed, this, [this] { update_commands(); });
+    frame->showMaximized();
+    frame->view()->initial_update();
+    first_document_ = false;
+    add_recent_file(path);
+    update_commands();
+    return frame;
+}
+
+void main_frame::on_file_open() {
+    const QString chosen = QFileDialog::getOpenFileName(this, tr("Open"), QString(), tr("All Files (*)"));
+    if (chosen.isEmpty()) return;
+    open_document(to_std(chosen));
+}
+
+void main_frame::on_show_crops() {
+    child_frame* frame = active_frame();
+    if (frame && frame->document()) frame->document()->on_show_crops();
+}
+
+void main_frame::on_about() {
+    dialog_about about(this);
+    about.exec();
+}
+
+void main_frame::add_recent_file(const std::string& path) {
+    const std::string full = to_std(QFileInfo(to_qstring(path)).absoluteFilePath());
+    std::erase(recent_files_, full);
+    recent_files_.insert(recent_files_.begin(), full);
+    if (recent_files_.size() > recent_file_count) recent_files_.resize(recent_file_count);
+    update_recent_menu();
+}
+
+void main_frame::read_recent_files() {
+    qsettings_store store;
+    recent_files_.clear();
+    for (int i = 1; i <= recent_file_count; ++i) {
+        const std::string path = store.read_text(recent_section, "File" + std::to_string(i), "");
+        if (!path.empty()) recent_files_.push_back(path);
+    }
+}
+
+void main_frame::write_recent_files() const {
+    qsettings_store store;
+    for (int i = 1; i <= recent_file_count; ++i) {
+        const auto at = static_cast<std::size_t>(i - 1);
+        store.write_text(recent_section, "File" + std::to_string(i), at < recent_files_.size() ? recent_files_[at] : "");
+    }
+}
+
+void main_frame::update_recent_menu() {
+    for (std::size_t i = 0; i < recent_actions_.size(); ++i) {
+        QAction* action = recent_actions_[i];
+        if (i < recent_files_.size()) {
+            const QString name = QFileInfo(to_qstring(recent_files_[i])).fileName();
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+            action->setStatusTip(to_qstring(recent_files_[i]));
+            action->setVisible(true);
+        } else {
+            action->setVisible(false);
+        }
+    }
+    if (recent_separator_) recent_separator_->setVisible(true);
+}
+
+void main_frame::closeEvent(QCloseEvent* event) {
+    // Every document stores its form and writes its settings as its window closes.
+    for (QMdiSubWindow* window : mdi_->subWindowList()) {
+        if (auto* frame = qobject_cast<child_frame*>(window)) frame->close_document();
+    }
+    mdi_->closeAllSubWindows();
+    write_recent_files();
+    event->accept();
+}
+
+}  // namespace zelmora

@@ -1,0 +1,323 @@
+#include "app/view_zelmora.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+#include "app/doc_zelmora.h"
+#include "rating/premium_calculator.h"
+#include "ui/numeric_controls.h"
+#include "ui/window_services.h"
+
+namespace zelmora {
+
+namespace {
+
+struct crop_row_ids {
+    int crop_box, harvest_box, price, volatility, units, ppcl_5, ppcl_10;
+};
+
+constexpr std::array<crop_row_ids, crop_count> row_ids = {{
+    {1007, 1092, 1000, 1006, 1004, 1014, 1017},
+    {1008, 1094, 1001, 1009, 1005, 1019, 1024},
+    {1025, 1096, 1002, 1036, 1106, 1022, 1027},
+    {1029, 1098, 1039, 1054, 1107, 1057, 1060},
+    {1031, 1100, 1041, 1062, 1108, 1065, 1068},
+    {1035, 1102, 1044, 1070, 1109, 1073, 1076},
+    {1090, 1104, 1079, 1084, 1110, 1086, 1088},
+    {1012, 1097, 1080, 1085, 1111, 1089, 1093},
+    {1013, 1099, 1081, 1087, 1112, 1091, 1095},
+}};
+
+template <class T>
+T* with_id(T* control, int id) {
+    set_control_id(control, id);
+    return control;
+}
+
+}  // namespace
+
+view_zelmora::view_zelmora(doc_zelmora* document, QWidget* parent) : QWidget(parent), document_(document) {
+    build_form();
+    if (document_) document_->attach_view(this);
+}
+
+view_zelmora::~view_zelmora() {
+    if (document_) document_->detach_view(this);
+}
+
+void view_zelmora::build_form() {
+    setWindowTitle(tr("Zelmora"));
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+
+    // State and county.
+    auto* place = new QHBoxLayout;
+    auto* state_label = new QLabel(tr("State"), content);
+    state_list_ = with_id(new QComboBox(content), 1010);
+    state_list_->setMinimumContentsLength(16);
+    state_list_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    state_label->setBuddy(state_list_);
+    auto* county_label = new QLabel(tr("County"), content);
+    county_list_ = with_id(new QComboBox(content), 1011);
+    county_list_->setMinimumContentsLength(24);
+    county_list_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    county_list_->setMaxVisibleItems(20);
+    county_label->setBuddy(county_list_);
+    place->addWidget(state_label);
+    place->addWidget(state_list_);
+    place->addSpacing(24);
+    place->addWidget(county_label);
+    place->addWidget(county_list_);
+    place->addStretch(1);
+    column->addLayout(place);
+
+    // Crops: Corn to Winter Wheat in one column, Cotton and Rice to their right.
+    auto* crops = new QGroupBox(content);
+    auto* crop_grid = new QGridLayout(crops);
+    crop_grid->setHorizontalSpacing(18);
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto& ids = row_ids[static_cast<std::size_t>(c - 1)];
+        const QString name = QString::fromLatin1(crop_display_name(c));
+        auto* box = with_id(new QCheckBox(name, crops), ids.crop_box);
+        auto* harvest = with_id(new QCheckBox(tr("Harvest Guarantee Option for ") + name, crops), ids.harvest_box);
+        crop_box_[static_cast<std::size_t>(c - 1)] = box;
+        harvest_guarantee_[static_cast<std::size_t>(c - 1)] = harvest;
+        const int row = c <= crop_winter_wheat ? c - 1 : c - crop_cotton;
+        const int left = c <= crop_winter_wheat ? 0 : 2;
+        crop_grid->addWidget(box, row, left);
+        crop_grid->addWidget(harvest, row, left + 1);
+        connect(box, &QCheckBox::clicked, this, &view_zelmora::on_crop_clicked);
+    }
+    crop_grid->setColumnStretch(4, 1);
+    column->addWidget(crops);
+
+    // Prices: one column per crop, one row per input; tab order runs along the rows.
+    auto* prices = new QGroupBox(tr("PRICES"), content);
+    auto* price_grid = new QGridLayout(prices);
+    for (int c = 1; c <= crop_count; ++c) {
+        auto* heading = new QLabel(QString::fromLatin1(crop_display_name(c)), prices);
+        heading->setAlignment(Qt::AlignCenter);
+        price_grid->addWidget(heading, 0, c);
+    }
+    const char* row_labels[] = {"RA Price ($/bushel):", "Price Volatility", "Number of Units", "PP Factor +5%",
+                                "PP Factor +10%"};
+    for (int row = 0; row < 5; ++row) {
+        price_grid->addWidget(new QLabel(tr(row_labels[row]), prices), row + 1, 0);
+        for (int c = 1; c <= crop_count; ++c) {
+            const auto i = static_cast<std::size_t>(c - 1);
+            const auto& ids = row_ids[i];
+            QWidget* field = nullptr;
+            switch (row) {
+            case 0: field = price_[i] = with_id(new edit_decimal(prices), ids.price); break;
+            case 1: field = price_volatility_[i] = with_id(new edit_decimal(prices), ids.volatility); break;
+            case 2: field = units_[i] = with_id(new edit_integer(prices), ids.units); break;
+            case 3: field = ppcl_factor_5_[i] = with_id(new edit_decimal(prices), ids.ppcl_5); break;
+            default: field = ppcl_factor_10_[i] = with_id(new edit_decimal(prices), ids.ppcl_10); break;
+            }
+            field->setAccessibleName(QString::fromLatin1(crop_display_name(c)) + QLatin1Char(' ') +
+                                     tr(row_labels[row]));
+            price_grid->addWidget(field, row + 1, c);
+        }
+    }
+    for (int c = 1; c <= crop_count; ++c) price_grid->setColumnStretch(c, 1);
+    column->addWidget(prices);
+
+    // Maintenance of the rating database.
+    auto* maintenance = new QHBoxLayout;
+    show_state_inputs_ = with_id(new QPushButton(tr("Show State Inputs"), content), 1419);
+    write_column_lookup_ = with_id(new QPushButton(tr("Write Column Lookup"), content), 1420);
+    write_column_lookup_all_states_ =
+        with_id(new QPushButton(tr("Write Column Lookup\nAll States"), content), 1421);
+    write_county_list_ = with_id(new QPushButton(tr("Write County List"), content), 1422);
+    write_all_county_lists_ = with_id(new QPushButton(tr("Write All County Lists"), content), 1423);
+    maintenance->addStretch(1);
+    for (QPushButton* button : {show_state_inputs_, write_column_lookup_, write_column_lookup_all_states_,
+                                write_county_list_, write_all_county_lists_}) {
+        button->setAutoDefault(false);
+        button->setMinimumHeight(write_column_lookup_all_states_->sizeHint().height());
+        maintenance->addWidget(button);
+    }
+    column->addLayout(maintenance);
+    column->addStretch(1);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+
+    connect(state_list_, &QComboBox::currentIndexChanged, this, &view_zelmora::on_state_changed);
+    connect(county_list_, &QComboBox::currentIndexChanged, this, &view_zelmora::on_county_changed);
+    if (document_) {
+        doc_zelmora* doc = document_;
+        connect(show_state_inputs_, &QPushButton::clicked, doc, [doc] { doc->on_show_state_inputs(); });
+        connect(write_column_lookup_, &QPushButton::clicked, doc, [doc] { doc->on_write_column_lookup(); });
+        connect(write_column_lookup_all_states_, &QPushButton::clicked, doc,
+                [doc] { doc->on_write_column_lookup_all_states(); });
+        connect(write_county_list_, &QPushButton::clicked, doc, [doc] { doc->on_write_county_list(); });
+        connect(write_all_county_lists_, &QPushButton::clicked, doc, [doc] { doc->on_write_all_county_lists(); });
+    }
+}
+
+void view_zelmora::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    initial_update();
+}
+
+void view_zelmora::initial_update() {
+    if (loaded_ || !document_) return;
+    calculator_ = document_->calculator.get();
+    if (!calculator_) return;
+    loaded_ = true;
+    exchange_lock lock(this);
+    load_form();
+}
+
+void view_zelmora::detach() {
+    exchange_lock lock(this);
+    if (document_) document_->detach_view(this);
+    document_ = nullptr;
+    calculator_ = nullptr;
+    setEnabled(false);
+}
+
+void view_zelmora::load_form() {
+    for (QPushButton* button : {write_county_list_, write_column_lookup_, write_column_lookup_all_states_,
+                                show_state_inputs_}) {
+        button->show();
+    }
+    state_list_->clear();
+    for (int fips : rated_states) state_list_->addItem(to_qstring(state_name(fips)), fips);
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        if (calculator_->indicated[i]) crop_box_[i]->setChecked(true);
+        if (calculator_->harvest_guarantee[i]) harvest_guarantee_[i]->setChecked(true);
+        price_[i]->set_value(calculator_->price[i], 2);
+        price_volatility_[i]->set_value(calculator_->price_volatility[i], 2);
+        units_[i]->set_value(static_cast<int>(calculator_->units[i].size()), true);
+        ppcl_factor_5_[i]->set_value(calculator_->ppcl_factor[0][i], 2);
+        ppcl_factor_10_[i]->set_value(calculator_->ppcl_factor[1][i], 2);
+    }
+    update_crop_boxes();
+    show_state_and_counties();
+}
+
+void view_zelmora::store_inputs() {
+    if (!calculator_ || !loaded_) return;
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        calculator_->indicated[i] = crop_box_[i]->isChecked();
+        calculator_->price[i] = price_[i]->get_value();
+        calculator_->price_volatility[i] = price_volatility_[i]->get_value();
+        // The crop pages have seven unit rows: a crop keeps 0 to 7 units.
+        const int asked = units_[i]->get_value();
+        const int count = asked < 0 ? 0 : (asked > max_units_per_crop ? max_units_per_crop : asked);
+        if (count != asked) {
+            {
+                QSignalBlocker quiet(units_[i]);
+                units_[i]->set_value(count, true);
+            }
+            char text[160];
+            std::snprintf(text, sizeof text, "%s: Number of Units is %d (a crop has 0 to %d units).",
+                          crop_display_name(c), count, max_units_per_crop);
+            Q_EMIT status_message(QString::fromLatin1(text));
+        }
+        calculator_->set_unit_count(c, count);
+        calculator_->harvest_guarantee[i] = harvest_guarantee_[i]->isChecked();
+        calculator_->ppcl_factor[0][i] = ppcl_factor_5_[i]->get_value();
+        calculator_->ppcl_factor[1][i] = ppcl_factor_10_[i]->get_value();
+    }
+}
+
+void view_zelmora::on_update() {
+    if (!calculator_) return;
+    show_state_and_counties();
+}
+
+void view_zelmora::update_crop_boxes() {
+    const state_record* state = calculator_->state_data.get();
+    const county_record* county = state ? state->find_county(calculator_->county_fips) : nullptr;
+    for (int c = 1; c <= crop_count; ++c) {
+        const bool offered = county && calculator_->b_value_set_exists(state->state_fips(),
+                                                                        county->region_flag == -1, c);
+        crop_box_[static_cast<std::size_t>(c - 1)]->setEnabled(offered);
+    }
+    update_crop_rows();
+}
+
+void view_zelmora::update_crop_rows() {
+    const state_record* state = calculator_->state_data.get();
+    const county_record* county = state ? state->find_county(calculator_->county_fips) : nullptr;
+    for (int c = 1; c <= crop_count; ++c) {
+        const bool enabled = county &&
+                             calculator_->b_value_set_exists(state->state_fips(), county->region_flag == -1, c) &&
+                             crop_box_[static_cast<std::size_t>(c - 1)]->isChecked();
+        enable_crop_row(c, enabled);
+    }
+}
+
+void view_zelmora::enable_crop_row(int crop_number, bool enabled) {
+    const auto i = static_cast<std::size_t>(crop_number - 1);
+    for (QWidget* control : std::initializer_list<QWidget*>{price_[i], units_[i], price_volatility_[i],
+                                                           harvest_guarantee_[i], ppcl_factor_5_[i],
+                                                           ppcl_factor_10_[i]}) {
+        control->setEnabled(enabled);
+    }
+}
+
+void view_zelmora::apply_state_and_county() {
+    const int position = state_list_->currentIndex();
+    if (position < 0 || position >= rated_state_count) return;
+    std::string discarded;
+    calculator_->set_state(rated_states[static_cast<std::size_t>(position)], discarded);
+    // The county list still holds the previous state's counties: the position carries over.
+    const int county_position = county_list_->currentIndex();
+    calculator_->county_fips =
+        county_position < 0 ? 1 : calculator_->state_data->county_fips_at(county_position);
+}
+
+void view_zelmora::show_state_and_counties() {
+    const int fips = calculator_->state_fips();
+    QSignalBlocker quiet_state(state_list_);
+    QSignalBlocker quiet_county(county_list_);
+    for (int position = 0; position < state_list_->count() && position < rated_state_count; ++position) {
+        if (state_list_->itemData(position).toInt() == fips) {
+            state_list_->setCurrentIndex(position);
+            break;
+        }
+    }
+    fill_county_combo(calculator_->state_data.get(), county_list_, calculator_->county_fips);
+}
+
+void view_zelmora::on_state_changed() {
+    if (!calculator_) return;
+    apply_state_and_county();
+    show_state_and_counties();
+    update_crop_boxes();
+}
+
+void view_zelmora::on_county_changed() {
+    if (!calculator_) return;
+    apply_state_and_county();
+    update_crop_boxes();
+}
+
+void view_zelmora::on_crop_clicked() {
+    if (!calculator_) return;
+    store_inputs();
+    update_crop_rows();
+}
+
+}  // namespace zelmora

@@ -1,0 +1,82 @@
+#pragma once
+// The input form of a rating database: state and county, the crops grown,
+// the harvest guarantee options, and per crop the RA price, the price
+// volatility, the number of units and the prevented planting factors; and
+// the five maintenance buttons, whose commands the document carries out.
+#include <array>
+
+#include <QString>
+#include <QWidget>
+
+#include "data/crops.h"
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+
+namespace zelmora {
+
+class doc_zelmora;
+class edit_decimal;
+class edit_integer;
+class premium_calculator;
+
+class view_zelmora : public QWidget {
+    Q_OBJECT
+public:
+    explicit view_zelmora(doc_zelmora* document, QWidget* parent = nullptr);
+    ~view_zelmora() override;
+
+    // First display: takes the document's calculator and loads the form (once).
+    void initial_update();
+    // After the property sheet: re-selects the calculator's state and county.
+    void on_update();
+    // Writes the form's fields into the calculator.
+    void store_inputs();
+    // The document is going: the form no longer reaches it.
+    void detach();
+
+    doc_zelmora* document() const { return document_; }
+
+Q_SIGNALS:
+    void status_message(const QString& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void build_form();
+    void load_form();
+    void update_crop_boxes();
+    void update_crop_rows();
+    void enable_crop_row(int crop_number, bool enabled);
+    void apply_state_and_county();
+    void show_state_and_counties();
+    void on_state_changed();
+    void on_county_changed();
+    void on_crop_clicked();
+
+    template <class T>
+    using per_crop = std::array<T*, crop_count>;
+
+    QPushButton* write_county_list_ = nullptr;              // 1422
+    QPushButton* write_column_lookup_ = nullptr;            // 1420
+    QPushButton* write_column_lookup_all_states_ = nullptr; // 1421
+    QPushButton* show_state_inputs_ = nullptr;              // 1419
+    QPushButton* write_all_county_lists_ = nullptr;         // 1423
+    per_crop<edit_decimal> ppcl_factor_5_{};
+    per_crop<edit_decimal> ppcl_factor_10_{};
+    per_crop<edit_decimal> price_volatility_{};
+    per_crop<edit_integer> units_{};
+    per_crop<edit_decimal> price_{};
+    per_crop<QCheckBox> harvest_guarantee_{};
+    per_crop<QCheckBox> crop_box_{};
+    QComboBox* state_list_ = nullptr;   // 1010
+    QComboBox* county_list_ = nullptr;  // 1011
+
+    doc_zelmora* document_;
+    premium_calculator* calculator_ = nullptr;
+    bool loaded_ = false;
+};
+
+}  // namespace zelmora

@@ -1,0 +1,48 @@
+#include "ui/clipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QString>
+
+#include <cstdio>
+#include <new>
+
+#include "ui/window_services.h"
+
+namespace zelmora {
+
+namespace {
+
+QString with_code(const char* format, int code) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, code);
+    return QString::fromLatin1(text);
+}
+
+}  // namespace
+
+bool copy_text_to_clipboard(const std::string& text, QWidget* owner, clipboard_wording wording) {
+    const bool page = wording == clipboard_wording::page;
+    QString clip_text;
+    try {
+        clip_text = to_qstring(text);
+    } catch (const std::bad_alloc&) {
+        show_message(owner, page ? QStringLiteral("No memory for clipboard text")
+                                 : QStringLiteral("Unable to allocate memory for clipboard text"));
+        return false;
+    }
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        show_message(owner, with_code("Unable to open clipboard (%d)", 0));
+        return false;
+    }
+    clipboard->setText(clip_text, QClipboard::Clipboard);
+    if (clipboard->text(QClipboard::Clipboard) != clip_text) {
+        show_message(owner, with_code(page ? "Unable to copy text to clipboard (%d)" : "Unable to copy to clipboard (%d)",
+                                      0));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zelmora

@@ -1,0 +1,40 @@
+#pragma once
+// Shows an accumulated text (load errors, maintenance reports) with
+// "Copy Text", "OK" and "Cancel".
+#include <functional>
+#include <string>
+
+#include <QDialog>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace zelmora {
+
+class dialog_error_list : public QDialog {
+    Q_OBJECT
+public:
+    dialog_error_list(QWidget* parent, std::string title, std::string ok_caption, std::string text);
+
+    const std::string& shown_text() const { return text_; }
+
+    // Runs the dialog modally, or hands the text to the replacement when one is set.
+    static void show_modal(QWidget* parent, const std::string& title, const std::string& ok_caption,
+                           const std::string& text);
+    // Tests receive the text here instead of a modal run.
+    using replacement = std::function<void(const std::string& text)>;
+    static void set_replacement(replacement hook);
+
+private:
+    void load_dialog();
+    void on_copy_text();
+
+    QPushButton* copy_button_ = nullptr;
+    QPushButton* ok_button_ = nullptr;
+    QPlainTextEdit* text_field_ = nullptr;
+    std::string text_;
+    std::string title_;
+    std::string ok_caption_;
+};
+
+}  // namespace zelmora

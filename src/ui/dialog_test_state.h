@@ -1,0 +1,50 @@
+#pragma once
+// The Test dialog of the whole-farm page: a state, a county and the range
+// of crop-combination codes of the Test report.
+#include <string>
+
+#include <QDialog>
+
+#include "data/premium_database.h"
+#include "data/state_record.h"
+
+class QComboBox;
+class QLabel;
+
+namespace zelmora {
+
+class edit_long;
+
+// Six characters for the bits 32, 16, 8, 4, 2, 1 of `code`: 'C' (harvest option) or 'R' for a set bit, '0' for a clear one.
+std::string combination_pattern(long code, bool harvest_guarantee);
+
+class dialog_test_state : public QDialog {
+    Q_OBJECT
+public:
+    dialog_test_state(QWidget* parent, premium_database* database, state_record* state, int& county_fips, int& low,
+                      int& high, bool harvest_guarantee);
+
+    void accept() override;
+
+private:
+    void load_dialog();
+    void store_dialog();
+    void on_low_changed();
+    void on_high_changed();
+    void on_test_state_changed(int position);
+
+    QComboBox* state_list_ = nullptr;
+    QComboBox* county_list_ = nullptr;
+    QLabel* high_pattern_ = nullptr;  // 1244
+    QLabel* low_pattern_ = nullptr;   // 1242
+    edit_long* high_field_ = nullptr; // 1240
+    edit_long* low_field_ = nullptr;  // 1238
+    state_record* state_;
+    int& county_fips_;
+    int& low_;
+    int& high_;
+    bool harvest_guarantee_;
+    premium_database* database_;
+};
+
+}  // namespace zelmora

@@ -1,0 +1,212 @@
+#include "ui/numeric_controls.h"
+
+#include <QAbstractItemView>
+#include <QFontMetrics>
+
+#include <cstdio>
+
+#include "ui/window_services.h"
+
+namespace zelmora {
+
+std::string insert_separators(const std::string& text) {
+    std::string result = text;
+    const std::size_t point = result.find('.');
+    const std::size_t end = point == std::string::npos ? result.size() : point;
+    if (end == 0) return result;
+    int digits = 0;
+    for (std::size_t i = end; i-- > 0;) {
+        const char c = result[i];
+        if (c < '0' || c > '9') break;
+        ++digits;
+        if (digits % 3 == 0 && i > 0 && result[i - 1] >= '0' && result[i - 1] <= '9') {
+            result.insert(i, 1, ',');
+        }
+    }
+    return result;
+}
+
+std::string remove_separators(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (c != ',') result.push_back(c);
+    }
+    return result;
+}
+
+namespace {
+
+std::string control_text(const QLineEdit* edit) { return remove_separators(to_std(edit->text())); }
+
+void prepare_number_field(QLineEdit* edit) {
+    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const QFontMetrics metrics(edit->font());
+    edit->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0,000,000.00")) + 12);
+}
+
+}  // namespace
+
+edit_decimal::edit_decimal(QWidget* parent) : QLineEdit(parent) { prepare_number_field(this); }
+
+exact_decimal edit_decimal::get_value() const {
+    exact_decimal value = 0.0;
+    value.from_text(control_text(this));
+    return value;
+}
+
+void edit_decimal::set_value(const exact_decimal& value, int decimals) {
+    setText(to_qstring(insert_separators(value.to_text(decimals))));
+}
+
+void edit_decimal::fit_to(const QString& sample) {
+    setMinimumWidth(QFontMetrics(font()).horizontalAdvance(sample) + 14);
+}
+
+static_decimal::static_decimal(QWidget* parent) : QLabel(parent) {
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Sunken);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    const QFontMetrics metrics(font());
+    setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("000,000.00")) + 12);
+}
+
+void static_decimal::set_value(const exact_decimal& value, int decimals) {
+    setText(to_qstring(insert_separators(value.to_text(decimals))));
+}
+
+void static_decimal::fit_to(const QString& sample) {
+    setMinimumWidth(QFontMetrics(font()).horizontalAdvance(sample) + 10);
+}
+
+edit_integer::edit_integer(QWidget* parent) : QLineEdit(parent) {
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+int edit_integer::get_value() const {
+    int value = 0;
+    if (std::sscanf(control_text(this).c_str(), "%d", &value) != 1) return 0;
+    return value;
+}
+
+void edit_integer::set_value(int value, bool with_separators) {
+    separators_ = with_separators;
+    std::string text = std::to_string(value);
+    if (with_separators) text = insert_separators(text);
+    setText(to_qstring(text));
+}
+
+edit_long::edit_long(QWidget* parent) : QLineEdit(parent) { setAlignment(Qt::AlignRight | Qt::AlignVCenter); }
+
+long edit_long::get_value() const {
+    long value = 0;
+    if (std::sscanf(control_text(this).c_str(), "%ld", &value) != 1) return 0;
+    return value;
+}
+
+void edit_long::set_value(long value) { setText(to_qstring(insert_separators(std::to_string(value)))); }
+
+combo_code::combo_code(QWidget* parent) : QComboBox(parent) {
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(12);
+}
+
+void combo_code::add_code_item(const QString& text, int code) {
+    const int width = QFontMetrics(font()).horizontalAdvance(text);
+    if (width > widest_) {
+        widest_ = width;
+        view()->setMinimumWidth(widest_ + margin);
+    }
+    addItem(text, code);
+}
+
+void combo_code::reset_content() {
+    widest_ = 0;
+    view()->setMinimumWidth(0);
+    clear();
+}
+
+void combo_code::fill(code_kind kind, int crop_code, int state_fips, int county_fips, int current_code,
+                      premium_database* database, const code_lookup& full_lookup) {
+    code_lookup codes;
+    if (database) {
+        std::string discarded;
+        if (kind == code_kind::practice) {
+            codes.practice_codes_for_crop(*database, full_lookup, crop_code, state_fips, county_fips, discarded);
+        } else {
+            codes.type_codes_for_crop(*database, full_lookup, crop_code, state_fips, county_fips, discarded);
+        }
+    }
+    reset_content();
+    int selected = -1;
+    for (const code_entry& entry : codes.entries()) {
+        char text[300];
+        std::snprintf(text, sizeof text, "%d %s", entry.code, entry.description.c_str());
+        if (entry.code == current_code) selected = count();
+        add_code_item(to_qstring(text), entry.code);
+    }
+    // Adding the first item selects it; only the unit's own code may be selected.
+    setCurrentIndex(selected);
+}
+
+int combo_code::selected_code() const {
+    const int position = currentIndex();
+    if (position < 0) return -1;
+    return itemData(position).toInt();
+}
+
+namespace {
+
+constexpr int coverage_levels[] = {65, 70, 75, 80, 85};
+
+int coverage_position(int level) {
+    for (int position = 0; position < 5; ++position) {
+        if (coverage_levels[position] == level) return position;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void fill_coverage_combo(QComboBox* list, int level) {
+    list->clear();
+    for (const char* text : {"0.65", "0.70", "0.75", "0.80", "0.85"}) list->addItem(QString::fromLatin1(text));
+    list->setCurrentIndex(coverage_position(level));
+}
+
+void fill_coverage_combo_limited(QComboBox* list, int level, const state_record* state, int county_fips,
+                                 int crop_number) {
+    list->clear();
+    for (const char* text : {"0.65", "0.70", "0.75"}) list->addItem(QString::fromLatin1(text));
+    if (state && state->offers_high_coverage(county_fips, crop_number)) {
+        list->addItem(QStringLiteral("0.80"));
+        list->addItem(QStringLiteral("0.85"));
+    }
+    const int position = coverage_position(level);
+    list->setCurrentIndex(position < list->count() ? position : -1);
+}
+
+void coverage_from_combo(const QComboBox* list, int& level) {
+    const int position = list->currentIndex();
+    if (position >= 0 && position < 5) level = coverage_levels[position];
+}
+
+void fill_prevented_planting_combo(QComboBox* list, int position) {
+    list->clear();
+    for (const char* text : {"0", "+5%", "+10%"}) list->addItem(QString::fromLatin1(text));
+    list->setCurrentIndex(position >= 0 && position < 3 ? position : -1);
+}
+
+void fill_county_combo(const state_record* state, QComboBox* list, int county_fips) {
+    list->clear();
+    if (!state) return;
+    int selected = -1;
+    for (const auto& [name, fips] : state->county_names_and_fips()) {
+        if (fips == county_fips && selected < 0) selected = list->count();
+        list->addItem(to_qstring(name), fips);
+    }
+    list->setCurrentIndex(selected);
+}
+
+}  // namespace zelmora

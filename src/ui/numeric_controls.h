@@ -1,0 +1,98 @@
+#pragma once
+// Numeric edit fields and result texts with thousands separators, the code
+// lists of the unit rows, and the coverage level and county lists.
+#include <string>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "data/premium_database.h"
+#include "data/state_record.h"
+#include "data/surcharge_list.h"
+#include "utility/exact_decimal.h"
+
+namespace zelmora {
+
+// 1234567.891 -> 1,234,567.891; -1234.5 -> -1,234.5; the part after the first '.' is never touched.
+std::string insert_separators(const std::string& text);
+std::string remove_separators(const std::string& text);
+
+class edit_decimal : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit edit_decimal(QWidget* parent = nullptr);
+    exact_decimal get_value() const;
+    void set_value(const exact_decimal& value, int decimals);
+    // Narrows or widens the field to show `sample` (for example "00,000.0").
+    void fit_to(const QString& sample);
+};
+
+class static_decimal : public QLabel {
+    Q_OBJECT
+public:
+    explicit static_decimal(QWidget* parent = nullptr);
+    void set_value(const exact_decimal& value, int decimals);
+    void fit_to(const QString& sample);
+};
+
+class edit_integer : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit edit_integer(QWidget* parent = nullptr);
+    int get_value() const;
+    void set_value(int value, bool with_separators);
+    bool separators() const { return separators_; }
+
+private:
+    bool separators_ = true;
+};
+
+class edit_long : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit edit_long(QWidget* parent = nullptr);
+    long get_value() const;
+    void set_value(long value);
+};
+
+enum class code_kind { practice, type };
+
+class combo_code : public QComboBox {
+    Q_OBJECT
+public:
+    explicit combo_code(QWidget* parent = nullptr);
+
+    // Adds an item with its code; widens the drop-down part to the widest text plus the margin.
+    void add_code_item(const QString& text, int code);
+    // Empties the list; the drop-down width starts again from 0.
+    void reset_content();
+    // The codes "Continuous Rates" uses for the crop in the county, described by the
+    // document's full lookup; selects `current_code` when it is among them.
+    void fill(code_kind kind, int crop_code, int state_fips, int county_fips, int current_code,
+              premium_database* database, const code_lookup& full_lookup);
+    // The code of the selected item; -1 when nothing is selected.
+    int selected_code() const;
+
+    int widest() const { return widest_; }
+    static constexpr int margin = 22;
+
+private:
+    int widest_ = 0;
+};
+
+// "0.65" .. "0.85"; selects `level` (65..85 in steps of 5) or nothing.
+void fill_coverage_combo(QComboBox* list, int level);
+// "0.65" .. "0.75", and "0.80", "0.85" where the county offers them for the crop.
+void fill_coverage_combo_limited(QComboBox* list, int level, const state_record* state, int county_fips,
+                                 int crop_number);
+// Writes the level of the selected item into `level`; no selection leaves it unchanged.
+void coverage_from_combo(const QComboBox* list, int& level);
+
+// The prevented planting lists: "0", "+5%", "+10%".
+void fill_prevented_planting_combo(QComboBox* list, int position);
+
+// The state's county names with their FIPS codes as item values; selects `county_fips`.
+void fill_county_combo(const state_record* state, QComboBox* list, int county_fips);
+
+}  // namespace zelmora

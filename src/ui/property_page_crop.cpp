@@ -1,0 +1,382 @@
+#include "ui/property_page_crop.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/doc_zelmora.h"
+#include "ui/clipboard.h"
+#include "ui/dialog_malting_barley.h"
+#include "ui/numeric_controls.h"
+#include "ui/window_services.h"
+
+namespace zelmora {
+
+namespace {
+
+template <class T>
+T* with_id(T* control, int id) {
+    set_control_id(control, id);
+    return control;
+}
+
+constexpr std::array<int, unit_rows> rate_yield_ids = {1123, 1124, 1134, 1135, 1145, 1146, 1156};
+constexpr std::array<int, unit_rows> acres_ids = {1125, 1136, 1147, 1158, 1169, 1180, 1191};
+
+int row_id(int first, int row) { return first + 11 * row; }
+
+QLabel* heading(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    return label;
+}
+
+}  // namespace
+
+property_page_crop::property_page_crop(doc_zelmora* document, premium_calculator* calculator, int crop_number,
+                                       rater_aph_continuous* rater, surcharge_list* surcharges, QWidget* parent)
+    : property_page_crop(document, calculator, crop_number, rater, surcharges, crop_page_layout{}, parent) {}
+
+property_page_crop::property_page_crop(doc_zelmora* document, premium_calculator* calculator, int crop_number,
+                                       rater_aph_continuous* rater, surcharge_list* surcharges,
+                                       const crop_page_layout& layout, QWidget* parent)
+    : property_page(parent),
+      crop_number_(crop_number),
+      calculator_(calculator),
+      document_(document),
+      rater_(rater),
+      surcharges_(surcharges),
+      layout_(layout) {
+    build_page();
+}
+
+void property_page_crop::build_page() {
+    const QString colon = layout_.labels_with_colon ? QStringLiteral(":") : QString();
+    column_ = new QVBoxLayout(this);
+
+    // The crop's own choices, then Copy.
+    auto* top = new QHBoxLayout;
+    auto* coverage_label = new QLabel(tr("Coverage Level Percent") + colon, this);
+    coverage_list_ = with_id(new QComboBox(this), 1105);
+    coverage_label->setBuddy(coverage_list_);
+    auto* ppcl_label = new QLabel(tr("Prevented Planting Coverage Level") + colon, this);
+    ppcl_list_ = with_id(new QComboBox(this), 1114);
+    ppcl_label->setBuddy(ppcl_list_);
+    sections_label_ = with_id(new QLabel(tr("Number of Sections Farmed:"), this), 1423);
+    sections_ = with_id(new edit_integer(this), 1113);
+    sections_->setMaximumWidth(70);
+    sections_label_->setBuddy(sections_);
+    copy_button_ = with_id(new QPushButton(tr("Copy"), this), 1206);
+    copy_button_->setAutoDefault(false);
+    copy_button_->setToolTip(tr("Copy the crop's rating worksheet to the clipboard"));
+    top->addWidget(coverage_label);
+    top->addWidget(coverage_list_);
+    top->addSpacing(18);
+    top->addWidget(ppcl_label);
+    top->addWidget(ppcl_list_);
+    top->addSpacing(18);
+    top->addWidget(sections_label_);
+    top->addWidget(sections_);
+    top->addStretch(1);
+    top->addWidget(copy_button_);
+    column_->addLayout(top);
+    column_->addSpacing(6);
+
+    // The unit grid: headings, then one row per unit; tab order runs along each row.
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(5);
+    grid->setVerticalSpacing(4);
+    int col = 1;
+    const int opt_col = col++, type_col = col++, practice_col = col++, aph_col = col++, rate_col = col++,
+              acres_col = col++, share_col = col++;
+    const int factor_col = layout_.factor_heading ? col++ : -1;
+    const int wa_col = col++, guarantee_col = col++, loaded_col = col++, total_col = col++, subsidy_col = col++,
+              producer_col = col++;
+    grid->addWidget(heading(tr("Opt.\nUnit"), this), 0, opt_col);
+    grid->addWidget(heading(tr("Type"), this), 0, type_col);
+    grid->addWidget(heading(tr("Practice"), this), 0, practice_col);
+    grid->addWidget(heading(tr("APH\nYield"), this), 0, aph_col);
+    grid->addWidget(heading(tr("Rate\nYield"), this), 0, rate_col);
+    grid->addWidget(heading(tr("Acres"), this), 0, acres_col);
+    grid->addWidget(heading(tr("Share"), this), 0, share_col);
+    if (factor_col > 0) grid->addWidget(heading(tr(layout_.factor_heading), this), 0, factor_col);
+    grid->addWidget(heading(tr("65%\nWritten\nAgreement"), this), 0, wa_col);
+    grid->addWidget(heading(tr("Rev.\nGuar."), this), 0, guarantee_col);
+    grid->addWidget(heading(tr("Loaded\nPer-Acre\nPremium"), this), 0, loaded_col);
+    grid->addWidget(heading(tr("Total\nPremium"), this), 0, total_col);
+    grid->addWidget(heading(tr("RA\nSubsidy"), this), 0, subsidy_col);
+    grid->addWidget(heading(tr("Producer\nPremium"), this), 0, producer_col);
+
+    const QString yield_sample = QStringLiteral("00,000.0");
+    for (int r = 0; r < unit_rows; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        const int row = r + 1;
+        auto* number = new QLabel(QString::number(r + 1), this);
+        number->setEnabled(false);
+        grid->addWidget(number, row, 0);
+        optional_unit_[i] = with_id(new QCheckBox(this), 1115 + r);
+        optional_unit_[i]->setAccessibleName(tr("Optional unit %1").arg(r + 1));
+        grid->addWidget(optional_unit_[i], row, opt_col, Qt::AlignCenter);
+        type_lists_[i] = with_id(new combo_code(this), 1375 + r);
+        grid->addWidget(type_lists_[i], row, type_col);
+        practice_lists_[i] = with_id(new combo_code(this), 1382 + r);
+        grid->addWidget(practice_lists_[i], row, practice_col);
+        aph_yield_[i] = with_id(new edit_decimal(this), row_id(1122, r));
+        grid->addWidget(aph_yield_[i], row, aph_col);
+        rate_yield_[i] = with_id(new edit_decimal(this), rate_yield_ids[i]);
+        grid->addWidget(rate_yield_[i], row, rate_col);
+        acres_[i] = with_id(new edit_decimal(this), acres_ids[i]);
+        grid->addWidget(acres_[i], row, acres_col);
+        share_[i] = with_id(new edit_decimal(this), row_id(1126, r));
+        grid->addWidget(share_[i], row, share_col);
+        for (edit_decimal* field : {aph_yield_[i], rate_yield_[i], acres_[i]}) field->fit_to(yield_sample);
+        share_[i]->fit_to(QStringLiteral("0.0000"));
+        if (factor_col > 0) {
+            factor_[i] = with_id(new edit_decimal(this), layout_.factor_ids[i]);
+            factor_[i]->fit_to(QStringLiteral("00.000"));
+            grid->addWidget(factor_[i], row, factor_col);
+        }
+        written_agreement_[i] = with_id(new edit_decimal(this), row_id(1132, r));
+        written_agreement_[i]->fit_to(QStringLiteral("00.000"));
+        grid->addWidget(written_agreement_[i], row, wa_col);
+        revenue_guarantee_[i] = with_id(new static_decimal(this), row_id(1127, r));
+        grid->addWidget(revenue_guarantee_[i], row, guarantee_col);
+        loaded_premium_[i] = with_id(new static_decimal(this), row_id(1128, r));
+        grid->addWidget(loaded_premium_[i], row, loaded_col);
+        total_premium_[i] = with_id(new static_decimal(this), row_id(1129, r));
+        grid->addWidget(total_premium_[i], row, total_col);
+        ra_subsidy_[i] = with_id(new static_decimal(this), row_id(1130, r));
+        grid->addWidget(ra_subsidy_[i], row, subsidy_col);
+        producer_premium_[i] = with_id(new static_decimal(this), row_id(1131, r));
+        grid->addWidget(producer_premium_[i], row, producer_col);
+        for (static_decimal* result : {revenue_guarantee_[i], loaded_premium_[i], total_premium_[i], ra_subsidy_[i],
+                                       producer_premium_[i]}) {
+            result->fit_to(QStringLiteral("000,000.00"));
+        }
+    }
+    for (int c : {type_col, practice_col}) grid->setColumnStretch(c, 2);
+    for (int c = aph_col; c <= producer_col; ++c) grid->setColumnStretch(c, 1);
+    column_->addLayout(grid);
+    column_->addStretch(1);
+
+    // Every input change stores the page and rates the crop again.
+    for (int r = 0; r < unit_rows; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        connect(type_lists_[i], &QComboBox::currentIndexChanged, this, &property_page_crop::on_change);
+        connect(practice_lists_[i], &QComboBox::currentIndexChanged, this, &property_page_crop::on_change);
+        for (edit_decimal* field : {aph_yield_[i], rate_yield_[i], acres_[i], share_[i], written_agreement_[i]}) {
+            connect(field, &QLineEdit::textChanged, this, &property_page_crop::on_change);
+        }
+        if (factor_[i]) connect(factor_[i], &QLineEdit::textChanged, this, &property_page_crop::on_change);
+        connect(optional_unit_[i], &QCheckBox::clicked, this, &property_page_crop::on_change);
+    }
+    connect(coverage_list_, &QComboBox::currentIndexChanged, this, &property_page_crop::on_change);
+    connect(ppcl_list_, &QComboBox::currentIndexChanged, this, &property_page_crop::on_change);
+    connect(copy_button_, &QPushButton::clicked, this, &property_page_crop::on_copy);
+}
+
+void property_page_crop::add_below_grid(QWidget* widget) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(widget);
+    row->addStretch(1);
+    column_->insertLayout(column_->count() - 1, row);
+}
+
+int property_page_crop::unit_rows_in_use() const {
+    const auto n = static_cast<int>(calculator_->units[static_cast<std::size_t>(crop_number_ - 1)].size());
+    return n < unit_rows ? n : unit_rows;
+}
+
+void property_page_crop::load_page() {
+    const auto c = static_cast<std::size_t>(crop_number_ - 1);
+    copy_button_->show();
+    fill_coverage_combo_limited(coverage_list_, calculator_->coverage[c], calculator_->state_data.get(),
+                                calculator_->county_fips, crop_number_);
+    const int ppcl = calculator_->ppcl_select[c];
+    fill_prevented_planting_combo(ppcl_list_, ppcl == 0 ? 0 : (ppcl == 1 ? 1 : 2));
+    const bool active = calculator_->crop_selected(crop_number_);
+    sections_->set_value(calculator_->sections[c], true);
+    sections_->setEnabled(active);
+
+    const int n = unit_rows_in_use();
+    const int state = calculator_->state_fips();
+    for (int r = 0; r < n; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        const insurance_unit& unit = calculator_->units[c][i];
+        optional_unit_[i]->setChecked(unit.optional_unit);
+        share_[i]->set_value(unit.share, 3);
+        if (document_ && document_->type_codes) {
+            type_lists_[i]->fill(code_kind::type, crop_code(crop_number_), state, calculator_->county_fips,
+                                 unit.type_code, document_->database.get(), *document_->type_codes);
+        }
+        aph_yield_[i]->set_value(unit.aph_yield, 1);
+        rate_yield_[i]->set_value(unit.rate_yield, 1);
+        acres_[i]->set_value(unit.acres, 1);
+        if (document_ && document_->practice_codes) {
+            practice_lists_[i]->fill(code_kind::practice, crop_code(crop_number_), state, calculator_->county_fips,
+                                     unit.practice_code, document_->database.get(), *document_->practice_codes);
+        }
+        written_agreement_[i]->set_value(unit.written_agreement_rate, 2);
+        if (factor_[i] && layout_.factor_field) factor_[i]->set_value(unit.*(layout_.factor_field), 2);
+    }
+    ppcl_list_->setEnabled(active);
+    coverage_list_->setEnabled(active);
+    for (int r = 0; r < unit_rows; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        const bool enabled = active && r < n;
+        for (QWidget* control : std::initializer_list<QWidget*>{share_[i], type_lists_[i], practice_lists_[i],
+                                                               aph_yield_[i], rate_yield_[i], acres_[i],
+                                                               optional_unit_[i], written_agreement_[i]}) {
+            control->setEnabled(enabled);
+        }
+        if (factor_[i]) factor_[i]->setEnabled(enabled);
+    }
+    std::string discarded;
+    show_results(discarded);
+}
+
+void property_page_crop::store_page() {
+    const auto c = static_cast<std::size_t>(crop_number_ - 1);
+    coverage_from_combo(coverage_list_, calculator_->coverage[c]);
+    const int ppcl = ppcl_list_->currentIndex();
+    calculator_->ppcl_select[c] = ppcl == 0 ? 0 : (ppcl == 1 ? 1 : 2);
+    calculator_->sections[c] = sections_->get_value();
+    const int n = unit_rows_in_use();
+    for (int r = 0; r < n; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        insurance_unit& unit = calculator_->units[c][i];
+        unit.optional_unit = optional_unit_[i]->isChecked();
+        unit.share = share_[i]->get_value();
+        // A list that shows no selection (the unit's code is no longer offered) keeps the unit's code.
+        if (const int type = type_lists_[i]->selected_code(); type != -1) unit.type_code = type;
+        unit.acres = acres_[i]->get_value();
+        unit.aph_yield = aph_yield_[i]->get_value();
+        unit.rate_yield = rate_yield_[i]->get_value();
+        if (const int practice = practice_lists_[i]->selected_code(); practice != -1) unit.practice_code = practice;
+        unit.written_agreement_rate = written_agreement_[i]->get_value();
+        if (factor_[i] && layout_.factor_field) unit.*(layout_.factor_field) = factor_[i]->get_value();
+    }
+}
+
+void property_page_crop::show_results(std::string& error_text) {
+    calculator_->compute_all(*surcharges_, error_text);
+    const auto c = static_cast<std::size_t>(crop_number_ - 1);
+    const int n = unit_rows_in_use();
+    for (int r = 0; r < n; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        insurance_unit& unit = calculator_->units[c][i];
+        if (unit.compute(crop_number_, *calculator_, *rater_, document_ ? document_->database.get() : nullptr,
+                         *surcharges_, error_text)) {
+            revenue_guarantee_[i]->set_value(unit.revenue_guarantee, 2);
+            loaded_premium_[i]->set_value(unit.loaded_per_acre_premium, 2);
+            producer_premium_[i]->set_value(unit.producer_premium, 0);
+            total_premium_[i]->set_value(unit.total_premium, 0);
+            ra_subsidy_[i]->set_value(unit.ra_subsidy, 0);
+        } else {
+            clear_result_row(r);
+        }
+    }
+    for (int r = n; r < unit_rows; ++r) clear_result_row(r);
+}
+
+void property_page_crop::clear_result_row(int row) {
+    const auto i = static_cast<std::size_t>(row);
+    for (static_decimal* result : {revenue_guarantee_[i], loaded_premium_[i], producer_premium_[i],
+                                   total_premium_[i], ra_subsidy_[i]}) {
+        result->clear();
+    }
+}
+
+void property_page_crop::on_change() {
+    if (!loaded()) return;
+    store_page();
+    std::string discarded;
+    show_results(discarded);
+}
+
+std::string property_page_crop::copy_text() {
+    store_page();
+    std::string text;
+    if (layout_.recompute_before_copy) calculator_->compute_all(*surcharges_, text);
+    calculator_->single_crop_worksheet(text, crop_number_, *surcharges_);
+    return text;
+}
+
+void property_page_crop::on_copy() { copy_text_to_clipboard(copy_text(), this, clipboard_wording::page); }
+
+// ---------------------------------------------------------------- the three other page classes
+
+namespace {
+
+crop_page_layout fn_or_fo_layout() {
+    crop_page_layout layout;
+    layout.factor_heading = "FN or FO\nFactor";
+    layout.factor_ids = {1329, 1330, 1331, 1332, 1333, 1334, 1335};
+    layout.factor_field = &insurance_unit::fn_or_fo_factor;
+    layout.recompute_before_copy = false;
+    layout.labels_with_colon = false;
+    return layout;
+}
+
+crop_page_layout cr_option_layout() {
+    crop_page_layout layout;
+    layout.factor_heading = "CR\nOption";
+    layout.factor_ids = {1354, 1355, 1356, 1357, 1358, 1359, 1360};
+    layout.factor_field = &insurance_unit::cr_option_factor;
+    layout.recompute_before_copy = false;
+    layout.labels_with_colon = false;
+    return layout;
+}
+
+crop_page_layout short_rate_layout() {
+    crop_page_layout layout;
+    layout.factor_heading = "Short Rate\nFactor";
+    layout.factor_ids = {1322, 1323, 1324, 1325, 1326, 1327, 1328};
+    layout.factor_field = &insurance_unit::short_rate_factor;
+    layout.recompute_before_copy = false;
+    layout.labels_with_colon = false;
+    return layout;
+}
+
+}  // namespace
+
+property_page_crop_barley_spring_wheat::property_page_crop_barley_spring_wheat(
+    doc_zelmora* document, premium_calculator* calculator, int crop_number, rater_aph_continuous* rater,
+    surcharge_list* surcharges, QWidget* parent)
+    : property_page_crop(document, calculator, crop_number, rater, surcharges, fn_or_fo_layout(), parent) {
+    malting_barley_button_ =
+        with_id(new QPushButton(tr("Malting Barley Endorsement Premium Calculation"), this), 1336);
+    malting_barley_button_->setAutoDefault(false);
+    add_below_grid(malting_barley_button_);
+    connect(malting_barley_button_, &QPushButton::clicked, this,
+            &property_page_crop_barley_spring_wheat::on_malting_barley);
+}
+
+void property_page_crop_barley_spring_wheat::load_page() {
+    malting_barley_button_->setVisible(crop_number_ == crop_barley);
+    property_page_crop::load_page();
+}
+
+void property_page_crop_barley_spring_wheat::on_malting_barley() {
+    if (!document_) return;
+    dialog_malting_barley dialog(this, calculator_, &document_->malting_barley_calculator, rater_,
+                                 document_->database.get(), surcharges_);
+    run_modal(dialog);
+}
+
+property_page_crop_canola::property_page_crop_canola(doc_zelmora* document, premium_calculator* calculator,
+                                                     int crop_number, rater_aph_continuous* rater,
+                                                     surcharge_list* surcharges, QWidget* parent)
+    : property_page_crop(document, calculator, crop_number, rater, surcharges, cr_option_layout(), parent) {}
+
+property_page_crop_winter_wheat::property_page_crop_winter_wheat(doc_zelmora* document,
+                                                                 premium_calculator* calculator, int crop_number,
+                                                                 rater_aph_continuous* rater,
+                                                                 surcharge_list* surcharges, QWidget* parent)
+    : property_page_crop(document, calculator, crop_number, rater, surcharges, short_rate_layout(), parent) {}
+
+}  // namespace zelmora

@@ -1,0 +1,250 @@
+#include "ui/property_page_whole_farm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/doc_zelmora.h"
+#include "rating/reports.h"
+#include "ui/clipboard.h"
+#include "ui/dialog_test_state.h"
+#include "ui/numeric_controls.h"
+#include "ui/window_services.h"
+
+namespace zelmora {
+
+namespace {
+
+template <class T>
+T* with_id(T* control, int id) {
+    set_control_id(control, id);
+    return control;
+}
+
+struct row_ids {
+    int guarantee, coverage, loaded, total, subsidy, producer, ppcl;
+};
+
+// Crops in crop-number order, then the whole farm.
+constexpr std::array<row_ids, property_page_whole_farm::rows> ids = {{
+    {1216, 1210, 1211, 1212, 1213, 1214, 1215},
+    {1226, 1220, 1221, 1222, 1223, 1224, 1225},
+    {1236, 1230, 1271, 1272, 1273, 1274, 1275},
+    {1246, 1240, 1241, 1242, 1243, 1244, 1245},
+    {1266, 1260, 1261, 1262, 1263, 1264, 1265},
+    {1256, 1250, 1251, 1252, 1253, 1254, 1255},
+    {1276, 1270, 1281, 1320, 1321, 1282, 1285},
+    {1296, 1290, 1291, 1292, 1293, 1294, 1295},
+    {1306, 1300, 1301, 1302, 1303, 1304, 1305},
+    {1307, 1308, 1309, 1310, 1311, 1312, 1313},
+}};
+
+QLabel* heading(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    return label;
+}
+
+}  // namespace
+
+property_page_whole_farm::property_page_whole_farm(doc_zelmora* document, premium_calculator* calculator,
+                                                   rater_aph_continuous* rater, surcharge_list* surcharges,
+                                                   QWidget* parent)
+    : property_page(parent), document_(document), calculator_(calculator), rater_(rater), surcharges_(surcharges) {
+    auto* column = new QVBoxLayout(this);
+    auto* note = new QLabel(
+        tr("Note to user: Enter a dollar amount of insurance in the selected revenue guarantee column."), this);
+    note->setWordWrap(true);
+    column->addWidget(note);
+    column->addSpacing(4);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(4);
+    grid->addWidget(heading(tr("Selected\nRevenue\nGuarantee"), this), 0, 1);
+    grid->addWidget(heading(tr("Coverage\nLevel"), this), 0, 2);
+    grid->addWidget(heading(tr("Loaded\nPer-Acre\nPremium"), this), 0, 3);
+    grid->addWidget(heading(tr("Total\nPremium"), this), 0, 4);
+    grid->addWidget(heading(tr("RA\nSubsidy"), this), 0, 5);
+    grid->addWidget(heading(tr("Producer\nPremium"), this), 0, 6);
+    grid->addWidget(heading(tr("Prevented\nPlanting\nCoverage Level"), this), 0, 7);
+    const char* units_line[] = {"Enterprise Coverage", "$/acre", "$/acre", "$", "$", "$"};
+    const int units_columns[] = {0, 1, 3, 4, 5, 6};
+    for (int k = 0; k < 6; ++k) {
+        auto* label = heading(tr(units_line[k]), this);
+        if (k == 0) label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+        grid->addWidget(label, 1, units_columns[k]);
+    }
+    for (int r = 0; r < rows; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        const int row = r + 2;
+        const QString label = r == whole_farm_row ? tr("Whole Farm") : QString::fromLatin1(crop_display_name(r + 1));
+        auto* name = new QLabel(label, this);
+        if (r == whole_farm_row) {
+            QFont bold = name->font();
+            bold.setBold(true);
+            name->setFont(bold);
+        }
+        grid->addWidget(name, row, 0);
+        guarantee_[i] = with_id(new static_decimal(this), ids[i].guarantee);
+        coverage_[i] = with_id(new QComboBox(this), ids[i].coverage);
+        loaded_premium_[i] = with_id(new static_decimal(this), ids[i].loaded);
+        total_premium_[i] = with_id(new static_decimal(this), ids[i].total);
+        ra_subsidy_[i] = with_id(new static_decimal(this), ids[i].subsidy);
+        producer_premium_[i] = with_id(new static_decimal(this), ids[i].producer);
+        ppcl_[i] = with_id(new QComboBox(this), ids[i].ppcl);
+        name->setBuddy(coverage_[i]);
+        coverage_[i]->setAccessibleName(label + tr(" coverage level"));
+        ppcl_[i]->setAccessibleName(label + tr(" prevented planting coverage level"));
+        grid->addWidget(guarantee_[i], row, 1);
+        grid->addWidget(coverage_[i], row, 2);
+        grid->addWidget(loaded_premium_[i], row, 3);
+        grid->addWidget(total_premium_[i], row, 4);
+        grid->addWidget(ra_subsidy_[i], row, 5);
+        grid->addWidget(producer_premium_[i], row, 6);
+        grid->addWidget(ppcl_[i], row, 7);
+        guarantee_[i]->fit_to(QStringLiteral("0,000,000.00"));
+        connect(coverage_[i], &QComboBox::currentIndexChanged, this, &property_page_whole_farm::on_change);
+        connect(ppcl_[i], &QComboBox::currentIndexChanged, this, &property_page_whole_farm::on_change);
+    }
+    for (int c = 1; c <= 7; ++c) grid->setColumnStretch(c, 1);
+    grid->setColumnStretch(8, 1);
+    column->addLayout(grid);
+    column->addSpacing(6);
+
+    harvest_guarantee_ = with_id(new QCheckBox(tr("Harvest Guarantee Option for Whole Farm"), this), 1314);
+    limit_note_ = with_id(new QLabel(this), 1317);
+    auto* harvest_row = new QHBoxLayout;
+    harvest_row->addWidget(harvest_guarantee_);
+    harvest_row->addSpacing(24);
+    harvest_row->addWidget(limit_note_);
+    harvest_row->addStretch(1);
+    column->addLayout(harvest_row);
+
+    auto* buttons = new QHBoxLayout;
+    copy_button_ = with_id(new QPushButton(tr("Copy"), this), 1206);
+    copy_button_->setToolTip(tr("Copy the whole-farm worksheet to the clipboard"));
+    test_button_ = with_id(new QPushButton(tr("Test"), this), 1315);
+    test_button_->setToolTip(tr("Rate a range of crop combinations and copy the report to the clipboard"));
+    acreage_button_ = with_id(new QPushButton(tr("Acreage Loop Test"), this), 1316);
+    acreage_button_->setToolTip(tr("Copy the acreage loop report to the clipboard"));
+    dump_button_ = with_id(new QPushButton(tr("B Value Dump"), this), 1318);
+    dump_button_->setToolTip(tr("Copy the state's b values to the clipboard"));
+    for (QPushButton* button : {copy_button_, test_button_, acreage_button_, dump_button_}) {
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+    column->addStretch(1);
+
+    connect(harvest_guarantee_, &QCheckBox::clicked, this, &property_page_whole_farm::on_change);
+    connect(copy_button_, &QPushButton::clicked, this, &property_page_whole_farm::on_copy);
+    connect(test_button_, &QPushButton::clicked, this, &property_page_whole_farm::on_test);
+    connect(acreage_button_, &QPushButton::clicked, this, &property_page_whole_farm::on_acreage_loop_test);
+    connect(dump_button_, &QPushButton::clicked, this, &property_page_whole_farm::on_b_value_dump);
+}
+
+void property_page_whole_farm::load_page() {
+    for (QPushButton* button : {copy_button_, test_button_, acreage_button_, dump_button_}) button->show();
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        fill_coverage_combo(coverage_[i], calculator_->coverage_enterprise[i]);
+        coverage_[i]->setEnabled(calculator_->crop_selected(c));
+    }
+    fill_coverage_combo(coverage_[whole_farm_row], calculator_->coverage_whole_farm);
+    int whole_farm_crops = 0;
+    for (int c = 1; c <= crop_count; ++c) {
+        if (calculator_->crop_in_whole_farm(c)) ++whole_farm_crops;
+    }
+    coverage_[whole_farm_row]->setEnabled(whole_farm_crops > 1);
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        fill_prevented_planting_combo(ppcl_[i], calculator_->ppcl_select_enterprise[i]);
+    }
+    fill_prevented_planting_combo(ppcl_[whole_farm_row], calculator_->ppcl_select_whole_farm);
+    harvest_guarantee_->setChecked(calculator_->harvest_guarantee_whole_farm);
+    show_totals();
+}
+
+void property_page_whole_farm::store_page() {
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        coverage_from_combo(coverage_[i], calculator_->coverage_enterprise[i]);
+    }
+    coverage_from_combo(coverage_[whole_farm_row], calculator_->coverage_whole_farm);
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        calculator_->ppcl_select_enterprise[i] = ppcl_[i]->currentIndex();
+    }
+    calculator_->ppcl_select_whole_farm = ppcl_[whole_farm_row]->currentIndex();
+    calculator_->harvest_guarantee_whole_farm = harvest_guarantee_->isChecked();
+}
+
+void property_page_whole_farm::show_totals() {
+    std::string discarded;
+    calculator_->compute_all(*surcharges_, discarded);
+    limit_note_->setText(to_qstring(limit_note(*calculator_)));
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        guarantee_[i]->set_value(calculator_->enterprise_revenue_guarantee[i], 2);
+        loaded_premium_[i]->set_value(calculator_->enterprise_per_acre_premium[i], 2);
+        producer_premium_[i]->set_value(calculator_->enterprise_producer_premium[i], 0);
+        if (calculator_->crop_selected(c)) {
+            total_premium_[i]->set_value(calculator_->total_loaded_enterprise_premium[i], 0);
+        } else {
+            total_premium_[i]->clear();
+        }
+        ra_subsidy_[i]->set_value(calculator_->enterprise_subsidy[i], 0);
+    }
+    const auto w = static_cast<std::size_t>(whole_farm_row);
+    guarantee_[w]->set_value(calculator_->revenue_guarantee_whole_farm, 2);
+    loaded_premium_[w]->set_value(calculator_->base_premium_whole_farm, 2);
+    total_premium_[w]->set_value(calculator_->total_premium_whole_farm, 0);
+    ra_subsidy_[w]->set_value(calculator_->ra_subsidy_whole_farm, 0);
+    producer_premium_[w]->set_value(calculator_->producer_premium_whole_farm, 0);
+}
+
+void property_page_whole_farm::on_change() {
+    if (!loaded()) return;
+    store_page();
+    show_totals();
+}
+
+void property_page_whole_farm::on_copy() {
+    copy_text_to_clipboard(whole_farm_copy_text(*calculator_), this, clipboard_wording::page);
+}
+
+void property_page_whole_farm::on_test() {
+    int low = 1;
+    int high = 63;
+    dialog_test_state dialog(window(), document_ ? document_->database.get() : calculator_->database,
+                             calculator_->state_data.get(), calculator_->county_fips, low, high,
+                             calculator_->harvest_guarantee_whole_farm);
+    if (run_modal(dialog) != QDialog::Accepted) return;
+    copy_text_to_clipboard(test_report(*calculator_, *surcharges_, low, high), this, clipboard_wording::page);
+}
+
+void property_page_whole_farm::on_acreage_loop_test() {
+    std::string text;
+    {
+        wait_cursor busy;
+        text = acreage_loop_report(*calculator_, *surcharges_);
+    }
+    copy_text_to_clipboard(text, this, clipboard_wording::page);
+}
+
+void property_page_whole_farm::on_b_value_dump() {
+    std::string text;
+    {
+        wait_cursor busy;
+        text = b_value_dump(*calculator_, *surcharges_);
+    }
+    copy_text_to_clipboard(text, this, clipboard_wording::page);
+}
+
+}  // namespace zelmora

@@ -1,0 +1,63 @@
+#pragma once
+// The last tab of the property sheet: enterprise units per crop and the
+// whole-farm unit, with the whole-farm worksheet and three diagnostic reports.
+#include <array>
+#include <string>
+
+#include "data/surcharge_list.h"
+#include "rating/premium_calculator.h"
+#include "rating/rater.h"
+#include "ui/property_page.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace zelmora {
+
+class doc_zelmora;
+class static_decimal;
+
+class property_page_whole_farm : public property_page {
+    Q_OBJECT
+public:
+    static constexpr int rows = crop_count + 1;  // nine crops, then the whole farm
+    static constexpr int whole_farm_row = crop_count;
+
+    property_page_whole_farm(doc_zelmora* document, premium_calculator* calculator, rater_aph_continuous* rater,
+                             surcharge_list* surcharges, QWidget* parent = nullptr);
+
+    void on_change();
+    void on_copy();
+    void on_test();
+    void on_acreage_loop_test();
+    void on_b_value_dump();
+
+protected:
+    void load_page() override;
+    void store_page() override;
+    void show_totals();
+
+private:
+    std::array<static_decimal*, rows> guarantee_{};
+    std::array<QComboBox*, rows> coverage_{};
+    std::array<static_decimal*, rows> loaded_premium_{};
+    std::array<static_decimal*, rows> total_premium_{};
+    std::array<static_decimal*, rows> ra_subsidy_{};
+    std::array<static_decimal*, rows> producer_premium_{};
+    std::array<QComboBox*, rows> ppcl_{};
+    QCheckBox* harvest_guarantee_ = nullptr;  // 1314
+    QPushButton* copy_button_ = nullptr;      // 1206
+    QPushButton* test_button_ = nullptr;      // 1315
+    QPushButton* acreage_button_ = nullptr;   // 1316
+    QPushButton* dump_button_ = nullptr;      // 1318
+    QLabel* limit_note_ = nullptr;            // 1317
+
+    doc_zelmora* document_;
+    premium_calculator* calculator_;
+    rater_aph_continuous* rater_;
+    surcharge_list* surcharges_;
+};
+
+}  // namespace zelmora

@@ -1,0 +1,119 @@
+#include "ui/propsheet_calculator.h"
+
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/doc_zelmora.h"
+#include "ui/property_page_crop.h"
+#include "ui/property_page_whole_farm.h"
+#include "ui/window_services.h"
+
+namespace zelmora {
+
+namespace {
+
+QScrollArea* scrolled(QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(page);
+    return area;
+}
+
+}  // namespace
+
+propsheet_calculator::propsheet_calculator(doc_zelmora* document, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(tr("Parameters"));
+    setSizeGripEnabled(true);
+    tabs_ = new QTabWidget(this);
+
+    premium_calculator* calculator = document->calculator.get();
+    rater_aph_continuous* rater = document->continuous_rater.get();
+    surcharge_list* surcharges = document->surcharges.get();
+    for (int c = 1; c <= crop_count; ++c) {
+        property_page_crop* page = nullptr;
+        switch (c) {
+        case crop_spring_wheat:
+        case crop_barley:
+        case crop_cotton:
+        case crop_rice:
+            page = new property_page_crop_barley_spring_wheat(document, calculator, c, rater, surcharges);
+            break;
+        case crop_canola:
+            page = new property_page_crop_canola(document, calculator, c, rater, surcharges);
+            break;
+        case crop_winter_wheat:
+            page = new property_page_crop_winter_wheat(document, calculator, c, rater, surcharges);
+            break;
+        default:
+            page = new property_page_crop(document, calculator, c, rater, surcharges);
+            break;
+        }
+        crop_pages_[static_cast<std::size_t>(c - 1)] = page;
+        tabs_->addTab(scrolled(page), QString::fromLatin1(crop_display_name(c)));
+    }
+    whole_farm_page_ = new property_page_whole_farm(document, calculator, rater, surcharges);
+    tabs_->addTab(scrolled(whole_farm_page_), tr("Enterprise and Whole Farm Units"));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    set_control_id(buttons->button(QDialogButtonBox::Ok), 1);
+    set_control_id(buttons->button(QDialogButtonBox::Cancel), 2);
+    connect(buttons, &QDialogButtonBox::accepted, this, &propsheet_calculator::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_, 1);
+    layout->addWidget(buttons);
+
+    // Large enough for the widest page, within the screen.
+    QSize wanted(0, 0);
+    for (property_page_crop* page : crop_pages_) wanted = wanted.expandedTo(page->sizeHint());
+    wanted = wanted.expandedTo(whole_farm_page_->sizeHint());
+    wanted += QSize(40, 110);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        wanted = wanted.boundedTo(screen->availableSize() - QSize(20, 60));
+    }
+    resize(wanted);
+
+    connect(tabs_, &QTabWidget::currentChanged, this, &propsheet_calculator::on_tab_changed);
+    tabs_->setCurrentIndex(0);
+    show_page(0);
+}
+
+property_page_crop* propsheet_calculator::crop_page(int crop_number) const {
+    if (crop_number < 1 || crop_number > crop_count) return nullptr;
+    return crop_pages_[static_cast<std::size_t>(crop_number - 1)];
+}
+
+property_page* propsheet_calculator::page_at(int index) const {
+    if (index >= 0 && index < crop_count) return crop_pages_[static_cast<std::size_t>(index)];
+    if (index == crop_count) return whole_farm_page_;
+    return nullptr;
+}
+
+void propsheet_calculator::show_page(int index) {
+    if (tabs_->currentIndex() != index) {
+        tabs_->setCurrentIndex(index);  // on_tab_changed does the rest
+        return;
+    }
+    on_tab_changed(index);
+}
+
+void propsheet_calculator::on_tab_changed(int index) {
+    if (index == current_) return;
+    if (property_page* left = page_at(current_)) left->deactivate();
+    current_ = index;
+    if (property_page* shown = page_at(index)) shown->activate();
+}
+
+void propsheet_calculator::accept() {
+    if (property_page* page = page_at(current_)) page->deactivate();
+    QDialog::accept();
+}
+
+}  // namespace zelmora

@@ -1,0 +1,42 @@
+#pragma once
+// The "Parameters" sheet of "Show Crops": nine crop pages and the
+// enterprise and whole-farm page, with OK and Cancel.
+#include <array>
+
+#include <QDialog>
+
+#include "data/crops.h"
+
+class QTabWidget;
+
+namespace zelmora {
+
+class doc_zelmora;
+class property_page;
+class property_page_crop;
+class property_page_whole_farm;
+
+class propsheet_calculator : public QDialog {
+    Q_OBJECT
+public:
+    explicit propsheet_calculator(doc_zelmora* document, QWidget* parent = nullptr);
+
+    property_page_crop* crop_page(int crop_number) const;
+    property_page_whole_farm* whole_farm_page() const { return whole_farm_page_; }
+    QTabWidget* tabs() const { return tabs_; }
+    // Shows a page as its tab would: the page left is stored, the page shown is loaded once.
+    void show_page(int index);
+
+    void accept() override;
+
+private:
+    void on_tab_changed(int index);
+    property_page* page_at(int index) const;
+
+    std::array<property_page_crop*, crop_count> crop_pages_{};
+    property_page_whole_farm* whole_farm_page_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    int current_ = -1;
+};
+
+}  // namespace zelmora

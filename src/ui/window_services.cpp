@@ -1,0 +1,89 @@
+#include "ui/window_services.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDialog>
+#include <QMessageBox>
+#include <QVariant>
+
+namespace zelmora {
+
+namespace {
+
+message_hook& message_replacement() {
+    static message_hook hook;
+    return hook;
+}
+
+question_hook& question_replacement() {
+    static question_hook hook;
+    return hook;
+}
+
+modal_hook& modal_replacement() {
+    static modal_hook hook;
+    return hook;
+}
+
+}  // namespace
+
+int run_modal(QDialog& dialog) {
+    if (modal_replacement()) return modal_replacement()(dialog);
+    return dialog.exec();
+}
+
+void set_modal_hook(modal_hook hook) { modal_replacement() = std::move(hook); }
+
+void set_control_id(QWidget* control, int id) { control->setProperty(control_id_property, id); }
+
+int control_id(const QWidget* control) {
+    const QVariant value = control->property(control_id_property);
+    return value.isValid() ? value.toInt() : 0;
+}
+
+QWidget* find_control(QWidget* window, int id) {
+    if (!window) return nullptr;
+    if (control_id(window) == id) return window;
+    const auto children = window->findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        if (control_id(child) == id) return child;
+    }
+    return nullptr;
+}
+
+exchange_lock::exchange_lock(QWidget* window) {
+    if (!window) return;
+    const auto children = window->findChildren<QWidget*>();
+    blocked_.reserve(static_cast<std::size_t>(children.size()));
+    for (QWidget* child : children) {
+        blocked_.emplace_back(child, child->blockSignals(true));
+    }
+}
+
+exchange_lock::~exchange_lock() {
+    for (auto& [object, previous] : blocked_) {
+        if (object) object->blockSignals(previous);
+    }
+}
+
+void set_message_hook(message_hook hook) { message_replacement() = std::move(hook); }
+void set_question_hook(question_hook hook) { question_replacement() = std::move(hook); }
+
+void show_message(QWidget* parent, const QString& text) {
+    if (message_replacement()) {
+        message_replacement()(text);
+        return;
+    }
+    QMessageBox::information(parent, QApplication::applicationName(), text, QMessageBox::Ok);
+}
+
+bool ask_yes_no(QWidget* parent, const QString& text) {
+    if (question_replacement()) return question_replacement()(text);
+    return QMessageBox::question(parent, QApplication::applicationName(), text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+wait_cursor::wait_cursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+wait_cursor::~wait_cursor() { QApplication::restoreOverrideCursor(); }
+
+}  // namespace zelmora

@@ -1,0 +1,74 @@
+#pragma once
+// Services every window of the application shares: controls found by their
+// numeric id, the notification lock of data exchange, message boxes and
+// confirmations that tests can answer without a modal run, and the texts
+// between the rating library (single-byte std::string) and Qt.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QDialog;
+
+namespace zelmora {
+
+// The dynamic property that carries a control's id.
+inline constexpr const char* control_id_property = "control_id";
+
+void set_control_id(QWidget* control, int id);
+int control_id(const QWidget* control);  // 0 when the control has none
+// The control of `window` (or the window itself) that carries `id`; nullptr when none.
+QWidget* find_control(QWidget* window, int id);
+
+template <class T>
+T* find_control_as(QWidget* window, int id) {
+    return qobject_cast<T*>(find_control(window, id));
+}
+
+inline QString to_qstring(const std::string& text) { return QString::fromStdString(text); }
+inline std::string to_std(const QString& text) { return text.toStdString(); }
+
+// Blocks the notifications of every control of a window while its data
+// exchange runs; restores each control's previous state on destruction.
+class exchange_lock {
+public:
+    explicit exchange_lock(QWidget* window);
+    ~exchange_lock();
+    exchange_lock(const exchange_lock&) = delete;
+    exchange_lock& operator=(const exchange_lock&) = delete;
+
+private:
+    std::vector<std::pair<QPointer<QObject>, bool>> blocked_;
+};
+
+// A message box with an OK button.
+void show_message(QWidget* parent, const QString& text);
+// A Yes/No message box; true for Yes.
+bool ask_yes_no(QWidget* parent, const QString& text);
+
+// Replacements of the two boxes above (tests answer them without a modal run).
+using message_hook = std::function<void(const QString& text)>;
+using question_hook = std::function<bool(const QString& text)>;
+void set_message_hook(message_hook hook);
+void set_question_hook(question_hook hook);
+
+// Runs a dialog or property sheet modally and returns its result; tests
+// replace the modal run to work the window and close it themselves.
+using modal_hook = std::function<int(QDialog& dialog)>;
+int run_modal(QDialog& dialog);
+void set_modal_hook(modal_hook hook);
+
+// Shows the wait cursor for the life of the object.
+class wait_cursor {
+public:
+    wait_cursor();
+    ~wait_cursor();
+    wait_cursor(const wait_cursor&) = delete;
+    wait_cursor& operator=(const wait_cursor&) = delete;
+};
+
+}  // namespace zelmora
