@@ -244,7 +244,7 @@ std::string help_text() {
            "  whole-farm               whole-farm worksheet (the Copy of the whole-farm page)\n"
            "                             zelmora-cli --inputs examples/iowa-farm.ini whole-farm\n"
            "  malting-barley           malting barley endorsement worksheets of the Barley units\n"
-           "                             zelmora-cli --inputs examples/iowa-farm.ini malting-barley\n"
+           "                             zelmora-cli --inputs examples/north-dakota-farm.ini malting-barley\n"
            "  test-report [LOW HIGH]   Test report over crop combinations LOW..HIGH (0-63, default 1 63)\n"
            "                             zelmora-cli --inputs examples/iowa-farm.ini test-report 5 5\n"
            "  acreage-loop             Acreage Loop Test report\n"

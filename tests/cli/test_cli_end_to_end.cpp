@@ -365,7 +365,8 @@ TEST_F(Cli, DefaultDatabaseIsBesideTheExecutable) {
 }
 
 TEST_F(Cli, ExamplesRateEveryUnitWithoutErrors) {
-    const std::pair<const char*, std::size_t> examples[] = {{"iowa-farm.ini", 6}, {"arkansas-farm.ini", 6}};
+    const std::pair<const char*, std::size_t> examples[] = {
+        {"iowa-farm.ini", 6}, {"arkansas-farm.ini", 6}, {"north-dakota-farm.ini", 5}};
     for (const auto& [name, unit_count] : examples) {
         const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", example(name), "rate", "--tsv"});
         ASSERT_EQ(r.status, 0) << name << ": " << r.err;
@@ -489,4 +490,25 @@ TEST_F(Cli, ColumnLookupRewriteWithYesReportsTheRowsItWrote) {
     EXPECT_EQ(sqlite3_column_int(count, 0), reported);
     sqlite3_finalize(count);
     sqlite3_close(db);
+}
+
+// Every report of every example: exit 0, no load errors, "\r\n" lines only.
+TEST_F(Cli, EveryReportRunsOnEveryExample) {
+    const std::vector<std::vector<std::string>> commands = {
+        {"whole-farm"},   {"test-report", "1", "3"}, {"acreage-loop"}, {"b-value-dump"},
+        {"state-inputs"}, {"worksheet", "1"},        {"worksheet", "rice"},
+    };
+    for (const char* name : {"iowa-farm.ini", "arkansas-farm.ini", "north-dakota-farm.ini"}) {
+        for (const auto& command : commands) {
+            std::vector<std::string> args = {"--database", ZELMORA_DEMO_DATABASE, "--inputs", example(name)};
+            args.insert(args.end(), command.begin(), command.end());
+            const run_result r = run(args);
+            const std::string what = std::string(name) + " " + command[0];
+            EXPECT_EQ(r.status, 0) << what;
+            EXPECT_TRUE(r.err.empty()) << what << ": " << r.err;
+            EXPECT_FALSE(r.out.empty()) << what;
+            for (const auto& line : lines_ending_in(r.out, "\r\n"))
+                ASSERT_EQ(line.find('\n'), std::string::npos) << what << ": a bare line feed in " << line;
+        }
+    }
 }
