@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 #include "data/crops.h"
 
