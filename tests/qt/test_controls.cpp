@@ -1,0 +1,187 @@
+// Numeric fields, code and coverage lists, the Test dialog's patterns, the
+// error list and the clipboard.
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+#include "data/state_record.h"
+#include "ui/clipboard.h"
+#include "ui/dialog_error_list.h"
+#include "ui/dialog_test_state.h"
+#include "ui/numeric_controls.h"
+#include "ui/window_services.h"
+
+namespace zelmora {
+
+class controls_test : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void separators_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("millions with decimals") << "1234567.891" << "1,234,567.891";
+        QTest::newRow("negative") << "-1234.5" << "-1,234.5";
+        QTest::newRow("three digits") << "999" << "999";
+        QTest::newRow("four digits") << "1000" << "1,000";
+        QTest::newRow("decimals untouched") << "12.34567" << "12.34567";
+        QTest::newRow("six digits") << "123456" << "123,456";
+        QTest::newRow("empty") << "" << "";
+    }
+    void separators() {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(QString::fromStdString(insert_separators(text.toStdString())), expected);
+        QCOMPARE(QString::fromStdString(remove_separators(expected.toStdString())), text);
+    }
+
+    void decimal_field_reads_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("separators") << "1,234.5" << 1234.5;
+        QTest::newRow("letters") << "abc" << 0.0;
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("leading number") << "2.5x" << 2.5;
+    }
+    void decimal_field_reads() {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        edit_decimal field;
+        field.setText(text);
+        QCOMPARE(field.get_value().to_double(), value);
+    }
+
+    void decimal_texts() {
+        edit_decimal field;
+        field.set_value(1234.5, 1);
+        QCOMPARE(field.text(), QStringLiteral("1,234.5"));
+        field.set_value(-0.5, 2);
+        QCOMPARE(field.text(), QStringLiteral("-0.50"));
+        static_decimal result;
+        result.set_value(12345.4, 0);
+        QCOMPARE(result.text(), QStringLiteral("12,345"));
+        QVERIFY(result.alignment() & Qt::AlignRight);
+        edit_integer count;
+        count.set_value(12345, false);
+        QCOMPARE(count.text(), QStringLiteral("12345"));
+        count.set_value(12345, true);
+        QCOMPARE(count.text(), QStringLiteral("12,345"));
+        QCOMPARE(count.get_value(), 12345);
+        count.setText(QStringLiteral("x"));
+        QCOMPARE(count.get_value(), 0);
+        edit_long code;
+        code.setText(QStringLiteral("1,000"));
+        QCOMPARE(code.get_value(), 1000L);
+    }
+
+    void code_list_widens_its_drop_down() {
+        combo_code list;
+        const QString long_text = QStringLiteral("43 Non-Irrigated Summer Fallow and a good deal more");
+        list.add_code_item(QStringLiteral("2 Irrigated"), 2);
+        list.add_code_item(long_text, 43);
+        const int width = QFontMetrics(list.font()).horizontalAdvance(long_text);
+        QCOMPARE(list.widest(), width);
+        QCOMPARE(list.view()->minimumWidth(), width + 22);
+        list.setCurrentIndex(1);
+        QCOMPARE(list.selected_code(), 43);
+        list.reset_content();
+        QCOMPARE(list.widest(), 0);
+        QCOMPARE(list.view()->minimumWidth(), 0);
+        QCOMPARE(list.selected_code(), -1);
+    }
+
+    void coverage_lists() {
+        QComboBox list;
+        fill_coverage_combo(&list, 75);
+        QCOMPARE(list.count(), 5);
+        QCOMPARE(list.currentIndex(), 2);
+        fill_coverage_combo(&list, 72);
+        QCOMPARE(list.currentIndex(), -1);
+        int level = 80;
+        coverage_from_combo(&list, level);
+        QCOMPARE(level, 80);  // no selection leaves the level
+        list.setCurrentIndex(4);
+        coverage_from_combo(&list, level);
+        QCOMPARE(level, 85);
+
+        // A county without high coverage: 0.65 to 0.75 and no selection for a saved 80.
+        state_record state;
+        state.set_state_fips(17);
+        county_record county;
+        county.state_fips = 17;
+        county.county_fips = 1;
+        county.county_name = "Adams";
+        state.insert_county(county);
+        fill_coverage_combo_limited(&list, 80, &state, 1, 1);
+        QCOMPARE(list.count(), 3);
+        QCOMPARE(list.currentIndex(), -1);
+        fill_coverage_combo_limited(&list, 70, &state, 1, 1);
+        QCOMPARE(list.currentIndex(), 1);
+    }
+
+    void combination_patterns_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("harvest");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("63") << "63" << false << "RRRRRR";
+        QTest::newRow("63 with harvest") << "63" << true << "CCCCCC";
+        QTest::newRow("0") << "0" << false << "000000";
+        QTest::newRow("5") << "5" << false << "000R0R";
+        QTest::newRow("1,000 reads as 1000") << "1,000" << false << "R0R000";
+    }
+    void combination_patterns() {
+        QFETCH(QString, typed);
+        QFETCH(bool, harvest);
+        QFETCH(QString, pattern);
+        int county = 1, low = 1, high = 63;
+        dialog_test_state dialog(nullptr, nullptr, nullptr, county, low, high, harvest);
+        auto* low_field = find_control_as<QLineEdit>(&dialog, 1238);
+        auto* high_field = find_control_as<QLineEdit>(&dialog, 1240);
+        QVERIFY(low_field && high_field);
+        QCOMPARE(low_field->text(), QStringLiteral("1"));
+        QCOMPARE(find_control_as<QLabel>(&dialog, 1244)->text(),
+                 QString::fromLatin1(harvest ? "CCCCCC" : "RRRRRR"));
+        low_field->setText(typed);
+        QCOMPARE(find_control_as<QLabel>(&dialog, 1242)->text(), pattern);
+        high_field->setText(typed);
+        QCOMPARE(find_control_as<QLabel>(&dialog, 1244)->text(), pattern);
+        dialog.accept();
+        QCOMPARE(low, find_control_as<edit_long>(&dialog, 1238)->get_value());
+        QCOMPARE(high, low);
+        QCOMPARE(county, 0);  // no state record: no county
+    }
+
+    void error_list_copies_exactly_its_text() {
+        const std::string text = "ERROR, first line.\r\nERROR, second line.\r\n";
+        dialog_error_list dialog(nullptr, "", "", text);
+        auto* field = find_control_as<QPlainTextEdit>(&dialog, 29);
+        QVERIFY(field);
+        QVERIFY(field->toPlainText().contains(QStringLiteral("second line.")));
+        QCOMPARE(find_control_as<QPushButton>(&dialog, 1)->text(), QStringLiteral("OK"));
+        QVERIFY(find_control(&dialog, 2));
+        find_control_as<QPushButton>(&dialog, 36)->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(text));
+
+        dialog_error_list renamed(nullptr, "", "Close", "");
+        QCOMPARE(find_control_as<QPushButton>(&renamed, 1)->text(), QStringLiteral("Close"));
+    }
+
+    void clipboard_takes_the_text() {
+        QVERIFY(copy_text_to_clipboard("a\tb\r\nc\r\n", nullptr));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\tb\r\nc\r\n"));
+    }
+};
+
+}  // namespace zelmora
+
+std::unique_ptr<QObject> make_controls_test() { return std::make_unique<zelmora::controls_test>(); }
+
+#include "test_controls.moc"

@@ -1,0 +1,281 @@
+// The open sequence, the input form, "Show Crops", the maintenance buttons,
+// the frame and the persistence of the inputs between runs.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/dialog_about.h"
+#include "ui/dialog_error_list.h"
+#include "ui/numeric_controls.h"
+#include "ui/property_page_crop.h"
+#include "ui/propsheet_calculator.h"
+#include "window_fixture.h"
+
+namespace zelmora {
+
+using testing::database_copy;
+
+class document_test : public QObject {
+    Q_OBJECT
+
+    std::vector<std::string> error_lists_;
+    std::vector<QString> questions_;
+    bool answer_ = false;
+
+    // A document on the database with its form, as the frame shows it.
+    struct open_form {
+        std::unique_ptr<doc_zelmora> document = std::make_unique<doc_zelmora>();
+        std::unique_ptr<view_zelmora> view;
+        bool open(const std::string& path) {
+            if (!document->open_document(path)) return false;
+            view = std::make_unique<view_zelmora>(document.get());
+            view->initial_update();
+            return true;
+        }
+        // The window closes: the form stores, the document writes its settings.
+        void close() {
+            document->close_document();
+            view->detach();
+            document.reset();
+            view.reset();
+        }
+        premium_calculator& calc() { return *document->calculator; }
+        template <class T>
+        T* control(int id) {
+            return find_control_as<T>(view.get(), id);
+        }
+    };
+
+private Q_SLOTS:
+    void init() {
+        testing::clear_settings();
+        error_lists_.clear();
+        questions_.clear();
+        dialog_error_list::set_replacement([this](const std::string& text) { error_lists_.push_back(text); });
+        set_question_hook([this](const QString& text) {
+            questions_.push_back(text);
+            return answer_;
+        });
+        set_message_hook([](const QString& text) { QFAIL(qPrintable(text)); });
+    }
+    void cleanup() {
+        dialog_error_list::set_replacement({});
+        set_question_hook({});
+        set_message_hook({});
+        set_modal_hook({});
+    }
+
+    void missing_database_shows_one_error_list_and_no_window() {
+        database_copy data;
+        main_frame frame;
+        QVERIFY(frame.open_document(data.missing()) == nullptr);
+        QCOMPARE(error_lists_.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(error_lists_[0]).startsWith(QStringLiteral("ERROR, unable to open database")));
+        QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
+        QVERIFY(!doc_zelmora::new_document());
+        QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
+    }
+
+    void open_makes_a_window_with_the_loaded_form() {
+        database_copy data;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        QCOMPARE(frame.mdi_area()->subWindowList().size(), 1);
+        QVERIFY(window->isMaximized());
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Zelmora 2004 - APH Base Premium Data.sqlite"));
+        auto* states = find_control_as<QComboBox>(window->view(), 1010);
+        QCOMPARE(states->count(), rated_state_count);
+        QCOMPARE(states->currentData().toInt(), 17);
+        QCOMPARE(states->currentText(), QStringLiteral("Illinois"));
+        // A second database is a second, independent document.
+        child_frame* second = frame.open_document(data.path());
+        QVERIFY(second && second->document()->calculator.get() != window->document()->calculator.get());
+        QCOMPARE(frame.recent_files().size(), std::size_t{1});
+    }
+
+    void state_change_keeps_the_county_position() {
+        database_copy data;
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        auto* states = form.control<QComboBox>(1010);
+        auto* counties = form.control<QComboBox>(1011);
+        QVERIFY(counties->count() > 5);
+        counties->setCurrentIndex(4);
+        QCOMPARE(form.calc().county_fips, form.calc().state_data->county_fips_at(4));
+        states->setCurrentIndex(states->findData(19));
+        QCOMPARE(form.calc().state_fips(), 19);
+        QCOMPARE(counties->currentIndex(), 4);
+        QCOMPARE(form.calc().county_fips, form.calc().state_data->county_fips_at(4));
+        QCOMPARE(counties->currentData().toInt(), form.calc().county_fips);
+    }
+
+    void crop_rows_follow_the_boxes_and_the_b_values() {
+        database_copy data;
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        premium_calculator& calc = form.calc();
+        const county_record* county = calc.state_data->find_county(calc.county_fips);
+        QVERIFY(county);
+        const int boxes[] = {1007, 1008, 1025, 1029, 1031, 1035, 1090, 1012, 1013};
+        const int prices[] = {1000, 1001, 1002, 1039, 1041, 1044, 1079, 1080, 1081};
+        int with_b_values = 0, without = 0;
+        for (int c = 1; c <= crop_count; ++c) {
+            auto* box = form.control<QCheckBox>(boxes[c - 1]);
+            auto* price = form.control<QWidget>(prices[c - 1]);
+            const bool has = calc.b_value_set_exists(17, county->region_flag == -1, c);
+            QCOMPARE(box->isEnabled(), has);
+            if (!has) {
+                ++without;
+                QVERIFY(!price->isEnabled());
+                continue;
+            }
+            ++with_b_values;
+            if (!box->isChecked()) box->click();
+            QVERIFY(price->isEnabled());
+            box->click();  // unticked: the row is disabled at once
+            QVERIFY(!box->isChecked());
+            QVERIFY(!price->isEnabled());
+            QVERIFY(!calc.indicated[static_cast<std::size_t>(c - 1)]);
+            box->click();
+            QVERIFY(price->isEnabled());
+        }
+        QVERIFY(with_b_values > 0);
+        QVERIFY(without > 0);
+    }
+
+    void typed_price_waits_for_a_crop_box() {
+        database_copy data;
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        const exact_decimal before = form.calc().price[0];
+        form.control<QLineEdit>(1000)->setText(QStringLiteral("9.99"));
+        form.control<QLineEdit>(1004)->setText(QStringLiteral("2"));
+        QCOMPARE(form.calc().price[0].to_double(), before.to_double());
+        QCOMPARE(form.calc().units[0].size(), std::size_t{0});
+        auto* corn = form.control<QCheckBox>(1007);
+        corn->click();
+        corn->click();
+        QCOMPARE(form.calc().price[0].to_double(), 9.99);
+        QCOMPARE(form.calc().units[0].size(), std::size_t{2});
+    }
+
+    void number_of_units_is_kept_within_seven() {
+        database_copy data;
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        QSignalSpy messages(form.view.get(), &view_zelmora::status_message);
+        form.control<QLineEdit>(1004)->setText(QStringLiteral("12"));
+        form.view->store_inputs();
+        QCOMPARE(form.calc().units[0].size(), std::size_t{7});
+        QCOMPARE(form.control<QLineEdit>(1004)->text(), QStringLiteral("7"));
+        QCOMPARE(messages.count(), 1);
+        QVERIFY(messages.at(0).at(0).toString().startsWith(QStringLiteral("Corn:")));
+        form.control<QLineEdit>(1004)->setText(QStringLiteral("3"));
+        form.view->store_inputs();
+        QCOMPARE(form.calc().units[0].size(), std::size_t{3});
+        QCOMPARE(messages.count(), 1);
+    }
+
+    void closing_saves_the_inputs_for_the_next_start() {
+        database_copy data;
+        {
+            open_form form;
+            QVERIFY(form.open(data.path()));
+            form.control<QLineEdit>(1000)->setText(QStringLiteral("3.33"));
+            form.control<QLineEdit>(1004)->setText(QStringLiteral("2"));
+            form.calc().coverage_whole_farm = 80;
+            form.close();
+        }
+        open_form next;
+        QVERIFY(next.open(data.path()));
+        QCOMPARE(next.calc().price[0].to_double(), 3.33);
+        QCOMPARE(next.calc().units[0].size(), std::size_t{2});
+        QCOMPARE(next.calc().coverage_whole_farm, 65);
+        QCOMPARE(next.control<QLineEdit>(1000)->text(), QStringLiteral("3.33"));
+        QCOMPARE(next.control<QLineEdit>(1004)->text(), QStringLiteral("2"));
+    }
+
+    void frame_close_saves_the_inputs() {
+        database_copy data;
+        {
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            find_control_as<QLineEdit>(window->view(), 1001)->setText(QStringLiteral("7.25"));
+            frame.close();
+        }
+        open_form next;
+        QVERIFY(next.open(data.path()));
+        QCOMPARE(next.calc().price[1].to_double(), 7.25);
+    }
+
+    void cancel_keeps_the_acres_already_typed() {
+        database_copy data;
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        form.control<QLineEdit>(1004)->setText(QStringLiteral("1"));
+        set_modal_hook([](QDialog& dialog) {
+            auto* sheet = qobject_cast<propsheet_calculator*>(&dialog);
+            if (!sheet) return int(QDialog::Rejected);
+            find_control_as<QLineEdit>(sheet->crop_page(1), 1125)->setText(QStringLiteral("1,234.5"));
+            return int(QDialog::Rejected);
+        });
+        form.document->on_show_crops();
+        QCOMPARE(form.calc().units[0].size(), std::size_t{1});  // "Show Crops" stored the form first
+        QCOMPARE(form.calc().units[0][0].acres.to_double(), 1234.5);
+    }
+
+    void maintenance_buttons_reach_the_document() {
+        database_copy data;
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        error_lists_.clear();
+        form.control<QPushButton>(1419)->click();  // Show State Inputs: no question, always the report
+        QCOMPARE(questions_.size(), std::size_t{0});
+        QCOMPARE(error_lists_.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(error_lists_[0]).contains(QStringLiteral("B Values Whole Farm")));
+
+        answer_ = false;
+        const struct {
+            int id;
+            const char* question;
+        } writes[] = {
+            {1420, "Rewrite [Lookup Column Number] for state 17?"},
+            {1421, "Rewrite [Lookup Column Number] table, all states?"},
+            {1422, "Rewrite [County List] for state 17?"},
+            {1423, "Rewrite [County List] for all states?"},
+        };
+        for (const auto& write : writes) {
+            form.control<QPushButton>(write.id)->click();
+            QCOMPARE(questions_.back(), QString::fromLatin1(write.question));
+        }
+        QCOMPARE(error_lists_.size(), std::size_t{1});  // No: nothing shown
+
+        answer_ = true;
+        form.control<QPushButton>(1420)->click();
+        QCOMPARE(error_lists_.size(), std::size_t{2});
+        QVERIFY(QString::fromStdString(error_lists_[1]).contains(QStringLiteral("Rows written\t")));
+    }
+
+    void about_box_texts() {
+        dialog_about about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Zelmora 2004"));
+        QCOMPARE(find_control_as<QLabel>(&about, 1248)->text(), QStringLiteral("Zelmora Version 4.00"));
+        QCOMPARE(find_control_as<QLabel>(&about, 1245)->text(), QStringLiteral("Build Date: ") + QStringLiteral(__DATE__));
+    }
+};
+
+}  // namespace zelmora
+
+std::unique_ptr<QObject> make_document_test() { return std::make_unique<zelmora::document_test>(); }
+
+#include "test_document.moc"

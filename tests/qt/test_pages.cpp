@@ -1,0 +1,309 @@
+// The crop pages, the enterprise and whole-farm page, the malting barley
+// dialog and the Test dialog on a document of the demo database.
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+#include <string>
+
+#include "rating/reports.h"
+#include "ui/dialog_error_list.h"
+#include "ui/dialog_malting_barley.h"
+#include "ui/dialog_test_state.h"
+#include "ui/numeric_controls.h"
+#include "ui/property_page_crop.h"
+#include "ui/property_page_whole_farm.h"
+#include "ui/propsheet_calculator.h"
+#include "window_fixture.h"
+
+namespace zelmora {
+
+using testing::database_copy;
+
+namespace {
+
+// Illinois, Adams county: Corn rates exist for type 997 and practice 3.
+insurance_unit corn_unit(double aph_yield) {
+    insurance_unit unit;
+    unit.type_code = 997;
+    unit.practice_code = 3;
+    unit.aph_yield = aph_yield;
+    unit.rate_yield = aph_yield;
+    unit.acres = 100.0;
+    unit.share = 1.0;
+    return unit;
+}
+
+QString text_of(QWidget* page, int id) {
+    if (auto* label = find_control_as<QLabel>(page, id)) return label->text();
+    if (auto* field = find_control_as<QLineEdit>(page, id)) return field->text();
+    return QStringLiteral("<no control %1>").arg(id);
+}
+
+}  // namespace
+
+class pages_test : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<database_copy> data_;
+    std::unique_ptr<doc_zelmora> document_;
+
+    premium_calculator& calc() { return *document_->calculator; }
+
+private Q_SLOTS:
+    void init() {
+        testing::clear_settings();
+        dialog_error_list::set_replacement([](const std::string&) {});
+        set_message_hook([](const QString& text) { QFAIL(qPrintable(text)); });
+        data_ = std::make_unique<database_copy>();
+        document_ = std::make_unique<doc_zelmora>();
+        QVERIFY(document_->open_document(data_->path()));
+        std::string discarded;
+        calc().set_state(17, discarded);
+        calc().county_fips = 1;
+    }
+    void cleanup() {
+        document_.reset();
+        data_.reset();
+        dialog_error_list::set_replacement({});
+        set_message_hook({});
+        set_modal_hook({});
+    }
+
+    void crop_page_rates_on_every_keystroke() {
+        calc().units[0] = {corn_unit(150.0)};
+        propsheet_calculator sheet(document_.get());
+        property_page_crop* page = sheet.crop_page(1);
+        QVERIFY(page->loaded());
+        QCOMPARE(text_of(page, 1122), QStringLiteral("150.0"));
+        QCOMPARE(text_of(page, 1126), QStringLiteral("1.000"));
+        const QString guarantee = text_of(page, 1127);
+        QVERIFY(!guarantee.isEmpty());
+        QCOMPARE(guarantee, QString::fromStdString(insert_separators(calc().units[0][0].revenue_guarantee.to_text(2))));
+
+        auto* aph = find_control_as<QLineEdit>(page, 1122);
+        aph->setFocus();
+        QTest::keyClick(aph, Qt::Key_0);  // 150.00
+        QCOMPARE(calc().units[0][0].aph_yield.to_double(), 150.0);
+        aph->setText(QStringLiteral("1,800.0"));
+        QCOMPARE(calc().units[0][0].aph_yield.to_double(), 1800.0);
+        QVERIFY(text_of(page, 1127) != guarantee);
+        QCOMPARE(text_of(page, 1127),
+                 QString::fromStdString(insert_separators(calc().units[0][0].revenue_guarantee.to_text(2))));
+        QCOMPARE(text_of(page, 1129),
+                 QString::fromStdString(insert_separators(calc().units[0][0].total_premium.to_text(0))));
+    }
+
+    void failing_unit_and_unused_rows_show_empty_results() {
+        insurance_unit no_rates = corn_unit(150.0);
+        no_rates.practice_code = 2;  // no rates in the county for this practice
+        calc().units[0] = {corn_unit(150.0), no_rates, corn_unit(120.0)};
+        propsheet_calculator sheet(document_.get());
+        property_page_crop* page = sheet.crop_page(1);
+        QVERIFY(!text_of(page, 1127).isEmpty());
+        for (int id : {1138, 1139, 1140, 1141, 1142}) QVERIFY2(text_of(page, id).isEmpty(), qPrintable(QString::number(id)));
+        QVERIFY(!text_of(page, 1149).isEmpty());
+        for (int r = 3; r < 7; ++r) {
+            QVERIFY(text_of(page, 1127 + 11 * r).isEmpty());
+            QVERIFY(!find_control(page, 1122 + 11 * r)->isEnabled());
+            QVERIFY(!find_control(page, 1375 + r)->isEnabled());
+        }
+        QVERIFY(find_control(page, 1122)->isEnabled());
+    }
+
+    void lists_without_selection_keep_the_units_codes() {
+        insurance_unit unit = corn_unit(150.0);
+        unit.practice_code = 2;  // not offered: the practice list shows no selection
+        calc().units[0] = {unit};
+        propsheet_calculator sheet(document_.get());
+        property_page_crop* page = sheet.crop_page(1);
+        auto* types = find_control_as<combo_code>(page, 1375);
+        auto* practices = find_control_as<combo_code>(page, 1382);
+        QCOMPARE(practices->selected_code(), -1);
+        QVERIFY(practices->count() > 0);
+        find_control_as<QLineEdit>(page, 1125)->setText(QStringLiteral("55"));
+        QCOMPARE(calc().units[0][0].acres.to_double(), 55.0);
+        QCOMPARE(calc().units[0][0].practice_code, 2);
+        QCOMPARE(calc().units[0][0].type_code, types->selected_code() == -1 ? 997 : types->selected_code());
+        practices->setCurrentIndex(0);
+        QCOMPARE(calc().units[0][0].practice_code, practices->itemData(0).toInt());
+    }
+
+    void pages_never_touch_units_past_the_seventh() {
+        for (int i = 0; i < 9; ++i) calc().units[0].push_back(corn_unit(100.0 + i));
+        propsheet_calculator sheet(document_.get());
+        property_page_crop* page = sheet.crop_page(1);
+        QCOMPARE(text_of(page, 1122 + 11 * 6), QStringLiteral("106.0"));
+        find_control_as<QLineEdit>(page, 1125)->setText(QStringLiteral("77"));
+        sheet.accept();
+        QCOMPARE(calc().units[0].size(), std::size_t{9});
+        QCOMPARE(calc().units[0][7].aph_yield.to_double(), 107.0);
+        QCOMPARE(calc().units[0][8].acres.to_double(), 100.0);
+        QCOMPARE(calc().units[0][0].acres.to_double(), 77.0);
+    }
+
+    void leaving_a_tab_stores_the_page() {
+        calc().units[0] = {corn_unit(150.0)};
+        propsheet_calculator sheet(document_.get());
+        auto* sections = find_control_as<QLineEdit>(sheet.crop_page(1), 1113);
+        sections->setText(QStringLiteral("4"));  // no change event of its own
+        QCOMPARE(calc().sections[0], 1);
+        sheet.show_page(1);
+        QCOMPARE(calc().sections[0], 4);
+        QVERIFY(sheet.crop_page(2)->loaded());
+        QVERIFY(!sheet.crop_page(3)->loaded());
+    }
+
+    void factor_columns_and_the_malting_barley_button() {
+        propsheet_calculator sheet(document_.get());
+        QCOMPARE(sheet.tabs()->count(), 10);
+        QCOMPARE(sheet.tabs()->tabText(9), QStringLiteral("Enterprise and Whole Farm Units"));
+        QCOMPARE(sheet.windowTitle(), QStringLiteral("Parameters"));
+        const struct {
+            int crop;
+            int factor_id;
+            bool malting_button;
+        } cases[] = {
+            {1, 0, false}, {3, 1329, false}, {4, 1354, false}, {6, 1329, true},
+            {7, 1322, false}, {8, 1329, false}, {9, 1329, false},
+        };
+        for (const auto& expected : cases) {
+            sheet.show_page(expected.crop - 1);
+            property_page_crop* page = sheet.crop_page(expected.crop);
+            QCOMPARE(sheet.tabs()->tabText(expected.crop - 1), QString::fromLatin1(crop_display_name(expected.crop)));
+            for (int id : {1329, 1354, 1322}) QCOMPARE(find_control(page, id) != nullptr, id == expected.factor_id);
+            QWidget* button = find_control(page, 1336);
+            QCOMPARE(button != nullptr && !button->isHidden(), expected.malting_button);
+        }
+    }
+
+    void crop_copy_puts_the_worksheet_on_the_clipboard() {
+        calc().units[0] = {corn_unit(150.0)};
+        propsheet_calculator sheet(document_.get());
+        property_page_crop* page = sheet.crop_page(1);
+        QGuiApplication::clipboard()->clear();
+        find_control_as<QPushButton>(page, 1206)->click();
+        std::string expected;
+        calc().compute_all(*document_->surcharges, expected);
+        calc().single_crop_worksheet(expected, 1, *document_->surcharges);
+        QVERIFY(!expected.empty());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(expected));
+    }
+
+    void whole_farm_coverage_needs_two_whole_farm_crops() {
+        for (bool two_crops : {false, true}) {
+            calc().indicated.fill(false);
+            calc().indicated[0] = true;
+            calc().indicated[1] = two_crops;
+            QVERIFY(calc().crop_in_whole_farm(1));
+            propsheet_calculator sheet(document_.get());
+            sheet.show_page(9);
+            property_page_whole_farm* page = sheet.whole_farm_page();
+            QCOMPARE(find_control(page, 1308)->isEnabled(), two_crops && calc().crop_in_whole_farm(2));
+            QVERIFY(find_control(page, 1210)->isEnabled());
+            QVERIFY(!find_control(page, 1230)->isEnabled());
+            QVERIFY(text_of(page, 1272).isEmpty());  // Spring Wheat not selected: no total premium
+            QCOMPARE(find_control_as<QComboBox>(page, 1308)->currentText(), QStringLiteral("0.65"));
+        }
+    }
+
+    void whole_farm_choices_store_and_copy_is_the_library_text() {
+        calc().units[0] = {corn_unit(150.0)};
+        calc().units[1] = {corn_unit(45.0)};
+        calc().units[1][0].practice_code = 3;
+        propsheet_calculator sheet(document_.get());
+        sheet.show_page(9);
+        property_page_whole_farm* page = sheet.whole_farm_page();
+        find_control_as<QComboBox>(page, 1210)->setCurrentIndex(3);
+        QCOMPARE(calc().coverage_enterprise[0], 80);
+        find_control_as<QCheckBox>(page, 1314)->click();
+        QVERIFY(calc().harvest_guarantee_whole_farm);
+        QCOMPARE(text_of(page, 1216),
+                 QString::fromStdString(insert_separators(calc().enterprise_revenue_guarantee[0].to_text(2))));
+        QCOMPARE(text_of(page, 1317), QString::fromStdString(limit_note(calc())));
+
+        QGuiApplication::clipboard()->clear();
+        find_control_as<QPushButton>(page, 1206)->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(whole_farm_copy_text(calc())));
+    }
+
+    void test_button_cancel_leaves_the_clipboard_and_keeps_the_state() {
+        propsheet_calculator sheet(document_.get());
+        sheet.show_page(9);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        set_modal_hook([](QDialog& dialog) {
+            auto* states = find_control_as<QComboBox>(&dialog, 1010);
+            states->setCurrentIndex(states->findData(19));
+            return int(QDialog::Rejected);
+        });
+        find_control_as<QPushButton>(sheet.whole_farm_page(), 1315)->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        QCOMPARE(calc().state_fips(), 19);
+
+        set_modal_hook([](QDialog& dialog) {
+            find_control_as<QLineEdit>(&dialog, 1238)->setText(QStringLiteral("5"));
+            find_control_as<QLineEdit>(&dialog, 1240)->setText(QStringLiteral("5"));
+            dialog.accept();
+            return int(QDialog::Accepted);
+        });
+        find_control_as<QPushButton>(sheet.whole_farm_page(), 1315)->click();
+        const QString report = QGuiApplication::clipboard()->text();
+        QVERIFY(report.startsWith(QStringLiteral("State FIPS\t19\r\n")));
+        QVERIFY(report.contains(QStringLiteral("\t000R0R\r\n")));
+    }
+
+    void malting_barley_dialog() {
+        calc().units[5] = {corn_unit(60.0), corn_unit(55.0)};
+        calc().units[5][0].malting_barley_price = 3.5;
+        dialog_malting_barley dialog(nullptr, &calc(), &document_->malting_barley_calculator,
+                                     document_->continuous_rater.get(), document_->database.get(),
+                                     document_->surcharges.get());
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Malting Barley Endorsement"));
+        QCOMPARE(text_of(&dialog, 1404), QStringLiteral("3.50"));
+        QCOMPARE(text_of(&dialog, 1411), QStringLiteral("60.0"));
+        QCOMPARE(text_of(&dialog, 1397), QStringLiteral("1.000"));
+        QVERIFY(find_control(&dialog, 1405)->isEnabled());
+        QVERIFY(!find_control(&dialog, 1406)->isEnabled());
+        QVERIFY(text_of(&dialog, 1413).isEmpty());
+        auto* option = find_control_as<QComboBox>(&dialog, 1432);
+        QCOMPARE(option->currentText(), QStringLiteral("Option B"));
+        option->setCurrentIndex(0);
+        QCOMPARE(calc().malting_barley_option, 1);
+        find_control_as<QLineEdit>(&dialog, 1418)->setText(QStringLiteral("40"));
+        QCOMPARE(calc().units[5][0].malting_barley_acres.to_double(), 40.0);
+        // The endorsement keeps the figures of the last row computed.
+        QCOMPARE(text_of(&dialog, 1138),
+                 QString::fromStdString(insert_separators(document_->malting_barley_calculator.liability.to_text(2))));
+        QCOMPARE(text_of(&dialog, 1142), QString::fromStdString(insert_separators(
+                                             document_->malting_barley_calculator.producer_premium.to_text(0))));
+        QGuiApplication::clipboard()->clear();
+        find_control_as<QPushButton>(&dialog, 1206)->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(dialog.copy_text()));
+        QVERIFY(!QGuiApplication::clipboard()->text().isEmpty());
+    }
+
+    void malting_barley_dialog_without_barley_units() {
+        calc().units[5].clear();
+        dialog_malting_barley dialog(nullptr, &calc(), &document_->malting_barley_calculator,
+                                     document_->continuous_rater.get(), document_->database.get(),
+                                     document_->surcharges.get());
+        for (int r = 0; r < 7; ++r) {
+            QVERIFY(!find_control(&dialog, 1425 + r)->isEnabled());
+            QVERIFY(text_of(&dialog, 1397 + r).isEmpty());
+        }
+        QVERIFY(dialog.copy_text().empty());
+    }
+};
+
+}  // namespace zelmora
+
+std::unique_ptr<QObject> make_pages_test() { return std::make_unique<zelmora::pages_test>(); }
+
+#include "test_pages.moc"

@@ -1,0 +1,83 @@
+// Writes pictures of the main windows into a folder, for a person to look at:
+// the form, a crop page, the whole-farm page and the malting barley dialog.
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "ui/dialog_error_list.h"
+#include "ui/dialog_malting_barley.h"
+#include "ui/property_page_crop.h"
+#include "ui/propsheet_calculator.h"
+#include "window_fixture.h"
+
+using namespace zelmora;
+
+namespace {
+
+void save(QWidget& window, const QString& folder, const char* name) {
+    window.show();
+    QApplication::processEvents();
+    window.grab().save(folder + QLatin1Char('/') + QString::fromLatin1(name));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QString::fromLatin1(settings_organization));
+    QApplication::setApplicationName(QString::fromLatin1(settings_application));
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    dialog_error_list::set_replacement([](const std::string& text) { std::fputs(text.c_str(), stderr); });
+
+    testing::database_copy data;
+    main_frame frame;
+    frame.resize(1280, 800);
+    child_frame* window = frame.open_document(data.path());
+    if (!window) return 1;
+    premium_calculator& calc = *window->document()->calculator;
+    std::string discarded;
+    calc.set_state(17, discarded);
+    calc.county_fips = 1;
+    for (int crop : {1, 2, 6}) {
+        auto& units = calc.units[static_cast<std::size_t>(crop - 1)];
+        units.clear();
+        for (int i = 0; i < 3; ++i) {
+            insurance_unit unit;
+            unit.type_code = 997;
+            unit.practice_code = 3;
+            unit.aph_yield = crop == 2 ? 45.0 + i : 150.0 + 10 * i;
+            unit.rate_yield = unit.aph_yield;
+            unit.acres = 120.5 * (i + 1);
+            unit.share = i == 2 ? 0.5 : 1.0;
+            unit.malting_barley_price = 3.5;
+            unit.malting_barley_acres = 40.0;
+            unit.malting_barley_approved_yield = 70.0;
+            units.push_back(unit);
+        }
+    }
+    window->view()->close();
+    frame.mdi_area()->closeAllSubWindows();
+    window = frame.open_document(data.path());
+    save(frame, folder, "form.png");
+
+    propsheet_calculator sheet(window->document());
+    save(sheet, folder, "crop-page.png");
+    sheet.show_page(5);
+    save(sheet, folder, "barley-page.png");
+    sheet.show_page(9);
+    save(sheet, folder, "whole-farm-page.png");
+    dialog_malting_barley barley(&sheet, window->document()->calculator.get(),
+                                 &window->document()->malting_barley_calculator,
+                                 window->document()->continuous_rater.get(), window->document()->database.get(),
+                                 window->document()->surcharges.get());
+    save(barley, folder, "malting-barley.png");
+    return 0;
+}
