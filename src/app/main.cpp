@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     });
 
     zelmora::main_frame frame;
-    frame.show();
+    frame.showMaximized();
 
     zelmora::filename_struct executable;
     executable.set_path(zelmora::to_std(QApplication::applicationFilePath()));

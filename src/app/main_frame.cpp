@@ -57,6 +57,12 @@ main_frame::main_frame(QWidget* parent) : QMainWindow(parent) {
     resize(1240, 760);
 }
 
+main_frame::~main_frame() {
+    // The document windows go after this part of the frame: they must no longer call it.
+    mdi_->disconnect(this);
+    for (QMdiSubWindow* window : mdi_->subWindowList()) window->disconnect(this);
+}
+
 void main_frame::create_actions() {
     QStyle* s = style();
     auto make = [this](const QString& text, const QString& tip) {

@@ -19,6 +19,7 @@ class main_frame : public QMainWindow {
     Q_OBJECT
 public:
     explicit main_frame(QWidget* parent = nullptr);
+    ~main_frame() override;
 
     // Opens a rating database as a further document; nullptr when it does not open.
     child_frame* open_document(const std::string& path);

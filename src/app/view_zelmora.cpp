@@ -120,7 +120,10 @@ void view_zelmora::build_form() {
             switch (row) {
             case 0: field = price_[i] = with_id(new edit_decimal(prices), ids.price); break;
             case 1: field = price_volatility_[i] = with_id(new edit_decimal(prices), ids.volatility); break;
-            case 2: field = units_[i] = with_id(new edit_integer(prices), ids.units); break;
+            case 2:
+                field = units_[i] = with_id(new edit_integer(prices), ids.units);
+                field->setToolTip(tr("0 to 7 units; the units are entered with Show Crops"));
+                break;
             case 3: field = ppcl_factor_5_[i] = with_id(new edit_decimal(prices), ids.ppcl_5); break;
             default: field = ppcl_factor_10_[i] = with_id(new edit_decimal(prices), ids.ppcl_10); break;
             }

@@ -63,9 +63,8 @@ int main(int argc, char** argv) {
             units.push_back(unit);
         }
     }
-    window->view()->close();
-    frame.mdi_area()->closeAllSubWindows();
-    window = frame.open_document(data.path());
+    // The form shows the counts, so that storing it keeps the units.
+    for (int id : {1004, 1005, 1109}) find_control_as<QLineEdit>(window->view(), id)->setText(QStringLiteral("3"));
     save(frame, folder, "form.png");
 
     propsheet_calculator sheet(window->document());
