@@ -115,7 +115,8 @@ bool check_inputs(settings_store& store, const memory_settings_store* listed, st
 }
 
 void apply_command_line_inputs(settings_store& store, premium_calculator& calculator) {
-    if (const auto text = read_present(store, "Coverage Whole Farm")) parse_whole_integer(*text, calculator.coverage_whole_farm);
+    if (const auto text = read_present(store, "Coverage Whole Farm"))
+        parse_whole_integer(*text, calculator.coverage_whole_farm);
     if (const auto text = read_present(store, "Malting Barley Option"))
         parse_whole_integer(*text, calculator.malting_barley_option);
     for (int crop = 1; crop <= crop_count; ++crop) {

@@ -260,7 +260,8 @@ TEST_F(Cli, NothingIsWrittenToTheSettingsOrTheInputs) {
 }
 
 TEST_F(Cli, RateTsvHasOneLinePerUnitNineEnterprisesAndTheWholeFarm) {
-    const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(small_farm), "rate", "--tsv"});
+    const run_result r =
+        run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(small_farm), "rate", "--tsv"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.find('\r'), std::string::npos);
     const auto lines = lines_ending_in(r.out, "\n");
