@@ -58,9 +58,15 @@ main_frame::main_frame(QWidget* parent) : QMainWindow(parent) {
 }
 
 main_frame::~main_frame() {
-    // The document windows go after this part of the frame: they must no longer call it.
+    // The document windows (closed ones waiting for deletion among them) go after this part of
+    // the frame: they close their documents now and no longer call the frame.
     mdi_->disconnect(this);
-    for (QMdiSubWindow* window : mdi_->subWindowList()) window->disconnect(this);
+    const auto frames = findChildren<child_frame*>();
+    for (child_frame* frame : frames) {
+        frame->disconnect(this);
+        if (frame->view()) frame->view()->disconnect(this);
+        frame->close_document();
+    }
 }
 
 void main_frame::create_actions() {
@@ -222,7 +228,6 @@ child_frame* main_frame::open_document(const std::string& path) {
     mdi_->addSubWindow(frame);
     connect(frame->view(), &view_zelmora::status_message, this,
             [this](const QString& text) { statusBar()->showMessage(text, 8000); });
-    connect(frame, &QObject::destroyed, this, [this] { update_commands(); });
     frame->showMaximized();
     frame->view()->initial_update();
     first_document_ = false;
