@@ -115,17 +115,29 @@ int rater_aph_continuous::compute_rate(int year, int crop, int state, int county
             error_text += "\r\n";
             return 1;
         }
-        const record_continuous_rates& r = rates.record;
-        reference_yield = r.reference_yield / 100.0;
-        reference_rate = r.reference_rate / 1000.0;
-        exponent = r.exponent / 1000.0;
-        fixed_rate_load = r.fixed_rate_load / 1000.0;
-        prior_reference_yield = r.prior_year_reference_yield / 100.0;
-        prior_reference_rate = r.prior_year_reference_rate / 1000.0;
-        prior_exponent = r.prior_year_exponent / 1000.0;
-        prior_fixed_rate_load = r.prior_year_fixed_rate_load / 1000.0;
+        take_record(rates.record);
     }
 
+    // Step 6 reads the record once more for its yield span table.
+    const exact_decimal span_rate = yield_span_rate(filter, rate_yield, error_text);
+    rate_from_record_values(year, crop, state, county, coverage_level, rate_yield, span_rate, surcharges);
+    return 0;
+}
+
+void rater_aph_continuous::take_record(const record_continuous_rates& r) {
+    reference_yield = r.reference_yield / 100.0;
+    reference_rate = r.reference_rate / 1000.0;
+    exponent = r.exponent / 1000.0;
+    fixed_rate_load = r.fixed_rate_load / 1000.0;
+    prior_reference_yield = r.prior_year_reference_yield / 100.0;
+    prior_reference_rate = r.prior_year_reference_rate / 1000.0;
+    prior_exponent = r.prior_year_exponent / 1000.0;
+    prior_fixed_rate_load = r.prior_year_fixed_rate_load / 1000.0;
+}
+
+void rater_aph_continuous::rate_from_record_values(int year, int crop, int state, int county, int coverage_level,
+                                                   const exact_decimal& rate_yield, const exact_decimal& span_rate,
+                                                   const surcharge_list& surcharges) {
     // Step 4: yield ratio.
     yield_ratio = limited_yield_ratio(rate_yield, reference_yield);
 
@@ -143,8 +155,7 @@ int rater_aph_continuous::compute_rate(int year, int crop, int state, int county
     uncapped_base_premium_rate *= factors.rate_differential;
 
     // Step 6: yield span rate.
-    capped_yield_span_base_rate =
-        yield_span_rate(filter, rate_yield, error_text) * (factors.prior_rate_differential * 1.2);
+    capped_yield_span_base_rate = span_rate * (factors.prior_rate_differential * 1.2);
 
     // Step 7: prior year yield ratio.
     prior_yield_ratio = limited_yield_ratio(rate_yield, prior_reference_yield);
@@ -166,7 +177,6 @@ int rater_aph_continuous::compute_rate(int year, int crop, int state, int county
     else
         preliminary_base_rate = s6 < s8 ? s6 : s8;
     base_premium_rate = preliminary_base_rate;
-    return 0;
 }
 
 exact_decimal rater_aph_continuous::yield_span_rate(const std::string& filter, const exact_decimal& rate_yield,
@@ -177,7 +187,10 @@ exact_decimal rater_aph_continuous::yield_span_rate(const std::string& filter, c
         return -1.0;
     }
     if (rates.move_first() != 0) return -1.0;
-    const record_continuous_rates& r = rates.record;
+    return span_rate_of(rates.record, rate_yield);
+}
+
+exact_decimal rater_aph_continuous::span_rate_of(const record_continuous_rates& r, const exact_decimal& rate_yield) {
     const double ry = rate_yield.to_double();
     for (int i = 0; i < 13; ++i)
         if (static_cast<double>(r.yield_level(i)) >= ry) return r.premium[i] / 1000.0;

@@ -57,6 +57,15 @@ public:
     // The rate of the yield span table for a rate yield (re-reads the record).
     exact_decimal yield_span_rate(const std::string& filter, const exact_decimal& rate_yield,
                                   std::string& error_text);
+    // The same from a record at hand.
+    static exact_decimal span_rate_of(const record_continuous_rates& record, const exact_decimal& rate_yield);
+
+    // Step 1's values of a record: the reference and prior year yields, rates, exponents and loads.
+    void take_record(const record_continuous_rates& record);
+    // Steps 4 to 11 from the values taken, with the yield span rate of step 6.
+    void rate_from_record_values(int crop_year, int crop_code, int state_fips, int county_fips, int coverage_level,
+                                 const exact_decimal& rate_yield, const exact_decimal& span_rate,
+                                 const surcharge_list& surcharges);
 
     exact_decimal reference_yield;
     exact_decimal reference_rate;

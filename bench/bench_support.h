@@ -1,0 +1,69 @@
+#pragma once
+// What the benchmarks share: the rating database they run on, an opened
+// document (connection, rater, calculator, surcharges, code lookups) and the
+// two full farms they rate.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/premium_database.h"
+#include "data/surcharge_list.h"
+#include "rating/premium_calculator.h"
+#include "rating/rater.h"
+#include "utility/settings_store.h"
+
+namespace zelmora::bench {
+
+// The database every benchmark of this run opens (the program's argument).
+const std::string& database_path();
+void set_database_path(std::string path);
+
+// The objects a document owns while it is open, loaded as the document does.
+struct document {
+    std::unique_ptr<premium_database> database;
+    std::unique_ptr<rater_aph_continuous> rater;
+    std::unique_ptr<premium_calculator> calculator;
+    std::unique_ptr<surcharge_list> surcharges;
+    std::unique_ptr<code_lookup> practice_codes;
+    std::unique_ptr<code_lookup> type_codes;
+    std::string error_text;
+};
+
+// The open sequence: connect, rater and its settings, calculator with its
+// settings and b values, surcharges, practice and type codes.
+std::unique_ptr<document> open_document(const std::string& path, settings_store& store);
+
+// A farm picked from the database: a county of the given kind of state that
+// offers as many crops as any, and for every offered crop the practice and
+// type codes it has continuous rates for.
+struct farm {
+    int state_fips = 0;
+    int county_fips = 0;
+    struct crop_keys {
+        int crop_number = 0;
+        std::vector<std::pair<int, int>> practice_type;  // in stored order
+    };
+    std::vector<crop_keys> crops;
+    int unit_count() const;
+};
+
+farm pick_farm(premium_database& db, bool four_crop_state);
+
+// Puts the farm into the calculator: state, county, every offered crop ticked,
+// seven units per crop cycling through the crop's codes, coverage levels and
+// prices that exercise every path of the rating.
+void load_farm(premium_calculator& calculator, const farm& f, std::string& error_text);
+
+// The document opened once per run on `database_path()`, shared by the cases
+// that do not measure the opening itself.
+document& shared_document();
+// The farm of a six-crop or a four-crop state, picked once per run.
+const farm& shared_farm(bool four_crop_state);
+// A calculator of the shared document (on its connection and rater) holding
+// that farm. The cases may change its inputs; `load_farm` puts them back.
+premium_calculator& farm_calculator(bool four_crop_state);
+
+// Settings as a document finds them when it opens: those of the six-crop farm.
+memory_settings_store saved_settings();
+
+}  // namespace zelmora::bench
