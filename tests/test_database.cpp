@@ -609,6 +609,19 @@ TEST(StatementCache, ADroppedTableFailsTheNextOpen) {
     EXPECT_FALSE(types.is_open());
 }
 
+TEST(StatementCache, AStatementLeasedAcrossADropIsGivenBack) {
+    fixture_database f;
+    f.exec("INSERT INTO `Lookup Type Code` VALUES (11, 'Winter')");
+    rowset_lookup_type_code types;
+    ASSERT_EQ(types.open_with_filter(f.db(), "[Type Code] = 11"), S_OK_CODE);
+    f.exec("CREATE TABLE `Scratch` (a INTEGER)");
+    f.exec("DROP TABLE `Scratch`");
+    types.close();  // back into the cache the drop emptied
+    ASSERT_EQ(types.open_with_filter(f.db(), "[Type Code] = 11"), S_OK_CODE);
+    ASSERT_EQ(types.move_first(), S_OK_CODE);
+    EXPECT_EQ(types.record.code, 11);
+}
+
 TEST(StatementCache, PrepareReportsBadCommands) {
     fixture_database f;
     statement_lease lease;

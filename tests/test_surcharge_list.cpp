@@ -248,6 +248,32 @@ TEST(SurchargeList, ReadsTheTable) {
     EXPECT_EQ(v.prior_residual_factor.to_double(), 1.0625);
 }
 
+TEST(SurchargeList, ManyKeysInOneBucketFindTheirFirstRowRead) {
+    fixture_database f;
+    using R = zelmora::rowset_endogenous_risk_surcharge;
+    f.exec("BEGIN");
+    // Practices 40 down to 1, read twice: the second reading of a key never wins.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int p = 40; p >= 1; --p) {
+            surcharge_row r = row(70, 41, 0.0f, static_cast<float>(p + 100 * pass), 0.0f, 1.0f);
+            r.practice_code = static_cast<std::int16_t>(p);
+            f.add<R>(r);
+        }
+    f.exec("COMMIT");
+    surcharge_list list;
+    std::string error;
+    ASSERT_TRUE(list.read_surcharges(f.db(), error)) << error;
+    list.add(row(70, 41, 0.0f, 7.0f, 0.0f, 1.0f));  // practice 3 again, after the table
+    for (int p = 1; p <= 40; ++p) {
+        surcharge_key k = key(70, 41);
+        k.practice_code = p;
+        EXPECT_EQ(list.residual_factor_at(k).to_double(), static_cast<double>(p)) << p;
+    }
+    surcharge_key missing = key(70, 41);
+    missing.practice_code = 41;
+    EXPECT_EQ(list.find_surcharge(missing), nullptr);
+}
+
 TEST(SurchargeList, EmptyOrMissingTable) {
     fixture_database f;
     surcharge_list list;

@@ -44,8 +44,9 @@ bool may_change_schema(const std::string& sql) {
 // ---------------------------------------------------------------- statement_lease
 
 statement_lease::statement_lease(statement_lease&& other) noexcept
-    : owner_(other.owner_), key_(std::move(other.key_)), stmt_(other.stmt_) {
+    : owner_(other.owner_), home_(other.home_), stmt_(other.stmt_) {
     other.owner_ = nullptr;
+    other.home_ = nullptr;
     other.stmt_ = nullptr;
 }
 
@@ -53,9 +54,10 @@ statement_lease& statement_lease::operator=(statement_lease&& other) noexcept {
     if (this != &other) {
         release();
         owner_ = other.owner_;
-        key_ = std::move(other.key_);
+        home_ = other.home_;
         stmt_ = other.stmt_;
         other.owner_ = nullptr;
+        other.home_ = nullptr;
         other.stmt_ = nullptr;
     }
     return *this;
@@ -65,24 +67,46 @@ statement_lease::~statement_lease() { release(); }
 
 void statement_lease::release() {
     if (stmt_ != nullptr) {
-        if (owner_ != nullptr)
-            owner_->give_back(key_, stmt_);
+        if (owner_ != nullptr && home_ != nullptr)
+            owner_->give_back(*home_, stmt_);
         else
             sqlite3_finalize(stmt_);
     }
     stmt_ = nullptr;
     owner_ = nullptr;
+    home_ = nullptr;
 }
 
 // ---------------------------------------------------------------- normalize_sql
 
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// True for the characters after which a run of plain text ends: an opening
+// quote or bracket, or a digit.
+bool ends_plain_run(char c) { return is_digit(c) || c == '\'' || c == '"' || c == '`' || c == '['; }
+
+}  // namespace
+
 normalized_sql normalize_sql(const std::string& sql) {
     normalized_sql out;
-    out.text.reserve(sql.size());
+    out.text.reserve(sql.size() + 16);  // room for a clause appended by the caller
+    out.literals.reserve(8);
     const std::size_t n = sql.size();
+    const char* const s = sql.data();
     std::size_t i = 0;
     while (i < n) {
-        const char c = sql[i];
+        // Copy plain text up to the next quote, bracket or digit in one piece
+        // (a NUL inside the text stops strcspn early and is copied as plain text).
+        std::size_t run = i + std::strcspn(s + i, "0123456789'\"`[");
+        while (run < n && !ends_plain_run(s[run])) ++run;
+        if (run > i) {
+            out.text.append(s + i, run - i);
+            i = run;
+            if (i == n) break;
+        }
+        const char c = s[i];
         char close = 0;
         if (c == '\'' || c == '"' || c == '`')
             close = c;
@@ -91,39 +115,43 @@ normalized_sql normalize_sql(const std::string& sql) {
         if (close != 0) {
             const std::size_t end = sql.find(close, i + 1);
             const std::size_t stop = end == std::string::npos ? n : end + 1;
-            out.text.append(sql, i, stop - i);
+            out.text.append(s + i, stop - i);
             i = stop;
             continue;
         }
-        const bool starts_number = std::isdigit(static_cast<unsigned char>(c)) != 0 &&
-                                   (i == 0 || !is_identifier_char(sql[i - 1]));
-        if (starts_number) {
-            std::size_t j = i;
-            while (j < n && std::isdigit(static_cast<unsigned char>(sql[j])) != 0) ++j;
-            bool real = false;
-            if (j + 1 < n && sql[j] == '.' && std::isdigit(static_cast<unsigned char>(sql[j + 1])) != 0) {
-                real = true;
-                ++j;
-                while (j < n && std::isdigit(static_cast<unsigned char>(sql[j])) != 0) ++j;
-            }
-            if (j < n && is_identifier_char(sql[j])) {  // part of a word such as 1e5 or 12abc: leave it
-                out.text.append(sql, i, j - i);
-                i = j;
-                continue;
-            }
-            const std::string token = sql.substr(i, j - i);
-            normalized_sql::literal lit{!real, 0, 0.0};
+        // A digit: a literal unless it continues a word such as t1 or x2.
+        if (i != 0 && is_identifier_char(s[i - 1])) {
+            out.text += c;
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < n && is_digit(s[j])) ++j;
+        bool real = false;
+        if (j + 1 < n && s[j] == '.' && is_digit(s[j + 1])) {
+            real = true;
+            ++j;
+            while (j < n && is_digit(s[j])) ++j;
+        }
+        if (j < n && is_identifier_char(s[j])) {  // part of a word such as 1e5 or 12abc: leave it
+            out.text.append(s + i, j - i);
+            i = j;
+            continue;
+        }
+        normalized_sql::literal lit{!real, 0, 0.0};
+        if (!real && j - i <= 18) {  // cannot overflow: the value strtoll gives
+            for (std::size_t k = i; k < j; ++k) lit.integer = lit.integer * 10 + (s[k] - '0');
+        } else {
+            // The C library conversions of the literal's own characters.
+            const std::string token(s + i, j - i);
             if (real)
                 lit.real = std::strtod(token.c_str(), nullptr);
             else
                 lit.integer = std::strtoll(token.c_str(), nullptr, 10);
-            out.literals.push_back(lit);
-            out.text += '?';
-            i = j;
-            continue;
         }
-        out.text += c;
-        ++i;
+        out.literals.push_back(lit);
+        out.text += '?';
+        i = j;
     }
     return out;
 }
@@ -131,60 +159,73 @@ normalized_sql normalize_sql(const std::string& sql) {
 // ---------------------------------------------------------------- premium_database
 
 premium_database::~premium_database() {
-    for (auto& [key, list] : idle_)
-        for (sqlite3_stmt* s : list) sqlite3_finalize(s);
-    idle_.clear();
+    finalize_idle();
     if (db_ != nullptr) sqlite3_close_v2(db_);
+}
+
+void premium_database::finalize_idle() {
+    for (auto& [key, list] : idle_) {
+        for (sqlite3_stmt* s : list) sqlite3_finalize(s);
+        list.clear();
+    }
+    cached_ = 0;
 }
 
 std::string premium_database::last_error_message() const { return db_ != nullptr ? sqlite3_errmsg(db_) : ""; }
 
 hresult premium_database::prepare(const std::string& sql, statement_lease& lease, bool literals_as_parameters) {
+    if (literals_as_parameters) return prepare(normalize_sql(sql), lease);
+    return prepare_text(sql, nullptr, lease);
+}
+
+hresult premium_database::prepare(const normalized_sql& sql, statement_lease& lease) {
+    return prepare_text(sql.text, &sql.literals, lease);
+}
+
+hresult premium_database::prepare_text(const std::string& text, const std::vector<normalized_sql::literal>* literals,
+                                       statement_lease& lease) {
     lease.release();
-    normalized_sql norm;
-    if (literals_as_parameters)
-        norm = normalize_sql(sql);
-    else
-        norm.text = sql;
     sqlite3_stmt* stmt = nullptr;
-    auto it = idle_.find(norm.text);
-    if (it != idle_.end() && !it->second.empty()) {
-        stmt = it->second.back();
-        it->second.pop_back();
+    std::vector<sqlite3_stmt*>& home = idle_[text];
+    if (!home.empty()) {
+        stmt = home.back();
+        home.pop_back();
         --cached_;
     } else {
-        const int rc = sqlite3_prepare_v3(db_, norm.text.c_str(), static_cast<int>(norm.text.size()),
-                                          SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+        const int rc = sqlite3_prepare_v3(db_, text.c_str(), static_cast<int>(text.size()), SQLITE_PREPARE_PERSISTENT,
+                                          &stmt, nullptr);
         ++prepare_count_;
         if (rc != SQLITE_OK) {
             if (stmt != nullptr) sqlite3_finalize(stmt);
             return map_sqlite_result(rc, sqlite3_errmsg(db_));
         }
     }
-    if (literals_as_parameters && sqlite3_bind_parameter_count(stmt) != static_cast<int>(norm.literals.size())) {
-        sqlite3_finalize(stmt);
-        return DB_E_ERRORSINCOMMAND;
+    if (literals != nullptr) {
+        if (sqlite3_bind_parameter_count(stmt) != static_cast<int>(literals->size())) {
+            sqlite3_finalize(stmt);
+            return DB_E_ERRORSINCOMMAND;
+        }
+        for (std::size_t k = 0; k < literals->size(); ++k) {
+            const auto& lit = (*literals)[k];
+            const int index = static_cast<int>(k) + 1;
+            if (lit.is_integer)
+                sqlite3_bind_int64(stmt, index, lit.integer);
+            else
+                sqlite3_bind_double(stmt, index, lit.real);
+        }
     }
-    for (std::size_t k = 0; k < norm.literals.size(); ++k) {
-        const auto& lit = norm.literals[k];
-        const int index = static_cast<int>(k) + 1;
-        if (lit.is_integer)
-            sqlite3_bind_int64(stmt, index, lit.integer);
-        else
-            sqlite3_bind_double(stmt, index, lit.real);
-    }
-    lease = statement_lease(this, norm.text, stmt);
+    lease = statement_lease(this, &home, stmt);
     return S_OK_CODE;
 }
 
-void premium_database::give_back(const std::string& key, sqlite3_stmt* stmt) {
+void premium_database::give_back(std::vector<sqlite3_stmt*>& home, sqlite3_stmt* stmt) {
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
     if (cached_ >= max_cached_statements) {
         sqlite3_finalize(stmt);
         return;
     }
-    idle_[key].push_back(stmt);
+    home.push_back(stmt);
     ++cached_;
 }
 
@@ -196,12 +237,7 @@ hresult premium_database::execute_statement(const std::string& sql) {
     sqlite3_free(message);
     // A cached statement on a dropped table would still open and fail only at its
     // first fetch; forget the idle ones so the next open reports the missing table.
-    if (may_change_schema(sql)) {
-        for (auto& [key, list] : idle_)
-            for (sqlite3_stmt* s : list) sqlite3_finalize(s);
-        idle_.clear();
-        cached_ = 0;
-    }
+    if (may_change_schema(sql)) finalize_idle();
     return code;
 }
 

@@ -15,6 +15,19 @@ namespace zelmora {
 
 inline constexpr const char* premium_database_file_name = "APH Base Premium Data.sqlite";
 
+// SQL with integer and real literals outside quotes and brackets replaced by
+// '?', and the literals in order. Exposed for tests.
+struct normalized_sql {
+    std::string text;
+    struct literal {
+        bool is_integer;
+        long long integer;
+        double real;
+    };
+    std::vector<literal> literals;
+};
+normalized_sql normalize_sql(const std::string& sql);
+
 class premium_database;
 
 // A prepared statement borrowed from the connection's cache. Integer and real
@@ -36,10 +49,11 @@ public:
 
 private:
     friend class premium_database;
-    statement_lease(premium_database* owner, std::string key, sqlite3_stmt* stmt)
-        : owner_(owner), key_(std::move(key)), stmt_(stmt) {}
+    using idle_list = std::vector<sqlite3_stmt*>;
+    statement_lease(premium_database* owner, idle_list* home, sqlite3_stmt* stmt)
+        : owner_(owner), home_(home), stmt_(stmt) {}
     premium_database* owner_ = nullptr;
-    std::string key_;
+    idle_list* home_ = nullptr;  // the cache's list of idle statements of the same text
     sqlite3_stmt* stmt_ = nullptr;
 };
 
@@ -57,6 +71,8 @@ public:
     // stands and its own '?' parameters are left for the caller. On failure
     // returns the mapped result code and leaves `lease` empty.
     hresult prepare(const std::string& sql, statement_lease& lease, bool literals_as_parameters = true);
+    // The same for a text already normalized (see normalize_sql); its literals are bound.
+    hresult prepare(const normalized_sql& sql, statement_lease& lease);
 
     // Runs a statement that returns no rows (DELETE, BEGIN, COMMIT, ...).
     hresult execute_statement(const std::string& sql);
@@ -75,10 +91,15 @@ private:
     friend std::unique_ptr<premium_database> connect_premium_database(const std::string&, std::string&);
     friend std::unique_ptr<premium_database> create_premium_database(const std::string&, std::string&);
     friend class statement_lease;
-    void give_back(const std::string& key, sqlite3_stmt* stmt);
+    hresult prepare_text(const std::string& text, const std::vector<normalized_sql::literal>* literals,
+                         statement_lease& lease);
+    void give_back(std::vector<sqlite3_stmt*>& home, sqlite3_stmt* stmt);
+    void finalize_idle();
 
     sqlite3* db_ = nullptr;
     std::string path_;
+    // Idle statements by their (normalized) text. Entries are never erased, so a
+    // lease can keep a pointer to its text's list.
     std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle_;
     int cached_ = 0;
     int prepare_count_ = 0;
@@ -93,18 +114,5 @@ std::unique_ptr<premium_database> connect_premium_database(const std::string& pa
 // Creates a new, empty database file (for the demo generator and tests);
 // fails when the file exists.
 std::unique_ptr<premium_database> create_premium_database(const std::string& path, std::string& error_text);
-
-// SQL with integer and real literals outside quotes and brackets replaced by
-// '?', and the literals in order. Exposed for tests.
-struct normalized_sql {
-    std::string text;
-    struct literal {
-        bool is_integer;
-        long long integer;
-        double real;
-    };
-    std::vector<literal> literals;
-};
-normalized_sql normalize_sql(const std::string& sql);
 
 }  // namespace zelmora

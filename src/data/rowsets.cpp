@@ -184,24 +184,28 @@ std::vector<const table_description*> all() {
 
 namespace {
 
+// A column of the current row. One call per column: its type and value are then
+// read from the value itself (the connection is used by one thread only).
+sqlite3_value* column_of(sqlite3_stmt* stmt, int col) { return sqlite3_column_value(stmt, col); }
+
 // Reads an integer column value; false when it cannot be converted.
-bool read_integer(sqlite3_stmt* stmt, int col, long long lo, long long hi, long long& out) {
-    switch (sqlite3_column_type(stmt, col)) {
+bool read_integer(sqlite3_value* value, long long lo, long long hi, long long& out) {
+    switch (sqlite3_value_type(value)) {
         case SQLITE_NULL:
             out = 0;
             return true;
         case SQLITE_INTEGER:
-            out = sqlite3_column_int64(stmt, col);
+            out = sqlite3_value_int64(value);
             break;
         case SQLITE_FLOAT: {
-            const double d = sqlite3_column_double(stmt, col);
+            const double d = sqlite3_value_double(value);
             if (!std::isfinite(d) || d < static_cast<double>(lo) - 1.0 || d > static_cast<double>(hi) + 1.0)
                 return false;
             out = static_cast<long long>(d);  // toward zero, as a C conversion
             break;
         }
         default: {
-            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+            const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
             if (text == nullptr) return false;
             char* end = nullptr;
             const long long v = std::strtoll(text, &end, 10);
@@ -215,17 +219,17 @@ bool read_integer(sqlite3_stmt* stmt, int col, long long lo, long long hi, long 
     return out >= lo && out <= hi;
 }
 
-bool read_real(sqlite3_stmt* stmt, int col, double& out) {
-    switch (sqlite3_column_type(stmt, col)) {
+bool read_real(sqlite3_value* value, double& out) {
+    switch (sqlite3_value_type(value)) {
         case SQLITE_NULL:
             out = 0.0;
             return true;
         case SQLITE_INTEGER:
         case SQLITE_FLOAT:
-            out = sqlite3_column_double(stmt, col);
+            out = sqlite3_value_double(value);
             return true;
         default: {
-            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+            const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
             if (text == nullptr) return false;
             char* end = nullptr;
             out = std::strtod(text, &end);
@@ -239,7 +243,11 @@ bool read_real(sqlite3_stmt* stmt, int col, double& out) {
 }  // namespace
 
 hresult rowset_base::open_with_filter(premium_database& db, const char* filter) {
-    std::string command = "SELECT * FROM `" + table_.name + "`";
+    std::string command;
+    command.reserve(table_.name.size() + 24 + (filter != nullptr ? std::strlen(filter) : 0));
+    command += "SELECT * FROM `";
+    command += table_.name;
+    command += '`';
     if (filter != nullptr) {
         command += " WHERE ";
         command += filter;
@@ -252,8 +260,11 @@ hresult rowset_base::open_command(premium_database& db, const std::string& comma
     command_text_ = command;
     db_ = &db;
     statement_lease lease;
-    // Rows always come in the table's stored order, whatever indexes exist.
-    const hresult hr = db.prepare(command + " ORDER BY rowid", lease);
+    // Rows always come in the table's stored order, whatever indexes exist. The
+    // clause has no numbers, so it joins the text after the literals are taken out.
+    normalized_sql sql = normalize_sql(command);
+    sql.text += " ORDER BY rowid";
+    const hresult hr = db.prepare(sql, lease);
     if (hr != S_OK_CODE) return hr;
     if (sqlite3_column_count(lease.get()) < static_cast<int>(table_.columns.size())) return DB_E_BADORDINAL;
     select_ = std::move(lease);
@@ -301,33 +312,34 @@ hresult rowset_base::bind_row() {
     int col = 0;
     for (const column_spec& c : table_.columns) {
         void* field = base + c.offset;
+        sqlite3_value* value = column_of(stmt, col);
         long long v = 0;
         double d = 0.0;
         switch (c.type) {
             case column_type::i1:
-                if (!read_integer(stmt, col, -128, 127, v)) return DB_E_UNSUPPORTEDCONVERSION;
+                if (!read_integer(value, -128, 127, v)) return DB_E_UNSUPPORTEDCONVERSION;
                 *static_cast<std::int8_t*>(field) = static_cast<std::int8_t>(v);
                 break;
             case column_type::i2:
             case column_type::boolean:
-                if (!read_integer(stmt, col, -32768, 32767, v)) return DB_E_UNSUPPORTEDCONVERSION;
+                if (!read_integer(value, -32768, 32767, v)) return DB_E_UNSUPPORTEDCONVERSION;
                 *static_cast<std::int16_t*>(field) = static_cast<std::int16_t>(v);
                 break;
             case column_type::i4:
-                if (!read_integer(stmt, col, std::numeric_limits<std::int32_t>::min(),
+                if (!read_integer(value, std::numeric_limits<std::int32_t>::min(),
                                   std::numeric_limits<std::int32_t>::max(), v))
                     return DB_E_UNSUPPORTEDCONVERSION;
                 *static_cast<std::int32_t*>(field) = static_cast<std::int32_t>(v);
                 break;
             case column_type::r4:
-                if (!read_real(stmt, col, d)) return DB_E_UNSUPPORTEDCONVERSION;
+                if (!read_real(value, d)) return DB_E_UNSUPPORTEDCONVERSION;
                 // A finite value beyond single precision has no float to become.
                 if (std::isfinite(d) && std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max()))
                     return DB_E_UNSUPPORTEDCONVERSION;
                 *static_cast<float*>(field) = static_cast<float>(d);
                 break;
             case column_type::str: {
-                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+                const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
                 copy_to_buffer(static_cast<char*>(field), c.width, text != nullptr ? text : "");
                 break;
             }

@@ -40,6 +40,27 @@ bool matches(const surcharge_row& r, const surcharge_key& k) {
            r.crop_year == k.crop_year && r.practice_code == k.practice_code && r.type_code == k.type_code;
 }
 
+// The order of a bucket's index: by crop code, state, county, crop year, practice and type.
+struct key_fields {
+    int crop_code, state_fips, county_fips, crop_year, practice_code, type_code;
+    friend bool operator<(const key_fields& a, const key_fields& b) {
+        if (a.crop_code != b.crop_code) return a.crop_code < b.crop_code;
+        if (a.state_fips != b.state_fips) return a.state_fips < b.state_fips;
+        if (a.county_fips != b.county_fips) return a.county_fips < b.county_fips;
+        if (a.crop_year != b.crop_year) return a.crop_year < b.crop_year;
+        if (a.practice_code != b.practice_code) return a.practice_code < b.practice_code;
+        return a.type_code < b.type_code;
+    }
+};
+
+key_fields fields_of(const surcharge_row& r) {
+    return {r.crop_code, r.state_fips, r.county_fips, r.crop_year, r.practice_code, r.type_code};
+}
+
+key_fields fields_of(const surcharge_key& k) {
+    return {k.crop_code, k.state_fips, k.county_fips, k.crop_year, k.practice_code, k.type_code};
+}
+
 exact_decimal widened(float value) { return static_cast<double>(value); }
 
 }  // namespace
@@ -72,25 +93,62 @@ bool surcharge_list::read_surcharges(premium_database& db, std::string& error_te
         rs.close();
         return false;
     }
+    // All rows first, then each bucket's index in one sort.
+    std::array<bool, slots * buckets> grown{};
     do {
-        add(rs.record);
+        const int bucket = append(rs.record);
+        if (bucket >= 0) grown[static_cast<std::size_t>(bucket)] = true;
     } while (rs.move_next() == S_OK_CODE);
     rs.close();
+    for (std::size_t b = 0; b < grown.size(); ++b)
+        if (grown[b]) index_bucket(b);
     return true;
 }
 
-void surcharge_list::add(const surcharge_row& row) {
+int surcharge_list::append(const surcharge_row& row) {
     const int slot = slot_of(row.coverage_level);
-    if (slot < 0) return;
-    rows_[index_of(slot, bucket_of(row.state_fips, row.county_fips))].push_back(row);
+    if (slot < 0) return -1;
+    const std::size_t bucket = index_of(slot, bucket_of(row.state_fips, row.county_fips));
+    rows_[bucket].push_back(row);
+    return static_cast<int>(bucket);
+}
+
+void surcharge_list::index_bucket(std::size_t bucket) {
+    const std::vector<surcharge_row>& rows = rows_[bucket];
+    std::vector<std::uint32_t>& order = by_key_[bucket];
+    const std::size_t indexed = order.size();
+    order.reserve(rows.size());
+    for (std::size_t k = indexed; k < rows.size(); ++k) order.push_back(static_cast<std::uint32_t>(k));
+    std::stable_sort(order.begin(), order.end(), [&rows](std::uint32_t a, std::uint32_t b) {
+        return fields_of(rows[a]) < fields_of(rows[b]);
+    });
+}
+
+void surcharge_list::add(const surcharge_row& row) {
+    const int bucket = append(row);
+    if (bucket < 0) return;
+    // After every row of the same key, so that the first row read still wins.
+    const std::vector<surcharge_row>& rows = rows_[static_cast<std::size_t>(bucket)];
+    std::vector<std::uint32_t>& order = by_key_[static_cast<std::size_t>(bucket)];
+    const key_fields key = fields_of(row);
+    const auto at = std::upper_bound(order.begin(), order.end(), key, [&rows](const key_fields& k, std::uint32_t p) {
+        return k < fields_of(rows[p]);
+    });
+    order.insert(at, static_cast<std::uint32_t>(rows.size() - 1));
 }
 
 const surcharge_row* surcharge_list::find_surcharge(const surcharge_key& key) const {
     const int slot = slot_of(key.coverage_level);
     if (slot < 0) return nullptr;
-    for (const surcharge_row& r : rows_[index_of(slot, bucket_of(key.state_fips, key.county_fips))])
-        if (matches(r, key)) return &r;
-    return nullptr;
+    const std::size_t bucket = index_of(slot, bucket_of(key.state_fips, key.county_fips));
+    const std::vector<surcharge_row>& rows = rows_[bucket];
+    const std::vector<std::uint32_t>& order = by_key_[bucket];
+    const key_fields wanted = fields_of(key);
+    const auto first = std::lower_bound(order.begin(), order.end(), wanted, [&rows](std::uint32_t p, const key_fields& k) {
+        return fields_of(rows[p]) < k;
+    });
+    if (first == order.end() || !matches(rows[*first], key)) return nullptr;
+    return &rows[*first];
 }
 
 bool surcharge_list::surcharge_factors(const surcharge_key& key, surcharge_values& out) const {

@@ -2,6 +2,7 @@
 // Every row of "Endogenous Risk Surcharge", indexed by coverage level slot and
 // county bucket, and the rate differentials and residual factors of a unit.
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,15 @@ public:
     std::size_t size() const;
 
 private:
+    // Appends a row to its bucket without indexing it; the bucket's index, or -1 when the row has none.
+    int append(const surcharge_row& row);
+    // Sorts a bucket's index by key, rows of one key in the order read.
+    void index_bucket(std::size_t bucket);
+
+    // Rows of each slot and bucket in the order read.
     std::array<std::vector<surcharge_row>, slots * buckets> rows_;
+    // Positions of each bucket's rows in key order, for a binary search.
+    std::array<std::vector<std::uint32_t>, slots * buckets> by_key_;
 };
 
 struct code_entry {
