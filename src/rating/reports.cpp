@@ -3,37 +3,15 @@
 #include "rating/reports.h"
 
 #include <array>
-#include <cstdarg>
 #include <cstdio>
 #include <utility>
 
 #include "data/crops.h"
+#include "utility/text_format.h"
 
 namespace zelmora {
 
 namespace {
-
-[[gnu::format(printf, 2, 3)]] void append_format(std::string& text, const char* format, ...) {
-    char small[512];
-    std::va_list args;
-    va_start(args, format);
-    std::va_list again;
-    va_copy(again, args);
-    const int n = std::vsnprintf(small, sizeof small, format, args);
-    va_end(args);
-    if (n < 0) {
-        va_end(again);
-        return;
-    }
-    if (static_cast<std::size_t>(n) < sizeof small) {
-        text.append(small, static_cast<std::size_t>(n));
-    } else {
-        std::vector<char> big(static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(big.data(), big.size(), format, again);
-        text.append(big.data(), static_cast<std::size_t>(n));
-    }
-    va_end(again);
-}
 
 std::size_t index_of(int crop_number) { return static_cast<std::size_t>(crop_number - 1); }
 

@@ -1,38 +1,15 @@
 // The single-crop worksheet (every step of the rating of a crop's first unit
 // and the crop's enterprise figures) and the whole-farm worksheet.
-#include <cstdarg>
 #include <cstdio>
 #include <vector>
 
 #include "data/crops.h"
+#include "utility/text_format.h"
 #include "rating/premium_calculator.h"
 
 namespace zelmora {
 
 namespace {
-
-// Appends a C-formatted text.
-[[gnu::format(printf, 2, 3)]] void append_format(std::string& text, const char* format, ...) {
-    char small[512];
-    std::va_list args;
-    va_start(args, format);
-    std::va_list again;
-    va_copy(again, args);
-    const int n = std::vsnprintf(small, sizeof small, format, args);
-    va_end(args);
-    if (n < 0) {
-        va_end(again);
-        return;
-    }
-    if (static_cast<std::size_t>(n) < sizeof small) {
-        text.append(small, static_cast<std::size_t>(n));
-    } else {
-        std::vector<char> big(static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(big.data(), big.size(), format, again);
-        text.append(big.data(), static_cast<std::size_t>(n));
-    }
-    va_end(again);
-}
 
 // A line "<label>\t<value>\r\n" with the value at `places` decimals.
 void append_value(std::string& text, const char* label, const exact_decimal& value, int places) {
