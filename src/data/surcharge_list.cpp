@@ -113,15 +113,38 @@ int surcharge_list::append(const surcharge_row& row) {
     return static_cast<int>(bucket);
 }
 
+namespace {
+
+// A row's key packed into two words whose order is that of key_fields (each 16-bit
+// field shifted to unsigned), with the row's position last: sorting these puts the
+// rows of one key in the order read.
+struct packed_row {
+    std::uint64_t high;  // crop code, state, county, crop year
+    std::uint64_t low;   // practice, type, position
+    friend bool operator<(const packed_row& a, const packed_row& b) {
+        return a.high != b.high ? a.high < b.high : a.low < b.low;
+    }
+};
+
+std::uint64_t field(std::int16_t value) { return static_cast<std::uint16_t>(value + 32768); }
+
+packed_row pack(const surcharge_row& r, std::uint32_t position) {
+    return {field(r.crop_code) << 48 | field(r.state_fips) << 32 | field(r.county_fips) << 16 | field(r.crop_year),
+            field(r.practice_code) << 48 | field(r.type_code) << 32 | position};
+}
+
+}  // namespace
+
 void surcharge_list::index_bucket(std::size_t bucket) {
     const std::vector<surcharge_row>& rows = rows_[bucket];
+    std::vector<packed_row> packed;
+    packed.reserve(rows.size());
+    for (std::size_t k = 0; k < rows.size(); ++k) packed.push_back(pack(rows[k], static_cast<std::uint32_t>(k)));
+    std::sort(packed.begin(), packed.end());
     std::vector<std::uint32_t>& order = by_key_[bucket];
-    const std::size_t indexed = order.size();
-    order.reserve(rows.size());
-    for (std::size_t k = indexed; k < rows.size(); ++k) order.push_back(static_cast<std::uint32_t>(k));
-    std::stable_sort(order.begin(), order.end(), [&rows](std::uint32_t a, std::uint32_t b) {
-        return fields_of(rows[a]) < fields_of(rows[b]);
-    });
+    order.clear();
+    order.reserve(packed.size());
+    for (const packed_row& p : packed) order.push_back(static_cast<std::uint32_t>(p.low & 0xFFFFFFFFu));
 }
 
 void surcharge_list::add(const surcharge_row& row) {

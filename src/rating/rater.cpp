@@ -1,5 +1,6 @@
 #include "rating/rater.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,28 @@ exact_decimal limited_yield_ratio(const exact_decimal& rate_yield, const exact_d
     if (ratio > 1.5) ratio = 1.5;
     if (ratio < 0.5) ratio = 0.5;
     return ratio;
+}
+
+void append_number(std::string& text, const char* name, int value) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    text += name;
+    text.append(digits, end);
+}
+
+// "[State FIPS] = %d AND [County FIPS] = %d AND [Crop Year] = %d AND [Crop Code] = %d AND
+// [Insurance Plan ID] = %d AND [Practice Code] = %d AND [Type Code] = %d", built without a format.
+std::string record_filter(int state, int county, int year, int crop, int plan, int practice, int type) {
+    std::string filter;
+    filter.reserve(192);
+    append_number(filter, "[State FIPS] = ", state);
+    append_number(filter, " AND [County FIPS] = ", county);
+    append_number(filter, " AND [Crop Year] = ", year);
+    append_number(filter, " AND [Crop Code] = ", crop);
+    append_number(filter, " AND [Insurance Plan ID] = ", plan);
+    append_number(filter, " AND [Practice Code] = ", practice);
+    append_number(filter, " AND [Type Code] = ", type);
+    return filter;
 }
 
 }  // namespace
@@ -92,11 +115,7 @@ int rater_aph_continuous::compute_rate(int year, int crop, int state, int county
     reference_rate = 0.0;
     exponent = 0.0;
     fixed_rate_load = 0.0;
-    char filter[320];
-    std::snprintf(filter, sizeof filter,
-                  "[State FIPS] = %d AND [County FIPS] = %d AND [Crop Year] = %d AND [Crop Code] = %d AND "
-                  "[Insurance Plan ID] = %d AND [Practice Code] = %d AND [Type Code] = %d",
-                  state, county, year, crop, insurance_plan_id, practice_code, type_code);
+    const std::string filter = record_filter(state, county, year, crop, insurance_plan_id, practice_code, type_code);
     if (database == nullptr) {
         error_text += "ERROR, unable to open continuous rate table.\r\n";
         return 1;
