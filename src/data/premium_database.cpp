@@ -174,8 +174,12 @@ void premium_database::finalize_idle() {
 std::string premium_database::last_error_message() const { return db_ != nullptr ? sqlite3_errmsg(db_) : ""; }
 
 hresult premium_database::prepare(const std::string& sql, statement_lease& lease, bool literals_as_parameters) {
-    if (literals_as_parameters) return prepare(normalize_sql(sql), lease);
-    return prepare_text(sql, nullptr, lease);
+    if (!literals_as_parameters) return prepare_text(sql, nullptr, lease);
+    if (sql != last_sql_) {
+        last_normalized_ = normalize_sql(sql);
+        last_sql_ = sql;
+    }
+    return prepare(last_normalized_, lease);
 }
 
 hresult premium_database::prepare(const normalized_sql& sql, statement_lease& lease) {

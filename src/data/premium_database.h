@@ -98,6 +98,10 @@ private:
 
     sqlite3* db_ = nullptr;
     std::string path_;
+    // The last text prepared with its literals as parameters, taken apart: a
+    // reader that opens the same text twice in a row parses it once.
+    std::string last_sql_;
+    normalized_sql last_normalized_;
     // Idle statements by their (normalized) text. Entries are never erased, so a
     // lease can keep a pointer to its text's list.
     std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle_;

@@ -260,11 +260,8 @@ hresult rowset_base::open_command(premium_database& db, const std::string& comma
     command_text_ = command;
     db_ = &db;
     statement_lease lease;
-    // Rows always come in the table's stored order, whatever indexes exist. The
-    // clause has no numbers, so it joins the text after the literals are taken out.
-    normalized_sql sql = normalize_sql(command);
-    sql.text += " ORDER BY rowid";
-    const hresult hr = db.prepare(sql, lease);
+    // Rows always come in the table's stored order, whatever indexes exist.
+    const hresult hr = db.prepare(command + " ORDER BY rowid", lease);
     if (hr != S_OK_CODE) return hr;
     if (sqlite3_column_count(lease.get()) < static_cast<int>(table_.columns.size())) return DB_E_BADORDINAL;
     select_ = std::move(lease);
