@@ -38,12 +38,6 @@ constexpr std::array<crop_row_ids, crop_count> row_ids = {{
     {1013, 1099, 1081, 1087, 1112, 1091, 1095},
 }};
 
-template <class T>
-T* with_id(T* control, int id) {
-    set_control_id(control, id);
-    return control;
-}
-
 }  // namespace
 
 view_zelmora::view_zelmora(doc_zelmora* document, QWidget* parent) : QWidget(parent), document_(document) {

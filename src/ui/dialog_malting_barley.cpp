@@ -15,12 +15,6 @@ namespace zelmora {
 
 namespace {
 
-template <class T>
-T* with_id(T* control, int id) {
-    set_control_id(control, id);
-    return control;
-}
-
 constexpr std::array<int, 7> dollar_amount_ids = {1128, 1132, 1133, 1134, 1135, 1136, 1137};
 int row_id(int first, int row) { return first + 11 * row; }
 

@@ -18,12 +18,6 @@ namespace zelmora {
 
 namespace {
 
-template <class T>
-T* with_id(T* control, int id) {
-    set_control_id(control, id);
-    return control;
-}
-
 constexpr std::array<int, unit_rows> rate_yield_ids = {1123, 1124, 1134, 1135, 1145, 1146, 1156};
 constexpr std::array<int, unit_rows> acres_ids = {1125, 1136, 1147, 1158, 1169, 1180, 1191};
 

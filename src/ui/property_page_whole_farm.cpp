@@ -19,12 +19,6 @@ namespace zelmora {
 
 namespace {
 
-template <class T>
-T* with_id(T* control, int id) {
-    set_control_id(control, id);
-    return control;
-}
-
 struct row_ids {
     int guarantee, coverage, loaded, total, subsidy, producer, ppcl;
 };

@@ -20,6 +20,13 @@ namespace zelmora {
 inline constexpr const char* control_id_property = "control_id";
 
 void set_control_id(QWidget* control, int id);
+
+// Gives a new control its id and hands it back.
+template <class T>
+T* with_id(T* control, int id) {
+    set_control_id(control, id);
+    return control;
+}
 int control_id(const QWidget* control);  // 0 when the control has none
 // The control of `window` (or the window itself) that carries `id`; nullptr when none.
 QWidget* find_control(QWidget* window, int id);
