@@ -8,6 +8,7 @@
 #include "qtsupport/qsettings_store.h"
 #include "ui/window_services.h"
 #include "utility/filename_struct.h"
+#include "utility/messages.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -15,9 +16,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(zelmora::settings_application));
     QApplication::setApplicationDisplayName(QString::fromLatin1(zelmora::settings_application));
 
-    zelmora::set_filename_failure_hook([](const std::string& message) {
+    // Messages of the rating library and the start-up path check appear in a message box.
+    const auto message_box = [](const std::string& message) {
         QMessageBox::warning(nullptr, QApplication::applicationName(), zelmora::to_qstring(message));
-    });
+    };
+    zelmora::set_filename_failure_hook(message_box);
+    zelmora::set_message_hook(message_box);
 
     zelmora::main_frame frame;
     frame.showMaximized();
