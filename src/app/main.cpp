@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
         QMessageBox::warning(nullptr, QApplication::applicationName(), zelmora::to_qstring(message));
     };
     zelmora::set_filename_failure_hook(message_box);
-    zelmora::set_message_hook(message_box);
+    zelmora::set_text_message_hook(message_box);
 
     zelmora::main_frame frame;
     frame.showMaximized();

@@ -6,13 +6,13 @@
 namespace zelmora {
 
 namespace {
-message_hook& hook() {
-    static message_hook h;
+text_message_hook& hook() {
+    static text_message_hook h;
     return h;
 }
 }  // namespace
 
-void set_message_hook(message_hook h) { hook() = std::move(h); }
+void set_text_message_hook(text_message_hook h) { hook() = std::move(h); }
 
 void show_message(const std::string& message) {
     if (hook())

@@ -6,8 +6,8 @@
 
 namespace zelmora {
 
-using message_hook = std::function<void(const std::string& message)>;
-void set_message_hook(message_hook hook);
+using text_message_hook = std::function<void(const std::string& message)>;
+void set_text_message_hook(text_message_hook hook);
 void show_message(const std::string& message);
 
 }  // namespace zelmora
