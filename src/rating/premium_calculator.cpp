@@ -246,16 +246,27 @@ bool premium_calculator::crop_in_whole_farm(int crop_number) const {
 
 // ------------------------------------------------------------------ single-crop b values
 
-bool premium_calculator::read_b_values(std::string& error_text) {
-    rowset_b_value_single_crop_lookup rs;
+namespace {
+
+// Opens a whole b-value table and fetches its first row; on failure appends the
+// loader's line and answers false.
+bool open_b_value_table(premium_database* database, rowset_base& rs, std::string& error_text) {
     if (database == nullptr || rs.open_with_filter(*database) != 0) {
-        error_text += "ERROR, unable to open table " + tables::b_value_single_crop_lookup().name + "\r\n";
+        error_text += "ERROR, unable to open table " + rs.table_name() + "\r\n";
         return false;
     }
     if (rs.move_first() != 0) {
         error_text += "ERROR, no records in [" + rs.table_name() + "].\r\n";
         return false;
     }
+    return true;
+}
+
+}  // namespace
+
+bool premium_calculator::read_b_values(std::string& error_text) {
+    rowset_b_value_single_crop_lookup rs;
+    if (!open_b_value_table(database, rs, error_text)) return false;
     do {
         const auto& r = rs.record;
         if (r.crop_number < 1 || r.crop_number > crop_count) {
@@ -265,7 +276,7 @@ bool premium_calculator::read_b_values(std::string& error_text) {
         // Rows outside the table (another state, a set number above 5) have no place in it.
         const int s = state_index(r.state_fips);
         if (s >= 0 && r.set_number >= 0 && r.set_number <= 5)
-            b_value_set[static_cast<std::size_t>(s)][ix(r.crop_number)][r.region_flag != 0 ? 1 : 0] =
+            b_value_set[static_cast<std::size_t>(s)][ix(r.crop_number)][r.region_flag == -1 ? 1 : 0] =
                 static_cast<unsigned char>(r.set_number);
     } while (rs.move_next() == 0);
     return true;
@@ -273,14 +284,7 @@ bool premium_calculator::read_b_values(std::string& error_text) {
 
 bool premium_calculator::read_b_value_table(std::string& error_text) {
     rowset_b_value_single_crop rs;
-    if (database == nullptr || rs.open_with_filter(*database) != 0) {
-        error_text += "ERROR, unable to open table " + tables::b_value_single_crop().name + "\r\n";
-        return false;
-    }
-    if (rs.move_first() != 0) {
-        error_text += "ERROR, no records in [" + rs.table_name() + "].\r\n";
-        return false;
-    }
+    if (!open_b_value_table(database, rs, error_text)) return false;
     do {
         const auto& r = rs.record;
         if (r.set_number >= 1 && r.set_number <= 5 && r.b_index >= 0 && r.b_index < 15) {
