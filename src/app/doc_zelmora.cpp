@@ -95,19 +95,9 @@ void doc_zelmora::on_show_state_inputs() {
     dialog_error_list::show_modal(nullptr, "", "", report);
 }
 
-namespace {
-
-QString with_state(const char* format, int state) {
-    char text[128];
-    std::snprintf(text, sizeof text, format, state);
-    return QString::fromLatin1(text);
-}
-
-}  // namespace
-
 void doc_zelmora::on_write_column_lookup() {
     if (!can_maintain()) return;
-    if (!ask_yes_no(nullptr, with_state("Rewrite [Lookup Column Number] for state %d?", current_state()))) return;
+    if (!ask_yes_no(nullptr, format_with_number("Rewrite [Lookup Column Number] for state %d?", current_state()))) return;
     std::string report;
     {
         wait_cursor busy;
@@ -129,7 +119,7 @@ void doc_zelmora::on_write_column_lookup_all_states() {
 
 void doc_zelmora::on_write_county_list() {
     if (!can_maintain()) return;
-    if (!ask_yes_no(nullptr, with_state("Rewrite [County List] for state %d?", current_state()))) return;
+    if (!ask_yes_no(nullptr, format_with_number("Rewrite [County List] for state %d?", current_state()))) return;
     std::string report;
     {
         wait_cursor busy;

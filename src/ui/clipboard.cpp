@@ -11,16 +11,6 @@
 
 namespace zelmora {
 
-namespace {
-
-QString with_code(const char* format, int code) {
-    char text[128];
-    std::snprintf(text, sizeof text, format, code);
-    return QString::fromLatin1(text);
-}
-
-}  // namespace
-
 bool copy_text_to_clipboard(const std::string& text, QWidget* owner, clipboard_wording wording) {
     const bool page = wording == clipboard_wording::page;
     QString clip_text;
@@ -33,12 +23,12 @@ bool copy_text_to_clipboard(const std::string& text, QWidget* owner, clipboard_w
     }
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) {
-        show_message(owner, with_code("Unable to open clipboard (%d)", 0));
+        show_message(owner, format_with_number("Unable to open clipboard (%d)", 0));
         return false;
     }
     clipboard->setText(clip_text, QClipboard::Clipboard);
     if (clipboard->text(QClipboard::Clipboard) != clip_text) {
-        show_message(owner, with_code(page ? "Unable to copy text to clipboard (%d)" : "Unable to copy to clipboard (%d)",
+        show_message(owner, format_with_number(page ? "Unable to copy text to clipboard (%d)" : "Unable to copy to clipboard (%d)",
                                       0));
         return false;
     }

@@ -306,34 +306,22 @@ void property_page_crop::on_copy() { copy_text_to_clipboard(copy_text(), this, c
 
 namespace {
 
-crop_page_layout fn_or_fo_layout() {
+// The layout of a page with a factor column: its heading, the first row's id
+// (the seven rows are numbered in order) and the unit field it edits.
+crop_page_layout factor_layout(const char* heading, int first_id, exact_decimal insurance_unit::*field) {
     crop_page_layout layout;
-    layout.factor_heading = "FN or FO\nFactor";
-    layout.factor_ids = {1329, 1330, 1331, 1332, 1333, 1334, 1335};
-    layout.factor_field = &insurance_unit::fn_or_fo_factor;
+    layout.factor_heading = heading;
+    for (std::size_t r = 0; r < layout.factor_ids.size(); ++r) layout.factor_ids[r] = first_id + static_cast<int>(r);
+    layout.factor_field = field;
     layout.recompute_before_copy = false;
     layout.labels_with_colon = false;
     return layout;
 }
 
-crop_page_layout cr_option_layout() {
-    crop_page_layout layout;
-    layout.factor_heading = "CR\nOption";
-    layout.factor_ids = {1354, 1355, 1356, 1357, 1358, 1359, 1360};
-    layout.factor_field = &insurance_unit::cr_option_factor;
-    layout.recompute_before_copy = false;
-    layout.labels_with_colon = false;
-    return layout;
-}
-
+crop_page_layout fn_or_fo_layout() { return factor_layout("FN or FO\nFactor", 1329, &insurance_unit::fn_or_fo_factor); }
+crop_page_layout cr_option_layout() { return factor_layout("CR\nOption", 1354, &insurance_unit::cr_option_factor); }
 crop_page_layout short_rate_layout() {
-    crop_page_layout layout;
-    layout.factor_heading = "Short Rate\nFactor";
-    layout.factor_ids = {1322, 1323, 1324, 1325, 1326, 1327, 1328};
-    layout.factor_field = &insurance_unit::short_rate_factor;
-    layout.recompute_before_copy = false;
-    layout.labels_with_colon = false;
-    return layout;
+    return factor_layout("Short Rate\nFactor", 1322, &insurance_unit::short_rate_factor);
 }
 
 }  // namespace

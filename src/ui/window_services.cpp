@@ -1,5 +1,7 @@
 #include "ui/window_services.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
@@ -85,5 +87,11 @@ bool ask_yes_no(QWidget* parent, const QString& text) {
 
 wait_cursor::wait_cursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
 wait_cursor::~wait_cursor() { QApplication::restoreOverrideCursor(); }
+
+QString format_with_number(const char* format, int number) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, number);
+    return QString::fromLatin1(text);
+}
 
 }  // namespace zelmora

@@ -37,6 +37,8 @@ T* find_control_as(QWidget* window, int id) {
 }
 
 inline QString to_qstring(const std::string& text) { return QString::fromStdString(text); }
+// A message text with one integer in its C format ("... state %d?").
+QString format_with_number(const char* format, int number);
 inline std::string to_std(const QString& text) { return text.toStdString(); }
 
 // Blocks the notifications of every control of a window while its data
