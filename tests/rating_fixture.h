@@ -8,6 +8,7 @@
 #include "fixture_database.h"
 #include "rating/premium_calculator.h"
 #include "rating/rater.h"
+#include "table_rows.h"
 
 namespace zelmora::testing {
 
@@ -15,25 +16,14 @@ class rating_fixture {
 public:
     // A "County List" row offering the given crop numbers.
     void add_county(int state, int county, const char* name, std::initializer_list<int> crops, bool region = false) {
-        record_county_list row;
-        row.state_fips = static_cast<std::int16_t>(state);
-        row.county_fips = static_cast<std::int16_t>(county);
-        copy_to_buffer(row.county_name, sizeof row.county_name, name);
-        row.region_flag = region ? -1 : 0;
-        for (int c : crops) row.crop_indicator[c - 1] = -1;
-        db.add<rowset_county_list>(row);
+        rows::indicators offered{};
+        for (int c : crops) offered[static_cast<std::size_t>(c - 1)] = -1;
+        db.add<rowset_county_list>(rows::county(state, county, name, region ? -1 : 0, offered));
     }
 
     // A "B Value Whole Farm" row.
     void add_whole_farm_b(int state, int column, int index, float b, float b_harvest = 0.0f, bool region = false) {
-        record_b_value_whole_farm row;
-        row.state_fips = static_cast<std::int16_t>(state);
-        row.region_flag = region ? -1 : 0;
-        row.column_number = static_cast<std::int16_t>(column);
-        row.b_index = static_cast<std::int16_t>(index);
-        row.b_value = b;
-        row.b_value_harvest_guarantee = b_harvest;
-        db.add<rowset_b_value_whole_farm>(row);
+        db.add<rowset_b_value_whole_farm>(rows::whole_farm_b(state, region ? -1 : 0, column, index, b, b_harvest));
     }
 
     // The calculator on the database, in the given state and county (rows added

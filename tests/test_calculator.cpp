@@ -7,9 +7,11 @@
 #include "data/rowsets.h"
 #include "fixture_database.h"
 #include "rating/premium_calculator.h"
+#include "table_rows.h"
 
 using namespace zelmora;
 using zelmora::testing::fixture_database;
+namespace rows = zelmora::testing::rows;
 
 namespace {
 
@@ -23,38 +25,14 @@ struct iowa_fixture {
     fixture_database fx;
 
     iowa_fixture() {
-        record_county_list county{};
-        county.state_fips = 19;
-        county.county_fips = 1;
-        std::strcpy(county.county_name, "Adair");
-        county.crop_indicator[0] = -1;  // Corn
-        county.indicator_8085[0] = -1;
-        fx.add<rowset_county_list>(county);
+        const rows::indicators corn{-1};
+        fx.add<rowset_county_list>(rows::county(19, 1, "Adair", 0, corn, corn));
 
-        record_b_value_single_crop_lookup lookup{};
-        lookup.state_fips = 19;
-        lookup.crop_number = 1;
-        lookup.region_flag = 0;
-        lookup.set_number = 1;
-        fx.add<rowset_b_value_single_crop_lookup>(lookup);
+        fx.add<rowset_b_value_single_crop_lookup>(rows::b_value_set(19, 1, 0, 1));
         const float b[15] = {0.015625f, 0.5f, 0, 0.0625f, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-        for (int i = 0; i < 15; ++i) {
-            record_b_value_single_crop row{};
-            row.set_number = 1;
-            row.b_index = static_cast<std::int16_t>(i);
-            row.b_value = b[i];
-            row.b_value_harvest_guarantee = b[i] * 2;
-            fx.add<rowset_b_value_single_crop>(row);
-        }
+        for (int i = 0; i < 15; ++i) fx.add<rowset_b_value_single_crop>(rows::single_crop_b(1, i, b[i], b[i] * 2));
 
-        record_continuous_rates rates{};
-        rates.state_fips = 19;
-        rates.county_fips = 1;
-        rates.crop_year = 2004;
-        rates.crop_code = 41;
-        rates.insurance_plan_id = 90;
-        rates.practice_code = 3;
-        rates.type_code = 997;
+        record_continuous_rates rates = rows::rates(19, 1, 2004, 41, 90, 3, 997);
         rates.reference_yield = 15000;
         rates.reference_rate = 50;
         rates.exponent = -2000;
@@ -74,19 +52,8 @@ struct iowa_fixture {
     }
 
     void add_surcharge(int level, float residual) {
-        record_endogenous_risk_surcharge s{};
-        s.coverage_level = static_cast<std::int16_t>(level);
-        s.crop_code = 41;
-        s.state_fips = 19;
-        s.county_fips = 1;
-        s.crop_year = 2004;
-        s.practice_code = 3;
-        s.type_code = 997;
-        s.rate_differential = 1.0f;
-        s.residual_factor = residual;
-        s.prior_year_rate_differential = 1.0f;
-        s.prior_year_residual_factor = 1.0f;
-        fx.add<rowset_endogenous_risk_surcharge>(s);
+        fx.add<rowset_endogenous_risk_surcharge>(
+            rows::surcharge(level, 41, 19, 1, 2004, 3, 997, 1.0f, residual, 1.0f, 1.0f));
     }
 };
 

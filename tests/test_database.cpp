@@ -8,8 +8,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <atomic>
 #include <functional>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "data/premium_database.h"
@@ -17,12 +20,14 @@
 #include "data/rowsets.h"
 #include "data/schema.h"
 #include "fixture_database.h"
+#include "table_rows.h"
 
 namespace zelmora {
 namespace {
 
 using testing::fixture_database;
 using testing::scratch_directory;
+namespace rows = testing::rows;
 
 // ------------------------------------------------------------------ connection
 
@@ -237,14 +242,7 @@ TEST(Rowsets, CommandTexts) {
 TEST(Rowsets, OpenByCropSelectsTheCropOfTheCountyInEveryYearAndPlan) {
     fixture_database f;
     auto rate = [](int crop, int state, int county, int year, int plan, int practice) {
-        record_continuous_rates r;
-        r.crop_code = static_cast<std::int16_t>(crop);
-        r.state_fips = static_cast<std::int16_t>(state);
-        r.county_fips = static_cast<std::int16_t>(county);
-        r.crop_year = static_cast<std::int16_t>(year);
-        r.insurance_plan_id = static_cast<std::int16_t>(plan);
-        r.practice_code = static_cast<std::int16_t>(practice);
-        return r;
+        return rows::rates(state, county, year, crop, plan, practice, 0);
     };
     f.add<rowset_continuous_rates>(rate(41, 19, 169, 2004, 90, 3));
     f.add<rowset_continuous_rates>(rate(81, 19, 169, 2004, 90, 3));
@@ -269,10 +267,12 @@ TEST(Rowsets, ValuesComeBackAsTheRecordBindsThem) {
     ASSERT_EQ(yields.open_with_filter(f.db()), S_OK_CODE);
     ASSERT_EQ(yields.move_first(), S_OK_CODE);
     EXPECT_EQ(static_cast<double>(yields.record.average_yield), 0.10000000149011612);
-    ASSERT_EQ(yields.move_next(), S_OK_CODE);
-    EXPECT_EQ(yields.record.crop_code, 81);
-    EXPECT_EQ(yields.record.average_yield, 0.0f);  // NULL reads as zero
+    // A NULL in a numeric column is no value to rate with: the fetch fails and the connection says which.
+    EXPECT_EQ(yields.move_next(), DB_E_UNSUPPORTEDCONVERSION);
+    EXPECT_EQ(f.db().read_errors(), "ERROR, unusable value in table [County Average Yields], column [Average Yield], "
+                                    "rowid 2: NULL\r\n");
     EXPECT_EQ(yields.move_next(), DB_S_ENDOFROWSET);
+    f.db().clear_read_errors();
 
     record_continuous_rates r;
     r.state_fips = 19;
@@ -327,8 +327,8 @@ TEST(Rowsets, LongTextsAreCutToTheBuffer) {
     fixture_database f;
     const std::string long_name(80, 'N');
     const std::string long_description(400, 'd');
-    f.exec("INSERT INTO `County List` (`State FIPS`, `County FIPS`, `County Name`) VALUES (19, 1, '" + long_name +
-           "')");
+    f.add<rowset_county_list>(rows::county(19, 1, ""));
+    f.exec("UPDATE `County List` SET `County Name` = '" + long_name + "'");
     f.exec("INSERT INTO `Lookup Practice Code` VALUES (3, '" + long_description + "')");
 
     rowset_county_list counties;
@@ -405,6 +405,13 @@ TEST(Rowsets, OpenAndFetchFailures) {
         SCOPED_TRACE(row);
         EXPECT_EQ(b.move_next(), DB_E_UNSUPPORTEDCONVERSION);
     }
+    // Each is noted on the connection with its table, column, rowid and value.
+    for (const char* line :
+         {"ERROR, unusable value in table [B Value Single Crop], column [B Index], rowid 2: 'abc'\r\n",
+          "ERROR, unusable value in table [B Value Single Crop], column [Set Number], rowid 3: 300\r\n",
+          "column [B Value], rowid 5: 'x.5'\r\n", "column [B Value], rowid 7: 1.0000000000000001e+300\r\n",
+          "column [B Value Harvest Guarantee], rowid 8: -1e+40\r\n"})
+        EXPECT_NE(db->read_errors().find(line), std::string::npos) << line << db->read_errors();
     ASSERT_EQ(b.move_next(), S_OK_CODE);
     EXPECT_EQ(b.record.set_number, 2);
     EXPECT_EQ(b.record.b_index, 14);
@@ -636,6 +643,145 @@ TEST(StatementCache, PrepareReportsBadCommands) {
     sqlite3_bind_int(lease.get(), 1, 41);
     ASSERT_EQ(sqlite3_step(lease.get()), SQLITE_ROW);
     EXPECT_EQ(sqlite3_column_int(lease.get(), 0), 42);
+}
+
+TEST(StatementCache, BoundFiltersShareOneStatementAndShowTheirValues) {
+    fixture_database f;
+    for (int state : {19, 27, 19}) f.add<rowset_county_list>(rows::county(state, state * 10, "x"));
+    const int before = f.db().prepare_count();
+    for (int state : {19, 27, 5}) {
+        SCOPED_TRACE(state);
+        rowset_county_list rs;
+        ASSERT_EQ(rs.open_where(f.db(), "[State FIPS] = ? AND [County FIPS] > ?", {state, 0}), S_OK_CODE);
+        EXPECT_EQ(rs.command_text(), "SELECT * FROM `County List` WHERE [State FIPS] = " + std::to_string(state) +
+                                         " AND [County FIPS] > 0");
+        int found = 0;
+        for (hresult hr = rs.move_first(); hr == S_OK_CODE; hr = rs.move_next()) {
+            EXPECT_EQ(rs.record.county_fips, state * 10);
+            ++found;
+        }
+        EXPECT_EQ(found, state == 19 ? 2 : state == 27 ? 1 : 0);
+    }
+    EXPECT_EQ(f.db().prepare_count(), before + 1);
+    rowset_county_list rs;
+    EXPECT_EQ(rs.open_where(f.db(), "[State FIPS] = ?", {19, 20}), DB_E_ERRORSINCOMMAND);  // one '?', two values
+}
+
+// ------------------------------------------------------------------ readers beside writers
+
+// Two connections on one file, as two processes would have.
+struct two_connections {
+    fixture_database f;
+    std::unique_ptr<premium_database> other;
+    two_connections() {
+        std::string error;
+        other = connect_premium_database(f.path(), error);
+        EXPECT_TRUE(other) << error;
+    }
+};
+
+TEST(ReadTransaction, AReaderSeesOneSetOfRowsAndAWriterWaitsOrFailsClearly) {
+    two_connections c;
+    c.f.add<rowset_lookup_type_code>(rows::code(11, "old"));
+    premium_database& reader = c.f.db();
+    premium_database& writer = *c.other;
+    writer.set_busy_timeout(50);
+    auto description = [&reader] {
+        rowset_lookup_type_code rs;
+        EXPECT_EQ(rs.open_with_filter(reader), S_OK_CODE);
+        EXPECT_EQ(rs.move_first(), S_OK_CODE);
+        return std::string(rs.record.description);
+    };
+    {
+        read_transaction reading(reader);
+        read_transaction nested(reader);  // guards nest
+        EXPECT_EQ(description(), "old");
+        // The writer cannot commit while the reader's transaction lasts: it fails
+        // with SQLite's own words, and the reader still sees the old row.
+        ASSERT_EQ(writer.execute_statement("BEGIN IMMEDIATE"), S_OK_CODE);
+        ASSERT_EQ(writer.execute_statement("UPDATE `Lookup Type Code` SET Description = 'new'"), S_OK_CODE);
+        EXPECT_EQ(writer.execute_statement("COMMIT"), make_hresult(0xA0000005u));  // busy
+        std::string message;
+        writer.append_last_error_message(message);
+        EXPECT_EQ(message, "database is locked\r\n");
+        EXPECT_EQ(description(), "old");
+    }
+    // Once the reader is done the same commit goes through.
+    ASSERT_EQ(writer.execute_statement("COMMIT"), S_OK_CODE);
+    EXPECT_EQ(description(), "new");
+    EXPECT_FALSE(reader.has_read_errors());
+}
+
+TEST(ReadTransaction, ALockedFetchIsAnErrorWithItsTextNeverTheEndOfTheRows) {
+    two_connections c;
+    c.f.add<rowset_lookup_type_code>(rows::code(11, "Winter"));
+    premium_database& reader = c.f.db();
+    reader.set_busy_timeout(50);
+    ASSERT_EQ(c.other->execute_statement("BEGIN EXCLUSIVE"), S_OK_CODE);
+    rowset_lookup_type_code rs;
+    hresult hr = rs.open_with_filter(reader);
+    if (hr == S_OK_CODE) hr = rs.move_first();
+    EXPECT_NE(hr, S_OK_CODE);
+    EXPECT_NE(hr, DB_S_ENDOFROWSET);
+    EXPECT_NE(reader.read_errors().find("table [Lookup Type Code]\r\nOther error: A0000005\r\ndatabase is locked\r\n"),
+              std::string::npos)
+        << reader.read_errors();
+    ASSERT_EQ(c.other->execute_statement("ROLLBACK"), S_OK_CODE);
+}
+
+// A writer thread replaces all rows of a table again and again, each time with
+// one new description on every row; a reader thread reads them twice in each
+// read transaction. Every read sees one generation only, complete, or fails
+// and says so: it never passes a mix or a short list for a result.
+TEST(ReadTransaction, AReaderBesideAWriterNeverSeesAMix) {
+    fixture_database f;
+    constexpr int row_count = 50;
+    for (int i = 0; i < row_count; ++i) f.add<rowset_lookup_type_code>(rows::code(i, "0"));
+    std::atomic<bool> done{false};
+    std::atomic<int> writes{0};
+    std::thread writer([&] {
+        std::string error;
+        auto db = connect_premium_database(f.path(), error);
+        ASSERT_TRUE(db) << error;
+        for (int generation = 1; generation <= 30; ++generation) {
+            ASSERT_EQ(db->execute_statement("BEGIN IMMEDIATE"), S_OK_CODE);
+            ASSERT_EQ(db->execute_statement("DELETE FROM `Lookup Type Code`"), S_OK_CODE);
+            rowset_lookup_type_code table;
+            ASSERT_EQ(table.open_with_filter(*db), S_OK_CODE);
+            for (int i = 0; i < row_count; ++i) {
+                table.record = rows::code(i, std::to_string(generation).c_str());
+                ASSERT_EQ(table.insert_row(), S_OK_CODE);
+            }
+            table.close();
+            ASSERT_EQ(db->execute_statement("COMMIT"), S_OK_CODE);
+            ++writes;
+        }
+        done = true;
+    });
+    std::string error;
+    auto db = connect_premium_database(f.path(), error);
+    ASSERT_TRUE(db) << error;
+    int reads = 0;
+    while (!done || reads == 0) {
+        read_transaction reading(*db);
+        std::set<std::string> generations;
+        int seen = 0;
+        for (int pass = 0; pass < 2; ++pass) {
+            rowset_lookup_type_code rs;
+            ASSERT_EQ(rs.open_with_filter(*db), S_OK_CODE);
+            for (hresult hr = rs.move_first(); hr == S_OK_CODE; hr = rs.move_next()) {
+                generations.insert(rs.record.description);
+                ++seen;
+            }
+        }
+        ASSERT_FALSE(db->has_read_errors()) << db->read_errors();
+        EXPECT_EQ(generations.size(), 1u);
+        EXPECT_EQ(seen, 2 * row_count);
+        ++reads;
+    }
+    writer.join();
+    EXPECT_EQ(writes, 30);
+    EXPECT_GT(reads, 0);
 }
 
 }  // namespace

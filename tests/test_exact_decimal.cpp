@@ -37,6 +37,10 @@ TEST(ExactDecimal, TextForms) {
     EXPECT_EQ(exact_decimal(123.456).to_text(3), "123.456");
     EXPECT_EQ(exact_decimal(-0.0).to_text(3), "-0.000");  // C formatting keeps the sign of zero
     EXPECT_EQ(exact_decimal(1e300).to_text(2).size(), 304u);
+    // A value that is not finite is never shown as "nan" or "inf".
+    for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                       -std::numeric_limits<double>::infinity()})
+        EXPECT_EQ(exact_decimal(bad).to_text(2), "") << bad;
 
     exact_decimal v(5.0);
     EXPECT_TRUE(v.from_text("123.456"));

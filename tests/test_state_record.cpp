@@ -9,6 +9,7 @@
 #include "data/rowsets.h"
 #include "data/state_record.h"
 #include "fixture_database.h"
+#include "table_rows.h"
 
 using zelmora::state_record;
 using zelmora::testing::fixture_database;
@@ -16,35 +17,15 @@ using zelmora::testing::fixture_database;
 namespace {
 
 zelmora::record_county_list county_row(int state, int county, const std::string& name, int region = 0) {
-    zelmora::record_county_list r;
-    r.state_fips = static_cast<std::int16_t>(state);
-    r.county_fips = static_cast<std::int16_t>(county);
-    zelmora::copy_to_buffer(r.county_name, sizeof r.county_name, name);
-    r.region_flag = static_cast<std::int16_t>(region);
-    return r;
+    return zelmora::testing::rows::county(state, county, name.c_str(), region);
 }
 
 zelmora::record_b_value_whole_farm whole_farm_row(int state, int region, int column, int index, float b, float hg) {
-    zelmora::record_b_value_whole_farm r;
-    r.state_fips = static_cast<std::int16_t>(state);
-    r.region_flag = static_cast<std::int16_t>(region);
-    r.column_number = static_cast<std::int16_t>(column);
-    r.b_index = static_cast<std::int16_t>(index);
-    r.b_value = b;
-    r.b_value_harvest_guarantee = hg;
-    return r;
+    return zelmora::testing::rows::whole_farm_b(state, region, column, index, b, hg);
 }
 
 zelmora::record_continuous_rates rates_row(int state, int county, int year, int crop, int plan, int type) {
-    zelmora::record_continuous_rates r;
-    r.state_fips = static_cast<std::int16_t>(state);
-    r.county_fips = static_cast<std::int16_t>(county);
-    r.crop_year = static_cast<std::int16_t>(year);
-    r.crop_code = static_cast<std::int16_t>(crop);
-    r.insurance_plan_id = static_cast<std::int16_t>(plan);
-    r.practice_code = 3;
-    r.type_code = static_cast<std::int16_t>(type);
-    return r;
+    return zelmora::testing::rows::rates(state, county, year, crop, plan, 3, type);
 }
 
 double b_at(const state_record& s, bool hg, int region, int column, int index) {

@@ -7,6 +7,7 @@
 #include "data/rowsets.h"
 #include "data/surcharge_list.h"
 #include "fixture_database.h"
+#include "table_rows.h"
 
 using zelmora::code_entry;
 using zelmora::code_lookup;
@@ -44,23 +45,12 @@ surcharge_key key(int level, int crop, int county_fips = county) {
 double d(float f) { return static_cast<double>(f); }
 
 zelmora::record_lookup_code lookup_row(int code, const std::string& description) {
-    zelmora::record_lookup_code r;
-    r.code = static_cast<std::int16_t>(code);
-    zelmora::copy_to_buffer(r.description, sizeof r.description, description);
-    return r;
+    return zelmora::testing::rows::code(code, description.c_str());
 }
 
 zelmora::record_continuous_rates rates_row(int crop, int practice_code, int type_code, int county_fips = county,
                                            int crop_year = 2004, int plan = 90) {
-    zelmora::record_continuous_rates r;
-    r.state_fips = state;
-    r.county_fips = static_cast<std::int16_t>(county_fips);
-    r.crop_year = static_cast<std::int16_t>(crop_year);
-    r.crop_code = static_cast<std::int16_t>(crop);
-    r.insurance_plan_id = static_cast<std::int16_t>(plan);
-    r.practice_code = static_cast<std::int16_t>(practice_code);
-    r.type_code = static_cast<std::int16_t>(type_code);
-    return r;
+    return zelmora::testing::rows::rates(state, county_fips, crop_year, crop, plan, practice_code, type_code);
 }
 
 std::vector<int> codes_of(const code_lookup& l) {

@@ -11,6 +11,7 @@
 
 #include "data/rowsets.h"
 #include "fixture_database.h"
+#include "table_rows.h"
 #include "rating/premium_calculator.h"
 #include "rating/rater.h"
 #include "rating/table_maintenance.h"
@@ -19,6 +20,7 @@ namespace zelmora {
 namespace {
 
 using indicator_array = std::array<std::int16_t, 9>;
+namespace rows = zelmora::testing::rows;
 
 template <class Rowset>
 auto read_rows(premium_database& db, const std::string& filter) {
@@ -60,9 +62,7 @@ protected:
             .b_value_harvest_guarantee = 0.75f});
     }
     void add_b_value_set(int state, int crop, bool region, int set = 1) {
-        fixture.add<rowset_b_value_single_crop_lookup>(record_b_value_single_crop_lookup{
-            .state_fips = static_cast<std::int16_t>(state), .crop_number = static_cast<std::int16_t>(crop),
-            .region_flag = static_cast<std::int16_t>(region ? -1 : 0), .set_number = static_cast<std::int8_t>(set)});
+        fixture.add<rowset_b_value_single_crop_lookup>(rows::b_value_set(state, crop, region ? -1 : 0, set));
     }
     // b values for the six whole-farm crops in both regions.
     void add_six_crop_b_values(int state) {
@@ -73,42 +73,16 @@ protected:
     }
     void add_county(int state, int county, const char* name, int region_flag,
                     const indicator_array& crops = {}, const indicator_array& high_coverage = {}) {
-        record_county_list row{};
-        row.state_fips = static_cast<std::int16_t>(state);
-        row.county_fips = static_cast<std::int16_t>(county);
-        copy_to_buffer(row.county_name, sizeof row.county_name, name);
-        row.region_flag = static_cast<std::int16_t>(region_flag);
-        for (std::size_t i = 0; i < 9; ++i) {
-            row.crop_indicator[i] = crops[i];
-            row.indicator_8085[i] = high_coverage[i];
-        }
-        fixture.add<rowset_county_list>(row);
+        fixture.add<rowset_county_list>(rows::county(state, county, name, region_flag, crops, high_coverage));
     }
     void add_rates(int state, int county, int year, int code, int plan = 90, int type = 997) {
-        record_continuous_rates row{};
-        row.state_fips = static_cast<std::int16_t>(state);
-        row.county_fips = static_cast<std::int16_t>(county);
-        row.crop_year = static_cast<std::int16_t>(year);
-        row.crop_code = static_cast<std::int16_t>(code);
-        row.insurance_plan_id = static_cast<std::int16_t>(plan);
-        row.type_code = static_cast<std::int16_t>(type);
-        fixture.add<rowset_continuous_rates>(row);
+        fixture.add<rowset_continuous_rates>(rows::rates(state, county, year, code, plan, 0, type));
     }
     void add_surcharge(int state, int county, int year, int code, int level) {
-        record_endogenous_risk_surcharge row{};
-        row.coverage_level = static_cast<std::int16_t>(level);
-        row.crop_code = static_cast<std::int16_t>(code);
-        row.state_fips = static_cast<std::int16_t>(state);
-        row.county_fips = static_cast<std::int16_t>(county);
-        row.crop_year = static_cast<std::int16_t>(year);
-        fixture.add<rowset_endogenous_risk_surcharge>(row);
+        fixture.add<rowset_endogenous_risk_surcharge>(rows::surcharge(level, code, state, county, year, 0, 0));
     }
     void add_column_row(int state, int column, const char* code) {
-        record_lookup_column_number row{};
-        row.state_fips = static_cast<std::int16_t>(state);
-        row.column_number = static_cast<std::int16_t>(column);
-        copy_to_buffer(row.column_code, sizeof row.column_code, code);
-        fixture.add<rowset_lookup_column_number>(row);
+        fixture.add<rowset_lookup_column_number>(rows::column_lookup(state, column, code));
     }
     // A temporary calculator as the commands prepare it.
     std::unique_ptr<premium_calculator> calculator_for(int state, std::string& report) {
@@ -326,6 +300,7 @@ TEST_F(table_maintenance_test, failed_column_lookup_insert_keeps_the_old_rows) {
     EXPECT_EQ(report,
               "\r\nERROR, unable to insert into [Lookup Column Number]\r\n"
               "A specified value violated the integrity constraints for a column or table.\r\n"
+              "forced\r\n"
               "ERROR, [Lookup Column Number] not rewritten for state 19; its rows are unchanged.\r\n"
               "Rows written\t0");
     const auto rows = column_rows(19);
@@ -389,6 +364,7 @@ TEST_F(table_maintenance_test, failed_county_list_insert_keeps_the_old_rows) {
     const std::string expected_failure =
         "ERROR, unable to insert into table [County List]\r\n"
         "A specified value violated the integrity constraints for a column or table.\r\n"
+              "forced\r\n"
         "ERROR, [County List] not rewritten for state 19; its rows are unchanged.\r\n";
     std::string report;
     auto calculator = calculator_for(19, report);
@@ -397,7 +373,7 @@ TEST_F(table_maintenance_test, failed_county_list_insert_keeps_the_old_rows) {
     EXPECT_EQ(report, expected_failure);
 
     // The command reports the same after preparing its own calculator.
-    const std::string command_report = write_county_list(db(), rater, 19);
+    const std::string command_report = write_county_list(db(), rater, 19).text;
     EXPECT_NE(command_report.find(expected_failure), std::string::npos) << command_report;
 
     const auto rows = county_rows(19);
@@ -420,6 +396,7 @@ TEST_F(table_maintenance_test, failed_delete_leaves_no_duplicate_rows) {
     EXPECT_EQ(report,
               "DELETE FROM [County List] WHERE [State FIPS] = 19\r\nERROR, unable to delete from [County List]\r\n"
               "A specified value violated the integrity constraints for a column or table.\r\n"
+              "forced\r\n"
               "ERROR, [County List] not rewritten for state 19; its rows are unchanged.\r\n");
     const auto rows = county_rows(19);
     ASSERT_EQ(rows.size(), 1u);
@@ -543,7 +520,7 @@ TEST_F(table_maintenance_test, write_column_lookup_rewrites_the_current_state) {
     add_county(19, 1, "Adair", 0);
     add_county(17, 1, "Adams", 0);
     add_column_row(19, 99, "STALE");
-    const std::string report = write_column_lookup(db(), rater, 19);
+    const std::string report = write_column_lookup(db(), rater, 19).text;
     EXPECT_EQ(report, "Rows written\t63");
     EXPECT_EQ(column_rows(19).size(), 63u);
 }
@@ -556,7 +533,7 @@ TEST_F(table_maintenance_test, column_lookup_all_states_reports_each_count_in_tu
     // An empty single-crop b-value table is reported by every calculator prepared.
     fixture.exec("DELETE FROM `B Value Single Crop`");
 
-    const std::string report = write_column_lookup_all_states(db(), rater);
+    const std::string report = write_column_lookup_all_states(db(), rater).text;
     std::vector<int> expected(rated_states.size(), 0);
     for (std::size_t i = 0; i < rated_states.size(); ++i) {
         if (rated_states[i] == 5) expected[i] = 3;
@@ -579,7 +556,7 @@ TEST_F(table_maintenance_test, all_county_lists_use_one_calculator_and_skip_stat
     add_rates(17, 1, 2004, 81);
     fixture.exec("DELETE FROM `B Value Single Crop`");
 
-    const std::string report = write_all_county_lists(db(), rater);
+    const std::string report = write_all_county_lists(db(), rater).text;
     EXPECT_EQ(count_of(report, "ERROR, no records in [B Value Single Crop].\r\n"), 1);
     EXPECT_EQ(count_of(report, "; [County List] not rewritten.\r\n"), 21);
     EXPECT_NE(report.find("ERROR, no counties loaded for state 4; [County List] not rewritten.\r\n"),

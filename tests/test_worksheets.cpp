@@ -6,6 +6,7 @@
 using namespace zelmora;
 using zelmora::testing::at;
 using zelmora::testing::rating_fixture;
+namespace rows = zelmora::testing::rows;
 
 namespace {
 
@@ -17,14 +18,7 @@ namespace {
 //   rate differentials 1.0, residual factor 1.1 (prior 1.0).
 void corn_county(rating_fixture& f) {
     f.add_county(17, 1, "Adams", {crop_corn});
-    record_continuous_rates rates;
-    rates.state_fips = 17;
-    rates.county_fips = 1;
-    rates.crop_year = 2004;
-    rates.crop_code = 41;
-    rates.insurance_plan_id = 90;
-    rates.practice_code = 3;
-    rates.type_code = 16;
+    record_continuous_rates rates = rows::rates(17, 1, 2004, 41, 90, 3, 16);
     rates.reference_yield = 10000;
     rates.reference_rate = 50;
     rates.exponent = 1000;

@@ -41,6 +41,8 @@ bool doc_zelmora::open_document(const std::string& path) {
         if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
         return false;
     }
+    // The open sequence reads one set of rows, whatever another connection rewrites meanwhile.
+    read_transaction reading(*database);
     {
         const auto store = make_store();
         continuous_rater = std::make_unique<rater_aph_continuous>(database.get());
@@ -56,6 +58,8 @@ bool doc_zelmora::open_document(const std::string& path) {
     practice_codes->read_practice_codes(*database, error_text);
     type_codes = std::make_unique<code_lookup>();
     type_codes->read_type_codes(*database, error_text);
+    error_text += database->read_errors();
+    database->clear_read_errors();
     if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
     return true;
 }
@@ -85,6 +89,21 @@ void doc_zelmora::on_show_crops() {
     if (view_) view_->on_update();
 }
 
+void doc_zelmora::show_rewrite_report(const rewrite_report& report) {
+    if (report.failed_states == 0 && !database->has_read_errors()) {
+        dialog_error_list::show_modal(nullptr, "", "", report.text);
+        return;
+    }
+    // A failed rewrite is an error, not an ordinary report.
+    dialog_error_list::show_modal(nullptr, "Rewrite failed", "", report.text + database->read_errors());
+    database->clear_read_errors();
+    show_message(nullptr, report.failed_states > 0
+                              ? format_with_number("ERROR, the rewrite failed for %d state(s); their rows are "
+                                                   "unchanged.",
+                                                   report.failed_states)
+                              : QStringLiteral("ERROR, the rewrite could not read the rating database."));
+}
+
 void doc_zelmora::on_show_state_inputs() {
     if (!can_maintain()) return;
     std::string report;
@@ -98,45 +117,45 @@ void doc_zelmora::on_show_state_inputs() {
 void doc_zelmora::on_write_column_lookup() {
     if (!can_maintain()) return;
     if (!ask_yes_no(nullptr, format_with_number("Rewrite [Lookup Column Number] for state %d?", current_state()))) return;
-    std::string report;
+    rewrite_report report;
     {
         wait_cursor busy;
         report = write_column_lookup(*database, *continuous_rater, current_state());
     }
-    dialog_error_list::show_modal(nullptr, "", "", report);
+    show_rewrite_report(report);
 }
 
 void doc_zelmora::on_write_column_lookup_all_states() {
     if (!can_maintain()) return;
     if (!ask_yes_no(nullptr, QStringLiteral("Rewrite [Lookup Column Number] table, all states?"))) return;
-    std::string report;
+    rewrite_report report;
     {
         wait_cursor busy;
         report = write_column_lookup_all_states(*database, *continuous_rater);
     }
-    dialog_error_list::show_modal(nullptr, "", "", report);
+    show_rewrite_report(report);
 }
 
 void doc_zelmora::on_write_county_list() {
     if (!can_maintain()) return;
     if (!ask_yes_no(nullptr, format_with_number("Rewrite [County List] for state %d?", current_state()))) return;
-    std::string report;
+    rewrite_report report;
     {
         wait_cursor busy;
         report = write_county_list(*database, *continuous_rater, current_state());
     }
-    dialog_error_list::show_modal(nullptr, "", "", report);
+    show_rewrite_report(report);
 }
 
 void doc_zelmora::on_write_all_county_lists() {
     if (!can_maintain()) return;
     if (!ask_yes_no(nullptr, QStringLiteral("Rewrite [County List] for all states?"))) return;
-    std::string report;
+    rewrite_report report;
     {
         wait_cursor busy;
         report = write_all_county_lists(*database, *continuous_rater);
     }
-    dialog_error_list::show_modal(nullptr, "", "", report);
+    show_rewrite_report(report);
 }
 
 }  // namespace zelmora

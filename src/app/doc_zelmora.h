@@ -13,6 +13,7 @@
 #include "rating/malting_barley_endorsement.h"
 #include "rating/premium_calculator.h"
 #include "rating/rater.h"
+#include "rating/table_maintenance.h"
 #include "utility/settings_store.h"
 
 namespace zelmora {
@@ -63,6 +64,8 @@ public:
     std::unique_ptr<code_lookup> type_codes;
 
 private:
+    // A rewrite's report; a failed one shown as an error.
+    void show_rewrite_report(const rewrite_report& report);
     std::unique_ptr<settings_store> make_store() const;
     bool can_maintain() const { return database && continuous_rater; }
     int current_state() const { return calculator ? calculator->state_fips() : -1; }

@@ -267,8 +267,11 @@ std::string help_text() {
            "and \"Malting Barley Option\" (1 = A, 2 = B). Nothing is ever written to the saved\n"
            "settings or to the inputs file.\n"
            "\n"
-           "Exit status: 0 done; 1 the database cannot be opened; 2 a usage error, an unreadable\n"
-           "or malformed inputs file, or a rewrite without --yes.\n";
+           "Exit status:\n"
+           "  0  done\n"
+           "  1  the rating database cannot be opened or read (a table, a row or a stored value)\n"
+           "  2  a usage error, an unreadable or malformed inputs file, or a rewrite without --yes\n"
+           "  3  a rewrite failed for a state (its rows are unchanged); the report says why\n";
 }
 
 int crop_from_text(const std::string& text) {
@@ -401,7 +404,38 @@ bool parse_command_line(const std::vector<std::string>& args, command_line& line
     return false;
 }
 
-int run_command(const command_line& line, session& s, std::string& out, std::string& err) {
+namespace {
+
+// A report's ERROR lines, each with the lines that explain it (a result code's
+// text, SQLite's message): what a failed rewrite repeats on standard error.
+std::string error_lines_of(const std::string& report) {
+    std::string lines;
+    bool in_error = false;
+    std::size_t start = 0;
+    while (start < report.size()) {
+        std::size_t end = report.find('\n', start);
+        end = end == std::string::npos ? report.size() : end + 1;
+        const std::string line = report.substr(start, end - start);
+        if (line.rfind("ERROR", 0) == 0)
+            in_error = true;
+        else if (line.find('\t') != std::string::npos || line == "\r\n")
+            in_error = false;
+        if (in_error) lines += line;
+        start = end;
+    }
+    if (!lines.empty() && lines.back() != '\n') lines += "\r\n";
+    return lines;
+}
+
+int rewrite_status(const rewrite_report& report, const premium_database& db, std::string& out, std::string& err) {
+    out += report.text;
+    if (report.failed_states == 0 && !db.has_read_errors()) return 0;
+    err += error_lines_of(report.text);
+    err += db.read_errors();
+    return exit_rewrite_failed;
+}
+
+int run_reading_command(const command_line& line, session& s, std::string& out) {
     premium_calculator& calc = *s.calculator;
     std::string discarded;
     switch (line.command) {
@@ -442,17 +476,40 @@ int run_command(const command_line& line, session& s, std::string& out, std::str
         out += show_state_inputs(*s.database, *s.rater, calc.state_fips());
         return 0;
     case command_kind::write_column_lookup:
-        if (!line.yes) return refuse_rewrite(line, calc.state_fips(), err);
-        out += line.all_states ? write_column_lookup_all_states(*s.database, *s.rater)
-                               : write_column_lookup(*s.database, *s.rater, calc.state_fips());
-        return 0;
     case command_kind::write_county_list:
-        if (!line.yes) return refuse_rewrite(line, calc.state_fips(), err);
-        out += line.all_states ? write_all_county_lists(*s.database, *s.rater)
-                               : write_county_list(*s.database, *s.rater, calc.state_fips());
-        return 0;
+        break;  // run_command
     }
     return 0;
+}
+
+}  // namespace
+
+int run_command(const command_line& line, session& s, std::string& out, std::string& err) {
+    const int state = s.calculator->state_fips();
+    if (line.command == command_kind::write_column_lookup || line.command == command_kind::write_county_list) {
+        if (!line.yes) return refuse_rewrite(line, state, err);
+        // Each state's rewrite is a write transaction of its own.
+        s.reading.reset();
+        if (line.command == command_kind::write_column_lookup)
+            return rewrite_status(line.all_states ? write_column_lookup_all_states(*s.database, *s.rater)
+                                                  : write_column_lookup(*s.database, *s.rater, state),
+                                  *s.database, out, err);
+        return rewrite_status(line.all_states ? write_all_county_lists(*s.database, *s.rater)
+                                              : write_county_list(*s.database, *s.rater, state),
+                              *s.database, out, err);
+    }
+    std::string produced;
+    int status = 0;
+    {
+        read_transaction reading(*s.database);
+        status = run_reading_command(line, s, produced);
+    }
+    if (s.database->has_read_errors()) {
+        err += s.database->read_errors();
+        return exit_database_unreadable;
+    }
+    out += produced;
+    return status;
 }
 
 }  // namespace zelmora

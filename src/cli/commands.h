@@ -43,11 +43,20 @@ int crop_from_text(const std::string& text);
 // Parses the arguments after the program name; false with a one-line reason.
 bool parse_command_line(const std::vector<std::string>& args, command_line& line, std::string& error);
 
+// Exit status when the rating database cannot be opened or read.
+inline constexpr int exit_database_unreadable = 1;
 // Exit status of a command whose rewrite was not confirmed.
 inline constexpr int exit_not_confirmed = 2;
+// Exit status of a rewrite that failed for a state (its rows are unchanged).
+inline constexpr int exit_rewrite_failed = 3;
 
 // Runs a command on an open session. The output goes to `out` byte for byte;
-// messages for the user go to `err`. Returns the exit status.
+// messages for the user go to `err`. Returns the exit status. A command that
+// only reads does it in one read transaction; when a read failed (see
+// premium_database::read_errors) its output is dropped, the errors go to `err`
+// and the status is exit_database_unreadable. A rewrite that failed for a state
+// keeps its report in `out`, repeats its ERROR lines in `err` and returns
+// exit_rewrite_failed.
 int run_command(const command_line& line, session& s, std::string& out, std::string& err);
 
 // The outputs of "rate".

@@ -67,6 +67,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     write_all(stderr, load_errors);
+    if (session.database->has_read_errors()) {
+        // A table, row or value the open sequence could not read: nothing is rated on it.
+        write_all(stderr, session.database->read_errors());
+        return zelmora::exit_database_unreadable;
+    }
     std::fflush(stderr);
 
     std::string out;

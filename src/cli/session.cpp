@@ -7,6 +7,7 @@ namespace zelmora {
 bool open_session(const std::string& database_path, settings_store& store, session& s, std::string& error_text) {
     s.database = connect_premium_database(database_path, error_text);
     if (!s.database) return false;
+    s.reading.emplace(*s.database);
     s.rater = std::make_unique<rater_aph_continuous>(s.database.get());
     s.rater->read_settings(store);
     s.calculator = std::make_unique<premium_calculator>(s.database.get(), s.rater.get(), error_text);

@@ -173,6 +173,35 @@ void premium_database::finalize_idle() {
 
 std::string premium_database::last_error_message() const { return db_ != nullptr ? sqlite3_errmsg(db_) : ""; }
 
+void premium_database::append_last_error_message(std::string& error_text) const {
+    if (db_ == nullptr || sqlite3_errcode(db_) == SQLITE_OK) return;
+    error_text += sqlite3_errmsg(db_);
+    error_text += "\r\n";
+}
+
+void premium_database::set_busy_timeout(int milliseconds) {
+    if (db_ != nullptr) sqlite3_busy_timeout(db_, milliseconds);
+}
+
+void premium_database::note_read_error(const std::string& lines) {
+    if (read_errors_.find(lines) == std::string::npos) read_errors_ += lines;
+}
+
+void premium_database::begin_read() {
+    if (read_depth_++ > 0) return;
+    // A deferred BEGIN: the snapshot is taken at the first read.
+    read_began_ = db_ != nullptr && sqlite3_get_autocommit(db_) != 0 &&
+                  sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+void premium_database::end_read() {
+    if (--read_depth_ > 0 || !read_began_) return;
+    read_began_ = false;
+    if (sqlite3_get_autocommit(db_) != 0) return;
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 hresult premium_database::prepare(const std::string& sql, statement_lease& lease, bool literals_as_parameters) {
     if (!literals_as_parameters) return prepare_text(sql, nullptr, lease);
     if (sql != last_sql_) {
@@ -260,6 +289,7 @@ std::unique_ptr<premium_database> connect_premium_database(const std::string& pa
         append_connection_failure(path, map_sqlite_result(rc, message.c_str()), message, error_text);
         return nullptr;
     }
+    sqlite3_busy_timeout(db, busy_timeout_milliseconds);
     // A zero-byte or foreign file would pass as an empty database: prove the header.
     if (!has_sqlite_header(path)) {
         sqlite3_close_v2(db);
@@ -298,6 +328,7 @@ std::unique_ptr<premium_database> create_premium_database(const std::string& pat
         append_connection_failure(path, map_sqlite_result(rc, message.c_str()), message, error_text);
         return nullptr;
     }
+    sqlite3_busy_timeout(db, busy_timeout_milliseconds);
     return std::make_unique<premium_database>(premium_database::token{}, db, path);
 }
 

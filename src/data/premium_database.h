@@ -15,6 +15,10 @@ namespace zelmora {
 
 inline constexpr const char* premium_database_file_name = "APH Base Premium Data.sqlite";
 
+// How long a statement waits for another connection's lock before it fails
+// with "database is locked".
+inline constexpr int busy_timeout_milliseconds = 10000;
+
 // SQL with integer and real literals outside quotes and brackets replaced by
 // '?', and the literals in order. Exposed for tests.
 struct normalized_sql {
@@ -84,13 +88,34 @@ public:
     sqlite3* handle() const { return db_; }
     std::string last_error_message() const;
 
+    // How long a statement waits for another connection's lock (tests shorten it).
+    void set_busy_timeout(int milliseconds);
+
     // Number of statements prepared so far (for tests of the cache).
     int prepare_count() const { return prepare_count_; }
+
+    // Reads that failed on this connection: a table that could not be opened, a
+    // fetch that ended in an error (busy, locked, I/O, ...) rather than at the
+    // end of the rows, or a stored value the record cannot use. Each is kept as
+    // "ERROR, ..." lines ending in "\r\n" (a repeated failure once); the loaders
+    // only see such a read end early, so a caller that must not report a result
+    // built on it checks here.
+    const std::string& read_errors() const { return read_errors_; }
+    bool has_read_errors() const { return !read_errors_.empty(); }
+    void note_read_error(const std::string& lines);
+    void clear_read_errors() { read_errors_.clear(); }
+
+    // SQLite's message for the last failure, in words after a result code's line
+    // ("attempt to write a readonly database\r\n"); nothing when there is none.
+    void append_last_error_message(std::string& error_text) const;
 
 private:
     friend std::unique_ptr<premium_database> connect_premium_database(const std::string&, std::string&);
     friend std::unique_ptr<premium_database> create_premium_database(const std::string&, std::string&);
     friend class statement_lease;
+    friend class read_transaction;
+    void begin_read();
+    void end_read();
     hresult prepare_text(const std::string& text, const std::vector<normalized_sql::literal>* literals,
                          statement_lease& lease);
     void give_back(std::vector<sqlite3_stmt*>& home, sqlite3_stmt* stmt);
@@ -107,9 +132,29 @@ private:
     std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle_;
     int cached_ = 0;
     int prepare_count_ = 0;
+    std::string read_errors_;
+    int read_depth_ = 0;       // live read_transaction guards
+    bool read_began_ = false;  // the outermost guard began a transaction
 };
 
-// Opens an existing rating database read-write; never creates one. The file
+// Holds one read transaction on the connection while it lives: every read in
+// its scope sees the same committed rows, and a writer on another connection
+// waits (up to the busy timeout) until it ends. Guards nest; only the
+// outermost begins and ends the transaction, and none begins one while the
+// connection is already inside a transaction of its own (a rewrite).
+class read_transaction {
+public:
+    explicit read_transaction(premium_database& db) : db_(&db) { db_->begin_read(); }
+    ~read_transaction() { db_->end_read(); }
+    read_transaction(const read_transaction&) = delete;
+    read_transaction& operator=(const read_transaction&) = delete;
+
+private:
+    premium_database* db_;
+};
+
+// Opens an existing rating database read-write; never creates one. The
+// connection waits busy_timeout_milliseconds for another one's lock. The file
 // must be a SQLite database (header and one query on sqlite_master). On
 // failure appends "ERROR, unable to open database \"<path>\"\r\n", the reason
 // line and SQLite's own message line, and returns nothing.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace zelmora {
 
@@ -192,8 +193,8 @@ sqlite3_value* column_of(sqlite3_stmt* stmt, int col) { return sqlite3_column_va
 bool read_integer(sqlite3_value* value, long long lo, long long hi, long long& out) {
     switch (sqlite3_value_type(value)) {
         case SQLITE_NULL:
-            out = 0;
-            return true;
+        case SQLITE_BLOB:
+            return false;
         case SQLITE_INTEGER:
             out = sqlite3_value_int64(value);
             break;
@@ -219,15 +220,16 @@ bool read_integer(sqlite3_value* value, long long lo, long long hi, long long& o
     return out >= lo && out <= hi;
 }
 
+// Reads a real column value; false when it is no finite number within single precision.
 bool read_real(sqlite3_value* value, double& out) {
     switch (sqlite3_value_type(value)) {
         case SQLITE_NULL:
-            out = 0.0;
-            return true;
+        case SQLITE_BLOB:
+            return false;
         case SQLITE_INTEGER:
         case SQLITE_FLOAT:
             out = sqlite3_value_double(value);
-            return true;
+            break;
         default: {
             const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
             if (text == nullptr) return false;
@@ -235,9 +237,44 @@ bool read_real(sqlite3_value* value, double& out) {
             out = std::strtod(text, &end);
             if (end == text) return false;
             while (*end == ' ') ++end;
-            return *end == '\0';
+            if (*end != '\0') return false;
+            break;
         }
     }
+    return std::isfinite(out) && std::fabs(out) <= static_cast<double>(std::numeric_limits<float>::max());
+}
+
+// A stored value as a message shows it: NULL, a blob, a number, or text in
+// quotes cut to 40 characters.
+std::string value_text(sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL: return "NULL";
+        case SQLITE_BLOB: return "a blob";
+        case SQLITE_INTEGER: return std::to_string(sqlite3_value_int64(value));
+        case SQLITE_FLOAT: {
+            char buffer[40];
+            std::snprintf(buffer, sizeof buffer, "%.17g", sqlite3_value_double(value));
+            return buffer;
+        }
+        default: {
+            const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+            std::string shown = text != nullptr ? text : "";
+            if (shown.size() > 40) shown = shown.substr(0, 40) + "...";
+            for (char& c : shown)
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+            return "'" + shown + "'";
+        }
+    }
+}
+
+// "ERROR, <what> table [<name>]\r\n", the result code's text and SQLite's message.
+std::string failure_lines(const char* what, const std::string& table, hresult code, const std::string& message) {
+    std::string lines = "ERROR, ";
+    lines += what;
+    lines += " table [" + table + "]\r\n";
+    append_oledb_error_text(code, lines);
+    if (!message.empty()) lines += message + "\r\n";
+    return lines;
 }
 
 }  // namespace
@@ -255,28 +292,89 @@ hresult rowset_base::open_with_filter(premium_database& db, const char* filter) 
     return open_command(db, command);
 }
 
+hresult rowset_base::open_where(premium_database& db, const char* condition, std::initializer_list<int> values) {
+    std::string command;
+    command.reserve(table_.name.size() + 24 + std::strlen(condition));
+    command += "SELECT * FROM `";
+    command += table_.name;
+    command += "` WHERE ";
+    command += condition;
+    return open_command(db, command, values);
+}
+
 hresult rowset_base::open_command(premium_database& db, const std::string& command) {
     close();
     command_text_ = command;
+    bound_count_ = 0;
     db_ = &db;
     statement_lease lease;
-    // Rows always come in the table's stored order, whatever indexes exist.
-    const hresult hr = db.prepare(command + " ORDER BY rowid", lease);
-    if (hr != S_OK_CODE) return hr;
-    if (sqlite3_column_count(lease.get()) < static_cast<int>(table_.columns.size())) return DB_E_BADORDINAL;
+    const hresult hr = db.prepare(select_text(command), lease);
+    if (hr != S_OK_CODE) return open_failed(hr);
+    if (sqlite3_column_count(lease.get()) - 1 < static_cast<int>(table_.columns.size()))
+        return open_failed(DB_E_BADORDINAL);
     select_ = std::move(lease);
     fetched_any_ = false;
     at_end_ = false;
     return S_OK_CODE;
 }
 
+hresult rowset_base::open_command(premium_database& db, const std::string& command,
+                                  std::initializer_list<int> values) {
+    close();
+    command_text_ = command;
+    bound_count_ = 0;
+    db_ = &db;
+    if (values.size() > bound_.size()) return DB_E_ERRORSINCOMMAND;
+    for (const int v : values) bound_[bound_count_++] = v;
+    statement_lease lease;
+    const hresult hr = db.prepare(select_text(command), lease, false);
+    if (hr != S_OK_CODE) return open_failed(hr);
+    sqlite3_stmt* stmt = lease.get();
+    if (sqlite3_bind_parameter_count(stmt) != static_cast<int>(bound_count_)) return DB_E_ERRORSINCOMMAND;
+    for (std::size_t k = 0; k < bound_count_; ++k) sqlite3_bind_int(stmt, static_cast<int>(k) + 1, bound_[k]);
+    if (sqlite3_column_count(stmt) - 1 < static_cast<int>(table_.columns.size())) return open_failed(DB_E_BADORDINAL);
+    select_ = std::move(lease);
+    fetched_any_ = false;
+    at_end_ = false;
+    return S_OK_CODE;
+}
+
+std::string rowset_base::select_text(const std::string& command) {
+    // Every command starts "SELECT * FROM"; the row's rowid comes last, for the
+    // messages on unusable values, and rows always come in the table's stored
+    // order, whatever indexes exist.
+    std::string text = "SELECT *, rowid";
+    text.append(command, 8, std::string::npos);
+    text += " ORDER BY rowid";
+    return text;
+}
+
+hresult rowset_base::open_failed(hresult code) {
+    std::string message;
+    if (code != DB_E_BADORDINAL && db_ != nullptr) message = db_->last_error_message();
+    if (db_ != nullptr) db_->note_read_error(failure_lines("unable to open", table_.name, code, message));
+    return code;
+}
+
+std::string rowset_base::command_text() const {
+    if (bound_count_ == 0) return command_text_;
+    std::string text;
+    text.reserve(command_text_.size() + 8 * bound_count_);
+    std::size_t next = 0;
+    for (const char c : command_text_) {
+        if (c == '?' && next < bound_count_)
+            text += std::to_string(bound_[next++]);
+        else
+            text += c;
+    }
+    return text;
+}
+
 hresult rowset_continuous_rates::open_by_crop(premium_database& db, int crop_code, int state_fips, int county_fips) {
-    char command[256];
-    std::snprintf(command, sizeof command,
-                  "SELECT * FROM [Continuous Rates] WHERE ([Crop Code] = %d) AND ([State FIPS] = %d) AND "
-                  "([County FIPS] = %d)",
-                  crop_code, state_fips, county_fips);
-    return open_command(db, command);
+    return open_command(db,
+                        "SELECT * FROM [Continuous Rates] WHERE ([Crop Code] = ?) AND ([State FIPS] = ?) AND "
+                        "([County FIPS] = ?)",
+                        {crop_code, state_fips, county_fips});
 }
 
 hresult rowset_base::move_first() {
@@ -300,7 +398,22 @@ hresult rowset_base::fetch() {
     if (rc == SQLITE_ROW) return bind_row();
     at_end_ = true;
     if (rc == SQLITE_DONE) return DB_S_ENDOFROWSET;
-    return map_sqlite_result(rc, db_ != nullptr ? db_->last_error_message().c_str() : nullptr);
+    const std::string message = db_ != nullptr ? db_->last_error_message() : std::string();
+    const hresult code = map_sqlite_result(rc, message.c_str());
+    if (db_ != nullptr) db_->note_read_error(failure_lines("unable to read", table_.name, code, message));
+    return code == S_OK_CODE ? E_FAIL_CODE : code;
+}
+
+hresult rowset_base::unusable_value(const column_spec& column, int col) {
+    sqlite3_stmt* stmt = select_.get();
+    if (db_ != nullptr) {
+        const long long rowid = sqlite3_column_int64(stmt, sqlite3_column_count(stmt) - 1);
+        char line[160];
+        std::snprintf(line, sizeof line, "ERROR, unusable value in table [%s], column [%s], rowid %lld: ",
+                      table_.name.c_str(), column.name.c_str(), rowid);
+        db_->note_read_error(line + value_text(column_of(stmt, col)) + "\r\n");
+    }
+    return DB_E_UNSUPPORTEDCONVERSION;
 }
 
 hresult rowset_base::bind_row() {
@@ -314,25 +427,22 @@ hresult rowset_base::bind_row() {
         double d = 0.0;
         switch (c.type) {
             case column_type::i1:
-                if (!read_integer(value, -128, 127, v)) return DB_E_UNSUPPORTEDCONVERSION;
+                if (!read_integer(value, -128, 127, v)) return unusable_value(c, col);
                 *static_cast<std::int8_t*>(field) = static_cast<std::int8_t>(v);
                 break;
             case column_type::i2:
             case column_type::boolean:
-                if (!read_integer(value, -32768, 32767, v)) return DB_E_UNSUPPORTEDCONVERSION;
+                if (!read_integer(value, -32768, 32767, v)) return unusable_value(c, col);
                 *static_cast<std::int16_t*>(field) = static_cast<std::int16_t>(v);
                 break;
             case column_type::i4:
                 if (!read_integer(value, std::numeric_limits<std::int32_t>::min(),
                                   std::numeric_limits<std::int32_t>::max(), v))
-                    return DB_E_UNSUPPORTEDCONVERSION;
+                    return unusable_value(c, col);
                 *static_cast<std::int32_t*>(field) = static_cast<std::int32_t>(v);
                 break;
             case column_type::r4:
-                if (!read_real(value, d)) return DB_E_UNSUPPORTEDCONVERSION;
-                // A finite value beyond single precision has no float to become.
-                if (std::isfinite(d) && std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max()))
-                    return DB_E_UNSUPPORTEDCONVERSION;
+                if (!read_real(value, d)) return unusable_value(c, col);
                 *static_cast<float*>(field) = static_cast<float>(d);
                 break;
             case column_type::str: {
@@ -352,7 +462,7 @@ hresult rowset_base::insert_row() {
     if (db_ == nullptr || !select_) return DB_E_BADACCESSORHANDLE;
     // One placeholder per column of the table as it is stored; columns past the
     // record's are left empty.
-    const int table_columns = sqlite3_column_count(select_.get());
+    const int table_columns = sqlite3_column_count(select_.get()) - 1;  // less the rowid
     std::string sql = "INSERT INTO `" + table_.name + "` VALUES (";
     for (int i = 0; i < table_columns; ++i) sql += i == 0 ? "?" : ", ?";
     sql += ")";

@@ -3,7 +3,9 @@
 // table's columns by ordinal, and one accessor class per table. A single
 // generic accessor, driven by each table's column description, does the work.
 #include <cstddef>
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -160,6 +162,9 @@ public:
     hresult open_with_filter(premium_database& db, const std::string& filter) {
         return open_with_filter(db, filter.c_str());
     }
+    // Sends "SELECT * FROM `<table>` WHERE <condition>" with the condition's '?'
+    // bound, in order, to `values` (at most eight). 0 = opened.
+    hresult open_where(premium_database& db, const char* condition, std::initializer_list<int> values);
     // Fetch a row into the record; only 0 means a row was fetched.
     hresult move_first();
     hresult move_next();
@@ -167,8 +172,9 @@ public:
     // Inserts the record's fields as a new row of the open table; 0 = inserted.
     hresult insert_row();
 
-    // The command text of the last open (without the ordering clause added to it).
-    const std::string& command_text() const { return command_text_; }
+    // The command text of the last open (without the ordering clause added to it),
+    // with bound values written in place of their '?'.
+    std::string command_text() const;
     const table_description& table() const { return table_; }
     const std::string& table_name() const { return table_.name; }
     bool is_open() const { return static_cast<bool>(select_); }
@@ -176,16 +182,22 @@ public:
 protected:
     rowset_base(const table_description& table, void* record) : table_(table), record_(record) {}
     hresult open_command(premium_database& db, const std::string& command);
+    hresult open_command(premium_database& db, const std::string& command, std::initializer_list<int> values);
 
 private:
+    static std::string select_text(const std::string& command);
+    hresult open_failed(hresult code);  // notes the failure on the connection
     hresult fetch();
     hresult bind_row();
+    hresult unusable_value(const column_spec& column, int col);  // notes it on the connection
 
     const table_description& table_;
     void* record_;
     premium_database* db_ = nullptr;
     statement_lease select_;
     std::string command_text_;
+    std::array<int, 8> bound_{};  // the values of the command's '?', in order
+    std::size_t bound_count_ = 0;
     bool fetched_any_ = false;
     bool at_end_ = false;  // the statement ran out (or failed); only move_first starts over
 };

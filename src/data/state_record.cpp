@@ -145,9 +145,7 @@ bool state_record::read_county_list(premium_database& db, std::string& error_tex
     clear();
 
     rowset_county_list rs;
-    char filter[64];
-    std::snprintf(filter, sizeof filter, "[State FIPS] = %d", state_fips_);
-    if (rs.open_with_filter(db, filter) != S_OK_CODE) {
+    if (rs.open_where(db, "[State FIPS] = ?", {state_fips_}) != S_OK_CODE) {
         error_text += "ERROR, unable to open table ";
         error_text += rs.table_name();
         error_text += "\r\n";
@@ -182,9 +180,7 @@ bool state_record::read_county_list(premium_database& db, std::string& error_tex
 
 bool state_record::read_b_values_whole_farm(premium_database& db, std::string& error_text) {
     rowset_b_value_whole_farm rs;
-    char filter[64];
-    std::snprintf(filter, sizeof filter, "[State FIPS] = %d", state_fips_);
-    if (rs.open_with_filter(db, filter) != S_OK_CODE) {
+    if (rs.open_where(db, "[State FIPS] = ?", {state_fips_}) != S_OK_CODE) {
         error_text += "ERROR, unable to open table ";
         error_text += rs.table_name();
         error_text += "\r\n";
@@ -269,11 +265,8 @@ bool state_record::find_crops_in_county(premium_database& db, int county_fips, s
                                         std::string& error_text) const {
     flags.fill(0);
     rowset_continuous_rates rs;
-    char filter[160];
-    std::snprintf(filter, sizeof filter,
-                  "[State FIPS] = %d AND [County FIPS] = %d AND [Crop Year] = %d AND [Insurance Plan ID] = %d",
-                  state_fips_, county_fips, 2003, 90);
-    if (rs.open_with_filter(db, filter) != S_OK_CODE) {
+    if (rs.open_where(db, "[State FIPS] = ? AND [County FIPS] = ? AND [Crop Year] = ? AND [Insurance Plan ID] = ?",
+                      {state_fips_, county_fips, 2003, 90}) != S_OK_CODE) {
         error_text += "ERROR, unable to open table ";
         error_text += rs.table_name();
         error_text += "\r\n";

@@ -311,4 +311,14 @@ void code_lookup::type_codes_for_crop(premium_database& db, const code_lookup& f
                    error_text);
 }
 
+std::vector<code_entry> crop_code_list(premium_database& db, code_kind kind, const code_lookup& full, int crop_code,
+                                       int state_fips, int county_fips, std::string& error_text) {
+    code_lookup codes;
+    if (kind == code_kind::practice)
+        codes.practice_codes_for_crop(db, full, crop_code, state_fips, county_fips, error_text);
+    else
+        codes.type_codes_for_crop(db, full, crop_code, state_fips, county_fips, error_text);
+    return codes.entries();
+}
+
 }  // namespace zelmora

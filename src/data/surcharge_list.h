@@ -92,4 +92,12 @@ private:
     std::vector<code_entry> entries_;
 };
 
+// The column of "Continuous Rates" a unit's code list comes from.
+enum class code_kind { practice, type };
+
+// The codes "Continuous Rates" uses for a crop in a county, with their
+// descriptions from `full`, in ascending code order (the unit rows' lists).
+std::vector<code_entry> crop_code_list(premium_database& db, code_kind kind, const code_lookup& full, int crop_code,
+                                       int state_fips, int county_fips, std::string& error_text);
+
 }  // namespace zelmora

@@ -1,5 +1,7 @@
 #include "rating/premium_calculator.h"
 
+#include <optional>
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -517,6 +519,9 @@ exact_decimal premium_calculator::ppcl_factor_enterprise(int c) const {
 }
 
 void premium_calculator::compute_all(const surcharge_list& surcharges, std::string& error_text) {
+    // One rating reads one set of rows, whatever another connection rewrites meanwhile.
+    std::optional<read_transaction> reading;
+    if (database != nullptr) reading.emplace(*database);
     const bool four_crop = is_four_crop_state();
     crop_decimals crop_acre_weight{};
     crop_acre_weight_whole_farm = 0.0;

@@ -43,18 +43,29 @@ void append_number(std::string& text, const char* name, int value) {
     text.append(digits, end);
 }
 
+constexpr const char* record_condition =
+    "[State FIPS] = ? AND [County FIPS] = ? AND [Crop Year] = ? AND [Crop Code] = ? AND "
+    "[Insurance Plan ID] = ? AND [Practice Code] = ? AND [Type Code] = ?";
+
+// The unit's record, its keys bound to the condition above.
+hresult open_record(rowset_continuous_rates& rates, premium_database& db, const rate_record_key& k) {
+    return rates.open_where(db, record_condition,
+                            {k.state_fips, k.county_fips, k.crop_year, k.crop_code, k.insurance_plan_id,
+                             k.practice_code, k.type_code});
+}
+
 // "[State FIPS] = %d AND [County FIPS] = %d AND [Crop Year] = %d AND [Crop Code] = %d AND
-// [Insurance Plan ID] = %d AND [Practice Code] = %d AND [Type Code] = %d", built without a format.
-std::string record_filter(int state, int county, int year, int crop, int plan, int practice, int type) {
+// [Insurance Plan ID] = %d AND [Practice Code] = %d AND [Type Code] = %d", for the "no record" message.
+std::string record_filter(const rate_record_key& k) {
     std::string filter;
     filter.reserve(192);
-    append_number(filter, "[State FIPS] = ", state);
-    append_number(filter, " AND [County FIPS] = ", county);
-    append_number(filter, " AND [Crop Year] = ", year);
-    append_number(filter, " AND [Crop Code] = ", crop);
-    append_number(filter, " AND [Insurance Plan ID] = ", plan);
-    append_number(filter, " AND [Practice Code] = ", practice);
-    append_number(filter, " AND [Type Code] = ", type);
+    append_number(filter, "[State FIPS] = ", k.state_fips);
+    append_number(filter, " AND [County FIPS] = ", k.county_fips);
+    append_number(filter, " AND [Crop Year] = ", k.crop_year);
+    append_number(filter, " AND [Crop Code] = ", k.crop_code);
+    append_number(filter, " AND [Insurance Plan ID] = ", k.insurance_plan_id);
+    append_number(filter, " AND [Practice Code] = ", k.practice_code);
+    append_number(filter, " AND [Type Code] = ", k.type_code);
     return filter;
 }
 
@@ -115,14 +126,14 @@ int rater_aph_continuous::compute_rate(int year, int crop, int state, int county
     reference_rate = 0.0;
     exponent = 0.0;
     fixed_rate_load = 0.0;
-    const std::string filter = record_filter(state, county, year, crop, insurance_plan_id, practice_code, type_code);
+    const rate_record_key key{state, county, year, crop, insurance_plan_id, practice_code, type_code};
     if (database == nullptr) {
         error_text += "ERROR, unable to open continuous rate table.\r\n";
         return 1;
     }
     {
         rowset_continuous_rates rates;
-        if (rates.open_with_filter(*database, filter) != 0) {
+        if (open_record(rates, *database, key) != 0) {
             error_text += "ERROR, unable to open continuous rate table.\r\n";
             return 1;
         }
@@ -130,7 +141,7 @@ int rater_aph_continuous::compute_rate(int year, int crop, int state, int county
             error_text += "ERROR, no record found in table [";
             error_text += rates.table_name();
             error_text += "]\r\n";
-            error_text += filter;
+            error_text += record_filter(key);
             error_text += "\r\n";
             return 1;
         }
@@ -138,7 +149,7 @@ int rater_aph_continuous::compute_rate(int year, int crop, int state, int county
     }
 
     // Step 6 reads the record once more for its yield span table.
-    const exact_decimal span_rate = yield_span_rate(filter, rate_yield, error_text);
+    const exact_decimal span_rate = yield_span_rate(key, rate_yield, error_text);
     rate_from_record_values(year, crop, state, county, coverage_level, rate_yield, span_rate, surcharges);
     return 0;
 }
@@ -198,10 +209,10 @@ void rater_aph_continuous::rate_from_record_values(int year, int crop, int state
     base_premium_rate = preliminary_base_rate;
 }
 
-exact_decimal rater_aph_continuous::yield_span_rate(const std::string& filter, const exact_decimal& rate_yield,
+exact_decimal rater_aph_continuous::yield_span_rate(const rate_record_key& key, const exact_decimal& rate_yield,
                                                     std::string& error_text) {
     rowset_continuous_rates rates;
-    if (database == nullptr || rates.open_with_filter(*database, filter) != 0) {
+    if (database == nullptr || open_record(rates, *database, key) != 0) {
         error_text += "ERROR, unable to open continuous rates table.\r\n";
         return -1.0;
     }

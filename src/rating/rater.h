@@ -43,6 +43,17 @@ public:
     premium_database* database = nullptr;
 };
 
+// The keys that select one "Continuous Rates" record of a unit.
+struct rate_record_key {
+    int state_fips = 0;
+    int county_fips = 0;
+    int crop_year = 0;
+    int crop_code = 0;
+    int insurance_plan_id = 0;
+    int practice_code = 0;
+    int type_code = 0;
+};
+
 class rater_aph_continuous : public rater {
 public:
     explicit rater_aph_continuous(premium_database* db);
@@ -55,7 +66,7 @@ public:
     void worksheet(std::string& text) const;
 
     // The rate of the yield span table for a rate yield (re-reads the record).
-    exact_decimal yield_span_rate(const std::string& filter, const exact_decimal& rate_yield,
+    exact_decimal yield_span_rate(const rate_record_key& key, const exact_decimal& rate_yield,
                                   std::string& error_text);
     // The same from a record at hand.
     static exact_decimal span_rate_of(const record_continuous_rates& record, const exact_decimal& rate_yield);

@@ -63,12 +63,9 @@ void set_indicators_of_code(int code, bool spring_wheat, bool winter_wheat, std:
 bool read_crop_indicators(premium_database& db, int state_fips, int county_fips, int crop_year, int plan,
                           bool spring_wheat, bool winter_wheat, std::array<std::int16_t, 9>& indicators,
                           std::string& report) {
-    char filter[256];
-    std::snprintf(filter, sizeof filter,
-                  "[State Fips] = %d AND [County FIPS] = %d AND [Crop Year] = %d AND [Insurance Plan ID] = %d",
-                  state_fips, county_fips, crop_year, plan);
     rowset_continuous_rates rates;
-    if (rates.open_with_filter(db, filter) != S_OK_CODE) {
+    if (rates.open_where(db, "[State Fips] = ? AND [County FIPS] = ? AND [Crop Year] = ? AND [Insurance Plan ID] = ?",
+                         {state_fips, county_fips, crop_year, plan}) != S_OK_CODE) {
         report += "ERROR, unable to open table [Continuous Rates].\r\n";
         return false;
     }
@@ -80,11 +77,9 @@ bool read_crop_indicators(premium_database& db, int state_fips, int county_fips,
 
 bool read_high_coverage(premium_database& db, int state_fips, int county_fips, int crop_year, bool spring_wheat,
                         bool winter_wheat, std::array<std::int16_t, 9>& indicators, std::string& report) {
-    char filter[256];
-    std::snprintf(filter, sizeof filter, "[State FIPS] = %d AND [County FIPS] = %d AND [Crop Year] = %d", state_fips,
-                  county_fips, crop_year);
     rowset_endogenous_risk_surcharge surcharges;
-    if (surcharges.open_with_filter(db, filter) != S_OK_CODE) {
+    if (surcharges.open_where(db, "[State FIPS] = ? AND [County FIPS] = ? AND [Crop Year] = ?",
+                              {state_fips, county_fips, crop_year}) != S_OK_CODE) {
         report += "ERROR, can't open table [Endogenous Risk Surcharge].\r\n";
         return false;
     }
@@ -107,9 +102,11 @@ bool replace_state_rows(premium_database& db, const char* table, int state_fips,
     if (!db.open_session()) {
         report += "ERROR, unable to create session on database.\r\n";
         ok = false;
-    } else if (const hresult hr = db.execute_statement("BEGIN"); hr != S_OK_CODE) {
+    } else if (const hresult hr = db.execute_statement("BEGIN IMMEDIATE"); hr != S_OK_CODE) {
+        // IMMEDIATE: the write lock is taken (or waited for) before anything is read.
         report += "ERROR, unable to begin a transaction on database.\r\n";
         append_oledb_error_text(hr, report);
+        db.append_last_error_message(report);
         ok = false;
     } else {
         in_transaction = true;
@@ -121,6 +118,7 @@ bool replace_state_rows(premium_database& db, const char* table, int state_fips,
             report += table;
             report += "]\r\n";
             append_oledb_error_text(deleted, report);
+            db.append_last_error_message(report);
             ok = false;
         } else {
             ok = write_rows();
@@ -133,6 +131,7 @@ bool replace_state_rows(premium_database& db, const char* table, int state_fips,
         report += table;
         report += "]\r\n";
         append_oledb_error_text(committed, report);
+        db.append_last_error_message(report);
     }
     if (in_transaction) db.execute_statement("ROLLBACK");
     append_format(report, "ERROR, [%s] not rewritten for state %d; its rows are unchanged.\r\n", table, state_fips);
@@ -207,6 +206,7 @@ bool rewrite_county_list(const state_record& state, premium_database& db, premiu
             report += county_list_table;
             report += "]\r\n";
             append_oledb_error_text(opened, report);
+            db.append_last_error_message(report);
             return false;
         }
         bool ok = true;
@@ -238,6 +238,7 @@ bool rewrite_county_list(const state_record& state, premium_database& db, premiu
                 report += county_list_table;
                 report += "]\r\n";
                 append_oledb_error_text(inserted, report);
+                db.append_last_error_message(report);
                 ok = false;
                 break;
             }
@@ -247,7 +248,7 @@ bool rewrite_county_list(const state_record& state, premium_database& db, premiu
     });
 }
 
-void rewrite_column_lookup(const state_record& state, premium_database& db, premium_calculator& calculator,
+bool rewrite_column_lookup(const state_record& state, premium_database& db, premium_calculator& calculator,
                            std::string& report) {
     const int state_fips = state.state_fips();
     const int mask_high = highest_mask(state);
@@ -262,6 +263,7 @@ void rewrite_column_lookup(const state_record& state, premium_database& db, prem
             report += column_lookup_table;
             report += "]\r\n";
             append_oledb_error_text(opened, report);
+            db.append_last_error_message(report);
             return false;
         }
         auto insert = [&](int column, bool region) {
@@ -280,6 +282,7 @@ void rewrite_column_lookup(const state_record& state, premium_database& db, prem
                 report += column_lookup_table;
                 report += "]\r\n";
                 append_oledb_error_text(inserted, report);
+                db.append_last_error_message(report);
                 return false;
             }
             ++rows_written;
@@ -299,6 +302,7 @@ void rewrite_column_lookup(const state_record& state, premium_database& db, prem
         return ok;
     });
     append_format(report, "Rows written\t%d", committed ? rows_written : 0);
+    return committed;
 }
 
 void list_state_inputs(const state_record& state, premium_database& db, premium_calculator& calculator,
@@ -336,37 +340,50 @@ std::string show_state_inputs(premium_database& db, rater_aph_continuous& rater,
     return report;
 }
 
-std::string write_column_lookup(premium_database& db, rater_aph_continuous& rater, int current_state) {
-    std::string report;
-    auto calculator = prepare_calculator(db, rater, current_state, report);
-    if (calculator->state_data) rewrite_column_lookup(*calculator->state_data, db, *calculator, report);
+namespace {
+
+// A state whose rewrite failed counts once; a state without counties was never attempted.
+void count_county_list_rewrite(const state_record& state, premium_database& db, premium_calculator& calculator,
+                               rewrite_report& report) {
+    if (!rewrite_county_list(state, db, calculator, report.text) && !state.counties().empty())
+        ++report.failed_states;
+}
+
+}  // namespace
+
+rewrite_report write_column_lookup(premium_database& db, rater_aph_continuous& rater, int current_state) {
+    rewrite_report report;
+    auto calculator = prepare_calculator(db, rater, current_state, report.text);
+    if (calculator->state_data && !rewrite_column_lookup(*calculator->state_data, db, *calculator, report.text))
+        ++report.failed_states;
     return report;
 }
 
-std::string write_column_lookup_all_states(premium_database& db, rater_aph_continuous& rater) {
-    std::string report;
+rewrite_report write_column_lookup_all_states(premium_database& db, rater_aph_continuous& rater) {
+    rewrite_report report;
     for (const int state_fips : rated_states) {
-        auto calculator = prepare_calculator(db, rater, state_fips, report);
-        if (calculator->state_data) rewrite_column_lookup(*calculator->state_data, db, *calculator, report);
+        auto calculator = prepare_calculator(db, rater, state_fips, report.text);
+        if (calculator->state_data && !rewrite_column_lookup(*calculator->state_data, db, *calculator, report.text))
+            ++report.failed_states;
     }
     return report;
 }
 
-std::string write_county_list(premium_database& db, rater_aph_continuous& rater, int current_state) {
-    std::string report;
-    auto calculator = prepare_calculator(db, rater, current_state, report);
-    if (calculator->state_data) rewrite_county_list(*calculator->state_data, db, *calculator, report);
+rewrite_report write_county_list(premium_database& db, rater_aph_continuous& rater, int current_state) {
+    rewrite_report report;
+    auto calculator = prepare_calculator(db, rater, current_state, report.text);
+    if (calculator->state_data) count_county_list_rewrite(*calculator->state_data, db, *calculator, report);
     return report;
 }
 
-std::string write_all_county_lists(premium_database& db, rater_aph_continuous& rater) {
-    std::string report;
-    premium_calculator calculator(&db, &rater, report);
-    calculator.read_b_values(report);
-    calculator.read_b_value_table(report);
+rewrite_report write_all_county_lists(premium_database& db, rater_aph_continuous& rater) {
+    rewrite_report report;
+    premium_calculator calculator(&db, &rater, report.text);
+    calculator.read_b_values(report.text);
+    calculator.read_b_value_table(report.text);
     for (const int state_fips : rated_states) {
-        calculator.set_state(state_fips, report);
-        if (calculator.state_data) rewrite_county_list(*calculator.state_data, db, calculator, report);
+        calculator.set_state(state_fips, report.text);
+        if (calculator.state_data) count_county_list_rewrite(*calculator.state_data, db, calculator, report);
     }
     return report;
 }

@@ -127,20 +127,10 @@ void combo_code::reset_content() {
     clear();
 }
 
-void combo_code::fill(code_kind kind, int crop_code, int state_fips, int county_fips, int current_code,
-                      premium_database* database, const code_lookup& full_lookup) {
-    code_lookup codes;
-    if (database) {
-        std::string discarded;
-        if (kind == code_kind::practice) {
-            codes.practice_codes_for_crop(*database, full_lookup, crop_code, state_fips, county_fips, discarded);
-        } else {
-            codes.type_codes_for_crop(*database, full_lookup, crop_code, state_fips, county_fips, discarded);
-        }
-    }
+void combo_code::fill(const std::vector<code_entry>& codes, int current_code) {
     reset_content();
     int selected = -1;
-    for (const code_entry& entry : codes.entries()) {
+    for (const code_entry& entry : codes) {
         char text[300];
         std::snprintf(text, sizeof text, "%d %s", entry.code, entry.description.c_str());
         if (entry.code == current_code) selected = count();

@@ -2,6 +2,7 @@
 // Numeric edit fields and result texts with thousands separators, the code
 // lists of the unit rows, and the coverage level and county lists.
 #include <string>
+#include <vector>
 
 #include <QComboBox>
 #include <QLabel>
@@ -56,8 +57,6 @@ public:
     void set_value(long value);
 };
 
-enum class code_kind { practice, type };
-
 class combo_code : public QComboBox {
     Q_OBJECT
 public:
@@ -67,10 +66,8 @@ public:
     void add_code_item(const QString& text, int code);
     // Empties the list; the drop-down width starts again from 0.
     void reset_content();
-    // The codes "Continuous Rates" uses for the crop in the county, described by the
-    // document's full lookup; selects `current_code` when it is among them.
-    void fill(code_kind kind, int crop_code, int state_fips, int county_fips, int current_code,
-              premium_database* database, const code_lookup& full_lookup);
+    // Lists the codes ("<code> <description>"); selects `current_code` when it is among them.
+    void fill(const std::vector<code_entry>& codes, int current_code);
     // The code of the selected item; -1 when nothing is selected.
     int selected_code() const;
 

@@ -197,23 +197,25 @@ void property_page_crop::load_page() {
     sections_->setEnabled(active);
 
     const int n = unit_rows_in_use();
-    const int state = calculator_->state_fips();
+    // The codes "Continuous Rates" uses for the crop in the county, described by the document's lookups.
+    auto code_list = [this](code_kind kind) {
+        std::string discarded;
+        const code_lookup& full = kind == code_kind::type ? *document_->type_codes : *document_->practice_codes;
+        if (!document_->database) return std::vector<code_entry>{};
+        return crop_code_list(*document_->database, kind, full, crop_code(crop_number_), calculator_->state_fips(),
+                              calculator_->county_fips, discarded);
+    };
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
         const insurance_unit& unit = calculator_->units[c][i];
         optional_unit_[i]->setChecked(unit.optional_unit);
         share_[i]->set_value(unit.share, 3);
-        if (document_ && document_->type_codes) {
-            type_lists_[i]->fill(code_kind::type, crop_code(crop_number_), state, calculator_->county_fips,
-                                 unit.type_code, document_->database.get(), *document_->type_codes);
-        }
+        if (document_ && document_->type_codes) type_lists_[i]->fill(code_list(code_kind::type), unit.type_code);
         aph_yield_[i]->set_value(unit.aph_yield, 1);
         rate_yield_[i]->set_value(unit.rate_yield, 1);
         acres_[i]->set_value(unit.acres, 1);
-        if (document_ && document_->practice_codes) {
-            practice_lists_[i]->fill(code_kind::practice, crop_code(crop_number_), state, calculator_->county_fips,
-                                     unit.practice_code, document_->database.get(), *document_->practice_codes);
-        }
+        if (document_ && document_->practice_codes)
+            practice_lists_[i]->fill(code_list(code_kind::practice), unit.practice_code);
         written_agreement_[i]->set_value(unit.written_agreement_rate, 2);
         if (factor_[i] && layout_.factor_field) factor_[i]->set_value(unit.*(layout_.factor_field), 2);
     }

@@ -22,6 +22,9 @@ exact_decimal exact_decimal::round_to(int places) {
 }
 
 std::string exact_decimal::to_text(int places) const {
+    // No figure is shown as "nan" or "inf": an unusable value leaves it empty
+    // (the error that made it says why).
+    if (!std::isfinite(value_)) return std::string();
     if (places < 0) places = 0;
     char small[64];
     const int n = std::snprintf(small, sizeof small, "%.*lf", places, value_);

@@ -19,7 +19,8 @@ public:
     // based) and returns a copy of the rounded value.
     exact_decimal round_to(int places);
 
-    // "%.*lf" with `places` digits after the point.
+    // "%.*lf" with `places` digits after the point; empty for a value that is
+    // not finite.
     std::string to_text(int places) const;
 
     // Reads a leading number ("%lf"); true when one finite number was read.

@@ -472,6 +472,74 @@ TEST_F(Cli, TestReportCoversTheRequestedCombinations) {
     EXPECT_EQ(lines.size(), 3u + 63u + 7u);
 }
 
+// Rating data that cannot be read: stderr names why, nothing on stdout, exit 1.
+TEST_F(Cli, UnreadableRatingDataExitsWithOne) {
+    struct data_case {
+        const char* change;
+        const char* command;
+        const char* expected_error;
+    };
+    const data_case cases[] = {
+        {"DROP TABLE [Continuous Rates]", "rate", "ERROR, unable to open table [Continuous Rates]\r\n"},
+        {"ALTER TABLE [Lookup Type Code] RENAME TO [Old Type Code];"
+         "CREATE TABLE [Lookup Type Code] ([Type Code] INTEGER)",
+         "rate", "ERROR, unable to open table [Lookup Type Code]\r\nColumn does not exist.\r\n"},
+        {"UPDATE [B Value Whole Farm] SET [B Value] = 'nan' WHERE rowid = (SELECT min(rowid) FROM "
+         "[B Value Whole Farm] WHERE [State FIPS] = 19)",
+         "whole-farm", "ERROR, unusable value in table [B Value Whole Farm], column [B Value], rowid "},
+        {"UPDATE [B Value Single Crop] SET [Set Number] = 200 WHERE rowid = 1", "rate",
+         "column [Set Number], rowid 1: 200\r\n"},
+        {"UPDATE [Continuous Rates] SET [Reference Rate] = 'abc' WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "rate", "column [Reference Rate], rowid "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        const std::string database = database_copy();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, c.change, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+        const run_result r = run({"--database", database, "--inputs", example("iowa-farm.ini"), c.command});
+        EXPECT_EQ(r.status, 1) << r.out;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_NE(r.err.find(c.expected_error), std::string::npos) << r.err;
+        for (const char* figure : {"nan", "inf"}) EXPECT_EQ(r.out.find(figure), std::string::npos) << r.out;
+    }
+}
+
+// A rewrite that fails for a state keeps its report on stdout, repeats the
+// ERROR lines with SQLite's reason on stderr and exits 3.
+TEST_F(Cli, FailedRewritesExitWithThree) {
+    const std::string database = database_copy();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER refuse BEFORE INSERT ON [County List] WHEN NEW.[State FIPS] = 19 "
+                           "BEGIN SELECT RAISE(ABORT, 'refused for the test'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    for (bool all_states : {false, true}) {
+        SCOPED_TRACE(all_states);
+        std::vector<std::string> args = {"--database", database, "--inputs", example("iowa-farm.ini"),
+                                         "write-county-list", "--yes"};
+        if (all_states) args.push_back("--all-states");
+        const run_result r = run(args);
+        EXPECT_EQ(r.status, 3);
+        const std::string failure = "ERROR, unable to insert into table [County List]\r\n"
+                                    "A specified value violated the integrity constraints for a column or table.\r\n"
+                                    "refused for the test\r\n"
+                                    "ERROR, [County List] not rewritten for state 19; its rows are unchanged.\r\n";
+        EXPECT_NE(r.out.find(failure), std::string::npos) << r.out;
+        EXPECT_EQ(r.err, failure);
+    }
+    // Without the trigger's state the same rewrite is done: exit 0, nothing on stderr.
+    const run_result done = run({"--database", database, "--inputs", example("north-dakota-farm.ini"),
+                                 "write-county-list", "--yes"});
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_TRUE(done.err.empty()) << done.err;
+}
+
 TEST_F(Cli, ColumnLookupRewriteWithYesReportsTheRowsItWrote) {
     const std::string database = database_copy();
     const run_result r =

@@ -266,6 +266,30 @@ private Q_SLOTS:
         QVERIFY(QString::fromStdString(error_lists_[1]).contains(QStringLiteral("Rows written\t")));
     }
 
+    void a_failed_rewrite_is_shown_as_an_error() {
+        database_copy data;
+        {
+            std::string error;
+            auto db = connect_premium_database(data.path(), error);
+            QVERIFY(db);
+            QCOMPARE(db->execute_statement("CREATE TRIGGER refuse BEFORE INSERT ON `County List` BEGIN "
+                                           "SELECT RAISE(ABORT, 'refused for the test'); END"),
+                     S_OK_CODE);
+        }
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        std::vector<QString> messages;
+        set_message_hook([&messages](const QString& text) { messages.push_back(text); });
+        error_lists_.clear();
+        answer_ = true;
+        form.control<QPushButton>(1422)->click();  // Write County List
+        QCOMPARE(error_lists_.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(error_lists_[0]).contains(QStringLiteral("refused for the test\r\n")));
+        QCOMPARE(messages.size(), std::size_t{1});
+        QCOMPARE(messages[0], QStringLiteral("ERROR, the rewrite failed for 1 state(s); their rows are unchanged."));
+        set_message_hook([](const QString& text) { QFAIL(qPrintable(text)); });
+    }
+
     void about_box_texts() {
         dialog_about about;
         QCOMPARE(about.windowTitle(), QStringLiteral("About Zelmora 2004"));
