@@ -2,13 +2,17 @@
 #            demo rating database and starts the application.
 # make test  installs, builds a separate sanitizer tree and runs every test.
 # make bench builds and runs the benchmarks.
+# make fuzz  builds the fuzz targets with clang's libFuzzer into build-fuzz/ and
+#            runs each for FUZZ_SECONDS (60); crash inputs go to tests/fuzz/crashes/.
 BUILD       ?= build
 TEST_BUILD  ?= build-test
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD  ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS        ?= $(shell nproc)
 DEMO_DB     := $(BUILD)/bin/APH Base Premium Data.sqlite
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench fuzz clean
 
 all: build
 
@@ -33,5 +37,12 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@scripts/run-bench "$(BENCH_BUILD)"
 
+fuzz:
+	@scripts/install-deps fuzz
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMORA_FUZZ=ON \
+	  -DZELMORA_SANITIZE=ON -DZELMORA_WITH_QT=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_inputs fuzz_database
+	@scripts/run-fuzz "$(FUZZ_BUILD)" $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -1,104 +1,98 @@
 #include "cli/cli_inputs.h"
 
-#include <cstdio>
 #include <optional>
 
+#include "cli/printable.h"
 #include "data/crops.h"
+#include "rating/input_rules.h"
 
 namespace zelmora {
 
 namespace {
 
-constexpr const char* absent = "\x01";  // a default no stored text can be
-
+// The text of a key, or nothing when the key is absent: no stored text can be
+// both of two different defaults.
 std::optional<std::string> read_present(settings_store& store, const std::string& key) {
-    std::string text = store.read_text(settings_section, key, absent);
-    if (text == absent) return std::nullopt;
+    std::string text = store.read_text(settings_section, key, "\x01");
+    if (text == "\x01" && store.read_text(settings_section, key, "\x02") == "\x02") return std::nullopt;
     return text;
 }
 
-std::string units_key(int crop_number) { return std::string("Units ") + crop_display_name(crop_number); }
+const input_rule& rule_named(const char* name) { return *find_input_rule(name); }
 
-std::string pp_factor_key(int selection, int crop_number) {
-    return "PP Factor " + std::to_string(selection) + " " + crop_display_name(crop_number);
-}
-
-std::string cr_option_key(int crop_number, int unit_number) {
-    char key[64];
-    std::snprintf(key, sizeof key, "CR Option %d %02d", crop_number, unit_number);
-    return key;
-}
-
-bool parse_decimal(const std::string& text, exact_decimal& value) {
-    exact_decimal parsed;
-    if (!parsed.from_text(text)) return false;
-    value = parsed;
-    return true;
-}
-
-bool parse_whole_integer(const std::string& text, int& value) {
-    int read = 0;
-    int consumed = 0;
-    if (std::sscanf(text.c_str(), " %d %n", &read, &consumed) != 1 || text[static_cast<std::size_t>(consumed)] != '\0')
-        return false;
-    value = read;
-    return true;
+// Checks one key that is present; `whole` receives a whole number's value.
+bool check_key(settings_store& store, const input_rule& rule, const std::string& key, std::string& error,
+               int* whole = nullptr) {
+    const auto text = read_present(store, key);
+    if (!text) return true;
+    double value = 0.0;
+    bool read = false;
+    if (rule.kind == input_kind::whole_number) {
+        int integer = 0;
+        read = read_whole_number(*text, integer);
+        value = integer;
+        if (read && whole) *whole = integer;
+    } else {
+        read = read_decimal_number(*text, value);
+        if (!read && !is_decimal_form(*text)) {
+            error = "\"" + key + "\" must be a decimal number, not " + quoted_value(*text);
+            return false;
+        }
+    }
+    if (read && value_allowed(rule, value)) return true;
+    if (read && std::string_view(rule.name) == "Units")
+        error = "\"" + key + "\" is " + std::to_string(static_cast<int>(value)) + "; a crop holds 0 to " +
+                std::to_string(max_units_per_crop) + " units";
+    else
+        error = "\"" + key + "\" must be " + allowed_values_text(rule) + ", not " + quoted_value(*text);
+    return false;
 }
 
 int unit_count(settings_store& store, int crop_number) {
-    return store.read_integer(settings_section, units_key(crop_number), 0);
-}
-
-bool check_decimal_key(settings_store& store, const std::string& key, std::string& error) {
-    const auto text = read_present(store, key);
-    exact_decimal value;
-    if (text && !parse_decimal(*text, value)) {
-        error = "\"" + key + "\" must be a decimal number, not \"" + *text + "\"";
-        return false;
-    }
-    return true;
+    int count = 0;
+    const auto text = read_present(store, input_key(rule_named("Units"), crop_number));
+    return text && read_whole_number(*text, count) ? count : 0;
 }
 
 // The names of the command line's own keys that the calculator knows.
 bool known_extra_key(const std::string& key, settings_store& store) {
     for (int crop = 1; crop <= crop_count; ++crop) {
-        if (key == pp_factor_key(5, crop) || key == pp_factor_key(10, crop)) return true;
+        if (key == input_key(rule_named("PP Factor 5"), crop) || key == input_key(rule_named("PP Factor 10"), crop))
+            return true;
         const int count = unit_count(store, crop);
         for (int unit = 1; unit <= count; ++unit)
-            if (key == cr_option_key(crop, unit)) return true;
+            if (key == input_key(rule_named("CR Option"), crop, unit)) return true;
     }
     return false;
+}
+
+void apply_decimal(settings_store& store, const std::string& key, exact_decimal& field) {
+    double value = 0.0;
+    if (const auto text = read_present(store, key); text && read_decimal_number(*text, value)) field = value;
+}
+
+void apply_whole(settings_store& store, const char* key, int& field) {
+    if (const auto text = read_present(store, key)) read_whole_number(*text, field);
 }
 
 }  // namespace
 
 bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error) {
+    const auto rules = input_rules();
+    for (const input_rule& rule : rules)
+        if (rule.form == key_form::plain && !check_key(store, rule, input_key(rule), error)) return false;
     for (int crop = 1; crop <= crop_count; ++crop) {
-        const int count = unit_count(store, crop);
-        if (count < 0 || count > max_units_per_crop) {
-            error = "\"" + units_key(crop) + "\" is " + std::to_string(count) + "; a crop holds 0 to " +
-                    std::to_string(max_units_per_crop) + " units";
-            return false;
+        int count = 0;
+        for (const input_rule& rule : rules) {
+            const bool units = std::string_view(rule.name) == "Units";
+            if ((rule.form == key_form::crop_name || rule.form == key_form::crop_number) &&
+                !check_key(store, rule, input_key(rule, crop), error, units ? &count : nullptr))
+                return false;
         }
-        if (!check_decimal_key(store, pp_factor_key(5, crop), error) ||
-            !check_decimal_key(store, pp_factor_key(10, crop), error))
-            return false;
         for (int unit = 1; unit <= count; ++unit)
-            if (!check_decimal_key(store, cr_option_key(crop, unit), error)) return false;
-    }
-    if (const auto text = read_present(store, "Coverage Whole Farm")) {
-        int level = 0;
-        if (!parse_whole_integer(*text, level) || level < 65 || level > 85 || level % 5 != 0) {
-            error = "\"Coverage Whole Farm\" must be 65, 70, 75, 80 or 85, not \"" + *text + "\"";
-            return false;
-        }
-    }
-    if (const auto text = read_present(store, "Malting Barley Option")) {
-        int option = 0;
-        if (!parse_whole_integer(*text, option) || option < 1 || option > 2) {
-            error = "\"Malting Barley Option\" must be 1 (option A) or 2 (option B), not \"" + *text + "\"";
-            return false;
-        }
+            for (const input_rule& rule : rules)
+                if (rule.form == key_form::unit && !check_key(store, rule, input_key(rule, crop, unit), error))
+                    return false;
     }
     if (listed) {
         for (const auto& [address, stored] : listed->values()) {
@@ -106,7 +100,7 @@ bool check_inputs(settings_store& store, const memory_settings_store* listed, st
             if (section != settings_section) continue;
             const bool ours = key.rfind("PP Factor ", 0) == 0 || key.rfind("CR Option ", 0) == 0;
             if (ours && !known_extra_key(key, store)) {
-                error = "\"" + key + "\" names no crop or unit of these inputs";
+                error = quoted_value(key) + " names no crop or unit of these inputs";
                 return false;
             }
         }
@@ -115,22 +109,15 @@ bool check_inputs(settings_store& store, const memory_settings_store* listed, st
 }
 
 void apply_command_line_inputs(settings_store& store, premium_calculator& calculator) {
-    if (const auto text = read_present(store, "Coverage Whole Farm"))
-        parse_whole_integer(*text, calculator.coverage_whole_farm);
-    if (const auto text = read_present(store, "Malting Barley Option"))
-        parse_whole_integer(*text, calculator.malting_barley_option);
+    apply_whole(store, "Coverage Whole Farm", calculator.coverage_whole_farm);
+    apply_whole(store, "Malting Barley Option", calculator.malting_barley_option);
     for (int crop = 1; crop <= crop_count; ++crop) {
         const auto index = static_cast<std::size_t>(crop - 1);
-        for (int selection : {5, 10}) {
-            if (const auto text = read_present(store, pp_factor_key(selection, crop)))
-                parse_decimal(*text, calculator.ppcl_factor[selection == 5 ? 0 : 1][index]);
-        }
+        apply_decimal(store, input_key(rule_named("PP Factor 5"), crop), calculator.ppcl_factor[0][index]);
+        apply_decimal(store, input_key(rule_named("PP Factor 10"), crop), calculator.ppcl_factor[1][index]);
         int unit_number = 0;
-        for (insurance_unit& unit : calculator.units[index]) {
-            ++unit_number;
-            if (const auto text = read_present(store, cr_option_key(crop, unit_number)))
-                parse_decimal(*text, unit.cr_option_factor);
-        }
+        for (insurance_unit& unit : calculator.units[index])
+            apply_decimal(store, input_key(rule_named("CR Option"), crop, ++unit_number), unit.cr_option_factor);
     }
 }
 

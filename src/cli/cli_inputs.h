@@ -16,11 +16,13 @@ namespace zelmora {
 
 inline constexpr const char* settings_section = "Settings";
 
-// Checks the inputs before anything is rated: unit counts within 0..7 and the
-// values of the keys above. `listed` is the inputs file's own store, whose
+// Checks the inputs before anything is rated: every key of the section that is
+// present holds a value its row of input_rules allows (unit keys for the units
+// 1..count of their crop only). `listed` is the inputs file's own store, whose
 // keys are also checked for names the command line does not know ("PP Factor
 // 5 Corm", "CR Option 1 09"); nullptr for the user's settings store.
-// False with a one-line reason.
+// False with a one-line reason naming the key, the value (cut to 40
+// characters) and what is allowed.
 bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error);
 
 // Applies the keys above to a calculator that has read its settings.

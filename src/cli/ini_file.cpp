@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace zelmora {
 
@@ -66,10 +66,16 @@ bool parse_ini_text(std::string_view text, memory_settings_store& store, std::st
     std::size_t start = 0;
     while (start < text.size()) {
         ++line_number;
-        auto end = text.find('\n', start);
+        // A line ends in LF, CR LF or a lone CR.
+        auto end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = trim(text.substr(start, end - start));
-        start = end + 1;
+        const std::string_view raw_line = text.substr(start, end - start);
+        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+        if (raw_line.find('\0') != std::string_view::npos) {
+            error = line_error(line_number, "a NUL byte in the line");
+            return false;
+        }
+        const std::string_view line = trim(raw_line);
         if (line.empty() || line.front() == ';' || line.front() == '#') continue;
         if (line.front() == '[') {
             if (line.back() != ']') {
@@ -120,19 +126,42 @@ bool parse_ini_text(std::string_view text, memory_settings_store& store, std::st
 }
 
 bool read_ini_file(const std::string& path, memory_settings_store& store, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read inputs file \"" + path + "\": " + std::strerror(errno);
+    const std::string cannot = "cannot read inputs file \"" + path + "\": ";
+    // Looked at before opening: opening a FIFO would wait for a writer.
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec) {
+        error = cannot + ec.message();
         return false;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
+    if (std::filesystem::is_directory(status)) {
+        error = cannot + "it is a directory";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        error = cannot + "it is not a regular file";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = cannot + std::strerror(errno);
+        return false;
+    }
+    // Read in pieces, so that a file that grew past the limit since it was looked at stops there.
+    std::string content;
+    char piece[65536];
+    while (content.size() <= max_inputs_file_size && in.read(piece, sizeof piece).gcount() > 0)
+        content.append(piece, static_cast<std::size_t>(in.gcount()));
     if (in.bad()) {
         error = "cannot read inputs file \"" + path + "\"";
         return false;
     }
+    if (content.size() > max_inputs_file_size) {
+        error = cannot + "it is larger than 16 MiB";
+        return false;
+    }
     std::string line_error_text;
-    if (!parse_ini_text(content.str(), store, line_error_text)) {
+    if (!parse_ini_text(content, store, line_error_text)) {
         error = "inputs file \"" + path + "\", " + line_error_text;
         return false;
     }

@@ -10,17 +10,22 @@
 #include "cli/cli_inputs.h"
 #include "cli/commands.h"
 #include "cli/ini_file.h"
+#include "cli/printable.h"
 #include "cli/session.h"
 #include "qtsupport/qsettings_store.h"
 
 namespace {
 
+// Every text goes out with its control characters replaced: names read from the
+// rating database reach the reports and the messages unchanged.
 void write_all(std::FILE* stream, const std::string& text) {
-    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
+    if (text.empty()) return;
+    const std::string printable = zelmora::printable_text(text);
+    std::fwrite(printable.data(), 1, printable.size(), stream);
 }
 
 int usage_error(const std::string& message) {
-    std::fprintf(stderr, "zelmora-cli: %s\n", message.c_str());
+    write_all(stderr, "zelmora-cli: " + message + "\n");
     return 2;
 }
 

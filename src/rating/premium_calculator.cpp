@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "data/rowsets.h"
+#include "rating/input_rules.h"
 #include "utility/messages.h"
 
 namespace zelmora {
@@ -125,7 +126,7 @@ void premium_calculator::read_settings(settings_store& store, std::string& error
         indicated[i] = low_byte(store.read_integer(section, key_s("Indicated", c), indicated[i] ? 1 : 0));
         harvest_guarantee[i] =
             low_byte(store.read_integer(section, key_s("Harvest Guarantee", c), harvest_guarantee[i] ? 1 : 0));
-        sections[i] = store.read_integer(section, key_s("Sections", c), sections[i]);
+        sections[i] = std::clamp(store.read_integer(section, key_s("Sections", c), sections[i]), 0, max_sections);
         price[i].from_text(store.read_text(section, key_s("Price", c), price[i].to_text(2)));
         price_volatility[i].from_text(
             store.read_text(section, key_s("Price Volatility", c), price_volatility[i].to_text(3)));
@@ -455,7 +456,7 @@ void premium_calculator::compute_enterprise_discount() {
     for (int c = 1; c <= crop_count; ++c) {
         const int s = sections[ix(c)];
         const double ratio =
-            s < 10 ? 1.0 - static_cast<double>(s - 1) * (discount_step(c) / 9.0) : discount_ratio_ten(c);
+            s < 10 ? 1.0 - (static_cast<double>(s) - 1.0) * (discount_step(c) / 9.0) : discount_ratio_ten(c);
         enterprise_discount_ratio[ix(c)] = ratio;
         enterprise_discounted_rate[ix(c)] = enterprise_base_rate[ix(c)] * ratio;
         enterprise_discounted_rate[ix(c)].round_to(4);
@@ -491,7 +492,7 @@ exact_decimal premium_calculator::x_enterprise(int k, int c) const {
         case 9: return d * (e / 100.0);
         case 10: return d * r;
         case 11: return d * v;
-        case 12: return (has_ratio && p != 0.0 && y != 0.0) ? effective_coverage() * r : exact_decimal(0.0);
+        case 12: return (has_ratio && p * y != 0.0) ? effective_coverage() * r : exact_decimal(0.0);
         case 13: return (p * y != 0.0) ? effective_coverage() * v : exact_decimal(0.0);
         case 14: return r * v;
         default: show_message("Error, invalid x index"); return 0.0;

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -222,6 +223,90 @@ TEST_F(Cli, BadInputsFilesExitWithTwo) {
         run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", (dir_.path() / "none.ini").string(), "rate"});
     EXPECT_EQ(unreadable.status, 2);
     EXPECT_NE(unreadable.err.find("cannot read inputs file"), std::string::npos) << unreadable.err;
+}
+
+// Refused before the database is opened: a database path that does not exist
+// gives exit 2, not the connection's exit 1, and is never created.
+TEST_F(Cli, InputsNoFarmCanHaveAreRefusedBeforeTheDatabaseIsOpened) {
+    const std::string missing = (dir_.path() / "no such.sqlite").string();
+    const std::pair<std::string, std::string> cases[] = {
+        {"Price Corn=1e308\n", "\"Price Corn\" must be a decimal number from 0 to 100000, not \"1e308\""},
+        {"Units Corn=1\nCrop Share 1 01=-5\n", "\"Crop Share 1 01\""},
+        {"Coverage 1=1e308\n", "\"Coverage 1\" must be 65, 70, 75, 80 or 85, not \"1e308\""},
+        {"Sections Corn=-2147483648\n", "\"Sections Corn\""},
+        {"Units Corn=1\nAPH Yield 1 01=99999999999999999999\n", "\"APH Yield 1 01\""},
+        {"Price Corn=x\n", "\"Price Corn\" must be a decimal number, not \"x\""},
+        {"Units Corn=99999999999999999999\n", "not \"99999999999999999999\""},
+        {"Price Corn=" + std::string(1000000, '7') + "\n", "not \"" + std::string(40, '7') + "...\""},
+        {"Price Corn=2\x1b]0;title\x07\n", "not \"2?]0;title?\""},
+    };
+    for (const auto& [keys, mentioned] : cases) {
+        const run_result r = run({"--database", missing, "--inputs", inputs_file("[Settings]\n" + keys), "rate"});
+        EXPECT_EQ(r.status, 2) << keys.substr(0, 60);
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_NE(r.err.find(mentioned), std::string::npos) << r.err.substr(0, 200);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err.substr(0, 200);
+        EXPECT_LT(r.err.size(), 200u);
+        EXPECT_FALSE(fs::exists(missing));
+    }
+    for (const std::string& path : {dir_.path().string(), std::string("/dev/zero")}) {
+        const run_result r = run({"--database", missing, "--inputs", path, "rate"});
+        EXPECT_EQ(r.status, 2) << path;
+        EXPECT_EQ(r.err, "zelmora-cli: cannot read inputs file \"" + path + "\": it " +
+                             (path == "/dev/zero" ? "is not a regular file" : "is a directory") + "\n");
+    }
+}
+
+// The edges of every range rate to finite figures: no "nan", no "inf".
+TEST_F(Cli, InputsAtTheEdgesOfTheirRangesGiveFiniteFigures) {
+    const std::string units =
+        "Units Corn=2\nType 1 01=997\nPractice 1 01=3\nAPH Yield 1 01=100000\nRate Yield 1 01=100000\n"
+        "Crop Acres 1 01=1000000\nCrop Share 1 01=1\nWritten Agreement 1 01=1\n"
+        "Type 1 02=997\nPractice 1 02=3\nAPH Yield 1 02=1e-300\nRate Yield 1 02=0\nCrop Acres 1 02=1e-300\n"
+        "Crop Share 1 02=1e-300\nUnits Soybeans=1\nType 2 01=997\nPractice 2 01=3\nAPH Yield 2 01=45\n"
+        "Rate Yield 2 01=45\nCrop Acres 2 01=120\nCrop Share 2 01=1\n";
+    const std::string farms[] = {
+        "Price Corn=100000\nPrice Volatility Corn=10\nSections Corn=9999\nCoverage 1=85\nCoverage Enterprise 1=85\n"
+        "Prevented Planting Select 1=2\nPP Factor 10 Corn=10\nPrevented Planting Select Enterprise 1=2\n"
+        "Coverage Whole Farm=85\nPrevented Planting Select Whole Farm=2\nHarvest Guarantee Corn=1\n",
+        "Price Corn=4.9e-324\nPrice Volatility Corn=0\nSections Corn=0\nSections Soybeans=0\n"
+        "Price Soybeans=4.9e-324\nAPH Yield 2 01=0.1\n",  // price times yield is 0 though neither is
+        "Price Soybeans=0\n",
+        "Price Corn=1e-300\nPrice Volatility Corn=1e-300\nSections Corn=0\nPP Factor 5 Corn=0\n"
+        "Prevented Planting Select 1=1\n",
+    };
+    for (const std::string& farm : farms) {
+        const std::string inputs = inputs_file("[Settings]\nState FIPS=19\nCounty FIPS=169\n" + units + farm);
+        for (const std::vector<std::string>& command :
+             {std::vector<std::string>{"rate", "--tsv"}, {"worksheet", "1"}, {"whole-farm"}}) {
+            std::vector<std::string> args = {"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs};
+            args.insert(args.end(), command.begin(), command.end());
+            const run_result r = run(args);
+            EXPECT_EQ(r.status, 0) << r.err;
+            std::string lower = r.out;
+            std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+            EXPECT_EQ(lower.find("nan"), std::string::npos) << farm << r.out;
+            EXPECT_EQ(lower.find("inf"), std::string::npos) << farm << r.out;
+        }
+    }
+}
+
+// A name read from the database is printed with its control characters replaced.
+TEST_F(Cli, ControlCharactersInDatabaseNamesNeverReachTheTerminal) {
+    const std::string database = database_copy();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "UPDATE [County List] SET [County Name] = 'Story' || char(27) || '[2J' || char(7) || "
+                           "char(13) || 'x' || char(155) WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const run_result r = run({"--database", database, "--inputs", inputs_file(small_farm), "worksheet", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("FIPS\t19169\tStory?[2J??x?\r\n"), std::string::npos) << r.out.substr(0, 200);
+    for (const char c : r.out + r.err)
+        EXPECT_FALSE((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F);
 }
 
 TEST_F(Cli, RewritesWithoutYesChangeNothing) {

@@ -2,9 +2,17 @@
 // texts, crop names and the argument parser.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "cli/cli_inputs.h"
 #include "cli/commands.h"
 #include "cli/ini_file.h"
 #include "cli/number_text.h"
+#include "cli/printable.h"
+#include "fixture_database.h"
 
 using namespace zelmora;
 
@@ -72,6 +80,61 @@ TEST(CliIniFile, RejectsMalformedLinesWithTheirNumber) {
         EXPECT_FALSE(parse_ini_text(c.text, store, error)) << c.text;
         EXPECT_EQ(error.rfind(c.name, 0), 0u) << "got \"" << error << "\" for " << c.text;
     }
+}
+
+TEST(CliIniFile, LinesEndInLfCrLfOrALoneCr) {
+    memory_settings_store store;
+    std::string error;
+    ASSERT_TRUE(parse_ini_text("[Settings]\rState FIPS=19\r\nCounty FIPS=169\n\rUnits Corn=2\r", store, error)) << error;
+    EXPECT_EQ(store.read_integer("Settings", "State FIPS", 0), 19);
+    EXPECT_EQ(store.read_integer("Settings", "County FIPS", 0), 169);
+    EXPECT_EQ(store.read_integer("Settings", "Units Corn", 0), 2);
+    EXPECT_EQ(store.values().size(), 3u);
+
+    // CR LF is one line end, a lone CR and LF CR are each their own.
+    EXPECT_FALSE(parse_ini_text("[Settings]\r\nA=1\rB=2\n\rbroken\n", store, error));
+    EXPECT_EQ(error.rfind("line 5: expected", 0), 0u) << error;
+}
+
+TEST(CliIniFile, NulByteIsRefusedWithItsLine) {
+    memory_settings_store store;
+    std::string error;
+    EXPECT_FALSE(parse_ini_text(std::string("[Settings]\nPrice Corn=2\0.80\n", 28), store, error));
+    EXPECT_EQ(error, "line 2: a NUL byte in the line");
+    EXPECT_FALSE(store.contains("Settings", "Price Corn"));
+}
+
+TEST(CliIniFile, OnlyRegularFilesOfAtMost16MiBAreRead) {
+    zelmora::testing::scratch_directory dir;
+    const std::string fifo = dir.file("inputs.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string large = dir.file("large.ini");
+    std::ofstream(large).put(';');
+    std::filesystem::resize_file(large, max_inputs_file_size + 1);
+    const std::string limit = dir.file("limit.ini");
+    {
+        std::ofstream out(limit, std::ios::binary);
+        out << "[Settings]\nState FIPS=19\n";
+        out << std::string(max_inputs_file_size - 25, ' ');
+    }
+    ASSERT_EQ(std::filesystem::file_size(limit), max_inputs_file_size);
+
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.path().string(), "it is a directory"},
+        {"/dev/zero", "it is not a regular file"},
+        {fifo, "it is not a regular file"},
+        {large, "it is larger than 16 MiB"},
+    };
+    for (const auto& [path, reason] : cases) {
+        memory_settings_store store;
+        std::string error;
+        EXPECT_FALSE(read_ini_file(path, store, error)) << path;
+        EXPECT_EQ(error, "cannot read inputs file \"" + path + "\": " + reason);
+    }
+    memory_settings_store store;
+    std::string error;
+    EXPECT_TRUE(read_ini_file(limit, store, error)) << error;
+    EXPECT_EQ(store.read_integer("Settings", "State FIPS", 0), 19);
 }
 
 TEST(CliIniFile, MissingFileIsReported) {
@@ -150,4 +213,100 @@ TEST(CliCommandLine, RejectsUsageErrors) {
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(error.find('\n'), std::string::npos);
     }
+}
+
+namespace {
+
+std::string check_text(const std::string& text) {
+    memory_settings_store store;
+    std::string error;
+    EXPECT_TRUE(parse_ini_text(text, store, error)) << error;
+    if (check_inputs(store, &store, error)) return "";
+    EXPECT_FALSE(error.empty());
+    return error;
+}
+
+}  // namespace
+
+TEST(CliInputChecks, RefusesWhatNoFarmCanHaveNamingKeyValueAndWhatIsAllowed) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Price Corn=1e308", "\"Price Corn\" must be a decimal number from 0 to 100000, not \"1e308\""},
+        {"Price Corn=x", "\"Price Corn\" must be a decimal number, not \"x\""},
+        {"Price Corn=nan", "\"Price Corn\" must be a decimal number, not \"nan\""},
+        {"Price Corn=0x10", "\"Price Corn\" must be a decimal number, not \"0x10\""},
+        {"Price Corn=", "\"Price Corn\" must be a decimal number, not \"\""},
+        {"Units Corn=1\nCrop Share 1 01=-5",
+         "\"Crop Share 1 01\" must be a decimal number from 0 to 1, not \"-5\""},
+        {"Units Corn=1\nAPH Yield 1 01=99999999999999999999",
+         "\"APH Yield 1 01\" must be a decimal number from 0 to 100000, not \"99999999999999999999\""},
+        {"Coverage 1=1e308", "\"Coverage 1\" must be 65, 70, 75, 80 or 85, not \"1e308\""},
+        {"Coverage Enterprise 9=72", "\"Coverage Enterprise 9\" must be 65, 70, 75, 80 or 85, not \"72\""},
+        {"Sections Corn=-2147483648", "\"Sections Corn\" must be a whole number from 0 to 9999, not \"-2147483648\""},
+        {"Units Corn=3abc", "\"Units Corn\" must be a whole number from 0 to 7, not \"3abc\""},
+        {"Units Corn=0x3", "\"Units Corn\" must be a whole number from 0 to 7, not \"0x3\""},
+        {"Units Corn=1e1", "\"Units Corn\" must be a whole number from 0 to 7, not \"1e1\""},
+        {"Units Corn=99999999999999999999",
+         "\"Units Corn\" must be a whole number from 0 to 7, not \"99999999999999999999\""},
+        {"Units Corn=8", "\"Units Corn\" is 8; a crop holds 0 to 7 units"},
+        {"State FIPS=3",
+         "\"State FIPS\" must be 4, 5, 8, 16, 17, 18, 19, 20, 21, 22, 26, 27, 29, 30, 31, 35, 37, 38, 39, 40, 46, "
+         "47 or 51, not \"3\""},
+        {"County FIPS=0", "\"County FIPS\" must be a whole number from 1 to 999, not \"0\""},
+        {"Indicated Rice=2", "\"Indicated Rice\" must be 0 or 1, not \"2\""},
+        {"Harvest Guarantee Whole Farm=-1", "\"Harvest Guarantee Whole Farm\" must be 0 or 1, not \"-1\""},
+        {"Prevented Planting Select Whole Farm=3",
+         "\"Prevented Planting Select Whole Farm\" must be 0, 1 or 2, not \"3\""},
+        {"Units Barley=2\nType 6 02=1000", "\"Type 6 02\" must be a whole number from 0 to 999, not \"1000\""},
+        {"Units Canola=1\nCR Option 4 01=11", "\"CR Option 4 01\" must be a decimal number from 0 to 10, not \"11\""},
+        {"PP Factor 10 Rice=-0.1", "\"PP Factor 10 Rice\" must be a decimal number from 0 to 10, not \"-0.1\""},
+        {"Malting Barley Option=1.0",
+         "\"Malting Barley Option\" must be 1 (option A) or 2 (option B), not \"1.0\""},
+        {"Units Barley=1\nMalting Barley Acres 6 01=1000001",
+         "\"Malting Barley Acres 6 01\" must be a decimal number from 0 to 1000000, not \"1000001\""},
+        {"Price Rice=\x1b[2J", "\"Price Rice\" must be a decimal number, not \"?[2J\""},
+    };
+    for (const auto& [keys, message] : cases) EXPECT_EQ(check_text(std::string("[Settings]\n") + keys + "\n"), message);
+}
+
+TEST(CliInputChecks, AcceptsEveryAllowedFormAndIgnoresUnitsBeyondTheCount) {
+    const char* const cases[] = {
+        "State FIPS=51\nCounty FIPS=999\nCoverage Whole Farm=85\nMalting Barley Option=1",
+        "Price Corn=0\nPrice Soybeans=100000\nPrice Volatility Rice=10\nSections Corn=0\nSections Rice=9999",
+        "Price Corn=1.\nPrice Soybeans=.5\nPrice Rice=1e3\nPrice Cotton=+2.5E-1\nPrice Barley= 2.80 ",
+        "Units Corn=7\nCrop Acres 1 07=1000000\nCrop Share 1 07=1\nType 1 07=0\nOptional Units 1 07=1",
+        "Units Corn=1\nAPH Yield 1 02=-5\nType 1 08=abc\nCrop Share 2 01=9",  // units 1 02 and 2 01 do not exist
+        "Coverage 1=65\nCoverage Enterprise 9=85\nPrevented Planting Select 3=2\nUnits Rice=+0",
+        "[APHContinuous]\nAcres=1e308",  // another section
+    };
+    for (const char* keys : cases) EXPECT_EQ(check_text(std::string("[Settings]\n") + keys + "\n"), "") << keys;
+}
+
+TEST(CliInputChecks, QuotesAtMost40CharactersOfAValue) {
+    const std::string long_value(1000000, '9');
+    const std::string error = check_text("[Settings]\nPrice Corn=" + long_value + "\n");
+    EXPECT_EQ(error, "\"Price Corn\" must be a decimal number from 0 to 100000, not \"" + std::string(40, '9') + "...\"");
+    // A long key that names no crop is cut the same way.
+    const std::string key = "PP Factor 5 " + std::string(100, 'x');
+    EXPECT_EQ(check_text("[Settings]\n" + key + "=1\n"),
+              "\"" + key.substr(0, 40) + "...\" names no crop or unit of these inputs");
+}
+
+TEST(CliPrintable, ControlCharactersAreReplacedButLineEndsAndTabsKept) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"County\tStory\r\n", "County\tStory\r\n"},
+        {"a\x1b[31mred\x07\n", "a?[31mred?\n"},
+        {"over\rwrite\r\n", "over?write\r\n"},
+        {std::string("nul\0byte", 8), "nul?byte"},
+        {"del\x7f c1\xc2\x9b!", "del? c1?!"},
+        {"Do\xc3\xb1" "a Ana\n", "Do\xc3\xb1" "a Ana\n"},  // UTF-8 letters stay
+        {"end\r", "end?"},
+    };
+    for (const auto& [text, printable] : cases) EXPECT_EQ(printable_text(text), printable) << text;
+
+    EXPECT_EQ(quoted_value("tab\there\nnext"), "\"tab?here?next\"");
+    // Cut after 40 characters, never inside one.
+    std::string accented;
+    for (int i = 0; i < 41; ++i) accented += "\xc3\xa9";
+    EXPECT_EQ(quoted_value(accented), "\"" + accented.substr(0, 80) + "...\"");
+    EXPECT_EQ(quoted_value(std::string(40, 'a')), "\"" + std::string(40, 'a') + "\"");
 }

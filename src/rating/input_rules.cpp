@@ -1,0 +1,186 @@
+#include "rating/input_rules.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "data/crops.h"
+
+namespace zelmora {
+
+namespace {
+
+constexpr std::array<int, 2> flag_values = {0, 1};
+constexpr std::array<int, 5> coverage_levels = {65, 70, 75, 80, 85};
+constexpr std::array<int, 3> ppcl_selections = {0, 1, 2};
+constexpr std::array<int, 2> malting_barley_options = {1, 2};
+
+using K = input_kind;
+using F = key_form;
+constexpr K whole = K::whole_number;
+constexpr K decimal = K::decimal_number;
+
+constexpr input_rule range(const char* name, F form, K kind, double minimum, double maximum) {
+    return {name, form, kind, minimum, maximum, {}, nullptr};
+}
+
+constexpr input_rule one_of(const char* name, F form, std::span<const int> values, const char* text = nullptr) {
+    return {name, form, whole, static_cast<double>(values.front()), static_cast<double>(values.back()), values, text};
+}
+
+// In the order the checks go through them: the farm's keys, each crop's keys, each unit's keys.
+constexpr std::array<input_rule, 32> rules = {
+    one_of("State FIPS", F::plain, rated_states),
+    range("County FIPS", F::plain, whole, 1, 999),
+    one_of("Harvest Guarantee Whole Farm", F::plain, flag_values),
+    one_of("Coverage Whole Farm", F::plain, coverage_levels),
+    one_of("Prevented Planting Select Whole Farm", F::plain, ppcl_selections),
+    one_of("Malting Barley Option", F::plain, malting_barley_options, "1 (option A) or 2 (option B)"),
+
+    one_of("Indicated", F::crop_name, flag_values),
+    one_of("Harvest Guarantee", F::crop_name, flag_values),
+    range("Sections", F::crop_name, whole, 0, max_sections),
+    range("Units", F::crop_name, whole, 0, 7),
+    range("Price", F::crop_name, decimal, 0, 100000),
+    range("Price Volatility", F::crop_name, decimal, 0, 10),
+    range("PP Factor 5", F::crop_name, decimal, 0, 10),
+    range("PP Factor 10", F::crop_name, decimal, 0, 10),
+    one_of("Coverage", F::crop_number, coverage_levels),
+    one_of("Coverage Enterprise", F::crop_number, coverage_levels),
+    one_of("Prevented Planting Select", F::crop_number, ppcl_selections),
+    one_of("Prevented Planting Select Enterprise", F::crop_number, ppcl_selections),
+
+    one_of("Optional Units", F::unit, flag_values),
+    range("Type", F::unit, whole, 0, 999),
+    range("Practice", F::unit, whole, 0, 999),
+    range("Crop Acres", F::unit, decimal, 0, 1000000),
+    range("APH Yield", F::unit, decimal, 0, 100000),
+    range("Rate Yield", F::unit, decimal, 0, 100000),
+    range("Crop Share", F::unit, decimal, 0, 1),
+    range("Written Agreement", F::unit, decimal, 0, 1),
+    range("Short Rate", F::unit, decimal, 0, 10),
+    range("FN or FO", F::unit, decimal, 0, 10),
+    range("CR Option", F::unit, decimal, 0, 10),
+    range("Malting Barley Approved Yield", F::unit, decimal, 0, 100000),
+    range("Malting Barley", F::unit, decimal, 0, 100000),
+    range("Malting Barley Acres", F::unit, decimal, 0, 1000000),
+};
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view without_blanks(std::string_view text) {
+    while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Skips a run of digits from `at`; answers how many there were.
+std::size_t skip_digits(std::string_view text, std::size_t& at) {
+    const std::size_t start = at;
+    while (at < text.size() && is_digit(text[at])) ++at;
+    return at - start;
+}
+
+std::string number_text(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+}  // namespace
+
+std::span<const input_rule> input_rules() { return rules; }
+
+const input_rule* find_input_rule(std::string_view name) {
+    for (const input_rule& rule : input_rules())
+        if (name == rule.name) return &rule;
+    return nullptr;
+}
+
+std::string input_key(const input_rule& rule, int crop_number, int unit_number) {
+    char key[128];
+    switch (rule.form) {
+        case key_form::plain: return rule.name;
+        case key_form::crop_name: {
+            const char* crop = crop_display_name(crop_number);
+            return std::string(rule.name) + " " + (crop ? crop : "");
+        }
+        case key_form::crop_number: std::snprintf(key, sizeof key, "%s %d", rule.name, crop_number); return key;
+        case key_form::unit:
+            std::snprintf(key, sizeof key, "%s %d %02d", rule.name, crop_number, unit_number);
+            return key;
+    }
+    return rule.name;
+}
+
+std::string allowed_values_text(const input_rule& rule) {
+    if (rule.allowed_text) return rule.allowed_text;
+    if (!rule.allowed.empty()) {
+        std::string text;
+        for (std::size_t i = 0; i < rule.allowed.size(); ++i) {
+            if (i > 0) text += i + 1 == rule.allowed.size() ? " or " : ", ";
+            text += std::to_string(rule.allowed[i]);
+        }
+        return text;
+    }
+    return std::string(rule.kind == input_kind::whole_number ? "a whole number" : "a decimal number") + " from " +
+           number_text(rule.minimum) + " to " + number_text(rule.maximum);
+}
+
+bool read_whole_number(std::string_view text, int& value) {
+    text = without_blanks(text);
+    std::size_t at = text.empty() || is_digit(text.front()) ? 0 : 1;
+    if (at == 1 && text.front() != '+' && text.front() != '-') return false;
+    if (skip_digits(text, at) == 0 || at != text.size()) return false;
+    if (text.front() == '+') text.remove_prefix(1);  // from_chars takes no '+'
+    int read = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
+    if (ec != std::errc() || end != text.data() + text.size()) return false;
+    value = read;
+    return true;
+}
+
+bool is_decimal_form(std::string_view text) {
+    text = without_blanks(text);
+    // [sign] digits [. digits] | [sign] . digits, then [e [sign] digits].
+    std::size_t at = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+    std::size_t digits = skip_digits(text, at);
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        digits += skip_digits(text, at);
+    }
+    if (digits == 0) return false;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+        if (skip_digits(text, at) == 0) return false;
+    }
+    return at == text.size();
+}
+
+bool read_decimal_number(std::string_view text, double& value) {
+    if (!is_decimal_form(text)) return false;
+    text = without_blanks(text);
+    // from_chars takes no '+' and reads in the "C" form whatever the locale.
+    if (text.front() == '+') text.remove_prefix(1);
+    double read = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(read)) return false;
+    value = read;
+    return true;
+}
+
+bool value_allowed(const input_rule& rule, double value) {
+    if (!(value >= rule.minimum && value <= rule.maximum)) return false;
+    if (rule.kind == input_kind::whole_number && value != std::floor(value)) return false;
+    if (rule.allowed.empty()) return true;
+    for (int allowed : rule.allowed)
+        if (value == allowed) return true;
+    return false;
+}
+
+}  // namespace zelmora

@@ -1,0 +1,64 @@
+#pragma once
+// The values the calculator's input keys (section "Settings") may hold: one row
+// per key pattern with its kind, its inclusive range and, for some whole
+// numbers, the only values allowed; and the two number readers they are held to.
+// The command line checks its inputs with them; an input field can take its
+// limits from the same row.
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zelmora {
+
+enum class input_kind {
+    whole_number,    // blanks, an optional sign and digits, within 32 bits
+    decimal_number,  // blanks, an optional sign, digits with an optional point, an optional exponent
+};
+
+// How a key names its crop and unit.
+enum class key_form {
+    plain,        // "State FIPS"
+    crop_name,    // "Price Corn": the name, a blank and the crop's display name
+    crop_number,  // "Coverage 1": the name, a blank and the crop number
+    unit,         // "APH Yield 1 01": the name, the crop number and the unit number as %02d
+};
+
+struct input_rule {
+    const char* name;
+    key_form form;
+    input_kind kind;
+    double minimum;
+    double maximum;
+    std::span<const int> allowed;  // when not empty, the only values allowed (whole numbers)
+    const char* allowed_text;      // when not null, the words for what is allowed
+};
+
+// Every key of the calculator's inputs that the command line reads, the
+// command line's own keys included ("Coverage Whole Farm", "PP Factor 5 Corn",
+// "CR Option 4 01", "Malting Barley Option").
+std::span<const input_rule> input_rules();
+
+// The row of a key name ("Price", "Units", "State FIPS"); nullptr for another name.
+const input_rule* find_input_rule(std::string_view name);
+
+// The key of a rule for a crop and unit number (ignored where the form has none).
+std::string input_key(const input_rule& rule, int crop_number = 0, int unit_number = 0);
+
+// What a rule allows, in words: "65, 70, 75, 80 or 85", "a decimal number from 0 to 10".
+std::string allowed_values_text(const input_rule& rule);
+
+// Reads the whole text as one whole number that fits 32 bits.
+bool read_whole_number(std::string_view text, int& value);
+// The whole text has the form of a decimal number (whatever its size).
+bool is_decimal_form(std::string_view text);
+// Reads the whole text as one plain finite decimal number (no hexadecimal, no
+// "nan" or "inf"); a number too large or too small for a double is refused.
+bool read_decimal_number(std::string_view text, double& value);
+
+// The value is of the rule's kind and within what it allows.
+bool value_allowed(const input_rule& rule, double value);
+
+// Sections of an enterprise unit: more than this many count as this many.
+inline constexpr int max_sections = 9999;
+
+}  // namespace zelmora
