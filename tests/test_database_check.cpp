@@ -152,13 +152,13 @@ TEST(DatabaseCheck, EachKindOfProblemIsFoundAndCounted) {
         // Keys stored twice.
         {"rates twice",
          {"INSERT INTO `Continuous Rates` SELECT * FROM `Continuous Rates` WHERE `Crop Code` = 41"},
-         "  1 rows whose key an earlier row of [Continuous Rates] has (the first row counts)\n    State FIPS 19, "
+         "  1 rows that repeat the key of an earlier row of [Continuous Rates] (the first row counts)\n    State FIPS 19, "
          "County FIPS 1, Crop Year 2004, Crop Code 41, Insurance Plan ID 90, Practice Code 3, Type Code 997: rows 1 "
          "3\n",
          1},
         {"type code twice",
          {"INSERT INTO `Lookup Type Code` VALUES (997, 'Again')"},
-         "  1 rows whose key an earlier row of [Lookup Type Code] has (the last row counts)\n",
+         "  1 rows that repeat the key of an earlier row of [Lookup Type Code] (the last row counts)\n",
          1},
         // Codes.
         {"practice code 7",

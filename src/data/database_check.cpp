@@ -384,7 +384,10 @@ std::string value_text(sqlite3_stmt* stmt, int index) {
         case SQLITE_NULL: return "NULL";
         case SQLITE_INTEGER: return std::to_string(sqlite3_column_int64(stmt, index));
         case SQLITE_FLOAT: return number_text(sqlite3_column_double(stmt, index));
-        case SQLITE_BLOB: return "a blob of " + std::to_string(sqlite3_column_bytes(stmt, index)) + " bytes";
+        case SQLITE_BLOB: {
+            const int bytes = sqlite3_column_bytes(stmt, index);
+            return "a blob of " + std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+        }
         default: return quoted_text(sqlite3_column_text(stmt, index), sqlite3_column_bytes(stmt, index));
     }
 }
@@ -427,7 +430,9 @@ struct facts {
     std::vector<county_row> counties;
 };
 
-long long whole_farm_key(long long state, int region, long long column) { return (state * 2 + region) * 100 + column; }
+long long whole_farm_key(long long state, int region, long long column) {
+    return ((state * 2 + region) << 16) + (column & 0xFFFF);
+}
 
 // ------------------------------------------------------------------ reading a table
 
@@ -569,7 +574,7 @@ private:
         std::stable_sort(keys_.begin(), keys_.end(),
                          [](const key_entry& a, const key_entry& b) { return a.key < b.key; });
         const std::string title =
-            "rows whose key an earlier row of [" + t_.name + "] has (" +
+            "rows that repeat the key of an earlier row of [" + t_.name + "] (" +
             (rule_.counts == which_row_counts::first ? "the first row counts)" : "the last row counts)");
         for (std::size_t i = 0; i < keys_.size();) {
             std::size_t j = i + 1;
