@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "data/crops.h"
+#include "data/demo_database.h"
 #include "data/premium_database.h"
 #include "data/rowsets.h"
 #include "data/schema.h"
@@ -668,7 +669,8 @@ bool write_database(const std::string& path, const std::vector<county>& counties
         sqlite3* h = db->handle();
         if (db->execute_statement("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 8192;") !=
                 S_OK_CODE ||
-            create_schema(*db) != S_OK_CODE || db->execute_statement("BEGIN") != S_OK_CODE) {
+            create_schema(*db) != S_OK_CODE || mark_demo_database(*db) != S_OK_CODE ||
+            db->execute_statement("BEGIN") != S_OK_CODE) {
             std::fprintf(stderr, "make_demo_database: cannot create the schema: %s\n", db->last_error_message().c_str());
             return false;
         }

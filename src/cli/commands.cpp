@@ -261,6 +261,12 @@ std::string help_text() {
            "                           rewrite [County List] for the inputs' state (or all)\n"
            "                             zelmora-cli --database copy.sqlite --inputs examples/iowa-farm.ini"
            " write-county-list --yes\n"
+           "  import-tables DIR --output FILE\n"
+           "                           build a new rating database FILE from the CSV files of DIR, one per\n"
+           "                           table as mdb-export writes them (\"Continuous Rates.csv\", ...)\n"
+           "                             zelmora-cli import-tables exported --output rates.sqlite\n"
+           "  check-database           check the rating database before trusting it (reads only)\n"
+           "                             zelmora-cli --database rates.sqlite check-database\n"
            "\n"
            "Inputs files may also set \"Coverage Whole Farm\" (65-85), \"PP Factor 5 <crop>\" and\n"
            "\"PP Factor 10 <crop>\" (prevented planting factors), \"CR Option <crop> <unit as 01>\"\n"
@@ -270,8 +276,11 @@ std::string help_text() {
            "Exit status:\n"
            "  0  done\n"
            "  1  the rating database cannot be opened or read (a table, a row or a stored value)\n"
-           "  2  a usage error, an unreadable or malformed inputs file, or a rewrite without --yes\n"
-           "  3  a rewrite failed for a state (its rows are unchanged); the report says why\n";
+           "  2  a usage error, an unreadable or malformed inputs file, a rewrite without --yes,\n"
+           "     or input import-tables refuses (no such directory, an existing output)\n"
+           "  3  a rewrite failed for a state (its rows are unchanged); the report says why;\n"
+           "     or import-tables failed part way (no file is left)\n"
+           "  4  check-database found problems\n";
 }
 
 int crop_from_text(const std::string& text) {
@@ -395,6 +404,32 @@ bool parse_command_line(const std::vector<std::string>& args, command_line& line
         }
         return true;
     }
+    if (name == "import-tables") {
+        line.command = command_kind::import_tables;
+        if (!line.database.empty()) {
+            error = "import-tables writes --output FILE; --database does not apply to it";
+            return false;
+        }
+        for (std::size_t k = 0; k < rest.size(); ++k) {
+            const std::string& arg = rest[k];
+            if (arg == "--output" && k + 1 < rest.size() && !rest[k + 1].empty()) {
+                line.output = rest[++k];
+            } else if (arg.rfind("--output=", 0) == 0 && arg.size() > 9) {
+                line.output = arg.substr(9);
+            } else if (arg.rfind("-", 0) != 0 && line.import_directory.empty()) {
+                line.import_directory = arg;
+            } else {
+                error = "import-tables takes DIR --output FILE (got " + arg + ")";
+                return false;
+            }
+        }
+        if (line.import_directory.empty() || line.output.empty()) {
+            error = "import-tables needs DIR, the folder of the CSV files, and --output FILE";
+            return false;
+        }
+        return true;
+    }
+    if (name == "check-database") return no_arguments(command_kind::check_database);
     if (name == "whole-farm") return no_arguments(command_kind::whole_farm);
     if (name == "malting-barley") return no_arguments(command_kind::malting_barley);
     if (name == "acreage-loop") return no_arguments(command_kind::acreage_loop);
@@ -478,6 +513,9 @@ int run_reading_command(const command_line& line, session& s, std::string& out) 
     case command_kind::write_column_lookup:
     case command_kind::write_county_list:
         break;  // run_command
+    case command_kind::import_tables:
+    case command_kind::check_database:
+        break;  // these run without a session (database_commands.h)
     }
     return 0;
 }

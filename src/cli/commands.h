@@ -20,6 +20,8 @@ enum class command_kind {
     state_inputs,
     write_column_lookup,
     write_county_list,
+    import_tables,
+    check_database,
 };
 
 struct command_line {
@@ -31,6 +33,8 @@ struct command_line {
     int low = 1, high = 63;   // test-report
     bool all_states = false;  // write-column-lookup, write-county-list
     bool yes = false;
+    std::string import_directory;  // import-tables
+    std::string output;            // import-tables
 };
 
 inline constexpr const char* cli_version_text = "zelmora-cli 4.00\n";

@@ -9,6 +9,7 @@
 
 #include "cli/cli_inputs.h"
 #include "cli/commands.h"
+#include "cli/database_commands.h"
 #include "cli/ini_file.h"
 #include "cli/printable.h"
 #include "cli/session.h"
@@ -45,6 +46,20 @@ int main(int argc, char** argv) {
     if (line.command == zelmora::command_kind::version) {
         write_all(stdout, zelmora::cli_version_text);
         return 0;
+    }
+
+    // Commands on a database file: no inputs, no session.
+    if (zelmora::is_database_command(line.command)) {
+        const std::string database =
+            !line.database.empty()
+                ? line.database
+                : QDir(QCoreApplication::applicationDirPath()).filePath(zelmora::premium_database_file_name).toStdString();
+        std::string out;
+        std::string messages;
+        const int status = zelmora::run_database_command(line, database, out, messages);
+        write_all(stdout, out);
+        write_all(stderr, messages);
+        return status;
     }
 
     // The inputs: a file of their own, or what the application saved (read only).
