@@ -108,7 +108,7 @@ void view_zelmora::build_form() {
         heading->setAlignment(Qt::AlignCenter);
         heading->setToolTip(tip);
         price_grid->addWidget(heading, 0, c);
-        auto* unit_line = new QLabel(QStringLiteral("$/") + unit, prices);
+        auto* unit_line = new QLabel(QStringLiteral("$/") + (c == crop_rice ? QStringLiteral("cwt") : unit), prices);
         unit_line->setAlignment(Qt::AlignCenter);
         unit_line->setToolTip(tip);
         QFont small = unit_line->font();
@@ -149,6 +149,10 @@ void view_zelmora::build_form() {
             }
             field->setAccessibleName(QString::fromLatin1(crop_display_name(c)) + QLatin1Char(' ') +
                                      tr(row_labels[row]));
+            // Nine columns side by side must fit a 1024-pixel screen.
+            if (auto* number = qobject_cast<edit_decimal*>(field)) {
+                number->fit_to(row == 0 ? QStringLiteral("00,000.00") : QStringLiteral("000.00"));
+            }
             if (row == 0) {
                 field->setToolTip(tr("RA price in dollars per %1").arg(QString::fromLatin1(yield_unit(c))));
             }
