@@ -3,6 +3,9 @@
 // fit 1024 x 768, and the words that say why a row or a crop has no figures.
 #include <QAbstractScrollArea>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +18,7 @@
 #include <optional>
 #include <string>
 
+#include "app/user_guide.h"
 #include "ui/clipboard.h"
 #include "ui/dialog_error_list.h"
 #include "ui/dialog_test_state.h"
@@ -311,6 +315,27 @@ private Q_SLOTS:
         QVERIFY(sheet.status_line()->text().startsWith(QStringLiteral("B value dump copied, ")));
         QCOMPARE(copied_message(QStringLiteral("X"), "a\r\nb\r\n"), QStringLiteral("X copied, 2 lines"));
         QCOMPARE(copied_message(QStringLiteral("X"), "a"), QStringLiteral("X copied, 1 line"));
+    }
+
+    void user_guide_is_the_readme_section_with_its_pictures() {
+        const QString readme = find_user_guide();
+        QVERIFY2(!readme.isEmpty(), qPrintable(user_guide_places().join(QLatin1Char(' '))));
+        QFile file(readme);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString guide = user_guide_section(QString::fromUtf8(file.readAll()));
+        QVERIFY(guide.startsWith(QStringLiteral("## Using the application")));
+        QVERIFY(!guide.contains(QStringLiteral("\n## ")));
+        // Every picture the guide names lies beside the README.
+        const QDir folder = QFileInfo(readme).absoluteDir();
+        int pictures = 0;
+        for (const QString& line : guide.split(QLatin1Char('\n'))) {
+            if (!line.startsWith(QStringLiteral("!["))) continue;
+            const QString name = line.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0);
+            QVERIFY2(QFileInfo::exists(folder.filePath(name)), qPrintable(name));
+            ++pictures;
+        }
+        QVERIFY(pictures > 0);
+        QCOMPARE(user_guide_section(QStringLiteral("no sections")), QStringLiteral("no sections"));
     }
 
     void test_dialog_labels_its_codes() {
