@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "app/view_zelmora.h"
 #include "qtsupport/qsettings_store.h"
 #include "rating/table_maintenance.h"
@@ -10,6 +13,40 @@
 #include "ui/window_services.h"
 
 namespace zelmora {
+
+std::string database_not_opened_text(const std::string& path) {
+    const QFileInfo file(to_qstring(path));
+    std::string text = "\r\nThe rating database \"" + to_std(file.fileName()) + "\" could not be opened.\r\n";
+    text += "It was looked for in the folder " + to_std(QDir::toNativeSeparators(file.absolutePath())) + ".\r\n";
+    if (file.fileName() == QString::fromLatin1(premium_database_file_name)) {
+        text += "\"make run\" generates the demo rating database there.\r\n";
+    }
+    text += "File > Open opens another rating database.\r\n";
+    return text;
+}
+
+std::string county_list_summary(premium_database& db, const std::vector<int>& state_fipses) {
+    std::string text;
+    for (const int fips : state_fipses) {
+        state_record state;
+        state.set_state_fips(fips);
+        std::string discarded;
+        state.read_county_list(db, discarded);
+        char line[160];
+        std::snprintf(line, sizeof line, "%s\t%d rows written to [County List]\r\n", state_name(fips).c_str(),
+                      static_cast<int>(state.counties().size()));
+        text += line;
+    }
+    return text;
+}
+
+QString rewrite_question(const QString& question, int state_fips, const std::string& path) {
+    QString text = question + QStringLiteral("\n\n");
+    if (state_fips > 0) {
+        text += QStringLiteral("State: %1 (%2)\n").arg(to_qstring(state_name(state_fips))).arg(state_fips);
+    }
+    return text + QStringLiteral("Database: %1").arg(QDir::toNativeSeparators(to_qstring(path)));
+}
 
 doc_zelmora::doc_zelmora(store_factory stores) : stores_(std::move(stores)) {}
 
@@ -38,7 +75,9 @@ bool doc_zelmora::open_document(const std::string& path) {
     std::string error_text;
     database = connect_premium_database(path, error_text);
     if (!database) {
-        if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
+        if (!error_text.empty()) {
+            dialog_error_list::show_modal(nullptr, "", "", error_text + database_not_opened_text(path));
+        }
         return false;
     }
     // The open sequence reads one set of rows, whatever another connection rewrites meanwhile.
@@ -84,6 +123,7 @@ void doc_zelmora::on_show_crops() {
     if (view_) view_->store_inputs();
     {
         propsheet_calculator sheet(this);
+        if (view_) connect(&sheet, &propsheet_calculator::status_message, view_, &view_zelmora::status_message);
         run_modal(sheet);
     }
     if (view_) view_->on_update();
@@ -116,7 +156,7 @@ void doc_zelmora::on_show_state_inputs() {
 
 void doc_zelmora::on_write_column_lookup() {
     if (!can_maintain()) return;
-    if (!ask_yes_no(nullptr, format_with_number("Rewrite [Lookup Column Number] for state %d?", current_state()))) return;
+    if (!ask_yes_no(nullptr, rewrite_question(format_with_number("Rewrite [Lookup Column Number] for state %d?", current_state()), current_state(), path_), answer::no)) return;
     rewrite_report report;
     {
         wait_cursor busy;
@@ -127,7 +167,7 @@ void doc_zelmora::on_write_column_lookup() {
 
 void doc_zelmora::on_write_column_lookup_all_states() {
     if (!can_maintain()) return;
-    if (!ask_yes_no(nullptr, QStringLiteral("Rewrite [Lookup Column Number] table, all states?"))) return;
+    if (!ask_yes_no(nullptr, rewrite_question(QStringLiteral("Rewrite [Lookup Column Number] table, all states?"), 0, path_), answer::no)) return;
     rewrite_report report;
     {
         wait_cursor busy;
@@ -138,22 +178,29 @@ void doc_zelmora::on_write_column_lookup_all_states() {
 
 void doc_zelmora::on_write_county_list() {
     if (!can_maintain()) return;
-    if (!ask_yes_no(nullptr, format_with_number("Rewrite [County List] for state %d?", current_state()))) return;
+    if (!ask_yes_no(nullptr, rewrite_question(format_with_number("Rewrite [County List] for state %d?", current_state()), current_state(), path_), answer::no)) return;
     rewrite_report report;
     {
         wait_cursor busy;
         report = write_county_list(*database, *continuous_rater, current_state());
+    }
+    // A rewrite that wrote without an error still says what it wrote (in this window only).
+    if (report.failed_states == 0 && !database->has_read_errors()) {
+        report.text += county_list_summary(*database, {current_state()});
     }
     show_rewrite_report(report);
 }
 
 void doc_zelmora::on_write_all_county_lists() {
     if (!can_maintain()) return;
-    if (!ask_yes_no(nullptr, QStringLiteral("Rewrite [County List] for all states?"))) return;
+    if (!ask_yes_no(nullptr, rewrite_question(QStringLiteral("Rewrite [County List] for all states?"), 0, path_), answer::no)) return;
     rewrite_report report;
     {
         wait_cursor busy;
         report = write_all_county_lists(*database, *continuous_rater);
+    }
+    if (report.failed_states == 0 && !database->has_read_errors()) {
+        report.text += county_list_summary(*database, std::vector<int>(rated_states.begin(), rated_states.end()));
     }
     show_rewrite_report(report);
 }

@@ -5,8 +5,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QObject>
+#include <QString>
 
 #include "data/premium_database.h"
 #include "data/surcharge_list.h"
@@ -19,6 +21,15 @@
 namespace zelmora {
 
 class view_zelmora;
+
+// What the windows add after the lines of a database that did not open: the
+// file looked for, where, and how to get one.
+std::string database_not_opened_text(const std::string& path);
+// One line per state after a county list rewrite that reported no error:
+// the state's name and the rows its "County List" now holds.
+std::string county_list_summary(premium_database& db, const std::vector<int>& state_fipses);
+// The confirmation of a rewrite: the question, then the state and the database file.
+QString rewrite_question(const QString& question, int state_fips, const std::string& path);
 
 class doc_zelmora : public QObject {
     Q_OBJECT

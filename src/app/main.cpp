@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(zelmora::settings_organization));
     QApplication::setApplicationName(QString::fromLatin1(zelmora::settings_application));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(zelmora::settings_application));
+    // No display name: the platform would add it to the caption a second time.
 
     // Messages of the rating library and the start-up path check appear in a message box.
     const auto message_box = [](const std::string& message) {

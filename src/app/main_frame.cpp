@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include <cstdio>
 
@@ -23,6 +24,7 @@
 #include "app/doc_zelmora.h"
 #include "app/view_zelmora.h"
 #include "qtsupport/qsettings_store.h"
+#include "app/user_guide.h"
 #include "ui/window_services.h"
 
 namespace zelmora {
@@ -53,6 +55,14 @@ main_frame::main_frame(QWidget* parent) : QMainWindow(parent) {
     read_recent_files();
     update_recent_menu();
     connect(mdi_, &QMdiArea::subWindowActivated, this, &main_frame::update_commands);
+    // While no database is open the empty area says how to get one.
+    empty_hint_ = new QLabel(mdi_->viewport());
+    empty_hint_->setWordWrap(true);
+    empty_hint_->setAlignment(Qt::AlignCenter);
+    empty_hint_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* hint_layout = new QVBoxLayout(mdi_->viewport());
+    hint_layout->setContentsMargins(40, 40, 40, 40);
+    hint_layout->addWidget(empty_hint_);
     update_commands();
     resize(1240, 760);
 }
@@ -109,6 +119,8 @@ void main_frame::create_actions() {
     tile_action_ = make(tr("&Tile"), tr("Arrange windows as non-overlapping tiles"));
     arrange_action_ = make(tr("&Arrange Icons"), tr("Arrange icons at the bottom of the window"));
     about_action_ = make(tr("&About Zelmora 2004..."), tr("Display program information, version number and build date"));
+    user_guide_action_ = make(tr("&User Guide"), tr("Read how to quote a farm with this application"));
+    user_guide_action_->setShortcut(QKeySequence(Qt::Key_F1));
 
     // The document keeps nothing to save or print and the form has no undo; Edit works inside each field.
     for (QAction* idle : {save_action_, save_as_action_, undo_action_, cut_action_, copy_action_, paste_action_,
@@ -124,6 +136,7 @@ void main_frame::create_actions() {
     connect(cascade_action_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(tile_action_, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
     connect(about_action_, &QAction::triggered, this, &main_frame::on_about);
+    connect(user_guide_action_, &QAction::triggered, this, &main_frame::on_user_guide);
 
     for (int i = 0; i < recent_file_count; ++i) {
         auto* action = new QAction(this);
@@ -167,13 +180,16 @@ void main_frame::create_menus() {
     view->addAction(status_bar_action_);
     view->addAction(show_crops_action_);
 
-    QMenu* window = menuBar()->addMenu(tr("&Window"));
-    window->addAction(new_window_action_);
-    window->addAction(cascade_action_);
-    window->addAction(tile_action_);
-    window->addAction(arrange_action_);
+    window_menu_ = menuBar()->addMenu(tr("&Window"));
+    window_menu_->addAction(new_window_action_);
+    window_menu_->addAction(cascade_action_);
+    window_menu_->addAction(tile_action_);
+    window_menu_->addAction(arrange_action_);
+    connect(window_menu_, &QMenu::aboutToShow, this, &main_frame::update_window_menu);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(user_guide_action_);
+    help->addSeparator();
     help->addAction(about_action_);
 }
 
@@ -214,18 +230,70 @@ void main_frame::update_commands() {
     show_crops_action_->setEnabled(has_document);
     cascade_action_->setEnabled(has_document);
     tile_action_->setEnabled(has_document);
-    if (has_document) {
-        setWindowTitle(QStringLiteral("Zelmora 2004 - ") + to_qstring(frame->document()->title()));
-    } else {
-        setWindowTitle(QStringLiteral("Zelmora 2004"));
+    // A maximised document window adds " - [name]" to this caption itself; a restored one shows its own caption.
+    if (windowTitle().isEmpty()) setWindowTitle(QStringLiteral("Zelmora 2004"));
+    update_window_menu();
+    update_empty_hint();
+}
+
+void main_frame::update_window_menu() {
+    for (QAction* entry : window_entries_) {
+        window_menu_->removeAction(entry);
+        entry->deleteLater();
+    }
+    window_entries_.clear();
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+    if (windows.isEmpty()) return;
+    window_entries_.push_back(window_menu_->addSeparator());
+    QMdiSubWindow* active = mdi_->activeSubWindow();
+    int number = 0;
+    for (QMdiSubWindow* window : windows) {
+        ++number;
+        const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(window->windowTitle())
+                                         : QStringLiteral("%1 %2").arg(number).arg(window->windowTitle());
+        QAction* entry = window_menu_->addAction(text);
+        entry->setCheckable(true);
+        entry->setChecked(window == active);
+        connect(entry, &QAction::triggered, this, [this, target = QPointer<QMdiSubWindow>(window)] {
+            if (target) mdi_->setActiveSubWindow(target);
+        });
+        window_entries_.push_back(entry);
     }
 }
 
+QString main_frame::empty_window_text() const {
+    QString text = tr("No rating database is open.");
+    if (!looked_for_.empty()) text += QStringLiteral("\n") + to_qstring(database_not_opened_text(looked_for_)).trimmed();
+    else text += QStringLiteral("\n") + tr("File > Open opens a rating database.");
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+void main_frame::update_empty_hint() {
+    if (!empty_hint_) return;
+    const bool empty = mdi_->subWindowList().isEmpty();
+    if (empty) empty_hint_->setText(empty_window_text());
+    empty_hint_->setVisible(empty);
+}
+
+QString main_frame::open_folder() const {
+    child_frame* frame = active_frame();
+    const std::string& path = frame && frame->document() ? frame->document()->path() : looked_for_;
+    if (path.empty()) return {};
+    return QFileInfo(to_qstring(path)).absolutePath();
+}
+
+void main_frame::on_user_guide() { show_user_guide(this); }
+
 child_frame* main_frame::open_document(const std::string& path) {
     auto document = std::make_unique<doc_zelmora>();
-    if (!document->open_document(path)) return nullptr;
+    if (!document->open_document(path)) {
+        looked_for_ = path;
+        update_empty_hint();
+        return nullptr;
+    }
     auto* frame = new child_frame(std::move(document));
     mdi_->addSubWindow(frame);
+    connect(frame, &QObject::destroyed, this, [this] { update_commands(); }, Qt::QueuedConnection);
     connect(frame->view(), &view_zelmora::status_message, this,
             [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     frame->showMaximized();
@@ -237,7 +305,7 @@ child_frame* main_frame::open_document(const std::string& path) {
 }
 
 void main_frame::on_file_open() {
-    const QString chosen = QFileDialog::getOpenFileName(this, tr("Open"), QString(), tr("All Files (*)"));
+    const QString chosen = QFileDialog::getOpenFileName(this, tr("Open"), open_folder(), tr("All Files (*)"));
     if (chosen.isEmpty()) return;
     open_document(to_std(chosen));
 }

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMenu;
 
@@ -29,6 +30,11 @@ public:
 
     static constexpr int recent_file_count = 4;
 
+    // The Window menu: its fixed commands, then one entry per open document.
+    QMenu* window_menu() const { return window_menu_; }
+    // The text the empty main window shows while no database is open.
+    QString empty_window_text() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -44,6 +50,11 @@ private:
     void read_recent_files();
     void write_recent_files() const;
     void update_recent_menu();
+    void update_window_menu();
+    void update_empty_hint();
+    void on_user_guide();
+    // The folder the Open dialog starts in: the active database's, else the last one looked for.
+    QString open_folder() const;
 
     QMdiArea* mdi_ = nullptr;
     QAction* new_action_ = nullptr;
@@ -65,6 +76,11 @@ private:
     QAction* tile_action_ = nullptr;
     QAction* arrange_action_ = nullptr;
     QAction* about_action_ = nullptr;
+    QAction* user_guide_action_ = nullptr;
+    QMenu* window_menu_ = nullptr;
+    std::vector<QAction*> window_entries_;  // the open documents, after the fixed commands
+    QLabel* empty_hint_ = nullptr;
+    std::string looked_for_;  // the last database path that did not open
     std::vector<QAction*> recent_actions_;
     QAction* recent_separator_ = nullptr;
     std::vector<std::string> recent_files_;

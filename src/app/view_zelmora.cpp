@@ -15,6 +15,8 @@
 
 #include "app/doc_zelmora.h"
 #include "rating/premium_calculator.h"
+#include "ui/crop_offer.h"
+#include "ui/field_rules.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
 
@@ -98,32 +100,63 @@ void view_zelmora::build_form() {
     // Prices: one column per crop, one row per input; tab order runs along the rows.
     auto* prices = new QGroupBox(tr("PRICES"), content);
     auto* price_grid = new QGridLayout(prices);
+    // Each column's own unit under its heading: the row label keeps its "$/bushel".
     for (int c = 1; c <= crop_count; ++c) {
+        const QString unit = QString::fromLatin1(yield_unit(c));
+        const QString tip = tr("%1 is priced in dollars per %2").arg(QString::fromLatin1(crop_display_name(c)), unit);
         auto* heading = new QLabel(QString::fromLatin1(crop_display_name(c)), prices);
         heading->setAlignment(Qt::AlignCenter);
+        heading->setToolTip(tip);
         price_grid->addWidget(heading, 0, c);
+        auto* unit_line = new QLabel(QStringLiteral("$/") + (c == crop_rice ? QStringLiteral("cwt") : unit), prices);
+        unit_line->setAlignment(Qt::AlignCenter);
+        unit_line->setToolTip(tip);
+        QFont small = unit_line->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        unit_line->setFont(small);
+        unit_line->setEnabled(false);
+        price_grid->addWidget(unit_line, 1, c);
     }
     const char* row_labels[] = {"RA Price ($/bushel):", "Price Volatility", "Number of Units", "PP Factor +5%",
                                 "PP Factor +10%"};
     for (int row = 0; row < 5; ++row) {
-        price_grid->addWidget(new QLabel(tr(row_labels[row]), prices), row + 1, 0);
+        price_grid->addWidget(new QLabel(tr(row_labels[row]), prices), row + 2, 0);
         for (int c = 1; c <= crop_count; ++c) {
             const auto i = static_cast<std::size_t>(c - 1);
             const auto& ids = row_ids[i];
             QWidget* field = nullptr;
             switch (row) {
-            case 0: field = price_[i] = with_id(new edit_decimal(prices), ids.price); break;
-            case 1: field = price_volatility_[i] = with_id(new edit_decimal(prices), ids.volatility); break;
+            case 0:
+                field = price_[i] = with_id(new edit_decimal(prices), ids.price);
+                price_[i]->set_range(field_ranges::price);
+                break;
+            case 1:
+                field = price_volatility_[i] = with_id(new edit_decimal(prices), ids.volatility);
+                price_volatility_[i]->set_range(field_ranges::factor);
+                break;
             case 2:
                 field = units_[i] = with_id(new edit_integer(prices), ids.units);
                 field->setToolTip(tr("0 to 7 units; the units are entered with Show Crops"));
                 break;
-            case 3: field = ppcl_factor_5_[i] = with_id(new edit_decimal(prices), ids.ppcl_5); break;
-            default: field = ppcl_factor_10_[i] = with_id(new edit_decimal(prices), ids.ppcl_10); break;
+            case 3:
+                field = ppcl_factor_5_[i] = with_id(new edit_decimal(prices), ids.ppcl_5);
+                ppcl_factor_5_[i]->set_range(field_ranges::factor);
+                break;
+            default:
+                field = ppcl_factor_10_[i] = with_id(new edit_decimal(prices), ids.ppcl_10);
+                ppcl_factor_10_[i]->set_range(field_ranges::factor);
+                break;
             }
             field->setAccessibleName(QString::fromLatin1(crop_display_name(c)) + QLatin1Char(' ') +
                                      tr(row_labels[row]));
-            price_grid->addWidget(field, row + 1, c);
+            // Nine columns side by side must fit a 1024-pixel screen.
+            if (auto* number = qobject_cast<edit_decimal*>(field)) {
+                number->fit_to(row == 0 ? QStringLiteral("00,000.00") : QStringLiteral("000.00"));
+            }
+            if (row == 0) {
+                field->setToolTip(tr("RA price in dollars per %1").arg(QString::fromLatin1(yield_unit(c))));
+            }
+            price_grid->addWidget(field, row + 2, c);
         }
     }
     for (int c = 1; c <= crop_count; ++c) price_grid->setColumnStretch(c, 1);
@@ -216,8 +249,9 @@ void view_zelmora::store_inputs() {
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
         calculator_->indicated[i] = crop_box_[i]->isChecked();
-        calculator_->price[i] = price_[i]->get_value();
-        calculator_->price_volatility[i] = price_volatility_[i]->get_value();
+        // A field whose text is not a number within its range keeps the calculator's value.
+        store_if_acceptable(price_[i], calculator_->price[i]);
+        store_if_acceptable(price_volatility_[i], calculator_->price_volatility[i]);
         // The crop pages have seven unit rows: a crop keeps 0 to 7 units.
         const int asked = units_[i]->get_value();
         const int count = asked < 0 ? 0 : (asked > max_units_per_crop ? max_units_per_crop : asked);
@@ -233,8 +267,8 @@ void view_zelmora::store_inputs() {
         }
         calculator_->set_unit_count(c, count);
         calculator_->harvest_guarantee[i] = harvest_guarantee_[i]->isChecked();
-        calculator_->ppcl_factor[0][i] = ppcl_factor_5_[i]->get_value();
-        calculator_->ppcl_factor[1][i] = ppcl_factor_10_[i]->get_value();
+        store_if_acceptable(ppcl_factor_5_[i], calculator_->ppcl_factor[0][i]);
+        store_if_acceptable(ppcl_factor_10_[i], calculator_->ppcl_factor[1][i]);
     }
 }
 
@@ -250,6 +284,8 @@ void view_zelmora::update_crop_boxes() {
         const bool offered = county && calculator_->b_value_set_exists(state->state_fips(),
                                                                         county->region_flag == -1, c);
         crop_box_[static_cast<std::size_t>(c - 1)]->setEnabled(offered);
+        // A disabled box may show a tick of another county; an enabled one may still have no rates here.
+        crop_box_[static_cast<std::size_t>(c - 1)]->setToolTip(crop_offer_note(crop_offer_in_county(*calculator_, c)));
     }
     update_crop_rows();
 }

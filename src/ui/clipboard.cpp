@@ -35,4 +35,13 @@ bool copy_text_to_clipboard(const std::string& text, QWidget* owner, clipboard_w
     return true;
 }
 
+QString copied_message(const QString& what, const std::string& text) {
+    long lines = 0;
+    for (char c : text) {
+        if (c == '\n') ++lines;
+    }
+    if (!text.empty() && text.back() != '\n') ++lines;
+    return QStringLiteral("%1 copied, %2 %3").arg(what).arg(lines).arg(lines == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
+}
+
 }  // namespace zelmora

@@ -40,9 +40,18 @@ dialog_malting_barley::dialog_malting_barley(QWidget* parent, premium_calculator
     setSizeGripEnabled(true);
 
     auto* top = new QHBoxLayout;
+    auto* option_label = new QLabel(tr("Endorsement &option:"), this);
     option_list_ = with_id(new QComboBox(this), 1432);
+    option_label->setBuddy(option_list_);
+    auto* option_note = new QLabel(
+        tr("Option A insures a malting barley price up to $1.25 above the Barley RA price, option B up to $2.00 "
+           "above it. A malting barley price below both limits gives the same figures under either option."),
+        this);
+    option_note->setWordWrap(true);
+    top->addWidget(option_label);
     top->addWidget(option_list_);
-    top->addStretch(1);
+    top->addSpacing(12);
+    top->addWidget(option_note, 1);
 
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(6);
@@ -73,6 +82,9 @@ dialog_malting_barley::dialog_malting_barley(QWidget* parent, premium_calculator
         for (edit_decimal* field : {malting_aph_yield_[i], malting_acres_[i], malting_price_[i]}) {
             field->fit_to(QStringLiteral("00,000.00"));
         }
+        malting_aph_yield_[i]->set_range(field_ranges::yield);
+        malting_acres_[i]->set_range(field_ranges::acres);
+        malting_price_[i]->set_range(field_ranges::price);
     }
     for (int col = 1; col <= 10; ++col) grid->setColumnStretch(col, 1);
 
@@ -153,9 +165,9 @@ void dialog_malting_barley::store_dialog() {
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
         insurance_unit& unit = barley_units()[i];
-        unit.malting_barley_approved_yield = malting_aph_yield_[i]->get_value();
-        unit.malting_barley_price = malting_price_[i]->get_value();
-        unit.malting_barley_acres = malting_acres_[i]->get_value();
+        store_if_acceptable(malting_aph_yield_[i], unit.malting_barley_approved_yield);
+        store_if_acceptable(malting_price_[i], unit.malting_barley_price);
+        store_if_acceptable(malting_acres_[i], unit.malting_barley_acres);
     }
 }
 

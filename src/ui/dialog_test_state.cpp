@@ -80,10 +80,20 @@ dialog_test_state::dialog_test_state(QWidget* parent, premium_database* database
         pattern->setFont(fixed);
         pattern->setAlignment(Qt::AlignCenter);
     }
-    grid->addWidget(low_field_, 2, 1);
-    grid->addWidget(high_field_, 2, 2);
-    grid->addWidget(low_pattern_, 3, 1);
-    grid->addWidget(high_pattern_, 3, 2);
+    low_label_ = new QLabel(this);
+    low_label_->setBuddy(low_field_);
+    high_label_ = new QLabel(this);
+    high_label_->setBuddy(high_field_);
+    grid->addWidget(new QLabel(tr("Crop combination"), this), 2, 0);
+    grid->addWidget(low_label_, 2, 1);
+    grid->addWidget(high_label_, 2, 2);
+    grid->addWidget(low_field_, 3, 1);
+    grid->addWidget(high_field_, 3, 2);
+    grid->addWidget(low_pattern_, 4, 1);
+    grid->addWidget(high_pattern_, 4, 2);
+    pattern_note_ = new QLabel(this);
+    pattern_note_->setWordWrap(true);
+    grid->addWidget(pattern_note_, 5, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
 
@@ -102,6 +112,25 @@ dialog_test_state::dialog_test_state(QWidget* parent, premium_database* database
     connect(high_field_, &QLineEdit::textChanged, this, &dialog_test_state::on_high_changed);
     connect(state_list_, &QComboBox::currentIndexChanged, this, &dialog_test_state::on_test_state_changed);
     load_dialog();
+    describe_codes();
+}
+
+void dialog_test_state::set_four_crop_state(bool four_crop) {
+    four_crop_ = four_crop;
+    describe_codes();
+}
+
+void dialog_test_state::describe_codes() {
+    const long last = four_crop_ ? 15 : 63;
+    low_label_->setText(tr("&First code (0..%1)").arg(last));
+    high_label_->setText(tr("&Last code (0..%1)").arg(last));
+    low_field_->set_range(0, last, "first code");
+    high_field_->set_range(0, last, "last code");
+    const QString crops = four_crop_ ? tr("two unused places, then Corn, Soybeans, Cotton, Rice")
+                                     : tr("Corn, Soybeans, Spring Wheat, Canola, Sunflower, Barley");
+    pattern_note_->setText(tr("Each code is a pattern of one letter per crop, left to right %1: R (C with the "
+                              "harvest guarantee option) when the crop is in the combination, 0 when it is not.")
+                               .arg(crops));
 }
 
 void dialog_test_state::load_dialog() {
@@ -124,6 +153,13 @@ void dialog_test_state::store_dialog() {
 }
 
 void dialog_test_state::accept() {
+    // A code outside the range is not taken: the dialog stays open on it.
+    for (edit_long* field : {low_field_, high_field_}) {
+        if (!field->acceptable()) {
+            field->setFocus();
+            return;
+        }
+    }
     store_dialog();
     QDialog::accept();
 }

@@ -24,9 +24,13 @@ public:
     dialog_test_state(QWidget* parent, premium_database* database, state_record* state, int& county_fips, int& low,
                       int& high, bool harvest_guarantee);
 
+    // A state rated with the four crops Corn, Soybeans, Cotton and Rice: codes 0..15.
+    void set_four_crop_state(bool four_crop);
+
     void accept() override;
 
 private:
+    void describe_codes();
     void load_dialog();
     void store_dialog();
     void on_low_changed();
@@ -39,6 +43,10 @@ private:
     QLabel* low_pattern_ = nullptr;   // 1242
     edit_long* high_field_ = nullptr; // 1240
     edit_long* low_field_ = nullptr;  // 1238
+    QLabel* pattern_note_ = nullptr;
+    QLabel* low_label_ = nullptr;
+    QLabel* high_label_ = nullptr;
+    bool four_crop_ = false;
     state_record* state_;
     int& county_fips_;
     int& low_;

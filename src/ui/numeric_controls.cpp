@@ -47,7 +47,46 @@ void prepare_number_field(QLineEdit* edit) {
 
 }  // namespace
 
-edit_decimal::edit_decimal(QWidget* parent) : QLineEdit(parent) { prepare_number_field(this); }
+void range_marking::mark(QLineEdit* edit, bool refused, const std::string& range_text) {
+    if (refused == refused_) {
+        if (refused) edit->setToolTip(to_qstring(range_text) + QStringLiteral(" (this text is not taken)"));
+        return;
+    }
+    if (refused) {
+        plain_tip_ = edit->toolTip();
+        edit->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #d00000; }"));
+        edit->setToolTip(to_qstring(range_text) + QStringLiteral(" (this text is not taken)"));
+    } else {
+        edit->setStyleSheet(QString());
+        edit->setToolTip(plain_tip_);
+    }
+    refused_ = refused;
+    edit->setProperty("refused", refused);
+}
+
+edit_decimal::edit_decimal(QWidget* parent) : QLineEdit(parent) {
+    prepare_number_field(this);
+    connect(this, &QLineEdit::textChanged, this, &edit_decimal::check);
+}
+
+void edit_decimal::set_range(const field_range& range) {
+    range_ = range;
+    check();
+}
+
+bool edit_decimal::acceptable() const {
+    const std::optional<double> value = read_number_text(to_std(text()));
+    if (!value) return false;
+    return !range_ || (*value >= range_->low && *value <= range_->high);
+}
+
+void edit_decimal::check() {
+    if (range_) mark(this, !acceptable(), range_text(*range_));
+}
+
+void store_if_acceptable(const edit_decimal* field, exact_decimal& target) {
+    if (field->acceptable()) target = field->get_value();
+}
 
 exact_decimal edit_decimal::get_value() const {
     exact_decimal value = 0.0;
@@ -97,7 +136,25 @@ void edit_integer::set_value(int value, bool with_separators) {
     setText(to_qstring(text));
 }
 
-edit_long::edit_long(QWidget* parent) : QLineEdit(parent) { setAlignment(Qt::AlignRight | Qt::AlignVCenter); }
+edit_long::edit_long(QWidget* parent) : QLineEdit(parent) {
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    connect(this, &QLineEdit::textChanged, this, &edit_long::check);
+}
+
+void edit_long::set_range(long low, long high, const char* what) {
+    range_ = field_range{what, static_cast<double>(low), static_cast<double>(high)};
+    check();
+}
+
+bool edit_long::acceptable() const {
+    const std::optional<long> value = read_integer_text(to_std(text()));
+    if (!value) return false;
+    return !range_ || (static_cast<double>(*value) >= range_->low && static_cast<double>(*value) <= range_->high);
+}
+
+void edit_long::check() {
+    if (range_) mark(this, !acceptable(), range_text(*range_));
+}
 
 long edit_long::get_value() const {
     long value = 0;

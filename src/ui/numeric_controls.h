@@ -1,6 +1,7 @@
 #pragma once
 // Numeric edit fields and result texts with thousands separators, the code
 // lists of the unit rows, and the coverage level and county lists.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "data/premium_database.h"
 #include "data/state_record.h"
 #include "data/surcharge_list.h"
+#include "ui/field_rules.h"
 #include "utility/exact_decimal.h"
 
 namespace zelmora {
@@ -19,7 +21,22 @@ namespace zelmora {
 std::string insert_separators(const std::string& text);
 std::string remove_separators(const std::string& text);
 
-class edit_decimal : public QLineEdit {
+// A field given a range checks its text as it changes: a text that is not a
+// number within the range gets a red frame and a tooltip naming the range,
+// and `acceptable` is false, so the window does not store it.
+class range_marking {
+public:
+    bool refused() const { return refused_; }
+
+protected:
+    void mark(QLineEdit* edit, bool refused, const std::string& range_text);
+
+private:
+    bool refused_ = false;
+    QString plain_tip_;
+};
+
+class edit_decimal : public QLineEdit, public range_marking {
     Q_OBJECT
 public:
     explicit edit_decimal(QWidget* parent = nullptr);
@@ -27,7 +44,18 @@ public:
     void set_value(const exact_decimal& value, int decimals);
     // Narrows or widens the field to show `sample` (for example "00,000.0").
     void fit_to(const QString& sample);
+
+    void set_range(const field_range& range);
+    // The text reads as a number within the range (any number when no range is set).
+    bool acceptable() const;
+
+private:
+    void check();
+    std::optional<field_range> range_;
 };
+
+// Writes the field's value into `target` only when the field accepts its text.
+void store_if_acceptable(const edit_decimal* field, exact_decimal& target);
 
 class static_decimal : public QLabel {
     Q_OBJECT
@@ -49,12 +77,20 @@ private:
     bool separators_ = true;
 };
 
-class edit_long : public QLineEdit {
+class edit_long : public QLineEdit, public range_marking {
     Q_OBJECT
 public:
     explicit edit_long(QWidget* parent = nullptr);
     long get_value() const;
     void set_value(long value);
+
+    // Whole numbers from `low` to `high`; `what` names them in the tooltip.
+    void set_range(long low, long high, const char* what);
+    bool acceptable() const;
+
+private:
+    void check();
+    std::optional<field_range> range_;
 };
 
 class combo_code : public QComboBox {

@@ -10,6 +10,7 @@
 
 #include "app/doc_zelmora.h"
 #include "ui/clipboard.h"
+#include "ui/crop_offer.h"
 #include "ui/dialog_malting_barley.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
@@ -78,21 +79,25 @@ void property_page_crop::build_page() {
     top->addStretch(1);
     top->addWidget(copy_button_);
     column_->addLayout(top);
+    offer_note_ = new QLabel(this);
+    offer_note_->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
+    offer_note_->hide();
+    column_->addWidget(offer_note_);
     column_->addSpacing(6);
 
     // The unit grid: headings, then one row per unit; tab order runs along each row.
     auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(5);
-    grid->setVerticalSpacing(4);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(2);
     int col = 1;
-    const int opt_col = col++, type_col = col++, practice_col = col++, aph_col = col++, rate_col = col++,
+    // The type list stands above the practice list, so that the row with its results fits 1024 pixels.
+    const int opt_col = col++, type_col = col++, practice_col = type_col, aph_col = col++, rate_col = col++,
               acres_col = col++, share_col = col++;
     const int factor_col = layout_.factor_heading ? col++ : -1;
     const int wa_col = col++, guarantee_col = col++, loaded_col = col++, total_col = col++, subsidy_col = col++,
               producer_col = col++;
     grid->addWidget(heading(tr("Opt.\nUnit"), this), 0, opt_col);
-    grid->addWidget(heading(tr("Type"), this), 0, type_col);
-    grid->addWidget(heading(tr("Practice"), this), 0, practice_col);
+    grid->addWidget(heading(tr("Type") + QLatin1Char('\n') + tr("Practice"), this), 0, type_col);
     grid->addWidget(heading(tr("APH\nYield"), this), 0, aph_col);
     grid->addWidget(heading(tr("Rate\nYield"), this), 0, rate_col);
     grid->addWidget(heading(tr("Acres"), this), 0, acres_col);
@@ -105,54 +110,64 @@ void property_page_crop::build_page() {
     grid->addWidget(heading(tr("RA\nSubsidy"), this), 0, subsidy_col);
     grid->addWidget(heading(tr("Producer\nPremium"), this), 0, producer_col);
 
-    const QString yield_sample = QStringLiteral("00,000.0");
+    const QString yield_sample = QStringLiteral("0,000.0");
     for (int r = 0; r < unit_rows; ++r) {
         const auto i = static_cast<std::size_t>(r);
-        const int row = r + 1;
+        const int row = 1 + 2 * r;
         auto* number = new QLabel(QString::number(r + 1), this);
         number->setEnabled(false);
-        grid->addWidget(number, row, 0);
+        grid->addWidget(number, row, 0, 2, 1, Qt::AlignVCenter);
         optional_unit_[i] = with_id(new QCheckBox(this), 1115 + r);
         optional_unit_[i]->setAccessibleName(tr("Optional unit %1").arg(r + 1));
-        grid->addWidget(optional_unit_[i], row, opt_col, Qt::AlignCenter);
+        grid->addWidget(optional_unit_[i], row, opt_col, 2, 1, Qt::AlignCenter);
         type_lists_[i] = with_id(new combo_code(this), 1375 + r);
         grid->addWidget(type_lists_[i], row, type_col);
+        // Wide enough for "997 No Type Specified"; longer texts show whole in the drop-down.
+        type_lists_[i]->setMinimumContentsLength(20);
         practice_lists_[i] = with_id(new combo_code(this), 1382 + r);
-        grid->addWidget(practice_lists_[i], row, practice_col);
+        grid->addWidget(practice_lists_[i], row + 1, practice_col);
+        practice_lists_[i]->setMinimumContentsLength(20);
         aph_yield_[i] = with_id(new edit_decimal(this), row_id(1122, r));
-        grid->addWidget(aph_yield_[i], row, aph_col);
+        grid->addWidget(aph_yield_[i], row, aph_col, 2, 1, Qt::AlignVCenter);
         rate_yield_[i] = with_id(new edit_decimal(this), rate_yield_ids[i]);
-        grid->addWidget(rate_yield_[i], row, rate_col);
+        grid->addWidget(rate_yield_[i], row, rate_col, 2, 1, Qt::AlignVCenter);
         acres_[i] = with_id(new edit_decimal(this), acres_ids[i]);
-        grid->addWidget(acres_[i], row, acres_col);
+        grid->addWidget(acres_[i], row, acres_col, 2, 1, Qt::AlignVCenter);
         share_[i] = with_id(new edit_decimal(this), row_id(1126, r));
-        grid->addWidget(share_[i], row, share_col);
-        for (edit_decimal* field : {aph_yield_[i], rate_yield_[i], acres_[i]}) field->fit_to(yield_sample);
+        grid->addWidget(share_[i], row, share_col, 2, 1, Qt::AlignVCenter);
+        for (edit_decimal* field : {aph_yield_[i], rate_yield_[i]}) field->fit_to(yield_sample);
+        acres_[i]->fit_to(QStringLiteral("00,000.0"));
         share_[i]->fit_to(QStringLiteral("0.0000"));
+        aph_yield_[i]->set_range(field_ranges::yield);
+        rate_yield_[i]->set_range(field_ranges::yield);
+        acres_[i]->set_range(field_ranges::acres);
+        share_[i]->set_range(field_ranges::share);
         if (factor_col > 0) {
             factor_[i] = with_id(new edit_decimal(this), layout_.factor_ids[i]);
-            factor_[i]->fit_to(QStringLiteral("00.000"));
-            grid->addWidget(factor_[i], row, factor_col);
+            factor_[i]->fit_to(QStringLiteral("0.000"));
+            factor_[i]->set_range(field_ranges::factor);
+            grid->addWidget(factor_[i], row, factor_col, 2, 1, Qt::AlignVCenter);
         }
         written_agreement_[i] = with_id(new edit_decimal(this), row_id(1132, r));
-        written_agreement_[i]->fit_to(QStringLiteral("00.000"));
-        grid->addWidget(written_agreement_[i], row, wa_col);
+        written_agreement_[i]->fit_to(QStringLiteral("0.000"));
+        written_agreement_[i]->set_range(field_ranges::written_agreement);
+        grid->addWidget(written_agreement_[i], row, wa_col, 2, 1, Qt::AlignVCenter);
         revenue_guarantee_[i] = with_id(new static_decimal(this), row_id(1127, r));
-        grid->addWidget(revenue_guarantee_[i], row, guarantee_col);
+        grid->addWidget(revenue_guarantee_[i], row, guarantee_col, 2, 1, Qt::AlignVCenter);
         loaded_premium_[i] = with_id(new static_decimal(this), row_id(1128, r));
-        grid->addWidget(loaded_premium_[i], row, loaded_col);
+        grid->addWidget(loaded_premium_[i], row, loaded_col, 2, 1, Qt::AlignVCenter);
         total_premium_[i] = with_id(new static_decimal(this), row_id(1129, r));
-        grid->addWidget(total_premium_[i], row, total_col);
+        grid->addWidget(total_premium_[i], row, total_col, 2, 1, Qt::AlignVCenter);
         ra_subsidy_[i] = with_id(new static_decimal(this), row_id(1130, r));
-        grid->addWidget(ra_subsidy_[i], row, subsidy_col);
+        grid->addWidget(ra_subsidy_[i], row, subsidy_col, 2, 1, Qt::AlignVCenter);
         producer_premium_[i] = with_id(new static_decimal(this), row_id(1131, r));
-        grid->addWidget(producer_premium_[i], row, producer_col);
+        grid->addWidget(producer_premium_[i], row, producer_col, 2, 1, Qt::AlignVCenter);
         for (static_decimal* result : {revenue_guarantee_[i], loaded_premium_[i], total_premium_[i], ra_subsidy_[i],
                                        producer_premium_[i]}) {
-            result->fit_to(QStringLiteral("000,000.00"));
+            result->fit_to(QStringLiteral("00,000"));
         }
     }
-    for (int c : {type_col, practice_col}) grid->setColumnStretch(c, 2);
+    grid->setColumnStretch(type_col, 2);
     for (int c = aph_col; c <= producer_col; ++c) grid->setColumnStretch(c, 1);
     column_->addLayout(grid);
     column_->addStretch(1);
@@ -231,8 +246,15 @@ void property_page_crop::load_page() {
         }
         if (factor_[i]) factor_[i]->setEnabled(enabled);
     }
+    show_crop_offer();
     std::string discarded;
     show_results(discarded);
+}
+
+void property_page_crop::show_crop_offer() {
+    const QString note = crop_offer_note(crop_offer_in_county(*calculator_, crop_number_));
+    offer_note_->setText(note.isEmpty() ? QString() : note + tr(": the units of this crop cannot be rated here."));
+    offer_note_->setVisible(!note.isEmpty());
 }
 
 void property_page_crop::store_page() {
@@ -246,15 +268,16 @@ void property_page_crop::store_page() {
         const auto i = static_cast<std::size_t>(r);
         insurance_unit& unit = calculator_->units[c][i];
         unit.optional_unit = optional_unit_[i]->isChecked();
-        unit.share = share_[i]->get_value();
+        // A field whose text is not a number within its range keeps the unit's value.
+        store_if_acceptable(share_[i], unit.share);
         // A list that shows no selection (the unit's code is no longer offered) keeps the unit's code.
         if (const int type = type_lists_[i]->selected_code(); type != -1) unit.type_code = type;
-        unit.acres = acres_[i]->get_value();
-        unit.aph_yield = aph_yield_[i]->get_value();
-        unit.rate_yield = rate_yield_[i]->get_value();
+        store_if_acceptable(acres_[i], unit.acres);
+        store_if_acceptable(aph_yield_[i], unit.aph_yield);
+        store_if_acceptable(rate_yield_[i], unit.rate_yield);
         if (const int practice = practice_lists_[i]->selected_code(); practice != -1) unit.practice_code = practice;
-        unit.written_agreement_rate = written_agreement_[i]->get_value();
-        if (factor_[i] && layout_.factor_field) unit.*(layout_.factor_field) = factor_[i]->get_value();
+        store_if_acceptable(written_agreement_[i], unit.written_agreement_rate);
+        if (factor_[i] && layout_.factor_field) store_if_acceptable(factor_[i], unit.*(layout_.factor_field));
     }
 }
 
@@ -262,11 +285,13 @@ void property_page_crop::show_results(std::string& error_text) {
     calculator_->compute_all(*surcharges_, error_text);
     const auto c = static_cast<std::size_t>(crop_number_ - 1);
     const int n = unit_rows_in_use();
+    std::array<bool, unit_rows> rated{};
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
         insurance_unit& unit = calculator_->units[c][i];
-        if (unit.compute(crop_number_, *calculator_, *rater_, document_ ? document_->database.get() : nullptr,
-                         *surcharges_, error_text)) {
+        rated[i] = unit.compute(crop_number_, *calculator_, *rater_, document_ ? document_->database.get() : nullptr,
+                                *surcharges_, error_text);
+        if (rated[i]) {
             revenue_guarantee_[i]->set_value(unit.revenue_guarantee, 2);
             loaded_premium_[i]->set_value(unit.loaded_per_acre_premium, 2);
             producer_premium_[i]->set_value(unit.producer_premium, 0);
@@ -277,6 +302,37 @@ void property_page_crop::show_results(std::string& error_text) {
         }
     }
     for (int r = n; r < unit_rows; ++r) clear_result_row(r);
+    explain_rows(rated);
+}
+
+void property_page_crop::explain_rows(const std::array<bool, unit_rows>& rated) {
+    const auto c = static_cast<std::size_t>(crop_number_ - 1);
+    const int n = unit_rows_in_use();
+    QString first_problem;
+    for (int r = 0; r < unit_rows; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        QString problem;
+        if (r < n) {
+            const insurance_unit& unit = calculator_->units[c][i];
+            unit_row_inputs inputs;
+            inputs.type_chosen = type_lists_[i]->selected_code() != -1;
+            inputs.practice_chosen = practice_lists_[i]->selected_code() != -1;
+            inputs.has_aph_yield = unit.aph_yield > 0.0;
+            inputs.has_rate_yield = unit.rate_yield > 0.0;
+            inputs.has_acres = unit.acres > 0.0;
+            problem = unit_row_problem(inputs, rated[i]);
+            if (!problem.isEmpty() && first_problem.isEmpty()) {
+                first_problem = tr("%1 unit %2: %3").arg(QString::fromLatin1(crop_display_name(crop_number_)))
+                                    .arg(r + 1)
+                                    .arg(problem);
+            }
+        }
+        for (static_decimal* result : {revenue_guarantee_[i], loaded_premium_[i], producer_premium_[i],
+                                       total_premium_[i], ra_subsidy_[i]}) {
+            result->setToolTip(problem);
+        }
+    }
+    if (!first_problem.isEmpty()) Q_EMIT status_message(first_problem);
 }
 
 void property_page_crop::clear_result_row(int row) {
@@ -302,7 +358,12 @@ std::string property_page_crop::copy_text() {
     return text;
 }
 
-void property_page_crop::on_copy() { copy_text_to_clipboard(copy_text(), this, clipboard_wording::page); }
+void property_page_crop::on_copy() {
+    const std::string text = copy_text();
+    if (copy_text_to_clipboard(text, this, clipboard_wording::page)) {
+        Q_EMIT status_message(copied_message(QString::fromLatin1(crop_display_name(crop_number_)) + tr(" worksheet"), text));
+    }
+}
 
 // ---------------------------------------------------------------- the three other page classes
 

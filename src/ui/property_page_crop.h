@@ -50,6 +50,10 @@ public:
     // The text Copy puts on the clipboard.
     std::string copy_text();
 
+Q_SIGNALS:
+    // A short line for the status bar: why a row has no figures, what was copied.
+    void status_message(const QString& text);
+
 protected:
     property_page_crop(doc_zelmora* document, premium_calculator* calculator, int crop_number,
                        rater_aph_continuous* rater, surcharge_list* surcharges, const crop_page_layout& layout,
@@ -59,6 +63,9 @@ protected:
     void store_page() override;
     void show_results(std::string& error_text);
     void clear_result_row(int row);
+    // Tooltips on the result texts of rows without figures, and one line for the status bar.
+    void explain_rows(const std::array<bool, unit_rows>& rated);
+    void show_crop_offer();
     // Room below the grid for a page's own buttons.
     void add_below_grid(QWidget* widget);
 
@@ -83,6 +90,7 @@ protected:
     QComboBox* coverage_list_ = nullptr;  // 1105
     edit_integer* sections_ = nullptr;    // 1113
     QLabel* sections_label_ = nullptr;    // 1423
+    QLabel* offer_note_ = nullptr;        // "No rates in this county" and the like
 
     int crop_number_;
     premium_calculator* calculator_;

@@ -11,6 +11,7 @@
 #include "app/doc_zelmora.h"
 #include "rating/reports.h"
 #include "ui/clipboard.h"
+#include "ui/crop_offer.h"
 #include "ui/dialog_test_state.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
@@ -201,6 +202,23 @@ void property_page_whole_farm::show_totals() {
     total_premium_[w]->set_value(calculator_->total_premium_whole_farm, 0);
     ra_subsidy_[w]->set_value(calculator_->ra_subsidy_whole_farm, 0);
     producer_premium_[w]->set_value(calculator_->producer_premium_whole_farm, 0);
+    clear_unrated_rows();
+}
+
+void property_page_whole_farm::clear_unrated_rows() {
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        const QString note = crop_offer_note(crop_offer_in_county(*calculator_, c));
+        for (static_decimal* result :
+             {guarantee_[i], loaded_premium_[i], total_premium_[i], ra_subsidy_[i], producer_premium_[i]}) {
+            if (!note.isEmpty()) result->clear();
+            result->setToolTip(note);
+        }
+    }
+}
+
+void property_page_whole_farm::copied(const QString& what, const std::string& text) {
+    Q_EMIT status_message(copied_message(what, text));
 }
 
 void property_page_whole_farm::on_change() {
@@ -210,17 +228,20 @@ void property_page_whole_farm::on_change() {
 }
 
 void property_page_whole_farm::on_copy() {
-    copy_text_to_clipboard(whole_farm_copy_text(*calculator_), this, clipboard_wording::page);
+    const std::string text = whole_farm_copy_text(*calculator_);
+    if (copy_text_to_clipboard(text, this, clipboard_wording::page)) copied(tr("Whole-farm worksheet"), text);
 }
 
 void property_page_whole_farm::on_test() {
     int low = 1;
-    int high = 63;
+    int high = calculator_->is_four_crop_state() ? 15 : 63;
     dialog_test_state dialog(window(), document_ ? document_->database.get() : calculator_->database,
                              calculator_->state_data.get(), calculator_->county_fips, low, high,
                              calculator_->harvest_guarantee_whole_farm);
+    dialog.set_four_crop_state(calculator_->is_four_crop_state());
     if (run_modal(dialog) != QDialog::Accepted) return;
-    copy_text_to_clipboard(test_report(*calculator_, *surcharges_, low, high), this, clipboard_wording::page);
+    const std::string text = test_report(*calculator_, *surcharges_, low, high);
+    if (copy_text_to_clipboard(text, this, clipboard_wording::page)) copied(tr("Test report"), text);
 }
 
 void property_page_whole_farm::on_acreage_loop_test() {
@@ -229,7 +250,7 @@ void property_page_whole_farm::on_acreage_loop_test() {
         wait_cursor busy;
         text = acreage_loop_report(*calculator_, *surcharges_);
     }
-    copy_text_to_clipboard(text, this, clipboard_wording::page);
+    if (copy_text_to_clipboard(text, this, clipboard_wording::page)) copied(tr("Acreage loop report"), text);
 }
 
 void property_page_whole_farm::on_b_value_dump() {
@@ -238,7 +259,7 @@ void property_page_whole_farm::on_b_value_dump() {
         wait_cursor busy;
         text = b_value_dump(*calculator_, *surcharges_);
     }
-    copy_text_to_clipboard(text, this, clipboard_wording::page);
+    if (copy_text_to_clipboard(text, this, clipboard_wording::page)) copied(tr("B value dump"), text);
 }
 
 }  // namespace zelmora

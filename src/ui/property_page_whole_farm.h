@@ -34,10 +34,17 @@ public:
     void on_acreage_loop_test();
     void on_b_value_dump();
 
+Q_SIGNALS:
+    // A short line for the status bar: what a button copied.
+    void status_message(const QString& text);
+
 protected:
     void load_page() override;
     void store_page() override;
     void show_totals();
+    // Empties the figures of crops the county does not rate (left from another state or county).
+    void clear_unrated_rows();
+    void copied(const QString& what, const std::string& text);
 
 private:
     std::array<static_decimal*, rows> guarantee_{};

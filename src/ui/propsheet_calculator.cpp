@@ -1,6 +1,10 @@
 #include "ui/propsheet_calculator.h"
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QShortcut>
+#include <QTabBar>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -9,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/doc_zelmora.h"
+#include "ui/crop_offer.h"
 #include "ui/property_page_crop.h"
 #include "ui/property_page_whole_farm.h"
 #include "ui/window_services.h"
@@ -33,6 +38,7 @@ propsheet_calculator::propsheet_calculator(doc_zelmora* document, QWidget* paren
     tabs_ = new QTabWidget(this);
 
     premium_calculator* calculator = document->calculator.get();
+    calculator_ = calculator;
     rater_aph_continuous* rater = document->continuous_rater.get();
     surcharge_list* surcharges = document->surcharges.get();
     for (int c = 1; c <= crop_count; ++c) {
@@ -55,10 +61,14 @@ propsheet_calculator::propsheet_calculator(doc_zelmora* document, QWidget* paren
             break;
         }
         crop_pages_[static_cast<std::size_t>(c - 1)] = page;
+        connect(page, &property_page_crop::status_message, this, &propsheet_calculator::show_status);
         tabs_->addTab(scrolled(page), QString::fromLatin1(crop_display_name(c)));
     }
     whole_farm_page_ = new property_page_whole_farm(document, calculator, rater, surcharges);
     tabs_->addTab(scrolled(whole_farm_page_), tr("Enterprise and Whole Farm Units"));
+    connect(whole_farm_page_, &property_page_whole_farm::status_message, this, &propsheet_calculator::show_status);
+    mark_unrated_tabs();
+    add_page_shortcuts();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     set_control_id(buttons->button(QDialogButtonBox::Ok), 1);
@@ -66,9 +76,17 @@ propsheet_calculator::propsheet_calculator(doc_zelmora* document, QWidget* paren
     connect(buttons, &QDialogButtonBox::accepted, this, &propsheet_calculator::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    status_line_ = new QLabel(this);
+    status_line_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_line_->setMinimumWidth(0);
+    status_line_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status_line_, 1);
+    bottom->addWidget(buttons);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_, 1);
-    layout->addWidget(buttons);
+    layout->addLayout(bottom);
 
     // Large enough for the widest page, within the screen.
     QSize wanted(0, 0);
@@ -109,6 +127,42 @@ void propsheet_calculator::on_tab_changed(int index) {
     if (property_page* left = page_at(current_)) left->deactivate();
     current_ = index;
     if (property_page* shown = page_at(index)) shown->activate();
+}
+
+void propsheet_calculator::add_page_shortcuts() {
+    // The pages' own lists would take Ctrl+PageDown as a selection change: the sheet takes these keys first.
+    const std::pair<QKeySequence, int> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto& [key, step] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] { step_page(step); });
+    }
+}
+
+void propsheet_calculator::step_page(int step) {
+    const int count = tabs_->count();
+    if (count == 0) return;
+    show_page((tabs_->currentIndex() + step + count) % count);
+}
+
+void propsheet_calculator::show_status(const QString& text) {
+    status_line_->setText(text);
+    status_line_->setToolTip(text);
+    Q_EMIT status_message(text);
+}
+
+void propsheet_calculator::mark_unrated_tabs() {
+    for (int c = 1; c <= crop_count; ++c) {
+        const QString note = crop_offer_note(crop_offer_in_county(*calculator_, c));
+        tabs_->setTabToolTip(c - 1, note);
+        tabs_->tabBar()->setTabTextColor(c - 1, note.isEmpty() ? QColor() : QColor(0x80, 0x80, 0x80));
+    }
 }
 
 void propsheet_calculator::accept() {

@@ -7,11 +7,13 @@
 
 #include "data/crops.h"
 
+class QLabel;
 class QTabWidget;
 
 namespace zelmora {
 
 class doc_zelmora;
+class premium_calculator;
 class property_page;
 class property_page_crop;
 class property_page_whole_farm;
@@ -29,13 +31,25 @@ public:
 
     void accept() override;
 
+    // The line under the pages that says why a row has no figures or what was copied.
+    QLabel* status_line() const { return status_line_; }
+
+Q_SIGNALS:
+    void status_message(const QString& text);
+
 private:
+    void add_page_shortcuts();
+    void step_page(int step);
+    void show_status(const QString& text);
+    void mark_unrated_tabs();
     void on_tab_changed(int index);
     property_page* page_at(int index) const;
 
     std::array<property_page_crop*, crop_count> crop_pages_{};
     property_page_whole_farm* whole_farm_page_ = nullptr;
     QTabWidget* tabs_ = nullptr;
+    QLabel* status_line_ = nullptr;
+    premium_calculator* calculator_ = nullptr;
     int current_ = -1;
 };
 

@@ -79,10 +79,11 @@ void show_message(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QApplication::applicationName(), text, QMessageBox::Ok);
 }
 
-bool ask_yes_no(QWidget* parent, const QString& text) {
+bool ask_yes_no(QWidget* parent, const QString& text, answer default_answer) {
     if (question_replacement()) return question_replacement()(text);
-    return QMessageBox::question(parent, QApplication::applicationName(), text,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+    return QMessageBox::question(parent, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
+                                 default_answer == answer::no ? QMessageBox::No : QMessageBox::Yes) ==
+           QMessageBox::Yes;
 }
 
 wait_cursor::wait_cursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }

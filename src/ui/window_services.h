@@ -56,8 +56,9 @@ private:
 
 // A message box with an OK button.
 void show_message(QWidget* parent, const QString& text);
-// A Yes/No message box; true for Yes.
-bool ask_yes_no(QWidget* parent, const QString& text);
+// A Yes/No message box; true for Yes. Enter answers `default_answer`.
+enum class answer { yes, no };
+bool ask_yes_no(QWidget* parent, const QString& text, answer default_answer = answer::yes);
 
 // Replacements of the two boxes above (tests answer them without a modal run).
 using message_hook = std::function<void(const QString& text)>;

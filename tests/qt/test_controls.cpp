@@ -135,7 +135,7 @@ private Q_SLOTS:
         QTest::newRow("63 with harvest") << "63" << true << "CCCCCC";
         QTest::newRow("0") << "0" << false << "000000";
         QTest::newRow("5") << "5" << false << "000R0R";
-        QTest::newRow("1,000 reads as 1000") << "1,000" << false << "R0R000";
+        QTest::newRow("1,000 reads as 1000, past the last code") << "1,000" << false << "R0R000";
     }
     void combination_patterns() {
         QFETCH(QString, typed);
@@ -154,6 +154,13 @@ private Q_SLOTS:
         high_field->setText(typed);
         QCOMPARE(find_control_as<QLabel>(&dialog, 1244)->text(), pattern);
         dialog.accept();
+        if (find_control_as<edit_long>(&dialog, 1238)->get_value() > 63) {
+            // A code past the last one is refused: nothing is stored and the dialog stays open.
+            QCOMPARE(low, 1);
+            QCOMPARE(high, 63);
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            return;
+        }
         QCOMPARE(low, find_control_as<edit_long>(&dialog, 1238)->get_value());
         QCOMPARE(high, low);
         QCOMPARE(county, 0);  // no state record: no county

@@ -2,8 +2,11 @@
 // the frame and the persistence of the inputs between runs.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -78,8 +81,18 @@ private Q_SLOTS:
         main_frame frame;
         QVERIFY(frame.open_document(data.missing()) == nullptr);
         QCOMPARE(error_lists_.size(), std::size_t{1});
-        QVERIFY(QString::fromStdString(error_lists_[0]).startsWith(QStringLiteral("ERROR, unable to open database")));
+        const QString shown = QString::fromStdString(error_lists_[0]);
+        QVERIFY(shown.startsWith(QStringLiteral("ERROR, unable to open database")));
+        // After the lines of the failure: the file, its folder, and how to get one.
+        const QString folder = QFileInfo(QString::fromStdString(data.missing())).absolutePath();
+        QVERIFY(shown.contains(QStringLiteral("\r\nThe rating database \"no such database.sqlite\" could not be opened.\r\n"
+                                              "It was looked for in the folder ") + folder + QStringLiteral(".\r\n")));
+        QVERIFY(shown.endsWith(QStringLiteral("File > Open opens another rating database.\r\n")));
+        QVERIFY(!shown.contains(QStringLiteral("make run")));  // only the file beside the executable is generated
         QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
+        // The empty window says the same until a database is open.
+        QVERIFY(frame.empty_window_text().contains(folder));
+        QVERIFY(frame.empty_window_text().startsWith(QStringLiteral("No rating database is open.")));
         QVERIFY(!doc_zelmora::new_document());
         QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
     }
@@ -87,11 +100,13 @@ private Q_SLOTS:
     void open_makes_a_window_with_the_loaded_form() {
         database_copy data;
         main_frame frame;
+        frame.show();
         child_frame* window = frame.open_document(data.path());
         QVERIFY(window);
         QCOMPARE(frame.mdi_area()->subWindowList().size(), 1);
         QVERIFY(window->isMaximized());
-        QCOMPARE(frame.windowTitle(), QStringLiteral("Zelmora 2004 - APH Base Premium Data.sqlite"));
+        // The maximised document names itself once in the caption.
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Zelmora 2004 - [APH Base Premium Data.sqlite]"));
         auto* states = find_control_as<QComboBox>(window->view(), 1010);
         QCOMPARE(states->count(), rated_state_count);
         QCOMPARE(states->currentData().toInt(), 17);
@@ -100,6 +115,18 @@ private Q_SLOTS:
         child_frame* second = frame.open_document(data.path());
         QVERIFY(second && second->document()->calculator.get() != window->document()->calculator.get());
         QCOMPARE(frame.recent_files().size(), std::size_t{1});
+        QCOMPARE(frame.windowTitle().count(QStringLiteral("APH Base Premium Data.sqlite")), 1);
+        // The Window menu lists both documents after its own commands; choosing one activates it.
+        Q_EMIT frame.window_menu()->aboutToShow();
+        QList<QAction*> entries;
+        for (QAction* action : frame.window_menu()->actions()) {
+            if (action->text().contains(QStringLiteral("APH Base Premium Data.sqlite"))) entries << action;
+        }
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries[0]->text(), QStringLiteral("&1 APH Base Premium Data.sqlite"));
+        QCOMPARE(frame.window_menu()->actions().first()->text(), QStringLiteral("&New Window"));
+        entries[0]->trigger();
+        QCOMPARE(frame.mdi_area()->activeSubWindow(), static_cast<QMdiSubWindow*>(window));
     }
 
     void state_change_keeps_the_county_position() {
@@ -256,7 +283,12 @@ private Q_SLOTS:
         };
         for (const auto& write : writes) {
             form.control<QPushButton>(write.id)->click();
-            QCOMPARE(questions_.back(), QString::fromLatin1(write.question));
+            // The question first, then the state and the database file it would rewrite.
+            QVERIFY(questions_.back().startsWith(QString::fromLatin1(write.question) + QStringLiteral("\n")));
+            QVERIFY(questions_.back().contains(QStringLiteral("Database: ")));
+            QVERIFY(questions_.back().contains(QStringLiteral("APH Base Premium Data.sqlite")));
+            QCOMPARE(questions_.back().contains(QStringLiteral("State: Illinois (17)")),
+                     QString::fromLatin1(write.question).contains(QStringLiteral("state 17")));
         }
         QCOMPARE(error_lists_.size(), std::size_t{1});  // No: nothing shown
 
@@ -264,6 +296,19 @@ private Q_SLOTS:
         form.control<QPushButton>(1420)->click();
         QCOMPARE(error_lists_.size(), std::size_t{2});
         QVERIFY(QString::fromStdString(error_lists_[1]).contains(QStringLiteral("Rows written\t")));
+
+        // A county list rewrite without errors ends with a line per state it wrote.
+        form.control<QPushButton>(1422)->click();
+        QCOMPARE(error_lists_.size(), std::size_t{3});
+        const QString one_state = QString::fromStdString(error_lists_[2]);
+        QVERIFY2(!one_state.contains(QStringLiteral("ERROR")), qPrintable(one_state));
+        QVERIFY(one_state.endsWith(QStringLiteral(" rows written to [County List]\r\n")));
+        QVERIFY(one_state.contains(QStringLiteral("Illinois\t")));
+        QCOMPARE(one_state.count(QStringLiteral("rows written to")), 1);
+        QVERIFY(!one_state.contains(QStringLiteral("Illinois\t0 rows")));
+        form.control<QPushButton>(1423)->click();
+        QCOMPARE(QString::fromStdString(error_lists_.back()).count(QStringLiteral("rows written to")),
+                 rated_state_count);
     }
 
     void a_failed_rewrite_is_shown_as_an_error() {

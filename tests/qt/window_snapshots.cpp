@@ -1,5 +1,7 @@
 // Writes pictures of the main windows into a folder, for a person to look at:
-// the form, a crop page, the whole-farm page and the malting barley dialog.
+// the form, a crop page, the whole-farm page, the malting barley dialog and
+// the Test dialog. A second argument (for example 1024x768) sizes the main
+// window; the Parameters window then fits the screen it is shown on.
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -11,6 +13,7 @@
 
 #include "ui/dialog_error_list.h"
 #include "ui/dialog_malting_barley.h"
+#include "ui/dialog_test_state.h"
 #include "ui/property_page_crop.h"
 #include "ui/propsheet_calculator.h"
 #include "window_fixture.h"
@@ -39,7 +42,12 @@ int main(int argc, char** argv) {
 
     testing::database_copy data;
     main_frame frame;
-    frame.resize(1280, 800);
+    QSize size(1280, 800);
+    if (argc > 2) {
+        const QStringList parts = QString::fromLocal8Bit(argv[2]).split(QLatin1Char('x'));
+        if (parts.size() == 2) size = QSize(parts[0].toInt(), parts[1].toInt());
+    }
+    frame.resize(size);
     child_frame* window = frame.open_document(data.path());
     if (!window) return 1;
     premium_calculator& calc = *window->document()->calculator;
@@ -78,5 +86,13 @@ int main(int argc, char** argv) {
                                  window->document()->continuous_rater.get(), window->document()->database.get(),
                                  window->document()->surcharges.get());
     save(barley, folder, "malting-barley.png");
+    barley.hide();
+    int county = calc.county_fips;
+    int low = 1;
+    int high = 63;
+    dialog_test_state test(&sheet, window->document()->database.get(), calc.state_data.get(), county, low, high,
+                           false);
+    test.set_four_crop_state(calc.is_four_crop_state());
+    save(test, folder, "test-dialog.png");
     return 0;
 }

@@ -1,0 +1,21 @@
+#pragma once
+// Help > User Guide: the guide section of the README shown in a window of
+// its own, with its pictures.
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace zelmora {
+
+// Where the README is looked for: beside the executable, two folders up
+// (build/bin in a source tree), and the source folder the program was built from.
+QStringList user_guide_places();
+// The first README.md among those places; empty when there is none.
+QString find_user_guide();
+// The README's "Using the application" section, heading included; the whole text when it has none.
+QString user_guide_section(const QString& readme);
+// Shows the guide, or a message naming the places looked in.
+void show_user_guide(QWidget* parent);
+
+}  // namespace zelmora

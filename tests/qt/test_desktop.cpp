@@ -1,0 +1,377 @@
+// What a user meets on the windows: fields that refuse impossible values,
+// figures of another state cleared, page keys from any control, windows that
+// fit 1024 x 768, and the words that say why a row or a crop has no figures.
+#include <QAbstractScrollArea>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/user_guide.h"
+#include "ui/clipboard.h"
+#include "ui/dialog_error_list.h"
+#include "ui/dialog_test_state.h"
+#include "ui/field_rules.h"
+#include "ui/numeric_controls.h"
+#include "ui/property_page_crop.h"
+#include "ui/property_page_whole_farm.h"
+#include "ui/propsheet_calculator.h"
+#include "window_fixture.h"
+
+namespace zelmora {
+
+using testing::database_copy;
+
+namespace {
+
+insurance_unit corn_unit() {
+    insurance_unit unit;
+    unit.type_code = 997;
+    unit.practice_code = 3;
+    unit.aph_yield = 150.0;
+    unit.rate_yield = 150.0;
+    unit.acres = 100.0;
+    unit.share = 1.0;
+    return unit;
+}
+
+QString text_of(QWidget* window, int id) {
+    if (auto* label = find_control_as<QLabel>(window, id)) return label->text();
+    if (auto* field = find_control_as<QLineEdit>(window, id)) return field->text();
+    return QStringLiteral("<no control %1>").arg(id);
+}
+
+}  // namespace
+
+class desktop_test : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<database_copy> data_;
+    std::unique_ptr<doc_zelmora> document_;
+
+    premium_calculator& calc() { return *document_->calculator; }
+
+private Q_SLOTS:
+    void init() {
+        testing::clear_settings();
+        dialog_error_list::set_replacement([](const std::string&) {});
+        set_message_hook([](const QString& text) { QFAIL(qPrintable(text)); });
+        data_ = std::make_unique<database_copy>();
+        document_ = std::make_unique<doc_zelmora>();
+        QVERIFY(document_->open_document(data_->path()));
+        std::string discarded;
+        calc().set_state(17, discarded);
+        calc().county_fips = 1;
+        calc().indicated[0] = true;
+    }
+    void cleanup() {
+        document_.reset();
+        data_.reset();
+        dialog_error_list::set_replacement({});
+        set_message_hook({});
+    }
+
+    void number_texts_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("reads");
+        QTest::addColumn<double>("value");
+        const struct {
+            const char* text;
+            bool reads;
+            double value;
+        } cases[] = {
+            {"1,234.5", true, 1234.5}, {" 0.75 ", true, 0.75}, {"", true, 0.0},   {".5", true, 0.5},
+            {"-300", true, -300.0},    {"abc", false, 0.0},    {"12x", false, 0}, {"1e5", false, 0},
+            {"-", false, 0},           {".", false, 0},        {"1.2.3", false, 0},
+        };
+        for (const auto& c : cases) QTest::newRow(c.text) << QString::fromLatin1(c.text) << c.reads << c.value;
+    }
+    void number_texts() {
+        QFETCH(QString, text);
+        QFETCH(bool, reads);
+        QFETCH(double, value);
+        const std::optional<double> read = read_number_text(text.toStdString());
+        QCOMPARE(read.has_value(), reads);
+        if (reads) QCOMPARE(*read, value);
+    }
+
+    // Each field of a crop page either stores its text or refuses it (red frame, tooltip
+    // naming the range) and keeps the unit's value.
+    void crop_page_fields_store_or_refuse() {
+        calc().units[0] = {corn_unit()};
+        propsheet_calculator sheet(document_.get());
+        property_page_crop* page = sheet.crop_page(1);
+        insurance_unit& unit = calc().units[0][0];
+        const struct {
+            int id;
+            const char* text;
+            exact_decimal insurance_unit::* field;
+            std::optional<double> stored;  // nullopt: refused, the value before stays
+            const char* tip;
+        } cases[] = {
+            {1126, "0.5", &insurance_unit::share, 0.5, ""},
+            {1126, "150", &insurance_unit::share, std::nullopt, "Share: 0 to 1"},
+            {1125, "-300", &insurance_unit::acres, std::nullopt, "Acres: 0 to 1,000,000"},
+            {1125, "1,234.5", &insurance_unit::acres, 1234.5, ""},
+            {1125, "2000000", &insurance_unit::acres, std::nullopt, "Acres: 0 to 1,000,000"},
+            {1122, "abc", &insurance_unit::aph_yield, std::nullopt, "Yield: 0 to 100,000"},
+            {1122, "180", &insurance_unit::aph_yield, 180.0, ""},
+            {1123, "100001", &insurance_unit::rate_yield, std::nullopt, "Yield: 0 to 100,000"},
+            {1132, "0.12", &insurance_unit::written_agreement_rate, 0.12, ""},
+            {1132, "1.5", &insurance_unit::written_agreement_rate, std::nullopt, "Written agreement rate: 0 to 1"},
+        };
+        for (const auto& c : cases) {
+            const QString name = QStringLiteral("%1 <- %2").arg(c.id).arg(QString::fromLatin1(c.text));
+            auto* field = find_control_as<edit_decimal>(page, c.id);
+            const double before = (unit.*(c.field)).to_double();
+            field->setText(QString::fromLatin1(c.text));
+            QCOMPARE((unit.*(c.field)).to_double(), c.stored ? *c.stored : before);
+            QVERIFY2(field->refused() == !c.stored, qPrintable(name));
+            const QString tip = QString::fromLatin1(c.tip);
+            QVERIFY2(tip.isEmpty() ? field->toolTip().isEmpty() : field->toolTip().startsWith(tip),
+                     qPrintable(name + field->toolTip()));
+            QCOMPARE(field->styleSheet().contains(QStringLiteral("border")), !c.stored);
+        }
+        // A refused share did not reach the premium: the page still shows the figures of share 0.5.
+        find_control_as<edit_decimal>(page, 1126)->setText(QStringLiteral("150"));
+        QCOMPARE(unit.share.to_double(), 0.5);
+        sheet.accept();  // OK stores the page: the refused text still does not arrive
+        QCOMPARE(unit.share.to_double(), 0.5);
+    }
+
+    void form_fields_store_or_refuse() {
+        auto view = std::make_unique<view_zelmora>(document_.get());
+        view->initial_update();
+        const struct {
+            int id;
+            const char* text;
+            double stored;  // < 0: refused, the calculator keeps its value
+        } cases[] = {
+            {1000, "2.50", 2.5}, {1000, "150000", -1}, {1000, "abc", -1},
+            {1006, "0.25", 0.25}, {1006, "11", -1},    {1014, "1.05", 1.05}, {1017, "-1", -1},
+        };
+        for (const auto& c : cases) {
+            const double before = c.id == 1000   ? calc().price[0].to_double()
+                                  : c.id == 1006 ? calc().price_volatility[0].to_double()
+                                  : c.id == 1014 ? calc().ppcl_factor[0][0].to_double()
+                                                 : calc().ppcl_factor[1][0].to_double();
+            find_control_as<edit_decimal>(view.get(), c.id)->setText(QString::fromLatin1(c.text));
+            view->store_inputs();
+            const double after = c.id == 1000   ? calc().price[0].to_double()
+                                 : c.id == 1006 ? calc().price_volatility[0].to_double()
+                                 : c.id == 1014 ? calc().ppcl_factor[0][0].to_double()
+                                                : calc().ppcl_factor[1][0].to_double();
+            QCOMPARE(after, c.stored < 0 ? before : c.stored);
+        }
+        view->detach();
+    }
+
+    // Arkansas rated cotton; North Dakota does not: its whole-farm page shows no cotton figures,
+    // while the calculator (and so the worksheets) keep what they hold.
+    void figures_of_another_state_are_cleared() {
+        std::string discarded;
+        calc().set_state(5, discarded);
+        const county_record* cotton_county = nullptr;
+        for (const county_record& county : calc().state_data->counties()) {
+            if (county.crop_indicator[crop_cotton - 1] != 0) {
+                cotton_county = &county;
+                break;
+            }
+        }
+        QVERIFY(cotton_county);
+        calc().county_fips = cotton_county->county_fips;
+        calc().indicated.fill(false);
+        calc().indicated[crop_cotton - 1] = true;
+        calc().units[crop_cotton - 1] = {corn_unit()};
+        calc().units[0].clear();
+        const int guarantee_id = 1296;
+        {
+            propsheet_calculator sheet(document_.get());
+            sheet.show_page(crop_count);
+            QVERIFY2(!text_of(sheet.whole_farm_page(), guarantee_id).isEmpty(), "Arkansas rates cotton");
+        }
+        const exact_decimal stale = calc().enterprise_revenue_guarantee[crop_cotton - 1];
+        calc().set_state(38, discarded);
+        calc().county_fips = calc().state_data->county_fips_at(0);
+        propsheet_calculator sheet(document_.get());
+        sheet.show_page(crop_count);
+        property_page_whole_farm* page = sheet.whole_farm_page();
+        for (int id : {1296, 1291, 1292, 1293, 1294}) QVERIFY2(text_of(page, id).isEmpty(), qPrintable(QString::number(id)));
+        QCOMPARE(find_control(page, 1296)->toolTip(), QStringLiteral("Not offered in this county"));
+        QCOMPARE(calc().enterprise_revenue_guarantee[crop_cotton - 1].to_double(), stale.to_double());
+        QCOMPARE(sheet.tabs()->tabToolTip(crop_cotton - 1), QStringLiteral("Not offered in this county"));
+        QVERIFY(sheet.tabs()->tabToolTip(0).isEmpty() || calc().state_data->find_county(calc().county_fips));
+    }
+
+    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp switch pages from a list and never change it.
+    void page_keys_work_from_a_list() {
+        calc().units[0] = {corn_unit()};
+        propsheet_calculator sheet(document_.get());
+        sheet.show();
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        auto* coverage = find_control_as<QComboBox>(sheet.crop_page(1), 1105);
+        const int level = coverage->currentIndex();
+        const int before = calc().coverage[0];
+        const struct {
+            int from;
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int to;
+        } presses[] = {
+            {0, Qt::Key_PageDown, Qt::ControlModifier, 1},
+            {1, Qt::Key_PageUp, Qt::ControlModifier, 0},
+            {0, Qt::Key_Tab, Qt::ControlModifier, 1},
+            {1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0},
+            {0, Qt::Key_PageUp, Qt::ControlModifier, crop_count},  // wraps to the last page
+        };
+        for (const auto& press : presses) {
+            sheet.show_page(press.from);
+            // The key goes to the Corn page's coverage list, wherever the sheet stands.
+            coverage->setFocus();
+            QTest::keyClick(coverage, press.key, press.modifiers);
+            QCOMPARE(sheet.tabs()->currentIndex(), press.to);
+        }
+        QCOMPARE(coverage->currentIndex(), level);
+        QCOMPARE(calc().coverage[0], before);
+    }
+
+    // At 1024 x 768 every control of every page lies inside the window, without scrolling sideways.
+    void parameters_window_fits_1024_by_768() {
+        calc().units[0] = {corn_unit(), corn_unit(), corn_unit(), corn_unit(), corn_unit(), corn_unit(), corn_unit()};
+        calc().indicated[crop_spring_wheat - 1] = true;
+        propsheet_calculator sheet(document_.get());
+        const QRect screen(0, 0, 1024, 768);
+        // What the sheet picks on a 1024 x 768 screen (the test platform's screen is smaller).
+        sheet.resize(screen.size() - QSize(20, 60));
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        QVERIFY(sheet.width() <= 1024 && sheet.height() <= 768);
+        QVERIFY(sheet.minimumSizeHint().width() <= 1024);
+        for (int index = 0; index < sheet.tabs()->count(); ++index) {
+            sheet.show_page(index);
+            QCoreApplication::processEvents();
+            auto* area = qobject_cast<QScrollArea*>(sheet.tabs()->currentWidget());
+            QVERIFY(area);
+            QVERIFY2(area->horizontalScrollBar()->maximum() == 0,
+                     qPrintable(QStringLiteral("page %1 scrolls sideways by %2")
+                                    .arg(sheet.tabs()->tabText(index))
+                                    .arg(area->horizontalScrollBar()->maximum())));
+            const QRect visible(area->viewport()->mapTo(&sheet, QPoint(0, 0)), area->viewport()->size());
+            for (QWidget* control : area->widget()->findChildren<QWidget*>()) {
+                if (!control->isVisibleTo(&sheet) || qobject_cast<QAbstractScrollArea*>(control->parentWidget())) continue;
+                const QRect place(control->mapTo(&sheet, QPoint(0, 0)), control->size());
+                QVERIFY2(visible.contains(place) || place.top() >= visible.bottom(),  // below: reached by scrolling down
+                         qPrintable(QStringLiteral("%1 on page %2 at %3,%4 %5x%6")
+                                        .arg(QString::fromLatin1(control->metaObject()->className()))
+                                        .arg(index)
+                                        .arg(place.x())
+                                        .arg(place.y())
+                                        .arg(place.width())
+                                        .arg(place.height())));
+                QVERIFY(place.right() < 1024);
+            }
+        }
+    }
+
+    void rows_without_figures_say_why() {
+        insurance_unit no_practice = corn_unit();
+        no_practice.practice_code = 2;  // not offered in the county: the list shows no selection
+        insurance_unit no_acres = corn_unit();
+        no_acres.acres = 0.0;
+        calc().units[0] = {corn_unit(), no_practice, no_acres};
+        propsheet_calculator sheet(document_.get());
+        property_page_crop* page = sheet.crop_page(1);
+        QVERIFY(find_control(page, 1127)->toolTip().isEmpty());
+        QCOMPARE(find_control(page, 1138)->toolTip(), QStringLiteral("No practice chosen"));
+        QCOMPARE(find_control(page, 1149)->toolTip(), QStringLiteral("No acres: the premium is 0"));
+        QCOMPARE(sheet.status_line()->text(), QStringLiteral("Corn unit 2: No practice chosen"));
+        find_control_as<QComboBox>(page, 1382 + 1)->setCurrentIndex(0);
+        QVERIFY(find_control(page, 1138)->toolTip().isEmpty() ||
+                find_control(page, 1138)->toolTip() == QStringLiteral("No rate for this type and practice in this county"));
+    }
+
+    void copies_say_what_they_copied() {
+        calc().units[0] = {corn_unit()};
+        propsheet_calculator sheet(document_.get());
+        find_control_as<QPushButton>(sheet.crop_page(1), 1206)->click();
+        const QString corn = sheet.status_line()->text();
+        QVERIFY2(corn.startsWith(QStringLiteral("Corn worksheet copied, ")) && corn.endsWith(QStringLiteral(" lines")),
+                 qPrintable(corn));
+        QCOMPARE(corn, copied_message(QStringLiteral("Corn worksheet"), sheet.crop_page(1)->copy_text()));
+        sheet.show_page(crop_count);
+        find_control_as<QPushButton>(sheet.whole_farm_page(), 1318)->click();
+        QVERIFY(sheet.status_line()->text().startsWith(QStringLiteral("B value dump copied, ")));
+        QCOMPARE(copied_message(QStringLiteral("X"), "a\r\nb\r\n"), QStringLiteral("X copied, 2 lines"));
+        QCOMPARE(copied_message(QStringLiteral("X"), "a"), QStringLiteral("X copied, 1 line"));
+    }
+
+    void user_guide_is_the_readme_section_with_its_pictures() {
+        const QString readme = find_user_guide();
+        QVERIFY2(!readme.isEmpty(), qPrintable(user_guide_places().join(QLatin1Char(' '))));
+        QFile file(readme);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString guide = user_guide_section(QString::fromUtf8(file.readAll()));
+        QVERIFY(guide.startsWith(QStringLiteral("## Using the application")));
+        QVERIFY(!guide.contains(QStringLiteral("\n## ")));
+        // Every picture the guide names lies beside the README.
+        const QDir folder = QFileInfo(readme).absoluteDir();
+        int pictures = 0;
+        for (const QString& line : guide.split(QLatin1Char('\n'))) {
+            if (!line.startsWith(QStringLiteral("!["))) continue;
+            const QString name = line.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0);
+            QVERIFY2(QFileInfo::exists(folder.filePath(name)), qPrintable(name));
+            ++pictures;
+        }
+        QVERIFY(pictures > 0);
+        QCOMPARE(user_guide_section(QStringLiteral("no sections")), QStringLiteral("no sections"));
+    }
+
+    void test_dialog_labels_its_codes() {
+        int county = calc().county_fips;
+        int low = 1;
+        int high = 63;
+        dialog_test_state dialog(nullptr, document_->database.get(), calc().state_data.get(), county, low, high, false);
+        const auto labels = dialog.findChildren<QLabel*>();
+        auto has_label = [&labels](const QString& text) {
+            for (QLabel* label : labels) {
+                if (label->text().contains(text)) return true;
+            }
+            return false;
+        };
+        QVERIFY(has_label(QStringLiteral("&First code (0..63)")));
+        QVERIFY(has_label(QStringLiteral("&Last code (0..63)")));
+        QVERIFY(has_label(QStringLiteral("Corn, Soybeans, Spring Wheat, Canola, Sunflower, Barley")));
+        dialog.set_four_crop_state(true);
+        QVERIFY(has_label(QStringLiteral("&Last code (0..15)")));
+        QVERIFY(has_label(QStringLiteral("Corn, Soybeans, Cotton, Rice")));
+        // A code past the range keeps the dialog open and stores nothing.
+        auto* last = find_control_as<edit_long>(&dialog, 1240);
+        last->setText(QStringLiteral("63"));
+        QVERIFY(last->refused());
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(high, 63);
+        last->setText(QStringLiteral("15"));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(high, 15);
+    }
+};
+
+}  // namespace zelmora
+
+std::unique_ptr<QObject> make_desktop_test() { return std::make_unique<zelmora::desktop_test>(); }
+
+#include "test_desktop.moc"
