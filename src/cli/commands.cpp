@@ -56,6 +56,7 @@ constexpr std::array<int, 5> result_places = {2, 2, 0, 0, 0};
 // What the crop pages and then the enterprise and whole-farm page show.
 rate_results compute_rate_results(session& s) {
     premium_calculator& calc = *s.calculator;
+    const rate_record_scope records(s.rater.get());  // the units are rated three times, their records read once
     rate_results results;
     std::string discarded;
     calc.compute_all(*s.surcharges, discarded);
@@ -403,6 +404,7 @@ bool parse_command_line(const std::vector<std::string>& args, command_line& line
 
 int run_command(const command_line& line, session& s, std::string& out, std::string& err) {
     premium_calculator& calc = *s.calculator;
+    const rate_record_scope records(s.rater.get());  // a command's ratings read each record once
     std::string discarded;
     switch (line.command) {
     case command_kind::help:

@@ -517,6 +517,7 @@ exact_decimal premium_calculator::ppcl_factor_enterprise(int c) const {
 }
 
 void premium_calculator::compute_all(const surcharge_list& surcharges, std::string& error_text) {
+    const rate_record_scope records(rater);  // each record read once in this rating
     const bool four_crop = is_four_crop_state();
     crop_decimals crop_acre_weight{};
     crop_acre_weight_whole_farm = 0.0;
