@@ -174,6 +174,61 @@ std::string malting_barley_text(session& s) {
     return text;
 }
 
+// batch [--jobs N] [--output FILE] FARM...; "--" ends the options.
+bool parse_batch(const std::vector<std::string>& rest, command_line& line, std::string& error) {
+    line.command = command_kind::batch;
+    if (!line.inputs.empty()) {
+        error = "batch reads each farm's own inputs file; --inputs does not apply";
+        return false;
+    }
+    bool options = true;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const std::string& arg = rest[i];
+        if (!options || arg.rfind("--", 0) != 0) {
+            line.farms.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            options = false;
+            continue;
+        }
+        std::string option = arg;
+        std::string value;
+        const auto equals = arg.find('=');
+        if (equals != std::string::npos) {
+            option = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+        } else if (arg == "--jobs" || arg == "--output") {
+            if (i + 1 >= rest.size()) {
+                error = arg + " needs a value";
+                return false;
+            }
+            value = rest[++i];
+        }
+        if (option == "--jobs") {
+            if (!parse_int(value, line.jobs) || line.jobs < 1 || line.jobs > max_batch_jobs) {
+                error = "--jobs takes a number of workers from 1 to " + std::to_string(max_batch_jobs) + " (got \"" +
+                        value + "\")";
+                return false;
+            }
+        } else if (option == "--output") {
+            if (value.empty()) {
+                error = "--output needs a value";
+                return false;
+            }
+            line.output = value;
+        } else {
+            error = "batch takes only --jobs and --output (got " + arg + ")";
+            return false;
+        }
+    }
+    if (line.farms.empty()) {
+        error = "batch needs at least one FARM: an inputs file or a folder of *.ini files";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string rate_table(session& s) {
@@ -255,6 +310,11 @@ std::string help_text() {
            "                             zelmora-cli --inputs examples/arkansas-farm.ini b-value-dump\n"
            "  state-inputs             state input listing of the inputs' state\n"
            "                             zelmora-cli --inputs examples/iowa-farm.ini state-inputs\n"
+           "  batch [--jobs N] [--output FILE] FARM...\n"
+           "                           rate --tsv of every FARM, an inputs file or a folder of *.ini files,\n"
+           "                           each line led by the file's name and a tab, in the order given; N\n"
+           "                           workers (default: one per core); --inputs does not apply\n"
+           "                             zelmora-cli batch --jobs 2 --output book.tsv examples\n"
            "  write-column-lookup [--all-states] --yes\n"
            "                           rewrite [Lookup Column Number] for the inputs' state (or all)\n"
            "                             zelmora-cli --database copy.sqlite write-column-lookup --all-states --yes\n"
@@ -269,7 +329,8 @@ std::string help_text() {
            "settings or to the inputs file.\n"
            "\n"
            "Exit status: 0 done; 1 the database cannot be opened; 2 a usage error, an unreadable\n"
-           "or malformed inputs file, or a rewrite without --yes.\n";
+           "or malformed inputs file, or a rewrite without --yes.\n"
+           "Exit status 3: a batch in which a farm was refused or failed (the others are rated).\n";
 }
 
 int crop_from_text(const std::string& text) {
@@ -393,6 +454,7 @@ bool parse_command_line(const std::vector<std::string>& args, command_line& line
         }
         return true;
     }
+    if (name == "batch") return parse_batch(rest, line, error);
     if (name == "whole-farm") return no_arguments(command_kind::whole_farm);
     if (name == "malting-barley") return no_arguments(command_kind::malting_barley);
     if (name == "acreage-loop") return no_arguments(command_kind::acreage_loop);
@@ -453,6 +515,9 @@ int run_command(const command_line& line, session& s, std::string& out, std::str
         out += line.all_states ? write_all_county_lists(*s.database, *s.rater)
                                : write_county_list(*s.database, *s.rater, calc.state_fips());
         return 0;
+    case command_kind::batch:
+        err += "batch runs on sessions of its own\n";
+        return 2;
     }
     return 0;
 }

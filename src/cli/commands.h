@@ -20,6 +20,7 @@ enum class command_kind {
     state_inputs,
     write_column_lookup,
     write_county_list,
+    batch,
 };
 
 struct command_line {
@@ -31,7 +32,13 @@ struct command_line {
     int low = 1, high = 63;   // test-report
     bool all_states = false;  // write-column-lookup, write-county-list
     bool yes = false;
+    int jobs = 0;                    // batch; 0: one per core
+    std::string output;              // batch; empty: standard output
+    std::vector<std::string> farms;  // batch
 };
+
+// The most workers a batch may ask for.
+inline constexpr int max_batch_jobs = 64;
 
 inline constexpr const char* cli_version_text = "zelmora-cli 4.00\n";
 
@@ -46,7 +53,7 @@ bool parse_command_line(const std::vector<std::string>& args, command_line& line
 // Exit status of a command whose rewrite was not confirmed.
 inline constexpr int exit_not_confirmed = 2;
 
-// Runs a command on an open session. The output goes to `out` byte for byte;
+// Runs a command on an open session (every command but batch, which opens its own). The output goes to `out` byte for byte;
 // messages for the user go to `err`. Returns the exit status.
 int run_command(const command_line& line, session& s, std::string& out, std::string& err);
 
