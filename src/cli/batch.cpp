@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <latch>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "cli/commands.h"
 #include "cli/ini_file.h"
 #include "cli/session.h"
+#include "data/state_record.h"
 
 namespace zelmora {
 
@@ -31,17 +33,50 @@ struct farm_outcome {
     std::string error;  // without the line end; empty when the farm was rated
 };
 
+// The counties and whole-farm b values of every state a worker has met, each read
+// once with the load errors of its read, which every farm of that state repeats.
+// Bounded by the number of states, not of farms.
+class state_records {
+public:
+    const state_record& of(int state_fips, premium_database& db, std::string& error_text) {
+        auto found = states_.find(state_fips);
+        if (found == states_.end()) {
+            loaded state;
+            state.record.set_state_fips(state_fips);
+            state.record.read_county_list(db, state.error_text);
+            found = states_.emplace(state_fips, std::move(state)).first;
+        }
+        error_text += found->second.error_text;
+        return found->second.record;
+    }
+
+private:
+    struct loaded {
+        state_record record;
+        std::string error_text;
+    };
+    std::map<int, loaded> states_;
+};
+
 // The part of the open that depends on the inputs, done again for each farm on a
-// session whose connection, surcharges and code lookups stay open: a fresh rater
-// and calculator, so that nothing of the previous farm is left in them.
-void load_farm_inputs(session& s, settings_store& store, std::string& error_text) {
-    s.calculator.reset();  // it points at the rater
+// session whose connection, surcharges, code lookups and b values stay loaded: a
+// fresh rater and calculator, so that nothing of the previous farm is left in them.
+// The calculator reads its settings without the connection, so that choosing the
+// default state and then the farm's reads no county list; the farm's state comes
+// from the worker's `state_records`, and the single-crop b values, the same for
+// every farm, from the calculator the session opened with.
+void load_farm_inputs(session& s, state_records& states, settings_store& store, std::string& error_text) {
+    auto calculator = std::make_unique<premium_calculator>(nullptr, nullptr, error_text);
+    calculator->b_value_set = s.calculator->b_value_set;
+    calculator->b_values = s.calculator->b_values;
+    calculator->b_values_harvest = s.calculator->b_values_harvest;
+    s.calculator = std::move(calculator);  // the one it replaces pointed at the rater
     s.rater = std::make_unique<rater_aph_continuous>(s.database.get());
     s.rater->read_settings(store);
-    s.calculator = std::make_unique<premium_calculator>(s.database.get(), s.rater.get(), error_text);
     s.calculator->read_settings(store, error_text);
-    s.calculator->read_b_values(error_text);
-    s.calculator->read_b_value_table(error_text);
+    *s.calculator->state_data = states.of(s.calculator->state_fips(), *s.database, error_text);
+    s.calculator->database = s.database.get();
+    s.calculator->rater = s.rater.get();
     apply_command_line_inputs(store, *s.calculator);
 }
 
@@ -52,7 +87,7 @@ std::string first_line(const std::string& text) {
     return line;
 }
 
-farm_outcome rate_farm(session& s, const std::string& path) {
+farm_outcome rate_farm(session& s, state_records& states, const std::string& path) {
     farm_outcome outcome;
     if (path.find_first_of("\t\r\n") != std::string::npos) {
         outcome.error = "farm file name \"" + path + "\" holds a tab or a line break, which its lines cannot carry";
@@ -71,7 +106,7 @@ farm_outcome rate_farm(session& s, const std::string& path) {
         return outcome;
     }
     std::string load_errors;
-    load_farm_inputs(s, store, load_errors);
+    load_farm_inputs(s, states, store, load_errors);
     if (!load_errors.empty()) {
         outcome.error = "inputs file \"" + path + "\": " + first_line(load_errors);
         return outcome;
@@ -222,8 +257,9 @@ int run_batch(const batch_options& options, std::FILE* out, std::FILE* err) {
             connected[w] = open_session(options.database, no_inputs, s, open_errors[w]) ? 1 : 0;
             opened.arrive_and_wait();
             if (std::find(connected.begin(), connected.end(), 0) != connected.end()) return;
+            state_records states;
             std::size_t index = 0;
-            while (outcomes.claim(index)) outcomes.deliver(index, rate_farm(s, files[index]));
+            while (outcomes.claim(index)) outcomes.deliver(index, rate_farm(s, states, files[index]));
         });
     }
     opened.wait();
