@@ -277,7 +277,7 @@ int run_batch(const batch_options& options, std::FILE* out, std::FILE* err) {
     progress_line progress(err, options.show_progress, files.size());
     std::size_t done = 0;
     std::size_t failed = 0;
-    bool write_failed = false;
+    int write_error = 0;  // errno of a failed write
     farm_outcome outcome;
     while (outcomes.next(outcome)) {
         ++done;
@@ -288,7 +288,7 @@ int run_batch(const batch_options& options, std::FILE* out, std::FILE* err) {
         } else {
             write_text(out, outcome.lines);
             if (std::ferror(out)) {
-                write_failed = true;
+                write_error = errno;
                 break;
             }
         }
@@ -297,8 +297,9 @@ int run_batch(const batch_options& options, std::FILE* out, std::FILE* err) {
     outcomes.stop();
     for (std::thread& t : workers) t.join();
     progress.erase();
-    if (write_failed || std::fflush(out) != 0 || std::ferror(out)) {
-        std::fprintf(err, "zelmora-cli: batch: cannot write the lines: %s\n", std::strerror(errno));
+    if (write_error == 0 && std::fflush(out) != 0) write_error = errno;
+    if (write_error != 0) {
+        std::fprintf(err, "zelmora-cli: batch: cannot write the lines: %s\n", std::strerror(write_error));
         return exit_batch_farm_failed;
     }
     return failed == 0 ? 0 : exit_batch_farm_failed;

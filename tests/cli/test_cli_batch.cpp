@@ -84,3 +84,15 @@ TEST(Batch, FoldersGiveTheirIniFilesInNameOrder) {
               (std::vector<std::string>{examples + "/iowa-farm.ini", examples + "/arkansas-farm.ini",
                                         examples + "/iowa-farm.ini", examples + "/north-dakota-farm.ini"}));
 }
+
+TEST(Batch, LinesThatCannotBeWrittenStopTheBatchWithThree) {
+    zelmora::batch_options options;
+    options.database = ZELMORA_DEMO_DATABASE;
+    options.farms = {ZELMORA_EXAMPLES_DIR};
+    options.jobs = 2;
+    file_handle full(std::fopen("/dev/full", "wb"), &std::fclose);
+    ASSERT_TRUE(full);
+    file_handle err(std::tmpfile(), &std::fclose);
+    EXPECT_EQ(zelmora::run_batch(options, full.get(), err.get()), zelmora::exit_batch_farm_failed);
+    EXPECT_EQ(contents(err.get()), "zelmora-cli: batch: cannot write the lines: No space left on device\n");
+}
