@@ -330,7 +330,8 @@ std::string help_text() {
            "\n"
            "Exit status: 0 done; 1 the database cannot be opened; 2 a usage error, an unreadable\n"
            "or malformed inputs file, or a rewrite without --yes.\n"
-           "Exit status 3: a batch in which a farm was refused or failed (the others are rated).\n";
+           "Exit status 3: a batch in which a farm was refused or failed (the others are rated),\n"
+           "or whose lines could not be written.\n";
 }
 
 int crop_from_text(const std::string& text) {
