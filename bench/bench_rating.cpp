@@ -25,8 +25,7 @@ void set_farm_counters(benchmark::State& state, bool four_crop_state) {
 }
 
 // Results go to DoNotOptimize as values: GCC may rewrite a member handed over by reference.
-void compute_all_farm(benchmark::State& state) {
-    const bool four = state.range(0) != 0;
+void compute_all_farm(benchmark::State& state, bool four) {
     premium_calculator& calc = farm_calculator(four);
     const surcharge_list& surcharges = *shared_document().surcharges;
     std::string errors;
@@ -40,9 +39,9 @@ void compute_all_farm(benchmark::State& state) {
 }
 
 // A crop page's change handler: the page stores its fields into the calculator,
-// then shows the results: compute_all and the crop's units rated once more.
-void keystroke_on_crop_page(benchmark::State& state) {
-    const bool four = state.range(0) != 0;
+// then shows the results: compute_all and the crop's units rated once more, in
+// one record scope as the page does.
+void keystroke_on_crop_page(benchmark::State& state, bool four) {
     premium_calculator& calc = farm_calculator(four);
     document& doc = shared_document();
     const int crop = shared_farm(four).crops.front().crop_number;
@@ -53,7 +52,8 @@ void keystroke_on_crop_page(benchmark::State& state) {
     for (auto _ : state) {
         units[2].aph_yield = typed[keystroke++ & 1];  // store_page
         errors.clear();
-        calc.compute_all(*doc.surcharges, errors);  // show_results
+        const rate_record_scope records(doc.rater.get());  // show_results
+        calc.compute_all(*doc.surcharges, errors);
         for (insurance_unit& u : units)
             benchmark::DoNotOptimize(u.compute(crop, calc, *doc.rater, doc.database.get(), *doc.surcharges, errors));
     }
@@ -107,8 +107,7 @@ private:
     std::vector<record_continuous_rates> records_;
 };
 
-void compute_all_records_preread(benchmark::State& state) {
-    const bool four = state.range(0) != 0;
+void compute_all_records_preread(benchmark::State& state, bool four) {
     document& doc = shared_document();
     std::string errors;
     preread_rater rater(doc.database.get());
@@ -137,8 +136,11 @@ void compute_all_records_preread(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(compute_all_farm)->ArgName("four_crop")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(keystroke_on_crop_page)->ArgName("four_crop")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(compute_all_records_preread)->ArgName("four_crop")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(compute_all_farm, six_crop_farm, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(compute_all_farm, four_crop_farm, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(keystroke_on_crop_page, six_crop_farm, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(keystroke_on_crop_page, four_crop_farm, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(compute_all_records_preread, six_crop_farm, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(compute_all_records_preread, four_crop_farm, true)->Unit(benchmark::kMicrosecond);
 
 }  // namespace zelmora::bench

@@ -8,8 +8,7 @@ namespace zelmora::bench {
 
 namespace {
 
-void report_test_1_to_63(benchmark::State& state) {
-    const bool four = state.range(0) != 0;
+void report_test_1_to_63(benchmark::State& state, bool four) {
     premium_calculator& calc = farm_calculator(four);
     const surcharge_list& surcharges = *shared_document().surcharges;
     for (auto _ : state) {
@@ -19,8 +18,7 @@ void report_test_1_to_63(benchmark::State& state) {
     }
 }
 
-void report_acreage_loop(benchmark::State& state) {
-    const bool four = state.range(0) != 0;
+void report_acreage_loop(benchmark::State& state, bool four) {
     const premium_calculator& calc = farm_calculator(four);
     const surcharge_list& surcharges = *shared_document().surcharges;
     for (auto _ : state) {
@@ -29,8 +27,7 @@ void report_acreage_loop(benchmark::State& state) {
     }
 }
 
-void report_b_value_dump(benchmark::State& state) {
-    const bool four = state.range(0) != 0;
+void report_b_value_dump(benchmark::State& state, bool four) {
     const premium_calculator& calc = farm_calculator(four);
     const surcharge_list& surcharges = *shared_document().surcharges;
     for (auto _ : state) {
@@ -39,14 +36,15 @@ void report_b_value_dump(benchmark::State& state) {
     }
 }
 
-// The crop page's Copy: compute_all, then the worksheet of the page's crop.
-void single_crop_worksheet_copy(benchmark::State& state) {
-    const bool four = state.range(0) != 0;
+// The crop page's Copy: compute_all, then the worksheet of the page's crop, in
+// one record scope as the page does.
+void single_crop_worksheet_copy(benchmark::State& state, bool four) {
     premium_calculator& calc = farm_calculator(four);
     const surcharge_list& surcharges = *shared_document().surcharges;
     const int crop = shared_farm(four).crops.front().crop_number;
     for (auto _ : state) {
         std::string text;
+        const rate_record_scope records(calc.rater);
         calc.compute_all(surcharges, text);
         calc.single_crop_worksheet(text, crop, surcharges);
         benchmark::DoNotOptimize(text.data());
@@ -54,8 +52,7 @@ void single_crop_worksheet_copy(benchmark::State& state) {
 }
 
 // The whole-farm worksheet prints the results of the last compute_all.
-void whole_farm_worksheet_text(benchmark::State& state) {
-    const bool four = state.range(0) != 0;
+void whole_farm_worksheet_text(benchmark::State& state, bool four) {
     premium_calculator& calc = farm_calculator(four);
     std::string errors;
     calc.compute_all(*shared_document().surcharges, errors);
@@ -68,10 +65,15 @@ void whole_farm_worksheet_text(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(report_test_1_to_63)->ArgName("four_crop")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(report_acreage_loop)->ArgName("four_crop")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(report_b_value_dump)->ArgName("four_crop")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(single_crop_worksheet_copy)->ArgName("four_crop")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(whole_farm_worksheet_text)->ArgName("four_crop")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(report_test_1_to_63, six_crop_farm, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(report_test_1_to_63, four_crop_farm, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(report_acreage_loop, six_crop_farm, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(report_acreage_loop, four_crop_farm, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(report_b_value_dump, six_crop_farm, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(report_b_value_dump, four_crop_farm, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(single_crop_worksheet_copy, six_crop_farm, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(single_crop_worksheet_copy, four_crop_farm, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(whole_farm_worksheet_text, six_crop_farm, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(whole_farm_worksheet_text, four_crop_farm, true)->Unit(benchmark::kMicrosecond);
 
 }  // namespace zelmora::bench

@@ -427,6 +427,64 @@ TEST(Rater, ZeroReferenceYieldTakesTheUpperRatio) {
     EXPECT_TRUE(rater.base_premium_rate == rater.base_premium_rate);  // not NaN
 }
 
+// Within a scope every record is read once: a change to the database is seen
+// only by the next scope, a failure is replayed with its text, and outside any
+// scope each rating reads afresh.
+TEST(Rater, RecordsAreReadOncePerScopeAndFailuresReplayTheirText) {
+    iowa_fixture f;
+    surcharge_list surcharges;
+    std::string errors;
+    surcharges.read_surcharges(f.fx.db(), errors);
+    ASSERT_EQ(errors, "");
+    rater_aph_continuous rater(&f.fx.db());
+    const std::string no_record =
+        "ERROR, no record found in table [Continuous Rates]\r\n"
+        "[State FIPS] = 19 AND [County FIPS] = 1 AND [Crop Year] = 2004 AND [Crop Code] = 41 AND "
+        "[Insurance Plan ID] = 90 AND [Practice Code] = 3 AND [Type Code] = 997\r\n";
+    const std::string not_opened = "ERROR, unable to open continuous rate table.\r\n";
+    auto rate = [&](std::string& text) { return rater.rate(41, 19, 1, 65, 180, 997, 3, surcharges, text); };
+
+    {
+        const rate_record_scope scope(&rater);
+        ASSERT_TRUE(rate(errors)) << errors;
+        f.fx.exec("DELETE FROM `Continuous Rates`");
+        const rate_record_scope nested(&rater);  // shares the outer scope's records
+        EXPECT_TRUE(rate(errors));
+        EXPECT_EQ(rater.base_premium_rate.to_double(), 0.04472222);
+        EXPECT_EQ(rater.capped_yield_span_base_rate.to_double(), 0.04 * 1.2);  // the span table of the same record
+        EXPECT_EQ(errors, "");
+    }
+    EXPECT_FALSE(rate(errors));  // a new rating sees the deletion
+    EXPECT_EQ(errors, no_record);
+
+    // A failure is kept with its text, even when the database is mended meanwhile.
+    const struct {
+        const char* change;
+        const char* undo;
+        std::string message;
+    } failures[] = {
+        {"UPDATE `Continuous Rates` SET `Practice Code` = 2", "UPDATE `Continuous Rates` SET `Practice Code` = 3",
+         no_record},
+        {"ALTER TABLE `Continuous Rates` RENAME TO `Gone`", "ALTER TABLE `Gone` RENAME TO `Continuous Rates`",
+         not_opened},
+    };
+    for (const auto& c : failures) {
+        iowa_fixture g;
+        rater_aph_continuous other(&g.fx.db());
+        g.fx.exec(c.change);
+        std::string text;
+        {
+            const rate_record_scope scope(&other);
+            EXPECT_FALSE(other.rate(41, 19, 1, 65, 180, 997, 3, surcharges, text));
+            g.fx.exec(c.undo);
+            EXPECT_FALSE(other.rate(41, 19, 1, 65, 180, 997, 3, surcharges, text));
+            EXPECT_EQ(text, c.message + c.message) << c.change;
+        }
+        text.clear();
+        EXPECT_TRUE(other.rate(41, 19, 1, 65, 180, 997, 3, surcharges, text)) << c.change << ": " << text;
+    }
+}
+
 TEST(Rater, SettingsRoundTripAndWorksheetLines) {
     memory_settings_store store;
     rater_aph_continuous a(nullptr);

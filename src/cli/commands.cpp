@@ -56,6 +56,7 @@ constexpr std::array<int, 5> result_places = {2, 2, 0, 0, 0};
 // What the crop pages and then the enterprise and whole-farm page show.
 rate_results compute_rate_results(session& s) {
     premium_calculator& calc = *s.calculator;
+    const rate_record_scope records(s.rater.get());  // the units are rated three times, their records read once
     rate_results results;
     std::string discarded;
     calc.compute_all(*s.surcharges, discarded);
@@ -173,6 +174,61 @@ std::string malting_barley_text(session& s) {
     return text;
 }
 
+// batch [--jobs N] [--output FILE] FARM...; "--" ends the options.
+bool parse_batch(const std::vector<std::string>& rest, command_line& line, std::string& error) {
+    line.command = command_kind::batch;
+    if (!line.inputs.empty()) {
+        error = "batch reads each farm's own inputs file; --inputs does not apply";
+        return false;
+    }
+    bool options = true;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const std::string& arg = rest[i];
+        if (!options || arg.rfind("--", 0) != 0) {
+            line.farms.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            options = false;
+            continue;
+        }
+        std::string option = arg;
+        std::string value;
+        const auto equals = arg.find('=');
+        if (equals != std::string::npos) {
+            option = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+        } else if (arg == "--jobs" || arg == "--output") {
+            if (i + 1 >= rest.size()) {
+                error = arg + " needs a value";
+                return false;
+            }
+            value = rest[++i];
+        }
+        if (option == "--jobs") {
+            if (!parse_int(value, line.jobs) || line.jobs < 1 || line.jobs > max_batch_jobs) {
+                error = "--jobs takes a number of workers from 1 to " + std::to_string(max_batch_jobs) + " (got \"" +
+                        value + "\")";
+                return false;
+            }
+        } else if (option == "--output") {
+            if (value.empty()) {
+                error = "--output needs a value";
+                return false;
+            }
+            line.output = value;
+        } else {
+            error = "batch takes only --jobs and --output (got " + arg + ")";
+            return false;
+        }
+    }
+    if (line.farms.empty()) {
+        error = "batch needs at least one FARM: an inputs file or a folder of *.ini files";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string rate_table(session& s) {
@@ -254,6 +310,11 @@ std::string help_text() {
            "                             zelmora-cli --inputs examples/arkansas-farm.ini b-value-dump\n"
            "  state-inputs             state input listing of the inputs' state\n"
            "                             zelmora-cli --inputs examples/iowa-farm.ini state-inputs\n"
+           "  batch [--jobs N] [--output FILE] FARM...\n"
+           "                           rate --tsv of every FARM, an inputs file or a folder of *.ini files,\n"
+           "                           each line led by the file's name and a tab, in the order given; N\n"
+           "                           workers (default: one per core); --inputs does not apply\n"
+           "                             zelmora-cli batch --jobs 2 --output book.tsv examples\n"
            "  write-column-lookup [--all-states] --yes\n"
            "                           rewrite [Lookup Column Number] for the inputs' state (or all)\n"
            "                             zelmora-cli --database copy.sqlite write-column-lookup --all-states --yes\n"
@@ -279,7 +340,8 @@ std::string help_text() {
            "  2  a usage error, an unreadable or malformed inputs file, a rewrite without --yes,\n"
            "     or input import-tables refuses (no such directory, an existing output)\n"
            "  3  a rewrite failed for a state (its rows are unchanged); the report says why;\n"
-           "     or import-tables failed part way (no file is left)\n"
+           "     or import-tables failed part way (no file is left); or a farm of a batch was\n"
+           "     refused or failed (the others are rated), or the batch's lines could not be written\n"
            "  4  check-database found problems\n";
 }
 
@@ -430,6 +492,7 @@ bool parse_command_line(const std::vector<std::string>& args, command_line& line
         return true;
     }
     if (name == "check-database") return no_arguments(command_kind::check_database);
+    if (name == "batch") return parse_batch(rest, line, error);
     if (name == "whole-farm") return no_arguments(command_kind::whole_farm);
     if (name == "malting-barley") return no_arguments(command_kind::malting_barley);
     if (name == "acreage-loop") return no_arguments(command_kind::acreage_loop);
@@ -472,6 +535,7 @@ int rewrite_status(const rewrite_report& report, const premium_database& db, std
 
 int run_reading_command(const command_line& line, session& s, std::string& out) {
     premium_calculator& calc = *s.calculator;
+    const rate_record_scope records(s.rater.get());  // a command's ratings read each record once
     std::string discarded;
     switch (line.command) {
     case command_kind::help:
@@ -516,6 +580,8 @@ int run_reading_command(const command_line& line, session& s, std::string& out) 
     case command_kind::import_tables:
     case command_kind::check_database:
         break;  // these run without a session (database_commands.h)
+    case command_kind::batch:
+        break;  // batch runs on sessions of its own (batch.h)
     }
     return 0;
 }

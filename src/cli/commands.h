@@ -22,6 +22,7 @@ enum class command_kind {
     write_county_list,
     import_tables,
     check_database,
+    batch,
 };
 
 struct command_line {
@@ -33,9 +34,14 @@ struct command_line {
     int low = 1, high = 63;   // test-report
     bool all_states = false;  // write-column-lookup, write-county-list
     bool yes = false;
-    std::string import_directory;  // import-tables
-    std::string output;            // import-tables
+    std::string import_directory;    // import-tables
+    std::string output;              // import-tables; batch (empty: standard output)
+    int jobs = 0;                    // batch; 0: one per core
+    std::vector<std::string> farms;  // batch
 };
+
+// The most workers a batch may ask for.
+inline constexpr int max_batch_jobs = 64;
 
 inline constexpr const char* cli_version_text = "zelmora-cli 4.00\n";
 
@@ -54,7 +60,7 @@ inline constexpr int exit_not_confirmed = 2;
 // Exit status of a rewrite that failed for a state (its rows are unchanged).
 inline constexpr int exit_rewrite_failed = 3;
 
-// Runs a command on an open session. The output goes to `out` byte for byte;
+// Runs a command on an open session (every command but batch, which opens its own). The output goes to `out` byte for byte;
 // messages for the user go to `err`. Returns the exit status. A command that
 // only reads does it in one read transaction; when a read failed (see
 // premium_database::read_errors) its output is dropped, the errors go to `err`

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/batch.h"
 #include "cli/cli_inputs.h"
 #include "cli/commands.h"
 #include "cli/database_commands.h"
@@ -48,12 +49,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    const std::string database =
+        !line.database.empty()
+            ? line.database
+            : QDir(QCoreApplication::applicationDirPath()).filePath(zelmora::premium_database_file_name).toStdString();
     // Commands on a database file: no inputs, no session.
     if (zelmora::is_database_command(line.command)) {
-        const std::string database =
-            !line.database.empty()
-                ? line.database
-                : QDir(QCoreApplication::applicationDirPath()).filePath(zelmora::premium_database_file_name).toStdString();
         std::string out;
         std::string messages;
         const int status = zelmora::run_database_command(line, database, out, messages);
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
         write_all(stderr, messages);
         return status;
     }
+    if (line.command == zelmora::command_kind::batch) return zelmora::run_batch_command(line, database);
 
     // The inputs: a file of their own, or what the application saved (read only).
     zelmora::memory_settings_store file_inputs;
@@ -74,11 +76,6 @@ int main(int argc, char** argv) {
     }
     if (!zelmora::check_inputs(*inputs, line.inputs.empty() ? nullptr : &file_inputs, error))
         return usage_error((line.inputs.empty() ? "saved inputs: " : "inputs file \"" + line.inputs + "\": ") + error);
-
-    const std::string database =
-        !line.database.empty()
-            ? line.database
-            : QDir(QCoreApplication::applicationDirPath()).filePath(zelmora::premium_database_file_name).toStdString();
 
     zelmora::session session;
     std::string load_errors;

@@ -523,6 +523,7 @@ void premium_calculator::compute_all(const surcharge_list& surcharges, std::stri
     // One rating reads one set of rows, whatever another connection rewrites meanwhile.
     std::optional<read_transaction> reading;
     if (database != nullptr) reading.emplace(*database);
+    const rate_record_scope records(rater);  // each record read once in this rating
     const bool four_crop = is_four_crop_state();
     crop_decimals crop_acre_weight{};
     crop_acre_weight_whole_farm = 0.0;

@@ -111,6 +111,29 @@ void rater::write_settings(settings_store& store) const {
     store.write_text(name, "Share", lf_text(share));
 }
 
+// ------------------------------------------------------------------ rate_record_cache
+
+const rate_record_cache::entry* rate_record_cache::find(const key& keys) const {
+    for (const entry& e : entries_)
+        if (e.keys == keys) return &e;
+    return nullptr;
+}
+
+const rate_record_cache::entry& rate_record_cache::add(entry read) {
+    entries_.push_back(std::move(read));
+    return entries_.back();
+}
+
+rate_record_scope::rate_record_scope(rater_aph_continuous* rater) {
+    if (rater == nullptr || rater->records_ != nullptr) return;
+    rater_ = rater;
+    rater_->records_ = &records_;
+}
+
+rate_record_scope::~rate_record_scope() {
+    if (rater_ != nullptr) rater_->records_ = nullptr;
+}
+
 // ------------------------------------------------------------------ rater_aph_continuous
 
 rater_aph_continuous::rater_aph_continuous(premium_database* db) : rater(db) {
@@ -126,32 +149,44 @@ int rater_aph_continuous::compute_rate(int year, int crop, int state, int county
     reference_rate = 0.0;
     exponent = 0.0;
     fixed_rate_load = 0.0;
-    const rate_record_key key{state, county, year, crop, insurance_plan_id, practice_code, type_code};
     if (database == nullptr) {
         error_text += "ERROR, unable to open continuous rate table.\r\n";
         return 1;
     }
-    {
-        rowset_continuous_rates rates;
-        if (open_record(rates, *database, key) != 0) {
-            error_text += "ERROR, unable to open continuous rate table.\r\n";
-            return 1;
-        }
-        if (rates.move_first() != 0) {
-            error_text += "ERROR, no record found in table [";
-            error_text += rates.table_name();
-            error_text += "]\r\n";
-            error_text += record_filter(key);
-            error_text += "\r\n";
-            return 1;
-        }
-        take_record(rates.record);
-    }
+    rate_record_cache::entry read;
+    const rate_record_cache::entry& record =
+        record_of({state, county, year, crop, insurance_plan_id, practice_code, type_code}, read, error_text);
+    if (!record.found) return 1;
+    take_record(record.record);
 
-    // Step 6 reads the record once more for its yield span table.
-    const exact_decimal span_rate = yield_span_rate(key, rate_yield, error_text);
-    rate_from_record_values(year, crop, state, county, coverage_level, rate_yield, span_rate, surcharges);
+    // Step 6 takes its yield span table from the same record.
+    rate_from_record_values(year, crop, state, county, coverage_level, rate_yield,
+                            span_rate_of(record.record, rate_yield), surcharges);
     return 0;
+}
+
+const rate_record_cache::entry& rater_aph_continuous::record_of(const rate_record_cache::key& keys,
+                                                                rate_record_cache::entry& read,
+                                                                std::string& error_text) {
+    if (records_ != nullptr) {
+        if (const rate_record_cache::entry* kept = records_->find(keys)) {
+            error_text += kept->error_text;
+            return *kept;
+        }
+    }
+    read.keys = keys;
+    rowset_continuous_rates rates;
+    const rate_record_key key{keys[0], keys[1], keys[2], keys[3], keys[4], keys[5], keys[6]};
+    if (open_record(rates, *database, key) != 0) {
+        read.error_text = "ERROR, unable to open continuous rate table.\r\n";
+    } else if (rates.move_first() != 0) {
+        read.error_text = "ERROR, no record found in table [" + rates.table_name() + "]\r\n" + record_filter(key) + "\r\n";
+    } else {
+        read.found = true;
+        read.record = rates.record;
+    }
+    error_text += read.error_text;
+    return records_ != nullptr ? records_->add(std::move(read)) : read;
 }
 
 void rater_aph_continuous::take_record(const record_continuous_rates& r) {
@@ -207,17 +242,6 @@ void rater_aph_continuous::rate_from_record_values(int year, int crop, int state
     else
         preliminary_base_rate = s6 < s8 ? s6 : s8;
     base_premium_rate = preliminary_base_rate;
-}
-
-exact_decimal rater_aph_continuous::yield_span_rate(const rate_record_key& key, const exact_decimal& rate_yield,
-                                                    std::string& error_text) {
-    rowset_continuous_rates rates;
-    if (database == nullptr || open_record(rates, *database, key) != 0) {
-        error_text += "ERROR, unable to open continuous rates table.\r\n";
-        return -1.0;
-    }
-    if (rates.move_first() != 0) return -1.0;
-    return span_rate_of(rates.record, rate_yield);
 }
 
 exact_decimal rater_aph_continuous::span_rate_of(const record_continuous_rates& r, const exact_decimal& rate_yield) {

@@ -1,7 +1,9 @@
 #pragma once
 // The continuous base-rate rater: a unit's 65% base premium rate and reference
 // yield from the county's "Continuous Rates" record.
+#include <array>
 #include <string>
+#include <vector>
 
 #include "data/premium_database.h"
 #include "data/rowsets.h"
@@ -54,9 +56,50 @@ struct rate_record_key {
     int type_code = 0;
 };
 
+// The continuous rates records read during one rating, by their seven keys, each
+// with the error text its read appended (empty when the record was found).
+class rate_record_cache {
+public:
+    // State, county, crop year, crop code, plan, practice and type.
+    using key = std::array<int, 7>;
+    struct entry {
+        key keys;
+        bool found = false;
+        record_continuous_rates record;
+        std::string error_text;
+    };
+    const entry* find(const key& keys) const;
+    const entry& add(entry read);
+
+private:
+    // A rating holds a few dozen keys at most: a list searched in order beats a tree.
+    std::vector<entry> entries_;
+};
+
+class rater_aph_continuous;
+
+// While it lives, the rater reads each continuous rates record at most once:
+// a unit's rate and its yield span table, and every other unit with the same
+// keys, take the record (or its failure and the failure's text) from the first
+// read. Scopes nest; the outermost holds the records and drops them when it
+// ends, so the next rating reads the database afresh. A null rater is allowed.
+class rate_record_scope {
+public:
+    explicit rate_record_scope(rater_aph_continuous* rater);
+    ~rate_record_scope();
+    rate_record_scope(const rate_record_scope&) = delete;
+    rate_record_scope& operator=(const rate_record_scope&) = delete;
+
+private:
+    rater_aph_continuous* rater_ = nullptr;  // null when an outer scope holds the records
+    rate_record_cache records_;
+};
+
 class rater_aph_continuous : public rater {
 public:
     explicit rater_aph_continuous(premium_database* db);
+    rater_aph_continuous(const rater_aph_continuous&) = delete;
+    rater_aph_continuous& operator=(const rater_aph_continuous&) = delete;
 
     int compute_rate(int crop_year, int crop_code, int state_fips, int county_fips, int coverage_level,
                      const exact_decimal& rate_yield, const surcharge_list& surcharges,
@@ -65,10 +108,7 @@ public:
     // Appends the rater's worksheet lines ("Crop Year" .. "Coverage Level Rate Differential").
     void worksheet(std::string& text) const;
 
-    // The rate of the yield span table for a rate yield (re-reads the record).
-    exact_decimal yield_span_rate(const rate_record_key& key, const exact_decimal& rate_yield,
-                                  std::string& error_text);
-    // The same from a record at hand.
+    // The rate of the yield span table of a record for a rate yield.
     static exact_decimal span_rate_of(const record_continuous_rates& record, const exact_decimal& rate_yield);
 
     // Step 1's values of a record: the reference and prior year yields, rates, exponents and loads.
@@ -93,6 +133,14 @@ public:
     exact_decimal prior_yield_ratio;                 // step 7
     exact_decimal prior_continuous_base_rate;        // step 8
     exact_decimal preliminary_base_rate;             // step 9
+
+private:
+    friend class rate_record_scope;
+    // The record of the keys from the scope's records, or read and kept there;
+    // read afresh outside a scope. A failed read appends its text to `error_text`.
+    const rate_record_cache::entry& record_of(const rate_record_cache::key& keys, rate_record_cache::entry& read,
+                                              std::string& error_text);
+    rate_record_cache* records_ = nullptr;  // set by the outermost rate_record_scope
 };
 
 }  // namespace zelmora

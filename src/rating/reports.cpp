@@ -75,6 +75,7 @@ std::string whole_farm_copy_text(premium_calculator& calculator) {
 }
 
 std::string test_report(premium_calculator& calculator, const surcharge_list& surcharges, int low, int high) {
+    const rate_record_scope records(calculator.rater);  // every combination rates the same units
     static constexpr const char* row_labels[] = {"\tARG Minimum",   "\tARG Maximum", "\tGuarantee",
                                                  "\tBase Premium",  "\tTotal Premium", "\tRA Subsidy",
                                                  "\tProducer Premium"};
@@ -153,6 +154,7 @@ void crop_acre_weights(const premium_calculator& calculator, crop_decimals& weig
 }
 
 std::string acreage_loop_report(const premium_calculator& calculator, const surcharge_list& surcharges) {
+    const rate_record_scope records(calculator.rater);  // every step rates the same units
     std::string errors;  // the test calculator's loading and rating errors are not reported
     premium_calculator test(calculator.database, calculator.rater, errors);
     test.copy_from(calculator, errors);

@@ -282,6 +282,7 @@ void property_page_crop::store_page() {
 }
 
 void property_page_crop::show_results(std::string& error_text) {
+    const rate_record_scope records(rater_);  // the crop's units are rated twice, their records read once
     calculator_->compute_all(*surcharges_, error_text);
     const auto c = static_cast<std::size_t>(crop_number_ - 1);
     const int n = unit_rows_in_use();
@@ -353,6 +354,7 @@ void property_page_crop::on_change() {
 std::string property_page_crop::copy_text() {
     store_page();
     std::string text;
+    const rate_record_scope records(rater_);
     if (layout_.recompute_before_copy) calculator_->compute_all(*surcharges_, text);
     calculator_->single_crop_worksheet(text, crop_number_, *surcharges_);
     return text;

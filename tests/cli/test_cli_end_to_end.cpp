@@ -165,7 +165,8 @@ TEST_F(Cli, HelpAndVersion) {
     EXPECT_TRUE(help.err.empty()) << help.err;
     for (const char* command : {"rate [--tsv]", "worksheet CROP", "whole-farm", "malting-barley", "test-report",
                                 "acreage-loop", "b-value-dump", "state-inputs", "write-column-lookup",
-                                "write-county-list", "--database PATH", "--inputs FILE"})
+                                "write-county-list", "batch [--jobs N] [--output FILE] FARM...",
+                                "Exit status 3: a batch", "--database PATH", "--inputs FILE"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
     EXPECT_EQ(run({"rate", "--help"}).out, help.out);
 
@@ -467,6 +468,102 @@ TEST_F(Cli, ExamplesRateEveryUnitWithoutErrors) {
         EXPECT_EQ(units, unit_count) << name;
         EXPECT_NE(r.out.find("\nwhole farm\t"), std::string::npos) << name;
     }
+}
+
+// The lines of "rate --tsv" of one farm, each led by the farm's name and a tab.
+std::string with_name_column(const std::string& name, const std::string& tsv) {
+    std::string lines;
+    for (const auto& line : lines_ending_in(tsv, "\n")) lines += name + "\t" + line + "\n";
+    return lines;
+}
+
+TEST_F(Cli, BatchIsTheFarmsRateTsvWithTheirNamesInTheOrderGiven) {
+    const std::vector<std::string> names = {"north-dakota-farm.ini", "iowa-farm.ini", "arkansas-farm.ini"};
+    std::map<std::string, std::string> tsv;
+    for (const auto& name : names) {
+        const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", example(name.c_str()), "rate", "--tsv"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        tsv[name] = r.out;
+    }
+    std::string given_order;
+    for (const auto& name : names) given_order += with_name_column(example(name.c_str()), tsv[name]);
+    std::string folder_order;  // a folder's files in name order
+    for (const auto& name : {"arkansas-farm.ini", "iowa-farm.ini", "north-dakota-farm.ini"})
+        folder_order += with_name_column((fs::path(ZELMORA_EXAMPLES_DIR) / name).string(), tsv[name]);
+
+    for (const char* jobs : {"1", "2"}) {
+        std::vector<std::string> files = {"--database", ZELMORA_DEMO_DATABASE, "batch", "--jobs", jobs};
+        for (const auto& name : names) files.push_back(example(name.c_str()));
+        const run_result by_files = run(files);
+        EXPECT_EQ(by_files.status, 0) << by_files.err;
+        EXPECT_EQ(by_files.err, "");
+        EXPECT_EQ(by_files.out, given_order) << "jobs " << jobs;
+
+        const std::string output = (dir_.path() / "book.tsv").string();
+        const run_result by_folder =
+            run({"--database", ZELMORA_DEMO_DATABASE, "batch", "--jobs", jobs, "--output", output, ZELMORA_EXAMPLES_DIR});
+        EXPECT_EQ(by_folder.status, 0) << by_folder.err;
+        EXPECT_EQ(by_folder.out, "");
+        EXPECT_EQ(read_file(output), folder_order) << "jobs " << jobs;
+    }
+}
+
+TEST_F(Cli, BatchGoesOnPastRefusedFarmsAndExitsWithThree) {
+    const std::string iowa = example("iowa-farm.ini");
+    const std::string dakota = example("north-dakota-farm.ini");
+    const std::string too_many_units = inputs_file("[Settings]\nUnits Corn=8\n", "too-many.ini");
+    const std::string unrated_state = inputs_file("[Settings]\nState FIPS=44\n", "unrated.ini");
+    const std::string missing = (dir_.path() / "missing.ini").string();
+    const fs::path empty_folder = dir_.path() / "empty";
+    fs::create_directories(empty_folder);
+    const std::string expected =
+        with_name_column(iowa, run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", iowa, "rate", "--tsv"}).out) +
+        with_name_column(dakota, run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", dakota, "rate", "--tsv"}).out);
+
+    for (const char* jobs : {"1", "2"}) {
+        const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "batch", "--jobs", jobs, iowa, too_many_units,
+                                  missing, unrated_state, empty_folder.string(), dakota});
+        EXPECT_EQ(r.status, 3) << r.err;
+        EXPECT_EQ(r.out, expected);
+        const auto errors = lines_ending_in(r.err, "\n");
+        ASSERT_EQ(errors.size(), 4u) << r.err;
+        const std::pair<std::string, const char*> reasons[] = {{too_many_units, "Units Corn"},
+                                                               {missing, "cannot read inputs file"},
+                                                               {unrated_state, "ERROR, no counties for state."},
+                                                               {empty_folder.string(), "holds no *.ini files"}};
+        for (std::size_t i = 0; i < errors.size(); ++i) {
+            EXPECT_EQ(errors[i].rfind("zelmora-cli: ", 0), 0u) << errors[i];
+            EXPECT_NE(errors[i].find(reasons[i].first), std::string::npos) << errors[i];
+            EXPECT_NE(errors[i].find(reasons[i].second), std::string::npos) << errors[i];
+        }
+    }
+}
+
+TEST_F(Cli, BatchUsageErrorsAndAnUnopenableDatabase) {
+    const std::string farm = example("iowa-farm.ini");
+    const std::vector<std::vector<std::string>> usage = {
+        {"batch"},
+        {"batch", "--jobs", "0", farm},
+        {"batch", "--jobs=two", farm},
+        {"batch", "--jobs"},
+        {"batch", "--output=", farm},
+        {"batch", "--verbose", farm},
+        {"--inputs", farm, "batch", farm},
+        {"batch", "--output", (dir_.path() / "no folder" / "book.tsv").string(), farm},
+    };
+    for (const auto& args : usage) {
+        std::vector<std::string> with_database = {"--database", ZELMORA_DEMO_DATABASE};
+        with_database.insert(with_database.end(), args.begin(), args.end());
+        const run_result r = run(with_database);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_EQ(r.err.rfind("zelmora-cli: ", 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    const run_result r = run({"--database", (dir_.path() / "none.sqlite").string(), "batch", "--jobs", "2", farm});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("ERROR, unable to open database"), std::string::npos) << r.err;
 }
 
 // The keys only the command line reads change what they should and nothing else.

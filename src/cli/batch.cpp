@@ -1,0 +1,332 @@
+#include "cli/batch.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <latch>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include <unistd.h>
+
+#include "cli/cli_inputs.h"
+#include "cli/commands.h"
+#include "cli/ini_file.h"
+#include "cli/session.h"
+#include "data/state_record.h"
+
+namespace zelmora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What one farm gives: its lines, or the one-line reason it gave none.
+struct farm_outcome {
+    std::string lines;
+    std::string error;  // without the line end; empty when the farm was rated
+};
+
+// The counties and whole-farm b values of every state a worker has met, each read
+// once with the load errors of its read, which every farm of that state repeats.
+// Bounded by the number of states, not of farms.
+class state_records {
+public:
+    const state_record& of(int state_fips, premium_database& db, std::string& error_text) {
+        auto found = states_.find(state_fips);
+        if (found == states_.end()) {
+            loaded state;
+            state.record.set_state_fips(state_fips);
+            state.record.read_county_list(db, state.error_text);
+            found = states_.emplace(state_fips, std::move(state)).first;
+        }
+        error_text += found->second.error_text;
+        return found->second.record;
+    }
+
+private:
+    struct loaded {
+        state_record record;
+        std::string error_text;
+    };
+    std::map<int, loaded> states_;
+};
+
+// The part of the open that depends on the inputs, done again for each farm on a
+// session whose connection, surcharges, code lookups and b values stay loaded: a
+// fresh rater and calculator, so that nothing of the previous farm is left in them.
+// The calculator reads its settings without the connection, so that choosing the
+// default state and then the farm's reads no county list; the farm's state comes
+// from the worker's `state_records`, and the single-crop b values, the same for
+// every farm, from the calculator the session opened with.
+void load_farm_inputs(session& s, state_records& states, settings_store& store, std::string& error_text) {
+    auto calculator = std::make_unique<premium_calculator>(nullptr, nullptr, error_text);
+    calculator->b_value_set = s.calculator->b_value_set;
+    calculator->b_values = s.calculator->b_values;
+    calculator->b_values_harvest = s.calculator->b_values_harvest;
+    s.calculator = std::move(calculator);  // the one it replaces pointed at the rater
+    s.rater = std::make_unique<rater_aph_continuous>(s.database.get());
+    s.rater->read_settings(store);
+    s.calculator->read_settings(store, error_text);
+    *s.calculator->state_data = states.of(s.calculator->state_fips(), *s.database, error_text);
+    s.calculator->database = s.database.get();
+    s.calculator->rater = s.rater.get();
+    apply_command_line_inputs(store, *s.calculator);
+}
+
+std::string first_line(const std::string& text) {
+    std::string line = text.substr(0, text.find_first_of("\r\n"));
+    const std::size_t more = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    if (more > 1) line += " (and " + std::to_string(more - 1) + " more)";
+    return line;
+}
+
+farm_outcome rate_farm(session& s, state_records& states, const std::string& path) {
+    farm_outcome outcome;
+    if (path.find_first_of("\t\r\n") != std::string::npos) {
+        outcome.error = "farm file name \"" + path + "\" holds a tab or a line break, which its lines cannot carry";
+        return outcome;
+    }
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        outcome.error = "folder \"" + path + "\" holds no *.ini files";
+        return outcome;
+    }
+    memory_settings_store store;
+    if (!read_ini_file(path, store, outcome.error)) return outcome;
+    std::string reason;
+    if (!check_inputs(store, &store, reason)) {
+        outcome.error = "inputs file \"" + path + "\": " + reason;
+        return outcome;
+    }
+    std::string load_errors;
+    load_farm_inputs(s, states, store, load_errors);
+    if (!load_errors.empty()) {
+        outcome.error = "inputs file \"" + path + "\": " + first_line(load_errors);
+        return outcome;
+    }
+    const std::string tsv = rate_tsv(s);
+    if (s.database->has_read_errors()) {
+        // A read that failed (a lock held too long, a stored value that cannot be used) fails the farm.
+        outcome.error = "inputs file \"" + path + "\": " + first_line(s.database->read_errors());
+        s.database->clear_read_errors();
+        return outcome;
+    }
+    outcome.lines.reserve(tsv.size() + 16 * (path.size() + 1));
+    std::size_t start = 0;
+    while (start < tsv.size()) {
+        const std::size_t end = tsv.find('\n', start);
+        const std::size_t stop = end == std::string::npos ? tsv.size() : end + 1;
+        outcome.lines += path;
+        outcome.lines += '\t';
+        outcome.lines.append(tsv, start, stop - start);
+        start = stop;
+    }
+    return outcome;
+}
+
+// Hands out the farms to the workers and their outcomes back in the order given.
+// A worker may run ahead of the writer by at most `window` farms, so the memory
+// held does not grow with the number of farms.
+class ordered_outcomes {
+public:
+    ordered_outcomes(std::size_t count, std::size_t window) : count_(count), slots_(window) {}
+
+    // The next farm to rate; false when every farm is taken or the batch stops.
+    bool claim(std::size_t& index) {
+        std::unique_lock lock(mutex_);
+        claimable_.wait(lock, [this] { return stopped_ || claimed_ >= count_ || claimed_ < written_ + slots_.size(); });
+        if (stopped_ || claimed_ >= count_) return false;
+        index = claimed_++;
+        return true;
+    }
+
+    void deliver(std::size_t index, farm_outcome outcome) {
+        std::lock_guard lock(mutex_);
+        slots_[index % slots_.size()] = std::move(outcome);
+        if (index == written_) ready_.notify_one();
+    }
+
+    // The outcome of the next farm in order; false when all are written or the batch stops.
+    bool next(farm_outcome& outcome) {
+        std::unique_lock lock(mutex_);
+        if (written_ >= count_) return false;
+        auto& slot = slots_[written_ % slots_.size()];
+        ready_.wait(lock, [&] { return stopped_ || slot.has_value(); });
+        if (!slot) return false;
+        outcome = std::move(*slot);
+        slot.reset();
+        ++written_;
+        claimable_.notify_all();
+        return true;
+    }
+
+    void stop() {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+        claimable_.notify_all();
+        ready_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable claimable_;
+    std::condition_variable ready_;
+    const std::size_t count_;
+    std::vector<std::optional<farm_outcome>> slots_;
+    std::size_t claimed_ = 0;
+    std::size_t written_ = 0;
+    bool stopped_ = false;
+};
+
+// "rated N of M farms" on one terminal line, redrawn at most five times a second
+// once the batch has run for a second, and erased before any other text.
+class progress_line {
+public:
+    progress_line(std::FILE* err, bool enabled, std::size_t total) : err_(err), enabled_(enabled), total_(total) {}
+
+    void update(std::size_t done, std::size_t failed) {
+        if (!enabled_) return;
+        const auto now = clock::now();
+        if (now - start_ < std::chrono::seconds(1) || now - drawn_ < std::chrono::milliseconds(200)) return;
+        drawn_ = now;
+        std::fprintf(err_, "\r\033[Kzelmora-cli: batch: %zu of %zu farms rated, %zu failed", done, total_, failed);
+        std::fflush(err_);
+        shown_ = true;
+    }
+
+    void erase() {
+        if (!shown_) return;
+        std::fputs("\r\033[K", err_);
+        shown_ = false;
+    }
+
+private:
+    using clock = std::chrono::steady_clock;
+    std::FILE* err_;
+    bool enabled_;
+    std::size_t total_;
+    clock::time_point start_ = clock::now();
+    clock::time_point drawn_{};
+    bool shown_ = false;
+};
+
+void write_text(std::FILE* stream, const std::string& text) {
+    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+}  // namespace
+
+std::vector<std::string> batch_farm_files(const std::vector<std::string>& arguments) {
+    std::vector<std::string> files;
+    for (const std::string& argument : arguments) {
+        std::error_code ec;
+        if (!fs::is_directory(argument, ec)) {
+            files.push_back(argument);
+            continue;
+        }
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(argument, ec)) {
+            std::error_code type_error;
+            if (entry.path().extension() == ".ini" && entry.is_regular_file(type_error))
+                names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        if (names.empty()) files.push_back(argument);
+        for (const std::string& name : names) files.push_back((fs::path(argument) / name).string());
+    }
+    return files;
+}
+
+int run_batch(const batch_options& options, std::FILE* out, std::FILE* err) {
+    const std::vector<std::string> files = batch_farm_files(options.farms);
+    const std::size_t jobs = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(options.jobs, 1)), 1,
+                                                     std::max<std::size_t>(files.size(), 1));
+    ordered_outcomes outcomes(files.size(), 64 * jobs);
+
+    // Every worker opens its own session; nothing is rated unless all of them could.
+    std::latch opened(static_cast<std::ptrdiff_t>(jobs));
+    std::vector<unsigned char> connected(jobs, 0);  // one byte per worker: written concurrently
+    std::vector<std::string> open_errors(jobs);
+    std::vector<std::thread> workers;
+    workers.reserve(jobs);
+    for (std::size_t w = 0; w < jobs; ++w) {
+        workers.emplace_back([&, w] {
+            session s;
+            memory_settings_store no_inputs;
+            connected[w] = open_session(options.database, no_inputs, s, open_errors[w]) ? 1 : 0;
+            opened.arrive_and_wait();
+            if (std::find(connected.begin(), connected.end(), 0) != connected.end()) return;
+            state_records states;
+            std::size_t index = 0;
+            while (outcomes.claim(index)) outcomes.deliver(index, rate_farm(s, states, files[index]));
+        });
+    }
+    opened.wait();
+    const auto failed_open = std::find(connected.begin(), connected.end(), 0);
+    if (failed_open != connected.end()) {
+        outcomes.stop();
+        for (std::thread& t : workers) t.join();
+        write_text(err, open_errors[static_cast<std::size_t>(failed_open - connected.begin())]);
+        return 1;
+    }
+    // The database's own load errors, once, as every command shows them.
+    write_text(err, open_errors.front());
+    std::fflush(err);
+
+    progress_line progress(err, options.show_progress, files.size());
+    std::size_t done = 0;
+    std::size_t failed = 0;
+    int write_error = 0;  // errno of a failed write
+    farm_outcome outcome;
+    while (outcomes.next(outcome)) {
+        ++done;
+        if (!outcome.error.empty()) {
+            ++failed;
+            progress.erase();
+            std::fprintf(err, "zelmora-cli: %s\n", outcome.error.c_str());
+        } else {
+            write_text(out, outcome.lines);
+            if (std::ferror(out)) {
+                write_error = errno;
+                break;
+            }
+        }
+        progress.update(done, failed);
+    }
+    outcomes.stop();
+    for (std::thread& t : workers) t.join();
+    progress.erase();
+    if (write_error == 0 && std::fflush(out) != 0) write_error = errno;
+    if (write_error != 0) {
+        std::fprintf(err, "zelmora-cli: batch: cannot write the lines: %s\n", std::strerror(write_error));
+        return exit_batch_farm_failed;
+    }
+    return failed == 0 ? 0 : exit_batch_farm_failed;
+}
+
+int run_batch_command(const command_line& line, const std::string& database) {
+    batch_options options;
+    options.database = database;
+    options.farms = line.farms;
+    options.jobs = line.jobs > 0 ? line.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    options.show_progress = isatty(fileno(stderr)) != 0;
+    if (line.output.empty()) return run_batch(options, stdout, stderr);
+
+    std::FILE* file = std::fopen(line.output.c_str(), "wb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "zelmora-cli: cannot write output file \"%s\": %s\n", line.output.c_str(),
+                     std::strerror(errno));
+        return 2;
+    }
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closing(file, &std::fclose);
+    return run_batch(options, file, stderr);
+}
+
+}  // namespace zelmora
