@@ -166,7 +166,7 @@ TEST_F(Cli, HelpAndVersion) {
     for (const char* command : {"rate [--tsv]", "worksheet CROP", "whole-farm", "malting-barley", "test-report",
                                 "acreage-loop", "b-value-dump", "state-inputs", "write-column-lookup",
                                 "write-county-list", "batch [--jobs N] [--output FILE] FARM...",
-                                "Exit status 3: a batch", "--database PATH", "--inputs FILE"})
+                                "a farm of a batch was", "--database PATH", "--inputs FILE"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
     EXPECT_EQ(run({"rate", "--help"}).out, help.out);
 
@@ -529,7 +529,7 @@ TEST_F(Cli, BatchGoesOnPastRefusedFarmsAndExitsWithThree) {
         ASSERT_EQ(errors.size(), 4u) << r.err;
         const std::pair<std::string, const char*> reasons[] = {{too_many_units, "Units Corn"},
                                                                {missing, "cannot read inputs file"},
-                                                               {unrated_state, "ERROR, no counties for state."},
+                                                               {unrated_state, "\"State FIPS\" must be"},
                                                                {empty_folder.string(), "holds no *.ini files"}};
         for (std::size_t i = 0; i < errors.size(); ++i) {
             EXPECT_EQ(errors[i].rfind("zelmora-cli: ", 0), 0u) << errors[i];
