@@ -55,7 +55,7 @@ void keystroke_on_crop_page(benchmark::State& state) {
         errors.clear();
         calc.compute_all(*doc.surcharges, errors);  // show_results
         for (insurance_unit& u : units)
-            benchmark::DoNotOptimize(u.compute(crop, calc, *doc.rater, doc.database.get(), *doc.surcharges, errors));
+            benchmark::DoNotOptimize(u.compute(crop, calc, *doc.continuous_rater, doc.database.get(), *doc.surcharges, errors));
     }
     units[2].aph_yield = typed[1];
     if (!errors.empty()) state.SkipWithError(errors.substr(0, 200).c_str());

@@ -14,18 +14,18 @@ namespace zelmora {
 doc_zelmora::doc_zelmora(store_factory stores) : stores_(std::move(stores)) {}
 
 doc_zelmora::~doc_zelmora() {
-    if (calculator) {
-        calculator->write_settings(*make_store());
-        calculator.reset();
+    if (session.calculator) {
+        session.calculator->write_settings(*make_store());
+        session.calculator.reset();
     }
-    if (continuous_rater) {
-        continuous_rater->write_settings(*make_store());
-        continuous_rater.reset();
+    if (session.continuous_rater) {
+        session.continuous_rater->write_settings(*make_store());
+        session.continuous_rater.reset();
     }
-    surcharges.reset();
-    practice_codes.reset();
-    type_codes.reset();
-    database.reset();
+    session.surcharges.reset();
+    session.practice_codes.reset();
+    session.type_codes.reset();
+    session.database.reset();
 }
 
 std::unique_ptr<settings_store> doc_zelmora::make_store() const {
@@ -36,28 +36,10 @@ std::unique_ptr<settings_store> doc_zelmora::make_store() const {
 bool doc_zelmora::open_document(const std::string& path) {
     path_ = path;
     std::string error_text;
-    database = connect_premium_database(path, error_text);
-    if (!database) {
-        if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
-        return false;
-    }
-    {
-        const auto store = make_store();
-        continuous_rater = std::make_unique<rater_aph_continuous>(database.get());
-        continuous_rater->read_settings(*store);
-        calculator = std::make_unique<premium_calculator>(database.get(), continuous_rater.get(), error_text);
-        calculator->read_settings(*store, error_text);
-    }
-    calculator->read_b_values(error_text);
-    calculator->read_b_value_table(error_text);
-    surcharges = std::make_unique<surcharge_list>();
-    surcharges->read_surcharges(*database, error_text);
-    practice_codes = std::make_unique<code_lookup>();
-    practice_codes->read_practice_codes(*database, error_text);
-    type_codes = std::make_unique<code_lookup>();
-    type_codes->read_type_codes(*database, error_text);
+    const bool connected = session.open(path, *make_store(), error_text);
+    // Whatever the sequence collected is shown once, after its last step.
     if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
-    return true;
+    return connected;
 }
 
 void doc_zelmora::close_document() {
@@ -76,10 +58,10 @@ std::string doc_zelmora::title() const {
 }
 
 void doc_zelmora::on_show_crops() {
-    if (!calculator) return;
+    if (!session.calculator) return;
     if (view_) view_->store_inputs();
     {
-        propsheet_calculator sheet(this);
+        propsheet_calculator sheet(&session);
         run_modal(sheet);
     }
     if (view_) view_->on_update();
@@ -90,7 +72,7 @@ void doc_zelmora::on_show_state_inputs() {
     std::string report;
     {
         wait_cursor busy;
-        report = show_state_inputs(*database, *continuous_rater, current_state());
+        report = show_state_inputs(*session.database, *session.continuous_rater, current_state());
     }
     dialog_error_list::show_modal(nullptr, "", "", report);
 }
@@ -101,7 +83,7 @@ void doc_zelmora::on_write_column_lookup() {
     std::string report;
     {
         wait_cursor busy;
-        report = write_column_lookup(*database, *continuous_rater, current_state());
+        report = write_column_lookup(*session.database, *session.continuous_rater, current_state());
     }
     dialog_error_list::show_modal(nullptr, "", "", report);
 }
@@ -112,7 +94,7 @@ void doc_zelmora::on_write_column_lookup_all_states() {
     std::string report;
     {
         wait_cursor busy;
-        report = write_column_lookup_all_states(*database, *continuous_rater);
+        report = write_column_lookup_all_states(*session.database, *session.continuous_rater);
     }
     dialog_error_list::show_modal(nullptr, "", "", report);
 }
@@ -123,7 +105,7 @@ void doc_zelmora::on_write_county_list() {
     std::string report;
     {
         wait_cursor busy;
-        report = write_county_list(*database, *continuous_rater, current_state());
+        report = write_county_list(*session.database, *session.continuous_rater, current_state());
     }
     dialog_error_list::show_modal(nullptr, "", "", report);
 }
@@ -134,7 +116,7 @@ void doc_zelmora::on_write_all_county_lists() {
     std::string report;
     {
         wait_cursor busy;
-        report = write_all_county_lists(*database, *continuous_rater);
+        report = write_all_county_lists(*session.database, *session.continuous_rater);
     }
     dialog_error_list::show_modal(nullptr, "", "", report);
 }

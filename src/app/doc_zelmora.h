@@ -1,18 +1,15 @@
 #pragma once
-// A rating database opened as a document: the connection and everything
-// rating needs (rater, calculator, surcharges, code lookups, malting barley
-// endorsement), with the "Show Crops" command and the maintenance commands.
+// A rating database opened as a document: its rating session (connection,
+// rater, calculator, surcharges, code lookups, malting barley endorsement) with
+// the windows' side of it: the error list of the opening, the "Show Crops"
+// command and the maintenance commands with their confirmations.
 #include <functional>
 #include <memory>
 #include <string>
 
 #include <QObject>
 
-#include "data/premium_database.h"
-#include "data/surcharge_list.h"
-#include "rating/malting_barley_endorsement.h"
-#include "rating/premium_calculator.h"
-#include "rating/rater.h"
+#include "rating/rating_session.h"
 #include "utility/settings_store.h"
 
 namespace zelmora {
@@ -54,18 +51,12 @@ public:
     void on_write_county_list();
     void on_write_all_county_lists();
 
-    std::unique_ptr<premium_database> database;
-    std::unique_ptr<premium_calculator> calculator;
-    malting_barley_endorsement malting_barley_calculator;
-    std::unique_ptr<rater_aph_continuous> continuous_rater;
-    std::unique_ptr<surcharge_list> surcharges;
-    std::unique_ptr<code_lookup> practice_codes;
-    std::unique_ptr<code_lookup> type_codes;
+    rating_session session;
 
 private:
     std::unique_ptr<settings_store> make_store() const;
-    bool can_maintain() const { return database && continuous_rater; }
-    int current_state() const { return calculator ? calculator->state_fips() : -1; }
+    bool can_maintain() const { return session.database && session.continuous_rater; }
+    int current_state() const { return session.calculator ? session.calculator->state_fips() : -1; }
 
     view_zelmora* view_ = nullptr;  // detaches itself when it goes
     store_factory stores_;

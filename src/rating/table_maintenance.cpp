@@ -14,6 +14,7 @@
 #include "data/crops.h"
 #include "data/result_codes.h"
 #include "data/rowsets.h"
+#include "utility/dropped_errors.h"
 
 namespace zelmora {
 
@@ -322,8 +323,7 @@ void list_state_inputs(const state_record& state, premium_database& db, premium_
                       county.county_name.c_str());
         report += county.region_flag == region_flag_true ? "\t1" : "\t0";
         std::array<int, 9> found{};
-        std::string discarded;
-        state.find_crops_in_county(db, county.county_fips, found, discarded);
+        state.find_crops_in_county(db, county.county_fips, found, dropped_errors{});
         append_format(report, "\t%d\t%d\r\n", crop_mask(found), crop_mask(county.indicator_8085));
     }
 }
