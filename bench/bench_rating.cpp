@@ -78,7 +78,7 @@ public:
                               calc.state_fips(), calc.county_fips, crop_year, crop_code(c), insurance_plan_id,
                               u.practice_code, u.type_code);
                 rowset_continuous_rates rs;
-                if (rs.open_with_filter(*database, filter) != S_OK_CODE || rs.move_first() != S_OK_CODE) {
+                if (!is_ok(rs.open_with_filter(*database, filter)) || !is_ok(rs.move_first())) {
                     error_text += "no record for ";
                     error_text += filter;
                     continue;

@@ -47,7 +47,7 @@ farm pick_farm(premium_database& db, bool four_crop_state) {
     using county_id = std::pair<int, int>;
     std::map<county_id, std::map<int, std::vector<std::pair<int, int>>>> keys;
     statement_lease rates;
-    if (db.prepare("SELECT `State FIPS`, `County FIPS`, `Crop Code`, `Practice Code`, `Type Code` "
+    if (!is_ok(db.prepare("SELECT `State FIPS`, `County FIPS`, `Crop Code`, `Practice Code`, `Type Code` "
                    "FROM `Continuous Rates` WHERE `Crop Year` = 2004 AND `Insurance Plan ID` = 90 ORDER BY rowid",
                    rates, false)))
         return {};
@@ -64,7 +64,7 @@ farm pick_farm(premium_database& db, bool four_crop_state) {
     // The county offering the most of the crops it has rates for; the first such in stored order.
     farm best;
     rowset_county_list counties;
-    if (counties.open_with_filter(db) != S_OK_CODE || counties.move_first() != S_OK_CODE) return best;
+    if (!is_ok(counties.open_with_filter(db)) || !is_ok(counties.move_first())) return best;
     do {
         const record_county_list& r = counties.record;
         const auto found = keys.find({r.state_fips, r.county_fips});
@@ -78,7 +78,7 @@ farm pick_farm(premium_database& db, bool four_crop_state) {
             candidate.crops.push_back({c, crop->second});
         }
         if (candidate.crops.size() > best.crops.size()) best = std::move(candidate);
-    } while (counties.move_next() == S_OK_CODE);
+    } while (is_ok(counties.move_next()));
     return best;
 }
 

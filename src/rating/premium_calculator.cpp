@@ -197,11 +197,11 @@ namespace {
 // Opens a whole b-value table and fetches its first row; on failure appends the
 // loader's line and answers false.
 bool open_b_value_table(premium_database* database, rowset_base& rs, std::string& error_text) {
-    if (database == nullptr || rs.open_with_filter(*database) != 0) {
+    if (database == nullptr || !is_ok(rs.open_with_filter(*database))) {
         error_text += "ERROR, unable to open table " + rs.table_name() + "\r\n";
         return false;
     }
-    if (rs.move_first() != 0) {
+    if (!is_ok(rs.move_first())) {
         error_text += "ERROR, no records in [" + rs.table_name() + "].\r\n";
         return false;
     }
@@ -224,7 +224,7 @@ bool premium_calculator::read_b_values(std::string& error_text) {
         if (s >= 0 && r.set_number >= 0 && r.set_number <= 5)
             b_value_set[static_cast<std::size_t>(s)][ix(r.crop_number)][r.region_flag == -1 ? 1 : 0] =
                 static_cast<unsigned char>(r.set_number);
-    } while (rs.move_next() == 0);
+    } while (is_ok(rs.move_next()));
     return true;
 }
 
@@ -238,7 +238,7 @@ bool premium_calculator::read_b_value_table(std::string& error_text) {
             b_values_harvest[static_cast<std::size_t>(r.set_number - 1)][static_cast<std::size_t>(r.b_index)] =
                 r.b_value_harvest_guarantee;
         }
-    } while (rs.move_next() == 0);
+    } while (is_ok(rs.move_next()));
     return true;
 }
 

@@ -122,11 +122,11 @@ int rater_aph_continuous::compute_rate(int year, int crop, int state, int county
     }
     {
         rowset_continuous_rates rates;
-        if (rates.open_with_filter(*database, filter) != 0) {
+        if (!is_ok(rates.open_with_filter(*database, filter))) {
             error_text += "ERROR, unable to open continuous rate table.\r\n";
             return 1;
         }
-        if (rates.move_first() != 0) {
+        if (!is_ok(rates.move_first())) {
             error_text += "ERROR, no record found in table [";
             error_text += rates.table_name();
             error_text += "]\r\n";
@@ -201,11 +201,11 @@ void rater_aph_continuous::rate_from_record_values(int year, int crop, int state
 exact_decimal rater_aph_continuous::yield_span_rate(const std::string& filter, const exact_decimal& rate_yield,
                                                     std::string& error_text) {
     rowset_continuous_rates rates;
-    if (database == nullptr || rates.open_with_filter(*database, filter) != 0) {
+    if (database == nullptr || !is_ok(rates.open_with_filter(*database, filter))) {
         error_text += "ERROR, unable to open continuous rates table.\r\n";
         return -1.0;
     }
-    if (rates.move_first() != 0) return -1.0;
+    if (!is_ok(rates.move_first())) return -1.0;
     return span_rate_of(rates.record, rate_yield);
 }
 
