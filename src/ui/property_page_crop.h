@@ -20,9 +20,9 @@ class QVBoxLayout;
 namespace zelmora {
 
 class combo_code;
-class rating_session;
 class edit_decimal;
 class edit_integer;
+class rating_session;
 class static_decimal;
 
 inline constexpr int unit_rows = max_units_per_crop;

@@ -11,10 +11,10 @@ class QTabWidget;
 
 namespace zelmora {
 
-class rating_session;
 class property_page;
 class property_page_crop;
 class property_page_whole_farm;
+class rating_session;
 
 class propsheet_calculator : public QDialog {
     Q_OBJECT
