@@ -21,7 +21,7 @@ void comparison_table(benchmark::State& state, bool four) {
     std::string errors;
     std::array<std::unique_ptr<premium_calculator>, 3> copies;
     for (auto& copy : copies) {
-        copy = std::make_unique<premium_calculator>(doc.database.get(), doc.rater.get(), errors);
+        copy = std::make_unique<premium_calculator>(doc.database.get(), doc.continuous_rater.get(), errors);
         copy->copy_from(farm, errors);
     }
     premium_calculator& units = *copies[0];
@@ -29,7 +29,7 @@ void comparison_table(benchmark::State& state, bool four) {
     premium_calculator& whole_farm = *copies[2];
     constexpr std::array<int, 5> levels = {65, 70, 75, 80, 85};
     for (auto _ : state) {
-        const rate_record_scope records(doc.rater.get());
+        const rate_record_scope records(doc.continuous_rater.get());
         for (const int level : levels) {
             errors.clear();
             units.coverage.fill(level);

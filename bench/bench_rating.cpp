@@ -52,10 +52,10 @@ void keystroke_on_crop_page(benchmark::State& state, bool four) {
     for (auto _ : state) {
         units[2].aph_yield = typed[keystroke++ & 1];  // store_page
         errors.clear();
-        const rate_record_scope records(doc.rater.get());  // show_results
+        const rate_record_scope records(doc.continuous_rater.get());  // show_results
         calc.compute_all(*doc.surcharges, errors);
         for (insurance_unit& u : units)
-            benchmark::DoNotOptimize(u.compute(crop, calc, *doc.rater, doc.database.get(), *doc.surcharges, errors));
+            benchmark::DoNotOptimize(u.compute(crop, calc, *doc.continuous_rater, doc.database.get(), *doc.surcharges, errors));
     }
     units[2].aph_yield = typed[1];
     if (!errors.empty()) state.SkipWithError(errors.substr(0, 200).c_str());
@@ -78,7 +78,7 @@ public:
                               calc.state_fips(), calc.county_fips, crop_year, crop_code(c), insurance_plan_id,
                               u.practice_code, u.type_code);
                 rowset_continuous_rates rs;
-                if (rs.open_with_filter(*database, filter) != S_OK_CODE || rs.move_first() != S_OK_CODE) {
+                if (!is_ok(rs.open_with_filter(*database, filter)) || !is_ok(rs.move_first())) {
                     error_text += "no record for ";
                     error_text += filter;
                     continue;

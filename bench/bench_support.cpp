@@ -36,20 +36,7 @@ void set_database_path(std::string path) { path_storage() = std::move(path); }
 
 std::unique_ptr<document> open_document(const std::string& path, settings_store& store) {
     auto doc = std::make_unique<document>();
-    doc->database = connect_premium_database(path, doc->error_text);
-    if (!doc->database) return doc;
-    doc->rater = std::make_unique<rater_aph_continuous>(doc->database.get());
-    doc->rater->read_settings(store);
-    doc->calculator = std::make_unique<premium_calculator>(doc->database.get(), doc->rater.get(), doc->error_text);
-    doc->calculator->read_settings(store, doc->error_text);
-    doc->calculator->read_b_values(doc->error_text);
-    doc->calculator->read_b_value_table(doc->error_text);
-    doc->surcharges = std::make_unique<surcharge_list>();
-    doc->surcharges->read_surcharges(*doc->database, doc->error_text);
-    doc->practice_codes = std::make_unique<code_lookup>();
-    doc->practice_codes->read_practice_codes(*doc->database, doc->error_text);
-    doc->type_codes = std::make_unique<code_lookup>();
-    doc->type_codes->read_type_codes(*doc->database, doc->error_text);
+    doc->open(path, store, doc->error_text);
     return doc;
 }
 
@@ -60,9 +47,9 @@ farm pick_farm(premium_database& db, bool four_crop_state) {
     using county_id = std::pair<int, int>;
     std::map<county_id, std::map<int, std::vector<std::pair<int, int>>>> keys;
     statement_lease rates;
-    if (db.prepare("SELECT `State FIPS`, `County FIPS`, `Crop Code`, `Practice Code`, `Type Code` "
+    if (!is_ok(db.prepare("SELECT `State FIPS`, `County FIPS`, `Crop Code`, `Practice Code`, `Type Code` "
                    "FROM `Continuous Rates` WHERE `Crop Year` = 2004 AND `Insurance Plan ID` = 90 ORDER BY rowid",
-                   rates, false) != S_OK_CODE)
+                   rates, false)))
         return {};
     while (sqlite3_step(rates.get()) == SQLITE_ROW) {
         const int state = sqlite3_column_int(rates.get(), 0);
@@ -77,7 +64,7 @@ farm pick_farm(premium_database& db, bool four_crop_state) {
     // The county offering the most of the crops it has rates for; the first such in stored order.
     farm best;
     rowset_county_list counties;
-    if (counties.open_with_filter(db) != S_OK_CODE || counties.move_first() != S_OK_CODE) return best;
+    if (!is_ok(counties.open_with_filter(db)) || !is_ok(counties.move_first())) return best;
     do {
         const record_county_list& r = counties.record;
         const auto found = keys.find({r.state_fips, r.county_fips});
@@ -91,7 +78,7 @@ farm pick_farm(premium_database& db, bool four_crop_state) {
             candidate.crops.push_back({c, crop->second});
         }
         if (candidate.crops.size() > best.crops.size()) best = std::move(candidate);
-    } while (counties.move_next() == S_OK_CODE);
+    } while (is_ok(counties.move_next()));
     return best;
 }
 
@@ -162,7 +149,7 @@ premium_calculator& farm_calculator(bool four_crop_state) {
     if (!calc) {
         document& doc = shared_document();
         std::string errors;
-        calc = std::make_unique<premium_calculator>(doc.database.get(), doc.rater.get(), errors);
+        calc = std::make_unique<premium_calculator>(doc.database.get(), doc.continuous_rater.get(), errors);
         calc->read_b_values(errors);
         calc->read_b_value_table(errors);
         load_farm(*calc, shared_farm(four_crop_state), errors);
@@ -173,7 +160,7 @@ premium_calculator& farm_calculator(bool four_crop_state) {
 memory_settings_store saved_settings() {
     memory_settings_store store;
     farm_calculator(false).write_settings(store);
-    shared_document().rater->write_settings(store);
+    shared_document().continuous_rater->write_settings(store);
     return store;
 }
 

@@ -10,6 +10,7 @@
 #include "data/surcharge_list.h"
 #include "rating/premium_calculator.h"
 #include "rating/rater.h"
+#include "rating/rating_session.h"
 #include "utility/settings_store.h"
 
 namespace zelmora::bench {
@@ -18,19 +19,12 @@ namespace zelmora::bench {
 const std::string& database_path();
 void set_database_path(std::string path);
 
-// The objects a document owns while it is open, loaded as the document does.
-struct document {
-    std::unique_ptr<premium_database> database;
-    std::unique_ptr<rater_aph_continuous> rater;
-    std::unique_ptr<premium_calculator> calculator;
-    std::unique_ptr<surcharge_list> surcharges;
-    std::unique_ptr<code_lookup> practice_codes;
-    std::unique_ptr<code_lookup> type_codes;
+// What a document holds while it is open, with the error text of its opening.
+struct document : rating_session {
     std::string error_text;
 };
 
-// The open sequence: connect, rater and its settings, calculator with its
-// settings and b values, surcharges, practice and type codes.
+// The document's open sequence (rating_session::open).
 std::unique_ptr<document> open_document(const std::string& path, settings_store& store);
 
 // A farm picked from the database: a county of the given kind of state that

@@ -667,10 +667,9 @@ bool write_database(const std::string& path, const std::vector<county>& counties
             return false;
         }
         sqlite3* h = db->handle();
-        if (db->execute_statement("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 8192;") !=
-                S_OK_CODE ||
-            create_schema(*db) != S_OK_CODE || mark_demo_database(*db) != S_OK_CODE ||
-            db->execute_statement("BEGIN") != S_OK_CODE) {
+        if (!is_ok(db->execute_statement(
+                "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 8192;")) ||
+            !is_ok(create_schema(*db)) || !is_ok(mark_demo_database(*db)) || !is_ok(db->execute_statement("BEGIN"))) {
             std::fprintf(stderr, "make_demo_database: cannot create the schema: %s\n", db->last_error_message().c_str());
             return false;
         }
@@ -684,8 +683,8 @@ bool write_database(const std::string& path, const std::vector<county>& counties
                         insert_all(h, tables::lookup_column_number(), columns) &&
                         insert_all(h, tables::lookup_practice_code(), practices) &&
                         insert_all(h, tables::lookup_type_code(), types);
-        if (!ok || db->execute_statement("COMMIT") != S_OK_CODE ||
-            db->execute_statement("ANALYZE") != S_OK_CODE) {
+        if (!ok || !is_ok(db->execute_statement("COMMIT")) ||
+            !is_ok(db->execute_statement("ANALYZE"))) {
             std::fprintf(stderr, "make_demo_database: writing failed: %s\n", db->last_error_message().c_str());
             db.reset();
             std::filesystem::remove(temporary, ec);
@@ -705,7 +704,7 @@ bool write_database(const std::string& path, const std::vector<county>& counties
 
 long long count_of(premium_database& db, const std::string& sql) {
     statement_lease lease;
-    if (db.prepare(sql, lease, false) != S_OK_CODE) return -1;
+    if (!is_ok(db.prepare(sql, lease, false))) return -1;
     return sqlite3_step(lease.get()) == SQLITE_ROW ? sqlite3_column_int64(lease.get(), 0) : -1;
 }
 
@@ -724,7 +723,7 @@ int print_summary(const std::string& path) {
                 count_of(*db, "SELECT count(*) FROM `County List`"));
     std::printf("  crop years in Continuous Rates:");
     statement_lease years;
-    if (db->prepare("SELECT DISTINCT `Crop Year` FROM `Continuous Rates` ORDER BY 1", years, false) == S_OK_CODE)
+    if (is_ok(db->prepare("SELECT DISTINCT `Crop Year` FROM `Continuous Rates` ORDER BY 1", years, false)))
         while (sqlite3_step(years.get()) == SQLITE_ROW) std::printf(" %d", sqlite3_column_int(years.get(), 0));
     std::printf("\n");
     for (const table_description* t : tables::all())

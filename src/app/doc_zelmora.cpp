@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "app/view_zelmora.h"
+#include "utility/dropped_errors.h"
 #include "qtsupport/qsettings_store.h"
 #include "rating/table_maintenance.h"
 #include "ui/dialog_error_list.h"
@@ -30,8 +31,7 @@ std::string county_list_summary(premium_database& db, const std::vector<int>& st
     for (const int fips : state_fipses) {
         state_record state;
         state.set_state_fips(fips);
-        std::string discarded;
-        state.read_county_list(db, discarded);
+        state.read_county_list(db, dropped_errors{});  // a list that cannot be read counts no rows
         char line[160];
         std::snprintf(line, sizeof line, "%s\t%d rows written to [County List]\r\n", state_name(fips).c_str(),
                       static_cast<int>(state.counties().size()));
@@ -51,18 +51,18 @@ QString rewrite_question(const QString& question, int state_fips, const std::str
 doc_zelmora::doc_zelmora(store_factory stores) : stores_(std::move(stores)) {}
 
 doc_zelmora::~doc_zelmora() {
-    if (calculator) {
-        calculator->write_settings(*make_store());
-        calculator.reset();
+    if (session.calculator) {
+        session.calculator->write_settings(*make_store());
+        session.calculator.reset();
     }
-    if (continuous_rater) {
-        continuous_rater->write_settings(*make_store());
-        continuous_rater.reset();
+    if (session.continuous_rater) {
+        session.continuous_rater->write_settings(*make_store());
+        session.continuous_rater.reset();
     }
-    surcharges.reset();
-    practice_codes.reset();
-    type_codes.reset();
-    database.reset();
+    session.surcharges.reset();
+    session.practice_codes.reset();
+    session.type_codes.reset();
+    session.database.reset();
 }
 
 std::unique_ptr<settings_store> doc_zelmora::make_store() const {
@@ -73,32 +73,15 @@ std::unique_ptr<settings_store> doc_zelmora::make_store() const {
 bool doc_zelmora::open_document(const std::string& path) {
     path_ = path;
     std::string error_text;
-    database = connect_premium_database(path, error_text);
-    if (!database) {
+    if (!session.open(path, *make_store(), error_text)) {
         if (!error_text.empty()) {
             dialog_error_list::show_modal(nullptr, "", "", error_text + database_not_opened_text(path));
         }
         return false;
     }
-    // The open sequence reads one set of rows, whatever another connection rewrites meanwhile.
-    read_transaction reading(*database);
-    {
-        const auto store = make_store();
-        continuous_rater = std::make_unique<rater_aph_continuous>(database.get());
-        continuous_rater->read_settings(*store);
-        calculator = std::make_unique<premium_calculator>(database.get(), continuous_rater.get(), error_text);
-        calculator->read_settings(*store, error_text);
-    }
-    calculator->read_b_values(error_text);
-    calculator->read_b_value_table(error_text);
-    surcharges = std::make_unique<surcharge_list>();
-    surcharges->read_surcharges(*database, error_text);
-    practice_codes = std::make_unique<code_lookup>();
-    practice_codes->read_practice_codes(*database, error_text);
-    type_codes = std::make_unique<code_lookup>();
-    type_codes->read_type_codes(*database, error_text);
-    error_text += database->read_errors();
-    database->clear_read_errors();
+    error_text += session.database->read_errors();
+    session.database->clear_read_errors();
+    // Whatever the sequence collected is shown once, after its last step.
     if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
     return true;
 }
@@ -119,10 +102,10 @@ std::string doc_zelmora::title() const {
 }
 
 void doc_zelmora::on_show_crops() {
-    if (!calculator) return;
+    if (!session.calculator) return;
     if (view_) view_->store_inputs();
     {
-        propsheet_calculator sheet(this);
+        propsheet_calculator sheet(&session);
         if (view_) connect(&sheet, &propsheet_calculator::status_message, view_, &view_zelmora::status_message);
         run_modal(sheet);
     }
@@ -130,13 +113,13 @@ void doc_zelmora::on_show_crops() {
 }
 
 void doc_zelmora::show_rewrite_report(const rewrite_report& report) {
-    if (report.failed_states == 0 && !database->has_read_errors()) {
+    if (report.failed_states == 0 && !session.database->has_read_errors()) {
         dialog_error_list::show_modal(nullptr, "", "", report.text);
         return;
     }
     // A failed rewrite is an error, not an ordinary report.
-    dialog_error_list::show_modal(nullptr, "Rewrite failed", "", report.text + database->read_errors());
-    database->clear_read_errors();
+    dialog_error_list::show_modal(nullptr, "Rewrite failed", "", report.text + session.database->read_errors());
+    session.database->clear_read_errors();
     show_message(nullptr, report.failed_states > 0
                               ? format_with_number("ERROR, the rewrite failed for %d state(s); their rows are "
                                                    "unchanged.",
@@ -149,7 +132,7 @@ void doc_zelmora::on_show_state_inputs() {
     std::string report;
     {
         wait_cursor busy;
-        report = show_state_inputs(*database, *continuous_rater, current_state());
+        report = show_state_inputs(*session.database, *session.continuous_rater, current_state());
     }
     dialog_error_list::show_modal(nullptr, "", "", report);
 }
@@ -160,7 +143,7 @@ void doc_zelmora::on_write_column_lookup() {
     rewrite_report report;
     {
         wait_cursor busy;
-        report = write_column_lookup(*database, *continuous_rater, current_state());
+        report = write_column_lookup(*session.database, *session.continuous_rater, current_state());
     }
     show_rewrite_report(report);
 }
@@ -171,7 +154,7 @@ void doc_zelmora::on_write_column_lookup_all_states() {
     rewrite_report report;
     {
         wait_cursor busy;
-        report = write_column_lookup_all_states(*database, *continuous_rater);
+        report = write_column_lookup_all_states(*session.database, *session.continuous_rater);
     }
     show_rewrite_report(report);
 }
@@ -182,11 +165,11 @@ void doc_zelmora::on_write_county_list() {
     rewrite_report report;
     {
         wait_cursor busy;
-        report = write_county_list(*database, *continuous_rater, current_state());
+        report = write_county_list(*session.database, *session.continuous_rater, current_state());
     }
     // A rewrite that wrote without an error still says what it wrote (in this window only).
-    if (report.failed_states == 0 && !database->has_read_errors()) {
-        report.text += county_list_summary(*database, {current_state()});
+    if (report.failed_states == 0 && !session.database->has_read_errors()) {
+        report.text += county_list_summary(*session.database, {current_state()});
     }
     show_rewrite_report(report);
 }
@@ -197,10 +180,10 @@ void doc_zelmora::on_write_all_county_lists() {
     rewrite_report report;
     {
         wait_cursor busy;
-        report = write_all_county_lists(*database, *continuous_rater);
+        report = write_all_county_lists(*session.database, *session.continuous_rater);
     }
-    if (report.failed_states == 0 && !database->has_read_errors()) {
-        report.text += county_list_summary(*database, std::vector<int>(rated_states.begin(), rated_states.end()));
+    if (report.failed_states == 0 && !session.database->has_read_errors()) {
+        report.text += county_list_summary(*session.database, std::vector<int>(rated_states.begin(), rated_states.end()));
     }
     show_rewrite_report(report);
 }

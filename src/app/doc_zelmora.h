@@ -1,7 +1,8 @@
 #pragma once
-// A rating database opened as a document: the connection and everything
-// rating needs (rater, calculator, surcharges, code lookups, malting barley
-// endorsement), with the "Show Crops" command and the maintenance commands.
+// A rating database opened as a document: its rating session (connection,
+// rater, calculator, surcharges, code lookups, malting barley endorsement) with
+// the windows' side of it: the error list of the opening, the "Show Crops"
+// command and the maintenance commands with their confirmations.
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,11 +11,7 @@
 #include <QObject>
 #include <QString>
 
-#include "data/premium_database.h"
-#include "data/surcharge_list.h"
-#include "rating/malting_barley_endorsement.h"
-#include "rating/premium_calculator.h"
-#include "rating/rater.h"
+#include "rating/rating_session.h"
 #include "rating/table_maintenance.h"
 #include "utility/settings_store.h"
 
@@ -66,20 +63,14 @@ public:
     void on_write_county_list();
     void on_write_all_county_lists();
 
-    std::unique_ptr<premium_database> database;
-    std::unique_ptr<premium_calculator> calculator;
-    malting_barley_endorsement malting_barley_calculator;
-    std::unique_ptr<rater_aph_continuous> continuous_rater;
-    std::unique_ptr<surcharge_list> surcharges;
-    std::unique_ptr<code_lookup> practice_codes;
-    std::unique_ptr<code_lookup> type_codes;
+    rating_session session;
 
 private:
     // A rewrite's report; a failed one shown as an error.
     void show_rewrite_report(const rewrite_report& report);
     std::unique_ptr<settings_store> make_store() const;
-    bool can_maintain() const { return database && continuous_rater; }
-    int current_state() const { return calculator ? calculator->state_fips() : -1; }
+    bool can_maintain() const { return session.database && session.continuous_rater; }
+    int current_state() const { return session.calculator ? session.calculator->state_fips() : -1; }
 
     view_zelmora* view_ = nullptr;  // detaches itself when it goes
     store_factory stores_;

@@ -19,6 +19,7 @@
 #include "ui/field_rules.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
+#include "utility/dropped_errors.h"
 
 namespace zelmora {
 
@@ -208,7 +209,7 @@ void view_zelmora::showEvent(QShowEvent* event) {
 
 void view_zelmora::initial_update() {
     if (loaded_ || !document_) return;
-    calculator_ = document_->calculator.get();
+    calculator_ = document_->session.calculator.get();
     if (!calculator_) return;
     loaded_ = true;
     exchange_lock lock(this);
@@ -313,8 +314,7 @@ void view_zelmora::enable_crop_row(int crop_number, bool enabled) {
 void view_zelmora::apply_state_and_county() {
     const int position = state_list_->currentIndex();
     if (position < 0 || position >= rated_state_count) return;
-    std::string discarded;
-    calculator_->set_state(rated_states[static_cast<std::size_t>(position)], discarded);
+    calculator_->set_state(rated_states[static_cast<std::size_t>(position)], dropped_errors{});
     // The county list still holds the previous state's counties: the position carries over.
     const int county_position = county_list_->currentIndex();
     calculator_->county_fips =

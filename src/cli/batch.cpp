@@ -71,12 +71,12 @@ void load_farm_inputs(session& s, state_records& states, settings_store& store, 
     calculator->b_values = s.calculator->b_values;
     calculator->b_values_harvest = s.calculator->b_values_harvest;
     s.calculator = std::move(calculator);  // the one it replaces pointed at the rater
-    s.rater = std::make_unique<rater_aph_continuous>(s.database.get());
-    s.rater->read_settings(store);
+    s.continuous_rater = std::make_unique<rater_aph_continuous>(s.database.get());
+    s.continuous_rater->read_settings(store);
     s.calculator->read_settings(store, error_text);
     *s.calculator->state_data = states.of(s.calculator->state_fips(), *s.database, error_text);
     s.calculator->database = s.database.get();
-    s.calculator->rater = s.rater.get();
+    s.calculator->rater = s.continuous_rater.get();
     apply_command_line_inputs(store, *s.calculator);
 }
 

@@ -12,6 +12,7 @@
 #include "rating/malting_barley_endorsement.h"
 #include "rating/reports.h"
 #include "rating/table_maintenance.h"
+#include "utility/dropped_errors.h"
 
 namespace zelmora {
 
@@ -38,16 +39,16 @@ struct rate_results {
     struct unit_row {
         int crop_number;
         int unit_number;
-        std::optional<std::array<exact_decimal, 5>> values;  // nothing when the unit could not be rated
+        std::optional<premium_figures> values;  // nothing when the unit could not be rated
     };
     struct enterprise_row {
         int crop_number;
-        std::array<exact_decimal, 5> values;
+        premium_figures values;
         bool selected;  // the total premium is shown only for a selected crop
     };
     std::vector<unit_row> units;
     std::vector<enterprise_row> enterprises;
-    std::array<exact_decimal, 5> whole_farm;
+    premium_figures whole_farm;
     std::string limit_note;
 };
 
@@ -56,38 +57,29 @@ constexpr std::array<int, 5> result_places = {2, 2, 0, 0, 0};
 // What the crop pages and then the enterprise and whole-farm page show.
 rate_results compute_rate_results(session& s) {
     premium_calculator& calc = *s.calculator;
-    const rate_record_scope records(s.rater.get());  // the units are rated three times, their records read once
+    const rate_record_scope records(s.continuous_rater.get());  // the units are rated three times, their records read once
     rate_results results;
-    std::string discarded;
-    calc.compute_all(*s.surcharges, discarded);
+    calc.compute_all(*s.surcharges, dropped_errors{});
     for (int crop = 1; crop <= crop_count; ++crop) {
         int unit_number = 0;
         for (insurance_unit& unit : calc.units[static_cast<std::size_t>(crop - 1)]) {
             rate_results::unit_row row{crop, ++unit_number, std::nullopt};
-            std::string errors;
-            if (unit.compute(crop, calc, *s.rater, s.database.get(), *s.surcharges, errors))
-                row.values = std::array<exact_decimal, 5>{unit.revenue_guarantee, unit.loaded_per_acre_premium,
-                                                          unit.total_premium, unit.ra_subsidy, unit.producer_premium};
+            if (unit.compute(crop, calc, *s.continuous_rater, s.database.get(), *s.surcharges, dropped_errors{}))
+                row.values = unit.figures();
             results.units.push_back(row);
         }
     }
-    discarded.clear();
-    calc.compute_all(*s.surcharges, discarded);
-    for (int crop = 1; crop <= crop_count; ++crop) {
-        const auto c = static_cast<std::size_t>(crop - 1);
-        results.enterprises.push_back({crop,
-                                       {calc.enterprise_revenue_guarantee[c], calc.enterprise_per_acre_premium[c],
-                                        calc.total_loaded_enterprise_premium[c], calc.enterprise_subsidy[c],
-                                        calc.enterprise_producer_premium[c]},
-                                       calc.crop_selected(crop)});
-    }
-    results.whole_farm = {calc.revenue_guarantee_whole_farm, calc.base_premium_whole_farm,
-                          calc.total_premium_whole_farm, calc.ra_subsidy_whole_farm, calc.producer_premium_whole_farm};
+    calc.compute_all(*s.surcharges, dropped_errors{});
+    for (int crop = 1; crop <= crop_count; ++crop)
+        results.enterprises.push_back({crop, calc.enterprise_figures(crop), calc.crop_selected(crop)});
+    results.whole_farm = calc.whole_farm_figures();
     results.limit_note = limit_note(calc);
     return results;
 }
 
-result_texts texts_of(const std::array<exact_decimal, 5>& values, bool separators) {
+result_texts texts_of(const premium_figures& figures, bool separators) {
+    const std::array<exact_decimal, 5> values = {figures.revenue_guarantee, figures.per_acre_premium,
+                                                 figures.total_premium, figures.subsidy, figures.producer_premium};
     result_texts texts;
     for (std::size_t i = 0; i < values.size(); ++i) texts[i] = number_text(values[i], result_places[i], separators);
     return texts;
@@ -155,16 +147,16 @@ int refuse_rewrite(const command_line& line, int state, std::string& err) {
 
 std::string malting_barley_text(session& s) {
     premium_calculator& calc = *s.calculator;
-    malting_barley_endorsement endorsement;  // held for the run, like the document's
+    malting_barley_endorsement& endorsement = s.malting_barley_calculator;
     auto& barley_units = calc.units[crop_barley - 1];
     const auto barley = static_cast<std::size_t>(crop_barley - 1);
     // What the dialog does when it loads: each unit's base rate, then the endorsement.
     for (insurance_unit& unit : barley_units) {
-        std::string discarded;
-        if (s.rater->rate(crop_code(crop_barley), calc.state_fips(), calc.county_fips, calc.coverage[barley],
-                          unit.rate_yield, unit.type_code, unit.practice_code, *s.surcharges, discarded)) {
-            unit.base_rate = s.rater->base_premium_rate;
-            unit.reference_yield = s.rater->reference_yield;
+        if (s.continuous_rater->rate(crop_code(crop_barley), calc.state_fips(), calc.county_fips, calc.coverage[barley],
+                                     unit.rate_yield, unit.type_code, unit.practice_code, *s.surcharges,
+                                     dropped_errors{})) {
+            unit.base_rate = s.continuous_rater->base_premium_rate;
+            unit.reference_yield = s.continuous_rater->reference_yield;
         }
         endorsement.compute(calc, unit);
     }
@@ -535,8 +527,7 @@ int rewrite_status(const rewrite_report& report, const premium_database& db, std
 
 int run_reading_command(const command_line& line, session& s, std::string& out) {
     premium_calculator& calc = *s.calculator;
-    const rate_record_scope records(s.rater.get());  // a command's ratings read each record once
-    std::string discarded;
+    const rate_record_scope records(s.continuous_rater.get());  // a command's ratings read each record once
     switch (line.command) {
     case command_kind::help:
         out += help_text();
@@ -553,26 +544,26 @@ int run_reading_command(const command_line& line, session& s, std::string& out) 
         calc.single_crop_worksheet(out, line.crop_number, *s.surcharges);
         return 0;
     case command_kind::whole_farm:
-        calc.compute_all(*s.surcharges, discarded);
+        calc.compute_all(*s.surcharges, dropped_errors{});
         out += whole_farm_copy_text(calc);
         return 0;
     case command_kind::malting_barley:
         out += malting_barley_text(s);
         return 0;
     case command_kind::test_report:
-        calc.compute_all(*s.surcharges, discarded);
+        calc.compute_all(*s.surcharges, dropped_errors{});
         out += test_report(calc, *s.surcharges, line.low, line.high);
         return 0;
     case command_kind::acreage_loop:
-        calc.compute_all(*s.surcharges, discarded);
+        calc.compute_all(*s.surcharges, dropped_errors{});
         out += acreage_loop_report(calc, *s.surcharges);
         return 0;
     case command_kind::b_value_dump:
-        calc.compute_all(*s.surcharges, discarded);
+        calc.compute_all(*s.surcharges, dropped_errors{});
         out += b_value_dump(calc, *s.surcharges);
         return 0;
     case command_kind::state_inputs:
-        out += show_state_inputs(*s.database, *s.rater, calc.state_fips());
+        out += show_state_inputs(*s.database, *s.continuous_rater, calc.state_fips());
         return 0;
     case command_kind::write_column_lookup:
     case command_kind::write_county_list:
@@ -595,11 +586,11 @@ int run_command(const command_line& line, session& s, std::string& out, std::str
         // Each state's rewrite is a write transaction of its own.
         s.reading.reset();
         if (line.command == command_kind::write_column_lookup)
-            return rewrite_status(line.all_states ? write_column_lookup_all_states(*s.database, *s.rater)
-                                                  : write_column_lookup(*s.database, *s.rater, state),
+            return rewrite_status(line.all_states ? write_column_lookup_all_states(*s.database, *s.continuous_rater)
+                                                  : write_column_lookup(*s.database, *s.continuous_rater, state),
                                   *s.database, out, err);
-        return rewrite_status(line.all_states ? write_all_county_lists(*s.database, *s.rater)
-                                              : write_county_list(*s.database, *s.rater, state),
+        return rewrite_status(line.all_states ? write_all_county_lists(*s.database, *s.continuous_rater)
+                                              : write_county_list(*s.database, *s.continuous_rater, state),
                               *s.database, out, err);
     }
     std::string produced;

@@ -37,6 +37,11 @@ inline constexpr hresult DB_S_ERRORSOCCURRED = make_hresult(0x00040EDAu);
 // table of texts, so it reads "Other error: 80040E14".
 inline constexpr hresult DB_E_ERRORSINCOMMAND = make_hresult(0x80040E14u);
 
+// True for S_OK alone. DB_S_ENDOFROWSET and the other success codes that carry
+// information end a loop or a read as a failure does, so every comparison of a
+// result code goes through here.
+constexpr bool is_ok(hresult code) { return code == S_OK_CODE; }
+
 // Maps a SQLite result code (and, for SQLITE_ERROR, its message) onto the codes above:
 //   SQLITE_OK, SQLITE_ROW                         -> 0
 //   SQLITE_DONE (no more rows)                    -> DB_S_ENDOFROWSET

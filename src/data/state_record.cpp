@@ -145,13 +145,13 @@ bool state_record::read_county_list(premium_database& db, std::string& error_tex
     clear();
 
     rowset_county_list rs;
-    if (rs.open_where(db, "[State FIPS] = ?", {state_fips_}) != S_OK_CODE) {
+    if (!is_ok(rs.open_where(db, "[State FIPS] = ?", {state_fips_}))) {
         error_text += "ERROR, unable to open table ";
         error_text += rs.table_name();
         error_text += "\r\n";
         ok = false;
     } else {
-        if (rs.move_first() != S_OK_CODE) {
+        if (!is_ok(rs.move_first())) {
             error_text += "ERROR, no counties for state.\r\n";
             ok = false;
         } else {
@@ -169,7 +169,7 @@ bool state_record::read_county_list(premium_database& db, std::string& error_tex
                     c.indicator_8085[i] = r.indicator_8085[i] != 0 ? 1 : 0;
                 }
                 insert_county(std::move(c));
-            } while (rs.move_next() == S_OK_CODE);
+            } while (is_ok(rs.move_next()));
         }
         rs.close();
     }
@@ -180,13 +180,13 @@ bool state_record::read_county_list(premium_database& db, std::string& error_tex
 
 bool state_record::read_b_values_whole_farm(premium_database& db, std::string& error_text) {
     rowset_b_value_whole_farm rs;
-    if (rs.open_where(db, "[State FIPS] = ?", {state_fips_}) != S_OK_CODE) {
+    if (!is_ok(rs.open_where(db, "[State FIPS] = ?", {state_fips_}))) {
         error_text += "ERROR, unable to open table ";
         error_text += rs.table_name();
         error_text += "\r\n";
         return false;
     }
-    if (rs.move_first() != S_OK_CODE) {
+    if (!is_ok(rs.move_first())) {
         // A state without whole-farm b values is no error.
         rs.close();
         return true;
@@ -204,7 +204,7 @@ bool state_record::read_b_values_whole_farm(premium_database& db, std::string& e
         const std::size_t at = b_offset(region, r.column_number, r.b_index);
         b_values_[at] = r.b_value;
         b_values_harvest_guarantee_[at] = r.b_value_harvest_guarantee;
-    } while (rs.move_next() == S_OK_CODE);
+    } while (is_ok(rs.move_next()));
     rs.close();
     return true;
 }
@@ -265,14 +265,15 @@ bool state_record::find_crops_in_county(premium_database& db, int county_fips, s
                                         std::string& error_text) const {
     flags.fill(0);
     rowset_continuous_rates rs;
-    if (rs.open_where(db, "[State FIPS] = ? AND [County FIPS] = ? AND [Crop Year] = ? AND [Insurance Plan ID] = ?",
-                      {state_fips_, county_fips, 2003, 90}) != S_OK_CODE) {
+    if (!is_ok(rs.open_where(db,
+                             "[State FIPS] = ? AND [County FIPS] = ? AND [Crop Year] = ? AND [Insurance Plan ID] = ?",
+                             {state_fips_, county_fips, 2003, 90}))) {
         error_text += "ERROR, unable to open table ";
         error_text += rs.table_name();
         error_text += "\r\n";
         return false;
     }
-    if (rs.move_first() != S_OK_CODE) {
+    if (!is_ok(rs.move_first())) {
         char line[160];
         std::snprintf(line, sizeof line, "ERROR, no records in [%s] for state %d.\r\n", rs.table_name().c_str(),
                       state_fips_);
@@ -283,7 +284,7 @@ bool state_record::find_crops_in_county(premium_database& db, int county_fips, s
     do {
         const int crop = crop_number_of_code(rs.record.crop_code, rs.record.type_code);
         if (valid_crop_number(crop)) flags[crop_slot(crop)] = 1;
-    } while (rs.move_next() == S_OK_CODE);
+    } while (is_ok(rs.move_next()));
     rs.close();
     return true;
 }

@@ -82,12 +82,12 @@ surcharge_list::surcharge_list() = default;
 
 bool surcharge_list::read_surcharges(premium_database& db, std::string& error_text) {
     rowset_endogenous_risk_surcharge rs;
-    if (rs.open_with_filter(db) != S_OK_CODE) {
+    if (!is_ok(rs.open_with_filter(db))) {
         error_text += "ERROR, unable to open table [Endogenous Risk Surcharge].\r\n";
         return false;
     }
     const hresult first = rs.move_first();
-    if (first != S_OK_CODE) {
+    if (!is_ok(first)) {
         error_text += "ERROR, no records in table [Endogenous Risk Surcharge].\r\n";
         append_oledb_error_text(first, error_text);
         rs.close();
@@ -98,7 +98,7 @@ bool surcharge_list::read_surcharges(premium_database& db, std::string& error_te
     do {
         const int bucket = append(rs.record);
         if (bucket >= 0) grown[static_cast<std::size_t>(bucket)] = true;
-    } while (rs.move_next() == S_OK_CODE);
+    } while (is_ok(rs.move_next()));
     rs.close();
     for (std::size_t b = 0; b < grown.size(); ++b)
         if (grown[b]) index_bucket(b);
@@ -220,20 +220,20 @@ namespace {
 template <class Rowset>
 bool read_codes(code_lookup& lookup, premium_database& db, const char* no_rows_line, std::string& error_text) {
     Rowset rs;
-    if (rs.open_with_filter(db) != S_OK_CODE) {
+    if (!is_ok(rs.open_with_filter(db))) {
         char line[128];
         std::snprintf(line, sizeof line, "ERROR, unable to open table [%s].\r\n", rs.table_name().c_str());
         error_text += line;
         return false;
     }
-    if (rs.move_first() != S_OK_CODE) {
+    if (!is_ok(rs.move_first())) {
         error_text += no_rows_line;
         rs.close();
         return false;
     }
     do {
         lookup.insert(code_entry{rs.record.code, rs.record.description});
-    } while (rs.move_next() == S_OK_CODE);
+    } while (is_ok(rs.move_next()));
     rs.close();
     return true;
 }
@@ -244,14 +244,14 @@ void codes_for_crop(code_lookup& lookup, premium_database& db, const code_lookup
                     const char* missing_format, std::string& error_text) {
     rowset_continuous_rates rs;
     const hresult hr = rs.open_by_crop(db, crop_code, state_fips, county_fips);
-    if (hr != S_OK_CODE) {
+    if (!is_ok(hr)) {
         char line[128];
         std::snprintf(line, sizeof line, "ERROR, unable to open table [%s].\r\n", rs.table_name().c_str());
         error_text += line;
         append_oledb_error_text(hr, error_text);
         return;
     }
-    if (rs.move_first() != S_OK_CODE) {
+    if (!is_ok(rs.move_first())) {
         char line[128];
         std::snprintf(line, sizeof line, "ERROR, rowset_continuous_rates has no rows for Crop %d.\r\n", crop_code);
         error_text += line;
@@ -268,7 +268,7 @@ void codes_for_crop(code_lookup& lookup, premium_database& db, const code_lookup
             std::snprintf(line, sizeof line, missing_format, code);
             error_text += line;
         }
-    } while (rs.move_next() == S_OK_CODE);
+    } while (is_ok(rs.move_next()));
     rs.close();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "data/crops.h"
+#include "rating/farm.h"
 #include "rating/premium_calculator.h"
 #include "rating/rater.h"
 
@@ -18,9 +19,31 @@ std::string unit_key(const char* name, int crop_number, int unit_number) {
     return key;
 }
 
-void read_decimal(settings_store& store, const std::string& key, exact_decimal& field) {
-    field.from_text(store.read_text(section, key, field.to_text(3)));
-}
+// The unit's settings keys beside "Optional Units", each read and written
+// through its member, in this order. Decimals are stored as text with three places.
+struct integer_key {
+    const char* name;
+    int insurance_unit::*field;
+};
+constexpr integer_key integer_keys[] = {{"Type", &insurance_unit::type_code},
+                                        {"Practice", &insurance_unit::practice_code}};
+
+struct decimal_key {
+    const char* name;
+    exact_decimal insurance_unit::*field;
+};
+constexpr decimal_key decimal_keys[] = {
+    {"Crop Acres", &insurance_unit::acres},
+    {"APH Yield", &insurance_unit::aph_yield},
+    {"Rate Yield", &insurance_unit::rate_yield},
+    {"Crop Share", &insurance_unit::share},
+    {"Written Agreement", &insurance_unit::written_agreement_rate},
+    {"Short Rate", &insurance_unit::short_rate_factor},
+    {"FN or FO", &insurance_unit::fn_or_fo_factor},
+    {"Malting Barley Approved Yield", &insurance_unit::malting_barley_approved_yield},
+    {"Malting Barley", &insurance_unit::malting_barley_price},
+    {"Malting Barley Acres", &insurance_unit::malting_barley_acres},
+};
 
 }  // namespace
 
@@ -29,6 +52,10 @@ double subsidy_factor(int coverage_level) {
     if (coverage_level < 80) return 0.55;
     if (coverage_level < 85) return 0.48;
     return 0.38;
+}
+
+premium_figures insurance_unit::figures() const {
+    return {revenue_guarantee, loaded_per_acre_premium, total_premium, ra_subsidy, producer_premium};
 }
 
 exact_decimal insurance_unit::effective_base_rate() const {
@@ -84,34 +111,17 @@ void insurance_unit::apply_optional_unit_surcharge(int crop_number, exact_decima
 
 void insurance_unit::read_settings(settings_store& store, int c, int n) {
     optional_unit = (store.read_integer(section, unit_key("Optional Units", c, n), optional_unit ? 1 : 0) & 0xFF) != 0;
-    type_code = store.read_integer(section, unit_key("Type", c, n), type_code);
-    practice_code = store.read_integer(section, unit_key("Practice", c, n), practice_code);
-    read_decimal(store, unit_key("Crop Acres", c, n), acres);
-    read_decimal(store, unit_key("APH Yield", c, n), aph_yield);
-    read_decimal(store, unit_key("Rate Yield", c, n), rate_yield);
-    read_decimal(store, unit_key("Crop Share", c, n), share);
-    read_decimal(store, unit_key("Written Agreement", c, n), written_agreement_rate);
-    read_decimal(store, unit_key("Short Rate", c, n), short_rate_factor);
-    read_decimal(store, unit_key("FN or FO", c, n), fn_or_fo_factor);
-    read_decimal(store, unit_key("Malting Barley Approved Yield", c, n), malting_barley_approved_yield);
-    read_decimal(store, unit_key("Malting Barley", c, n), malting_barley_price);
-    read_decimal(store, unit_key("Malting Barley Acres", c, n), malting_barley_acres);
+    for (const auto& [name, field] : integer_keys)
+        this->*field = store.read_integer(section, unit_key(name, c, n), this->*field);
+    for (const auto& [name, field] : decimal_keys)
+        (this->*field).from_text(store.read_text(section, unit_key(name, c, n), (this->*field).to_text(3)));
 }
 
 void insurance_unit::write_settings(settings_store& store, int c, int n) const {
     store.write_integer(section, unit_key("Optional Units", c, n), optional_unit ? 1 : 0);
-    store.write_integer(section, unit_key("Type", c, n), type_code);
-    store.write_integer(section, unit_key("Practice", c, n), practice_code);
-    store.write_text(section, unit_key("Crop Acres", c, n), acres.to_text(3));
-    store.write_text(section, unit_key("APH Yield", c, n), aph_yield.to_text(3));
-    store.write_text(section, unit_key("Rate Yield", c, n), rate_yield.to_text(3));
-    store.write_text(section, unit_key("Crop Share", c, n), share.to_text(3));
-    store.write_text(section, unit_key("Written Agreement", c, n), written_agreement_rate.to_text(3));
-    store.write_text(section, unit_key("Short Rate", c, n), short_rate_factor.to_text(3));
-    store.write_text(section, unit_key("FN or FO", c, n), fn_or_fo_factor.to_text(3));
-    store.write_text(section, unit_key("Malting Barley Approved Yield", c, n), malting_barley_approved_yield.to_text(3));
-    store.write_text(section, unit_key("Malting Barley", c, n), malting_barley_price.to_text(3));
-    store.write_text(section, unit_key("Malting Barley Acres", c, n), malting_barley_acres.to_text(3));
+    for (const auto& [name, field] : integer_keys) store.write_integer(section, unit_key(name, c, n), this->*field);
+    for (const auto& [name, field] : decimal_keys)
+        store.write_text(section, unit_key(name, c, n), (this->*field).to_text(3));
 }
 
 }  // namespace zelmora

@@ -12,6 +12,7 @@ namespace zelmora {
 
 class premium_calculator;
 class rater_aph_continuous;
+struct premium_figures;
 
 // Subsidy factor of a coverage level percent: below 75 0.59, 75-79 0.55, 80-84 0.48, 85 and above 0.38.
 double subsidy_factor(int coverage_level);
@@ -45,6 +46,10 @@ public:
     exact_decimal ra_subsidy;
 
     void copy_from(const insurance_unit& other) { *this = other; }
+
+    // The five figures of the last rating: guarantee, loaded premium per acre,
+    // total premium, subsidy and producer premium.
+    premium_figures figures() const;
 
     // Written agreement rate when greater than zero, else the base rate.
     exact_decimal effective_base_rate() const;

@@ -84,26 +84,11 @@ void premium_calculator::set_defaults(std::string& error_text) {
         price_volatility[ix(c)] = default_volatilities[ix(c)];
     }
     ppcl_select_whole_farm = 0;
-    enterprise_revenue_guarantee.fill(0.0);
-    revenue_guarantee_whole_farm = 0.0;
-
-    for (crop_decimals* a : {&enterprise_base_rate, &enterprise_aph_yield, &enterprise_aph_yield_exact,
-                             &enterprise_reference_yield, &enterprise_discount_ratio, &enterprise_discounted_rate,
-                             &enterprise_premium_rate, &enterprise_residual_factor, &loaded_enterprise_premium,
-                             &total_loaded_enterprise_premium, &enterprise_per_acre_premium, &enterprise_subsidy,
-                             &enterprise_producer_premium, &percent_liability, &liability_per_acre,
-                             &weighted_aph_yield})
-        a->fill(0.0);
-    for (exact_decimal* v : {&premium_rate_whole_farm, &limit_whole_farm, &per_acre_premium_whole_farm,
-                             &base_premium_whole_farm, &total_premium_whole_farm, &crop_acre_weight_whole_farm,
-                             &ra_subsidy_whole_farm, &producer_premium_whole_farm, &residual_factor_whole_farm,
-                             &arg_minimum_whole_farm, &arg_maximum_whole_farm})
-        *v = 0.0;
-    b_value_set = {};
-    b_values = {};
-    b_values_harvest = {};
+    // Every enterprise and whole-farm result 0, the b-value tables all zero.
+    static_cast<enterprise_results&>(*this) = enterprise_results{};
+    static_cast<whole_farm_results&>(*this) = whole_farm_results{};
+    static_cast<b_value_tables&>(*this) = b_value_tables{};
     malting_barley_option = 2;
-    limit_applied_whole_farm = 0;
 }
 
 bool premium_calculator::set_state(int fips, std::string& error_text) {
@@ -175,62 +160,23 @@ void premium_calculator::write_settings(settings_store& store) const {
 
 void premium_calculator::copy_from(const premium_calculator& other, std::string& error_text) {
     if (other.state_data) set_state(other.state_data->state_fips(), error_text);
-    county_fips = other.county_fips;
-    indicated = other.indicated;
-    harvest_guarantee = other.harvest_guarantee;
-    harvest_guarantee_whole_farm = other.harvest_guarantee_whole_farm;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i].clear();
-        for (const insurance_unit& u : other.units[i]) {
-            units[i].emplace_back();
-            units[i].back().copy_from(u);
-        }
-    }
-    price = other.price;
-    coverage = other.coverage;
-    coverage_enterprise = other.coverage_enterprise;
-    coverage_whole_farm = other.coverage_whole_farm;
-    ppcl_factor = other.ppcl_factor;
-    ppcl_select = other.ppcl_select;
-    ppcl_select_enterprise = other.ppcl_select_enterprise;
-    ppcl_select_whole_farm = other.ppcl_select_whole_farm;
-    sections = other.sections;
-    price_volatility = other.price_volatility;
-    b_value_set = other.b_value_set;
-    b_values = other.b_values;
-    b_values_harvest = other.b_values_harvest;
+    // Kept: the malting barley option, and the whole-farm per-acre premium and
+    // liability per acre, which each computation forms anew.
+    const int own_malting_barley_option = malting_barley_option;
+    const exact_decimal own_per_acre_premium = per_acre_premium_whole_farm;
+    const crop_decimals own_liability_per_acre = liability_per_acre;
+    static_cast<farm_inputs&>(*this) = other;
+    static_cast<b_value_tables&>(*this) = other;
+    static_cast<enterprise_results&>(*this) = other;
+    static_cast<whole_farm_results&>(*this) = other;
+    malting_barley_option = own_malting_barley_option;
+    per_acre_premium_whole_farm = own_per_acre_premium;
+    liability_per_acre = own_liability_per_acre;
+}
 
-    enterprise_revenue_guarantee = other.enterprise_revenue_guarantee;
-    enterprise_base_rate = other.enterprise_base_rate;
-    enterprise_aph_yield = other.enterprise_aph_yield;
-    enterprise_aph_yield_exact = other.enterprise_aph_yield_exact;
-    enterprise_reference_yield = other.enterprise_reference_yield;
-    enterprise_discount_ratio = other.enterprise_discount_ratio;
-    enterprise_discounted_rate = other.enterprise_discounted_rate;
-    enterprise_premium_rate = other.enterprise_premium_rate;
-    enterprise_residual_factor = other.enterprise_residual_factor;
-    loaded_enterprise_premium = other.loaded_enterprise_premium;
-    total_loaded_enterprise_premium = other.total_loaded_enterprise_premium;
-    enterprise_per_acre_premium = other.enterprise_per_acre_premium;
-    enterprise_subsidy = other.enterprise_subsidy;
-    enterprise_producer_premium = other.enterprise_producer_premium;
-
-    // Every whole-farm result but the per-acre premium and the liability per acre,
-    // which each computation forms anew.
-    revenue_guarantee_whole_farm = other.revenue_guarantee_whole_farm;
-    percent_liability = other.percent_liability;
-    premium_rate_whole_farm = other.premium_rate_whole_farm;
-    limit_whole_farm = other.limit_whole_farm;
-    base_premium_whole_farm = other.base_premium_whole_farm;
-    total_premium_whole_farm = other.total_premium_whole_farm;
-    crop_acre_weight_whole_farm = other.crop_acre_weight_whole_farm;
-    ra_subsidy_whole_farm = other.ra_subsidy_whole_farm;
-    producer_premium_whole_farm = other.producer_premium_whole_farm;
-    residual_factor_whole_farm = other.residual_factor_whole_farm;
-    arg_minimum_whole_farm = other.arg_minimum_whole_farm;
-    arg_maximum_whole_farm = other.arg_maximum_whole_farm;
-    weighted_aph_yield = other.weighted_aph_yield;
-    limit_applied_whole_farm = other.limit_applied_whole_farm;
+void premium_calculator::load_farm(const farm& f, std::string& error_text) {
+    set_state(f.state_fips, error_text);
+    static_cast<farm_inputs&>(*this) = f.inputs;
 }
 
 void premium_calculator::set_unit_count(int crop_number, int count) {
@@ -254,11 +200,11 @@ namespace {
 // Opens a whole b-value table and fetches its first row; on failure appends the
 // loader's line and answers false.
 bool open_b_value_table(premium_database* database, rowset_base& rs, std::string& error_text) {
-    if (database == nullptr || rs.open_with_filter(*database) != 0) {
+    if (database == nullptr || !is_ok(rs.open_with_filter(*database))) {
         error_text += "ERROR, unable to open table " + rs.table_name() + "\r\n";
         return false;
     }
-    if (rs.move_first() != 0) {
+    if (!is_ok(rs.move_first())) {
         error_text += "ERROR, no records in [" + rs.table_name() + "].\r\n";
         return false;
     }
@@ -281,7 +227,7 @@ bool premium_calculator::read_b_values(std::string& error_text) {
         if (s >= 0 && r.set_number >= 0 && r.set_number <= 5)
             b_value_set[static_cast<std::size_t>(s)][ix(r.crop_number)][r.region_flag == -1 ? 1 : 0] =
                 static_cast<unsigned char>(r.set_number);
-    } while (rs.move_next() == 0);
+    } while (is_ok(rs.move_next()));
     return true;
 }
 
@@ -295,7 +241,7 @@ bool premium_calculator::read_b_value_table(std::string& error_text) {
             b_values_harvest[static_cast<std::size_t>(r.set_number - 1)][static_cast<std::size_t>(r.b_index)] =
                 r.b_value_harvest_guarantee;
         }
-    } while (rs.move_next() == 0);
+    } while (is_ok(rs.move_next()));
     return true;
 }
 
@@ -604,6 +550,20 @@ void premium_calculator::compute_all(const surcharge_list& surcharges, std::stri
     }
 
     rate_whole_farm_after_crops(crop_acre_weight, four_crop);
+}
+
+// ------------------------------------------------------------------ results as values
+
+premium_figures premium_calculator::enterprise_figures(int c) const {
+    if (c < 1 || c > crop_count) return {};
+    const std::size_t i = ix(c);
+    return {enterprise_revenue_guarantee[i], enterprise_per_acre_premium[i], total_loaded_enterprise_premium[i],
+            enterprise_subsidy[i], enterprise_producer_premium[i]};
+}
+
+premium_figures premium_calculator::whole_farm_figures() const {
+    return {revenue_guarantee_whole_farm, base_premium_whole_farm, total_premium_whole_farm, ra_subsidy_whole_farm,
+            producer_premium_whole_farm};
 }
 
 }  // namespace zelmora

@@ -1,7 +1,7 @@
 #pragma once
-// The rating engine: every input of a rating (state, county, nine crops with
-// their prices, coverage levels and units), the single-crop b values, and the
-// stored results of the unit, enterprise and whole-farm ratings.
+// The rating engine: a farm's inputs (farm.h) with its loaded state record, the
+// single-crop b values, and the stored results of the unit, enterprise and
+// whole-farm ratings.
 //
 // Per-crop arrays are indexed by crop number - 1 (crop numbers 1..9).
 #include <array>
@@ -12,6 +12,7 @@
 #include "data/premium_database.h"
 #include "data/state_record.h"
 #include "data/surcharge_list.h"
+#include "rating/farm.h"
 #include "rating/insurance_unit.h"
 #include "rating/rater.h"
 #include "utility/exact_decimal.h"
@@ -19,13 +20,22 @@
 
 namespace zelmora {
 
-using crop_decimals = std::array<exact_decimal, crop_count>;
-using crop_ints = std::array<int, crop_count>;
-using crop_flags = std::array<bool, crop_count>;
-
 inline constexpr int max_units_per_crop = 7;
 
-class premium_calculator {
+// The single-crop b values read from the database: which set each state, crop
+// and region uses, and the five sets with and without the harvest price option.
+struct b_value_tables {
+    std::array<std::array<std::array<unsigned char, 2>, crop_count>, rated_state_count> b_value_set{};
+    std::array<std::array<float, 15>, 5> b_values{};
+    std::array<std::array<float, 15>, 5> b_values_harvest{};
+};
+
+// The inputs, b values and results are whole values (farm.h): copy_from copies
+// them as such, and current_farm / load_farm take a farm out and put one in.
+class premium_calculator : public farm_inputs,
+                           public b_value_tables,
+                           public enterprise_results,
+                           public whole_farm_results {
 public:
     premium_calculator(premium_database* database, rater_aph_continuous* rater, std::string& error_text);
     virtual ~premium_calculator() = default;
@@ -38,7 +48,13 @@ public:
     int state_fips() const { return state_data ? state_data->state_fips() : -1; }
     void read_settings(settings_store& store, std::string& error_text);
     void write_settings(settings_store& store) const;
+    // Makes this calculator equal to the other, but for its own malting barley
+    // option and the two whole-farm figures every computation forms anew.
     void copy_from(const premium_calculator& other, std::string& error_text);
+    // The state and the inputs as one value.
+    farm current_farm() const { return {state_fips(), *this}; }
+    // Takes the farm's state (its county list read anew) and inputs; results and b values stay.
+    void load_farm(const farm& f, std::string& error_text);
     // Grows or shrinks the crop's list to `count` units (taken within 0..7).
     void set_unit_count(int crop_number, int count);
     bool crop_selected(int crop_number) const;
@@ -89,65 +105,18 @@ public:
     exact_decimal ppcl_factor_whole_farm(const crop_decimals& crop_acre_weight) const;
     void whole_farm_worksheet(std::string& text);
 
+    // ------------------------------------------------------------ results as values
+    premium_figures enterprise_figures(int crop_number) const;
+    premium_figures whole_farm_figures() const;
+
     // ------------------------------------------------------------ worksheets
     void single_crop_worksheet(std::string& text, int crop_number, const surcharge_list& surcharges);
 
     // ------------------------------------------------------------ fields
+    // The inputs, b values and results are the members of the bases above.
     std::unique_ptr<state_record> state_data;
     rater_aph_continuous* rater = nullptr;
-    int county_fips = 1;
-    crop_flags indicated{};
-    crop_flags harvest_guarantee{};
-    bool harvest_guarantee_whole_farm = false;
-    exact_decimal revenue_guarantee_whole_farm;
-    crop_decimals enterprise_revenue_guarantee{};
-    crop_ints sections{};
-    std::array<unit_list, crop_count> units;
-    crop_decimals price{};
-    crop_ints coverage{};
-    crop_ints coverage_enterprise{};
-    int coverage_whole_farm = 65;
-    std::array<crop_decimals, 2> ppcl_factor{};  // [0] the "+5%" selection, [1] the "+10%" selection
-    crop_ints ppcl_select{};
-    crop_ints ppcl_select_enterprise{};
-    int ppcl_select_whole_farm = 0;
-    crop_decimals price_volatility{};
-
-    crop_decimals enterprise_base_rate{};
-    crop_decimals enterprise_aph_yield{};
-    crop_decimals enterprise_aph_yield_exact{};
-    crop_decimals enterprise_reference_yield{};
-    crop_decimals enterprise_discount_ratio{};
-    crop_decimals enterprise_discounted_rate{};
-    crop_decimals enterprise_premium_rate{};
-    crop_decimals enterprise_residual_factor{};
-    crop_decimals loaded_enterprise_premium{};
-    crop_decimals total_loaded_enterprise_premium{};
-    crop_decimals enterprise_per_acre_premium{};
-    crop_decimals enterprise_subsidy{};
-    crop_decimals enterprise_producer_premium{};
-
-    crop_decimals percent_liability{};
-    crop_decimals liability_per_acre{};
-    exact_decimal premium_rate_whole_farm;
-    exact_decimal limit_whole_farm;
-    exact_decimal per_acre_premium_whole_farm;
-    exact_decimal base_premium_whole_farm;
-    exact_decimal total_premium_whole_farm;
-    exact_decimal crop_acre_weight_whole_farm;
-    exact_decimal ra_subsidy_whole_farm;
-    exact_decimal producer_premium_whole_farm;
-    exact_decimal residual_factor_whole_farm;
-    exact_decimal arg_minimum_whole_farm;
-    exact_decimal arg_maximum_whole_farm;
-    crop_decimals weighted_aph_yield{};
-    int limit_applied_whole_farm = 0;
-    int malting_barley_option = 2;
-
     premium_database* database = nullptr;
-    std::array<std::array<std::array<unsigned char, 2>, crop_count>, rated_state_count> b_value_set{};
-    std::array<std::array<float, 15>, 5> b_values{};
-    std::array<std::array<float, 15>, 5> b_values_harvest{};
 
 private:
     void rate_whole_farm_after_crops(const crop_decimals& crop_acre_weight, bool four_crop);

@@ -14,6 +14,7 @@
 #include "data/crops.h"
 #include "data/result_codes.h"
 #include "data/rowsets.h"
+#include "utility/dropped_errors.h"
 
 namespace zelmora {
 
@@ -64,12 +65,13 @@ bool read_crop_indicators(premium_database& db, int state_fips, int county_fips,
                           bool spring_wheat, bool winter_wheat, std::array<std::int16_t, 9>& indicators,
                           std::string& report) {
     rowset_continuous_rates rates;
-    if (rates.open_where(db, "[State Fips] = ? AND [County FIPS] = ? AND [Crop Year] = ? AND [Insurance Plan ID] = ?",
-                         {state_fips, county_fips, crop_year, plan}) != S_OK_CODE) {
+    if (!is_ok(rates.open_where(db,
+                                "[State Fips] = ? AND [County FIPS] = ? AND [Crop Year] = ? AND [Insurance Plan ID] = ?",
+                                {state_fips, county_fips, crop_year, plan}))) {
         report += "ERROR, unable to open table [Continuous Rates].\r\n";
         return false;
     }
-    for (hresult hr = rates.move_first(); hr == S_OK_CODE; hr = rates.move_next())
+    for (hresult hr = rates.move_first(); is_ok(hr); hr = rates.move_next())
         set_indicators_of_code(rates.record.crop_code, spring_wheat, winter_wheat, indicators);
     rates.close();
     return true;
@@ -78,12 +80,12 @@ bool read_crop_indicators(premium_database& db, int state_fips, int county_fips,
 bool read_high_coverage(premium_database& db, int state_fips, int county_fips, int crop_year, bool spring_wheat,
                         bool winter_wheat, std::array<std::int16_t, 9>& indicators, std::string& report) {
     rowset_endogenous_risk_surcharge surcharges;
-    if (surcharges.open_where(db, "[State FIPS] = ? AND [County FIPS] = ? AND [Crop Year] = ?",
-                              {state_fips, county_fips, crop_year}) != S_OK_CODE) {
+    if (!is_ok(surcharges.open_where(db, "[State FIPS] = ? AND [County FIPS] = ? AND [Crop Year] = ?",
+                                     {state_fips, county_fips, crop_year}))) {
         report += "ERROR, can't open table [Endogenous Risk Surcharge].\r\n";
         return false;
     }
-    for (hresult hr = surcharges.move_first(); hr == S_OK_CODE; hr = surcharges.move_next()) {
+    for (hresult hr = surcharges.move_first(); is_ok(hr); hr = surcharges.move_next()) {
         const int level = surcharges.record.coverage_level;
         if (level == 80 || level == 85)
             set_indicators_of_code(surcharges.record.crop_code, spring_wheat, winter_wheat, indicators);
@@ -102,7 +104,7 @@ bool replace_state_rows(premium_database& db, const char* table, int state_fips,
     if (!db.open_session()) {
         report += "ERROR, unable to create session on database.\r\n";
         ok = false;
-    } else if (const hresult hr = db.execute_statement("BEGIN IMMEDIATE"); hr != S_OK_CODE) {
+    } else if (const hresult hr = db.execute_statement("BEGIN IMMEDIATE"); !is_ok(hr)) {
         // IMMEDIATE: the write lock is taken (or waited for) before anything is read.
         report += "ERROR, unable to begin a transaction on database.\r\n";
         append_oledb_error_text(hr, report);
@@ -112,7 +114,7 @@ bool replace_state_rows(premium_database& db, const char* table, int state_fips,
         in_transaction = true;
         char statement[128];
         std::snprintf(statement, sizeof statement, "DELETE FROM [%s] WHERE [State FIPS] = %d", table, state_fips);
-        if (const hresult deleted = db.execute_statement(statement); deleted != S_OK_CODE) {
+        if (const hresult deleted = db.execute_statement(statement); !is_ok(deleted)) {
             report += statement;
             report += "\r\nERROR, unable to delete from [";
             report += table;
@@ -126,7 +128,7 @@ bool replace_state_rows(premium_database& db, const char* table, int state_fips,
     }
     if (ok) {
         const hresult committed = db.execute_statement("COMMIT");
-        if (committed == S_OK_CODE) return true;
+        if (is_ok(committed)) return true;
         report += "ERROR, unable to commit the rewrite of [";
         report += table;
         report += "]\r\n";
@@ -201,7 +203,7 @@ bool rewrite_county_list(const state_record& state, premium_database& db, premiu
     }
     return replace_state_rows(db, county_list_table, state_fips, report, [&]() {
         rowset_county_list table;
-        if (const hresult opened = table.open_with_filter(db); opened != S_OK_CODE) {
+        if (const hresult opened = table.open_with_filter(db); !is_ok(opened)) {
             report += "ERROR, unable to open table [";
             report += county_list_table;
             report += "]\r\n";
@@ -233,7 +235,7 @@ bool rewrite_county_list(const state_record& state, premium_database& db, premiu
                 row.crop_indicator[i] = crops[i];
                 row.indicator_8085[i] = high_coverage[i];
             }
-            if (const hresult inserted = table.insert_row(); inserted != S_OK_CODE) {
+            if (const hresult inserted = table.insert_row(); !is_ok(inserted)) {
                 report += "ERROR, unable to insert into table [";
                 report += county_list_table;
                 report += "]\r\n";
@@ -258,7 +260,7 @@ bool rewrite_column_lookup(const state_record& state, premium_database& db, prem
 
     const bool committed = replace_state_rows(db, column_lookup_table, state_fips, report, [&]() {
         rowset_lookup_column_number table;
-        if (const hresult opened = table.open_with_filter(db); opened != S_OK_CODE) {
+        if (const hresult opened = table.open_with_filter(db); !is_ok(opened)) {
             report += "ERROR, unable to open table [";
             report += column_lookup_table;
             report += "]\r\n";
@@ -277,7 +279,7 @@ bool rewrite_column_lookup(const state_record& state, premium_database& db, prem
                                                   region));
             for (std::size_t i = 0; i < 9; ++i) row.crop_set[i] = calculator.indicated[i] ? 1 : 0;
             const hresult inserted = table.insert_row();
-            if (inserted != S_OK_CODE) {
+            if (!is_ok(inserted)) {
                 report += "\r\nERROR, unable to insert into [";
                 report += column_lookup_table;
                 report += "]\r\n";
@@ -326,8 +328,7 @@ void list_state_inputs(const state_record& state, premium_database& db, premium_
                       county.county_name.c_str());
         report += county.region_flag == region_flag_true ? "\t1" : "\t0";
         std::array<int, 9> found{};
-        std::string discarded;
-        state.find_crops_in_county(db, county.county_fips, found, discarded);
+        state.find_crops_in_county(db, county.county_fips, found, dropped_errors{});
         append_format(report, "\t%d\t%d\r\n", crop_mask(found), crop_mask(county.indicator_8085));
     }
 }

@@ -10,6 +10,7 @@
 #include "ui/clipboard.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
+#include "utility/dropped_errors.h"
 
 namespace zelmora {
 
@@ -155,8 +156,7 @@ void dialog_malting_barley::load_dialog() {
     option_list_->addItem(tr("Option A"));
     option_list_->addItem(tr("Option B"));
     option_list_->setCurrentIndex(calculator_->malting_barley_option - 1);
-    std::string discarded;
-    show_endorsement(discarded);
+    show_endorsement(dropped_errors{});
 }
 
 void dialog_malting_barley::store_dialog() {
@@ -203,8 +203,7 @@ void dialog_malting_barley::show_endorsement(std::string& error_text) {
 void dialog_malting_barley::on_change() {
     if (!loaded_) return;
     store_dialog();
-    std::string discarded;
-    show_endorsement(discarded);
+    show_endorsement(dropped_errors{});
 }
 
 std::string dialog_malting_barley::copy_text() {

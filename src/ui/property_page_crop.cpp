@@ -8,12 +8,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/doc_zelmora.h"
+#include "rating/rating_session.h"
 #include "ui/clipboard.h"
 #include "ui/crop_offer.h"
 #include "ui/dialog_malting_barley.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
+#include "utility/dropped_errors.h"
 
 namespace zelmora {
 
@@ -32,17 +33,17 @@ QLabel* heading(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-property_page_crop::property_page_crop(doc_zelmora* document, premium_calculator* calculator, int crop_number,
+property_page_crop::property_page_crop(rating_session* session, premium_calculator* calculator, int crop_number,
                                        rater_aph_continuous* rater, surcharge_list* surcharges, QWidget* parent)
-    : property_page_crop(document, calculator, crop_number, rater, surcharges, crop_page_layout{}, parent) {}
+    : property_page_crop(session, calculator, crop_number, rater, surcharges, crop_page_layout{}, parent) {}
 
-property_page_crop::property_page_crop(doc_zelmora* document, premium_calculator* calculator, int crop_number,
+property_page_crop::property_page_crop(rating_session* session, premium_calculator* calculator, int crop_number,
                                        rater_aph_continuous* rater, surcharge_list* surcharges,
                                        const crop_page_layout& layout, QWidget* parent)
     : property_page(parent),
       crop_number_(crop_number),
       calculator_(calculator),
-      document_(document),
+      session_(session),
       rater_(rater),
       surcharges_(surcharges),
       layout_(layout) {
@@ -214,22 +215,21 @@ void property_page_crop::load_page() {
     const int n = unit_rows_in_use();
     // The codes "Continuous Rates" uses for the crop in the county, described by the document's lookups.
     auto code_list = [this](code_kind kind) {
-        std::string discarded;
-        const code_lookup& full = kind == code_kind::type ? *document_->type_codes : *document_->practice_codes;
-        if (!document_->database) return std::vector<code_entry>{};
-        return crop_code_list(*document_->database, kind, full, crop_code(crop_number_), calculator_->state_fips(),
-                              calculator_->county_fips, discarded);
+        const code_lookup& full = kind == code_kind::type ? *session_->type_codes : *session_->practice_codes;
+        if (!session_->database) return std::vector<code_entry>{};
+        return crop_code_list(*session_->database, kind, full, crop_code(crop_number_), calculator_->state_fips(),
+                              calculator_->county_fips, dropped_errors{});
     };
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
         const insurance_unit& unit = calculator_->units[c][i];
         optional_unit_[i]->setChecked(unit.optional_unit);
         share_[i]->set_value(unit.share, 3);
-        if (document_ && document_->type_codes) type_lists_[i]->fill(code_list(code_kind::type), unit.type_code);
+        if (session_ && session_->type_codes) type_lists_[i]->fill(code_list(code_kind::type), unit.type_code);
         aph_yield_[i]->set_value(unit.aph_yield, 1);
         rate_yield_[i]->set_value(unit.rate_yield, 1);
         acres_[i]->set_value(unit.acres, 1);
-        if (document_ && document_->practice_codes)
+        if (session_ && session_->practice_codes)
             practice_lists_[i]->fill(code_list(code_kind::practice), unit.practice_code);
         written_agreement_[i]->set_value(unit.written_agreement_rate, 2);
         if (factor_[i] && layout_.factor_field) factor_[i]->set_value(unit.*(layout_.factor_field), 2);
@@ -247,8 +247,7 @@ void property_page_crop::load_page() {
         if (factor_[i]) factor_[i]->setEnabled(enabled);
     }
     show_crop_offer();
-    std::string discarded;
-    show_results(discarded);
+    show_results(dropped_errors{});
 }
 
 void property_page_crop::show_crop_offer() {
@@ -290,14 +289,15 @@ void property_page_crop::show_results(std::string& error_text) {
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
         insurance_unit& unit = calculator_->units[c][i];
-        rated[i] = unit.compute(crop_number_, *calculator_, *rater_, document_ ? document_->database.get() : nullptr,
+        rated[i] = unit.compute(crop_number_, *calculator_, *rater_, session_ ? session_->database.get() : nullptr,
                                 *surcharges_, error_text);
         if (rated[i]) {
-            revenue_guarantee_[i]->set_value(unit.revenue_guarantee, 2);
-            loaded_premium_[i]->set_value(unit.loaded_per_acre_premium, 2);
-            producer_premium_[i]->set_value(unit.producer_premium, 0);
-            total_premium_[i]->set_value(unit.total_premium, 0);
-            ra_subsidy_[i]->set_value(unit.ra_subsidy, 0);
+            const premium_figures figures = unit.figures();
+            revenue_guarantee_[i]->set_value(figures.revenue_guarantee, 2);
+            loaded_premium_[i]->set_value(figures.per_acre_premium, 2);
+            producer_premium_[i]->set_value(figures.producer_premium, 0);
+            total_premium_[i]->set_value(figures.total_premium, 0);
+            ra_subsidy_[i]->set_value(figures.subsidy, 0);
         } else {
             clear_result_row(r);
         }
@@ -347,8 +347,7 @@ void property_page_crop::clear_result_row(int row) {
 void property_page_crop::on_change() {
     if (!loaded()) return;
     store_page();
-    std::string discarded;
-    show_results(discarded);
+    show_results(dropped_errors{});
 }
 
 std::string property_page_crop::copy_text() {
@@ -392,9 +391,9 @@ crop_page_layout short_rate_layout() {
 }  // namespace
 
 property_page_crop_barley_spring_wheat::property_page_crop_barley_spring_wheat(
-    doc_zelmora* document, premium_calculator* calculator, int crop_number, rater_aph_continuous* rater,
+    rating_session* session, premium_calculator* calculator, int crop_number, rater_aph_continuous* rater,
     surcharge_list* surcharges, QWidget* parent)
-    : property_page_crop(document, calculator, crop_number, rater, surcharges, fn_or_fo_layout(), parent) {
+    : property_page_crop(session, calculator, crop_number, rater, surcharges, fn_or_fo_layout(), parent) {
     malting_barley_button_ =
         with_id(new QPushButton(tr("Malting Barley Endorsement Premium Calculation"), this), 1336);
     malting_barley_button_->setAutoDefault(false);
@@ -409,21 +408,21 @@ void property_page_crop_barley_spring_wheat::load_page() {
 }
 
 void property_page_crop_barley_spring_wheat::on_malting_barley() {
-    if (!document_) return;
-    dialog_malting_barley dialog(this, calculator_, &document_->malting_barley_calculator, rater_,
-                                 document_->database.get(), surcharges_);
+    if (!session_) return;
+    dialog_malting_barley dialog(this, calculator_, &session_->malting_barley_calculator, rater_,
+                                 session_->database.get(), surcharges_);
     run_modal(dialog);
 }
 
-property_page_crop_canola::property_page_crop_canola(doc_zelmora* document, premium_calculator* calculator,
+property_page_crop_canola::property_page_crop_canola(rating_session* session, premium_calculator* calculator,
                                                      int crop_number, rater_aph_continuous* rater,
                                                      surcharge_list* surcharges, QWidget* parent)
-    : property_page_crop(document, calculator, crop_number, rater, surcharges, cr_option_layout(), parent) {}
+    : property_page_crop(session, calculator, crop_number, rater, surcharges, cr_option_layout(), parent) {}
 
-property_page_crop_winter_wheat::property_page_crop_winter_wheat(doc_zelmora* document,
+property_page_crop_winter_wheat::property_page_crop_winter_wheat(rating_session* session,
                                                                  premium_calculator* calculator, int crop_number,
                                                                  rater_aph_continuous* rater,
                                                                  surcharge_list* surcharges, QWidget* parent)
-    : property_page_crop(document, calculator, crop_number, rater, surcharges, short_rate_layout(), parent) {}
+    : property_page_crop(session, calculator, crop_number, rater, surcharges, short_rate_layout(), parent) {}
 
 }  // namespace zelmora

@@ -20,9 +20,9 @@ class QVBoxLayout;
 namespace zelmora {
 
 class combo_code;
-class doc_zelmora;
 class edit_decimal;
 class edit_integer;
+class rating_session;
 class static_decimal;
 
 inline constexpr int unit_rows = max_units_per_crop;
@@ -39,7 +39,7 @@ struct crop_page_layout {
 class property_page_crop : public property_page {
     Q_OBJECT
 public:
-    property_page_crop(doc_zelmora* document, premium_calculator* calculator, int crop_number,
+    property_page_crop(rating_session* session, premium_calculator* calculator, int crop_number,
                        rater_aph_continuous* rater, surcharge_list* surcharges, QWidget* parent = nullptr);
 
     int crop_number() const { return crop_number_; }
@@ -55,7 +55,7 @@ Q_SIGNALS:
     void status_message(const QString& text);
 
 protected:
-    property_page_crop(doc_zelmora* document, premium_calculator* calculator, int crop_number,
+    property_page_crop(rating_session* session, premium_calculator* calculator, int crop_number,
                        rater_aph_continuous* rater, surcharge_list* surcharges, const crop_page_layout& layout,
                        QWidget* parent);
 
@@ -94,7 +94,7 @@ protected:
 
     int crop_number_;
     premium_calculator* calculator_;
-    doc_zelmora* document_;
+    rating_session* session_;
     rater_aph_continuous* rater_;
     surcharge_list* surcharges_;
     crop_page_layout layout_;
@@ -109,7 +109,7 @@ private:
 class property_page_crop_barley_spring_wheat : public property_page_crop {
     Q_OBJECT
 public:
-    property_page_crop_barley_spring_wheat(doc_zelmora* document, premium_calculator* calculator, int crop_number,
+    property_page_crop_barley_spring_wheat(rating_session* session, premium_calculator* calculator, int crop_number,
                                            rater_aph_continuous* rater, surcharge_list* surcharges,
                                            QWidget* parent = nullptr);
     void on_malting_barley();
@@ -125,7 +125,7 @@ private:
 class property_page_crop_canola : public property_page_crop {
     Q_OBJECT
 public:
-    property_page_crop_canola(doc_zelmora* document, premium_calculator* calculator, int crop_number,
+    property_page_crop_canola(rating_session* session, premium_calculator* calculator, int crop_number,
                               rater_aph_continuous* rater, surcharge_list* surcharges, QWidget* parent = nullptr);
 };
 
@@ -133,7 +133,7 @@ public:
 class property_page_crop_winter_wheat : public property_page_crop {
     Q_OBJECT
 public:
-    property_page_crop_winter_wheat(doc_zelmora* document, premium_calculator* calculator, int crop_number,
+    property_page_crop_winter_wheat(rating_session* session, premium_calculator* calculator, int crop_number,
                                     rater_aph_continuous* rater, surcharge_list* surcharges,
                                     QWidget* parent = nullptr);
 };

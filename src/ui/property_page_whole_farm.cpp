@@ -8,13 +8,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/doc_zelmora.h"
+#include "rating/rating_session.h"
 #include "rating/reports.h"
 #include "ui/clipboard.h"
 #include "ui/crop_offer.h"
 #include "ui/dialog_test_state.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
+#include "utility/dropped_errors.h"
 
 namespace zelmora {
 
@@ -46,10 +47,10 @@ QLabel* heading(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-property_page_whole_farm::property_page_whole_farm(doc_zelmora* document, premium_calculator* calculator,
+property_page_whole_farm::property_page_whole_farm(rating_session* session, premium_calculator* calculator,
                                                    rater_aph_continuous* rater, surcharge_list* surcharges,
                                                    QWidget* parent)
-    : property_page(parent), document_(document), calculator_(calculator), rater_(rater), surcharges_(surcharges) {
+    : property_page(parent), session_(session), calculator_(calculator), rater_(rater), surcharges_(surcharges) {
     auto* column = new QVBoxLayout(this);
     auto* note = new QLabel(
         tr("Note to user: Enter a dollar amount of insurance in the selected revenue guarantee column."), this);
@@ -181,27 +182,28 @@ void property_page_whole_farm::store_page() {
 }
 
 void property_page_whole_farm::show_totals() {
-    std::string discarded;
-    calculator_->compute_all(*surcharges_, discarded);
+    calculator_->compute_all(*surcharges_, dropped_errors{});
     limit_note_->setText(to_qstring(limit_note(*calculator_)));
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        guarantee_[i]->set_value(calculator_->enterprise_revenue_guarantee[i], 2);
-        loaded_premium_[i]->set_value(calculator_->enterprise_per_acre_premium[i], 2);
-        producer_premium_[i]->set_value(calculator_->enterprise_producer_premium[i], 0);
+        const premium_figures enterprise = calculator_->enterprise_figures(c);
+        guarantee_[i]->set_value(enterprise.revenue_guarantee, 2);
+        loaded_premium_[i]->set_value(enterprise.per_acre_premium, 2);
+        producer_premium_[i]->set_value(enterprise.producer_premium, 0);
         if (calculator_->crop_selected(c)) {
-            total_premium_[i]->set_value(calculator_->total_loaded_enterprise_premium[i], 0);
+            total_premium_[i]->set_value(enterprise.total_premium, 0);
         } else {
             total_premium_[i]->clear();
         }
-        ra_subsidy_[i]->set_value(calculator_->enterprise_subsidy[i], 0);
+        ra_subsidy_[i]->set_value(enterprise.subsidy, 0);
     }
     const auto w = static_cast<std::size_t>(whole_farm_row);
-    guarantee_[w]->set_value(calculator_->revenue_guarantee_whole_farm, 2);
-    loaded_premium_[w]->set_value(calculator_->base_premium_whole_farm, 2);
-    total_premium_[w]->set_value(calculator_->total_premium_whole_farm, 0);
-    ra_subsidy_[w]->set_value(calculator_->ra_subsidy_whole_farm, 0);
-    producer_premium_[w]->set_value(calculator_->producer_premium_whole_farm, 0);
+    const premium_figures whole_farm = calculator_->whole_farm_figures();
+    guarantee_[w]->set_value(whole_farm.revenue_guarantee, 2);
+    loaded_premium_[w]->set_value(whole_farm.per_acre_premium, 2);
+    total_premium_[w]->set_value(whole_farm.total_premium, 0);
+    ra_subsidy_[w]->set_value(whole_farm.subsidy, 0);
+    producer_premium_[w]->set_value(whole_farm.producer_premium, 0);
     clear_unrated_rows();
 }
 
@@ -235,7 +237,7 @@ void property_page_whole_farm::on_copy() {
 void property_page_whole_farm::on_test() {
     int low = 1;
     int high = calculator_->is_four_crop_state() ? 15 : 63;
-    dialog_test_state dialog(window(), document_ ? document_->database.get() : calculator_->database,
+    dialog_test_state dialog(window(), session_ ? session_->database.get() : calculator_->database,
                              calculator_->state_data.get(), calculator_->county_fips, low, high,
                              calculator_->harvest_guarantee_whole_farm);
     dialog.set_four_crop_state(calculator_->is_four_crop_state());

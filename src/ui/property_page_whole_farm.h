@@ -16,7 +16,7 @@ class QPushButton;
 
 namespace zelmora {
 
-class doc_zelmora;
+class rating_session;
 class static_decimal;
 
 class property_page_whole_farm : public property_page {
@@ -25,7 +25,7 @@ public:
     static constexpr int rows = crop_count + 1;  // nine crops, then the whole farm
     static constexpr int whole_farm_row = crop_count;
 
-    property_page_whole_farm(doc_zelmora* document, premium_calculator* calculator, rater_aph_continuous* rater,
+    property_page_whole_farm(rating_session* session, premium_calculator* calculator, rater_aph_continuous* rater,
                              surcharge_list* surcharges, QWidget* parent = nullptr);
 
     void on_change();
@@ -61,7 +61,7 @@ private:
     QPushButton* dump_button_ = nullptr;      // 1318
     QLabel* limit_note_ = nullptr;            // 1317
 
-    doc_zelmora* document_;
+    rating_session* session_;
     premium_calculator* calculator_;
     rater_aph_continuous* rater_;
     surcharge_list* surcharges_;

@@ -12,7 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/doc_zelmora.h"
+#include "rating/rating_session.h"
 #include "ui/crop_offer.h"
 #include "ui/property_page_crop.h"
 #include "ui/property_page_whole_farm.h"
@@ -32,15 +32,15 @@ QScrollArea* scrolled(QWidget* page) {
 
 }  // namespace
 
-propsheet_calculator::propsheet_calculator(doc_zelmora* document, QWidget* parent) : QDialog(parent) {
+propsheet_calculator::propsheet_calculator(rating_session* session, QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("Parameters"));
     setSizeGripEnabled(true);
     tabs_ = new QTabWidget(this);
 
-    premium_calculator* calculator = document->calculator.get();
+    premium_calculator* calculator = session->calculator.get();
     calculator_ = calculator;
-    rater_aph_continuous* rater = document->continuous_rater.get();
-    surcharge_list* surcharges = document->surcharges.get();
+    rater_aph_continuous* rater = session->continuous_rater.get();
+    surcharge_list* surcharges = session->surcharges.get();
     for (int c = 1; c <= crop_count; ++c) {
         property_page_crop* page = nullptr;
         switch (c) {
@@ -48,23 +48,23 @@ propsheet_calculator::propsheet_calculator(doc_zelmora* document, QWidget* paren
         case crop_barley:
         case crop_cotton:
         case crop_rice:
-            page = new property_page_crop_barley_spring_wheat(document, calculator, c, rater, surcharges);
+            page = new property_page_crop_barley_spring_wheat(session, calculator, c, rater, surcharges);
             break;
         case crop_canola:
-            page = new property_page_crop_canola(document, calculator, c, rater, surcharges);
+            page = new property_page_crop_canola(session, calculator, c, rater, surcharges);
             break;
         case crop_winter_wheat:
-            page = new property_page_crop_winter_wheat(document, calculator, c, rater, surcharges);
+            page = new property_page_crop_winter_wheat(session, calculator, c, rater, surcharges);
             break;
         default:
-            page = new property_page_crop(document, calculator, c, rater, surcharges);
+            page = new property_page_crop(session, calculator, c, rater, surcharges);
             break;
         }
         crop_pages_[static_cast<std::size_t>(c - 1)] = page;
         connect(page, &property_page_crop::status_message, this, &propsheet_calculator::show_status);
         tabs_->addTab(scrolled(page), QString::fromLatin1(crop_display_name(c)));
     }
-    whole_farm_page_ = new property_page_whole_farm(document, calculator, rater, surcharges);
+    whole_farm_page_ = new property_page_whole_farm(session, calculator, rater, surcharges);
     tabs_->addTab(scrolled(whole_farm_page_), tr("Enterprise and Whole Farm Units"));
     connect(whole_farm_page_, &property_page_whole_farm::status_message, this, &propsheet_calculator::show_status);
     mark_unrated_tabs();

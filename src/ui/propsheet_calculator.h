@@ -12,16 +12,16 @@ class QTabWidget;
 
 namespace zelmora {
 
-class doc_zelmora;
 class premium_calculator;
 class property_page;
 class property_page_crop;
 class property_page_whole_farm;
+class rating_session;
 
 class propsheet_calculator : public QDialog {
     Q_OBJECT
 public:
-    explicit propsheet_calculator(doc_zelmora* document, QWidget* parent = nullptr);
+    explicit propsheet_calculator(rating_session* session, QWidget* parent = nullptr);
 
     property_page_crop* crop_page(int crop_number) const;
     property_page_whole_farm* whole_farm_page() const { return whole_farm_page_; }

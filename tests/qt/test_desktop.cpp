@@ -60,7 +60,7 @@ class desktop_test : public QObject {
     std::unique_ptr<database_copy> data_;
     std::unique_ptr<doc_zelmora> document_;
 
-    premium_calculator& calc() { return *document_->calculator; }
+    premium_calculator& calc() { return *document_->session.calculator; }
 
 private Q_SLOTS:
     void init() {
@@ -110,7 +110,7 @@ private Q_SLOTS:
     // naming the range) and keeps the unit's value.
     void crop_page_fields_store_or_refuse() {
         calc().units[0] = {corn_unit()};
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         property_page_crop* page = sheet.crop_page(1);
         insurance_unit& unit = calc().units[0][0];
         const struct {
@@ -197,14 +197,14 @@ private Q_SLOTS:
         calc().units[0].clear();
         const int guarantee_id = 1296;
         {
-            propsheet_calculator sheet(document_.get());
+            propsheet_calculator sheet(&document_->session);
             sheet.show_page(crop_count);
             QVERIFY2(!text_of(sheet.whole_farm_page(), guarantee_id).isEmpty(), "Arkansas rates cotton");
         }
         const exact_decimal stale = calc().enterprise_revenue_guarantee[crop_cotton - 1];
         calc().set_state(38, discarded);
         calc().county_fips = calc().state_data->county_fips_at(0);
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         sheet.show_page(crop_count);
         property_page_whole_farm* page = sheet.whole_farm_page();
         for (int id : {1296, 1291, 1292, 1293, 1294}) QVERIFY2(text_of(page, id).isEmpty(), qPrintable(QString::number(id)));
@@ -217,7 +217,7 @@ private Q_SLOTS:
     // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp switch pages from a list and never change it.
     void page_keys_work_from_a_list() {
         calc().units[0] = {corn_unit()};
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         sheet.show();
         sheet.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&sheet));
@@ -251,7 +251,7 @@ private Q_SLOTS:
     void parameters_window_fits_1024_by_768() {
         calc().units[0] = {corn_unit(), corn_unit(), corn_unit(), corn_unit(), corn_unit(), corn_unit(), corn_unit()};
         calc().indicated[crop_spring_wheat - 1] = true;
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         const QRect screen(0, 0, 1024, 768);
         // What the sheet picks on a 1024 x 768 screen (the test platform's screen is smaller).
         sheet.resize(screen.size() - QSize(20, 60));
@@ -291,7 +291,7 @@ private Q_SLOTS:
         insurance_unit no_acres = corn_unit();
         no_acres.acres = 0.0;
         calc().units[0] = {corn_unit(), no_practice, no_acres};
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         property_page_crop* page = sheet.crop_page(1);
         QVERIFY(find_control(page, 1127)->toolTip().isEmpty());
         QCOMPARE(find_control(page, 1138)->toolTip(), QStringLiteral("No practice chosen"));
@@ -304,7 +304,7 @@ private Q_SLOTS:
 
     void copies_say_what_they_copied() {
         calc().units[0] = {corn_unit()};
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         find_control_as<QPushButton>(sheet.crop_page(1), 1206)->click();
         const QString corn = sheet.status_line()->text();
         QVERIFY2(corn.startsWith(QStringLiteral("Corn worksheet copied, ")) && corn.endsWith(QStringLiteral(" lines")),
@@ -342,7 +342,7 @@ private Q_SLOTS:
         int county = calc().county_fips;
         int low = 1;
         int high = 63;
-        dialog_test_state dialog(nullptr, document_->database.get(), calc().state_data.get(), county, low, high, false);
+        dialog_test_state dialog(nullptr, document_->session.database.get(), calc().state_data.get(), county, low, high, false);
         const auto labels = dialog.findChildren<QLabel*>();
         auto has_label = [&labels](const QString& text) {
             for (QLabel* label : labels) {

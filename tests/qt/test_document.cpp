@@ -50,7 +50,7 @@ class document_test : public QObject {
             document.reset();
             view.reset();
         }
-        premium_calculator& calc() { return *document->calculator; }
+        premium_calculator& calc() { return *document->session.calculator; }
         template <class T>
         T* control(int id) {
             return find_control_as<T>(view.get(), id);
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(states->currentText(), QStringLiteral("Illinois"));
         // A second database is a second, independent document.
         child_frame* second = frame.open_document(data.path());
-        QVERIFY(second && second->document()->calculator.get() != window->document()->calculator.get());
+        QVERIFY(second && second->document()->session.calculator.get() != window->document()->session.calculator.get());
         QCOMPARE(frame.recent_files().size(), std::size_t{1});
         QCOMPARE(frame.windowTitle().count(QStringLiteral("APH Base Premium Data.sqlite")), 1);
         // The Window menu lists both documents after its own commands; choosing one activates it.

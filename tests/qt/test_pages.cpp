@@ -55,7 +55,7 @@ class pages_test : public QObject {
     std::unique_ptr<database_copy> data_;
     std::unique_ptr<doc_zelmora> document_;
 
-    premium_calculator& calc() { return *document_->calculator; }
+    premium_calculator& calc() { return *document_->session.calculator; }
 
 private Q_SLOTS:
     void init() {
@@ -79,7 +79,7 @@ private Q_SLOTS:
 
     void crop_page_rates_on_every_keystroke() {
         calc().units[0] = {corn_unit(150.0)};
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         property_page_crop* page = sheet.crop_page(1);
         QVERIFY(page->loaded());
         QCOMPARE(text_of(page, 1122), QStringLiteral("150.0"));
@@ -105,7 +105,7 @@ private Q_SLOTS:
         insurance_unit no_rates = corn_unit(150.0);
         no_rates.practice_code = 2;  // no rates in the county for this practice
         calc().units[0] = {corn_unit(150.0), no_rates, corn_unit(120.0)};
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         property_page_crop* page = sheet.crop_page(1);
         QVERIFY(!text_of(page, 1127).isEmpty());
         for (int id : {1138, 1139, 1140, 1141, 1142}) QVERIFY2(text_of(page, id).isEmpty(), qPrintable(QString::number(id)));
@@ -122,7 +122,7 @@ private Q_SLOTS:
         insurance_unit unit = corn_unit(150.0);
         unit.practice_code = 2;  // not offered: the practice list shows no selection
         calc().units[0] = {unit};
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         property_page_crop* page = sheet.crop_page(1);
         auto* types = find_control_as<combo_code>(page, 1375);
         auto* practices = find_control_as<combo_code>(page, 1382);
@@ -138,7 +138,7 @@ private Q_SLOTS:
 
     void pages_never_touch_units_past_the_seventh() {
         for (int i = 0; i < 9; ++i) calc().units[0].push_back(corn_unit(100.0 + i));
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         property_page_crop* page = sheet.crop_page(1);
         QCOMPARE(text_of(page, 1122 + 11 * 6), QStringLiteral("106.0"));
         find_control_as<QLineEdit>(page, 1125)->setText(QStringLiteral("77"));
@@ -151,7 +151,7 @@ private Q_SLOTS:
 
     void leaving_a_tab_stores_the_page() {
         calc().units[0] = {corn_unit(150.0)};
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         auto* sections = find_control_as<QLineEdit>(sheet.crop_page(1), 1113);
         sections->setText(QStringLiteral("4"));  // no change event of its own
         QCOMPARE(calc().sections[0], 1);
@@ -162,7 +162,7 @@ private Q_SLOTS:
     }
 
     void factor_columns_and_the_malting_barley_button() {
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         QCOMPARE(sheet.tabs()->count(), 10);
         QCOMPARE(sheet.tabs()->tabText(9), QStringLiteral("Enterprise and Whole Farm Units"));
         QCOMPARE(sheet.windowTitle(), QStringLiteral("Parameters"));
@@ -186,13 +186,13 @@ private Q_SLOTS:
 
     void crop_copy_puts_the_worksheet_on_the_clipboard() {
         calc().units[0] = {corn_unit(150.0)};
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         property_page_crop* page = sheet.crop_page(1);
         QGuiApplication::clipboard()->clear();
         find_control_as<QPushButton>(page, 1206)->click();
         std::string expected;
-        calc().compute_all(*document_->surcharges, expected);
-        calc().single_crop_worksheet(expected, 1, *document_->surcharges);
+        calc().compute_all(*document_->session.surcharges, expected);
+        calc().single_crop_worksheet(expected, 1, *document_->session.surcharges);
         QVERIFY(!expected.empty());
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(expected));
     }
@@ -203,7 +203,7 @@ private Q_SLOTS:
             calc().indicated[0] = true;
             calc().indicated[1] = two_crops;
             QVERIFY(calc().crop_in_whole_farm(1));
-            propsheet_calculator sheet(document_.get());
+            propsheet_calculator sheet(&document_->session);
             sheet.show_page(9);
             property_page_whole_farm* page = sheet.whole_farm_page();
             QCOMPARE(find_control(page, 1308)->isEnabled(), two_crops && calc().crop_in_whole_farm(2));
@@ -218,7 +218,7 @@ private Q_SLOTS:
         calc().units[0] = {corn_unit(150.0)};
         calc().units[1] = {corn_unit(45.0)};
         calc().units[1][0].practice_code = 3;
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         sheet.show_page(9);
         property_page_whole_farm* page = sheet.whole_farm_page();
         find_control_as<QComboBox>(page, 1210)->setCurrentIndex(3);
@@ -235,7 +235,7 @@ private Q_SLOTS:
     }
 
     void test_button_cancel_leaves_the_clipboard_and_keeps_the_state() {
-        propsheet_calculator sheet(document_.get());
+        propsheet_calculator sheet(&document_->session);
         sheet.show_page(9);
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         set_modal_hook([](QDialog& dialog) {
@@ -262,9 +262,9 @@ private Q_SLOTS:
     void malting_barley_dialog() {
         calc().units[5] = {corn_unit(60.0), corn_unit(55.0)};
         calc().units[5][0].malting_barley_price = 3.5;
-        dialog_malting_barley dialog(nullptr, &calc(), &document_->malting_barley_calculator,
-                                     document_->continuous_rater.get(), document_->database.get(),
-                                     document_->surcharges.get());
+        dialog_malting_barley dialog(nullptr, &calc(), &document_->session.malting_barley_calculator,
+                                     document_->session.continuous_rater.get(), document_->session.database.get(),
+                                     document_->session.surcharges.get());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Malting Barley Endorsement"));
         QCOMPARE(text_of(&dialog, 1404), QStringLiteral("3.50"));
         QCOMPARE(text_of(&dialog, 1411), QStringLiteral("60.0"));
@@ -280,9 +280,9 @@ private Q_SLOTS:
         QCOMPARE(calc().units[5][0].malting_barley_acres.to_double(), 40.0);
         // The endorsement keeps the figures of the last row computed.
         QCOMPARE(text_of(&dialog, 1138),
-                 QString::fromStdString(insert_separators(document_->malting_barley_calculator.liability.to_text(2))));
+                 QString::fromStdString(insert_separators(document_->session.malting_barley_calculator.liability.to_text(2))));
         QCOMPARE(text_of(&dialog, 1142), QString::fromStdString(insert_separators(
-                                             document_->malting_barley_calculator.producer_premium.to_text(0))));
+                                             document_->session.malting_barley_calculator.producer_premium.to_text(0))));
         QGuiApplication::clipboard()->clear();
         find_control_as<QPushButton>(&dialog, 1206)->click();
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(dialog.copy_text()));
@@ -291,9 +291,9 @@ private Q_SLOTS:
 
     void malting_barley_dialog_without_barley_units() {
         calc().units[5].clear();
-        dialog_malting_barley dialog(nullptr, &calc(), &document_->malting_barley_calculator,
-                                     document_->continuous_rater.get(), document_->database.get(),
-                                     document_->surcharges.get());
+        dialog_malting_barley dialog(nullptr, &calc(), &document_->session.malting_barley_calculator,
+                                     document_->session.continuous_rater.get(), document_->session.database.get(),
+                                     document_->session.surcharges.get());
         for (int r = 0; r < 7; ++r) {
             QVERIFY(!find_control(&dialog, 1425 + r)->isEnabled());
             QVERIFY(text_of(&dialog, 1397 + r).isEmpty());

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     frame.resize(size);
     child_frame* window = frame.open_document(data.path());
     if (!window) return 1;
-    premium_calculator& calc = *window->document()->calculator;
+    premium_calculator& calc = *window->document()->session.calculator;
     std::string discarded;
     calc.set_state(17, discarded);
     calc.county_fips = 1;
@@ -75,22 +75,22 @@ int main(int argc, char** argv) {
     for (int id : {1004, 1005, 1109}) find_control_as<QLineEdit>(window->view(), id)->setText(QStringLiteral("3"));
     save(frame, folder, "form.png");
 
-    propsheet_calculator sheet(window->document());
+    propsheet_calculator sheet(&window->document()->session);
     save(sheet, folder, "crop-page.png");
     sheet.show_page(5);
     save(sheet, folder, "barley-page.png");
     sheet.show_page(9);
     save(sheet, folder, "whole-farm-page.png");
-    dialog_malting_barley barley(&sheet, window->document()->calculator.get(),
-                                 &window->document()->malting_barley_calculator,
-                                 window->document()->continuous_rater.get(), window->document()->database.get(),
-                                 window->document()->surcharges.get());
+    dialog_malting_barley barley(&sheet, window->document()->session.calculator.get(),
+                                 &window->document()->session.malting_barley_calculator,
+                                 window->document()->session.continuous_rater.get(), window->document()->session.database.get(),
+                                 window->document()->session.surcharges.get());
     save(barley, folder, "malting-barley.png");
     barley.hide();
     int county = calc.county_fips;
     int low = 1;
     int high = 63;
-    dialog_test_state test(&sheet, window->document()->database.get(), calc.state_data.get(), county, low, high,
+    dialog_test_state test(&sheet, window->document()->session.database.get(), calc.state_data.get(), county, low, high,
                            false);
     test.set_four_crop_state(calc.is_four_crop_state());
     save(test, folder, "test-dialog.png");
