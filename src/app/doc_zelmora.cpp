@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "app/view_zelmora.h"
+#include "data/database_check.h"
 #include "utility/dropped_errors.h"
 #include "qtsupport/qsettings_store.h"
 #include "rating/table_maintenance.h"
@@ -186,6 +187,18 @@ void doc_zelmora::on_write_all_county_lists() {
         report.text += county_list_summary(*session.database, std::vector<int>(rated_states.begin(), rated_states.end()));
     }
     show_rewrite_report(report);
+}
+
+void doc_zelmora::on_check_database() {
+    if (!session.database) return;
+    database_check_result result;
+    {
+        wait_cursor busy;
+        result = check_database(*session.database, path_);
+    }
+    dialog_error_list::show_modal(nullptr, result.problem_count > 0 || result.unreadable ? "Rating database problems"
+                                                                                         : "Rating database checked",
+                                  "", result.report);
 }
 
 }  // namespace zelmora

@@ -62,6 +62,8 @@ public:
     void on_write_column_lookup_all_states();
     void on_write_county_list();
     void on_write_all_county_lists();
+    // Tools > Check Rating Database: the read-only check's report.
+    void on_check_database();
 
     rating_session session;
 

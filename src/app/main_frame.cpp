@@ -121,6 +121,8 @@ void main_frame::create_actions() {
     about_action_ = make(tr("&About Zelmora 2004..."), tr("Display program information, version number and build date"));
     user_guide_action_ = make(tr("&User Guide"), tr("Read how to quote a farm with this application"));
     user_guide_action_->setShortcut(QKeySequence(Qt::Key_F1));
+    check_database_action_ = make(tr("&Check Rating Database"),
+                                  tr("Check the rating database of the active window before quoting from it"));
 
     // The document keeps nothing to save or print and the form has no undo; Edit works inside each field.
     for (QAction* idle : {save_action_, save_as_action_, undo_action_, cut_action_, copy_action_, paste_action_,
@@ -133,6 +135,7 @@ void main_frame::create_actions() {
     connect(close_action_, &QAction::triggered, mdi_, &QMdiArea::closeActiveSubWindow);
     connect(exit_action_, &QAction::triggered, this, &QWidget::close);
     connect(show_crops_action_, &QAction::triggered, this, &main_frame::on_show_crops);
+    connect(check_database_action_, &QAction::triggered, this, &main_frame::on_check_database);
     connect(cascade_action_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(tile_action_, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
     connect(about_action_, &QAction::triggered, this, &main_frame::on_about);
@@ -179,6 +182,9 @@ void main_frame::create_menus() {
     view->addAction(toolbar_action_);
     view->addAction(status_bar_action_);
     view->addAction(show_crops_action_);
+
+    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    tools->addAction(check_database_action_);
 
     window_menu_ = menuBar()->addMenu(tr("&Window"));
     window_menu_->addAction(new_window_action_);
@@ -228,6 +234,7 @@ void main_frame::update_commands() {
     const bool has_document = frame && frame->document();
     close_action_->setEnabled(has_document);
     show_crops_action_->setEnabled(has_document);
+    check_database_action_->setEnabled(has_document);
     cascade_action_->setEnabled(has_document);
     tile_action_->setEnabled(has_document);
     // A maximised document window adds " - [name]" to this caption itself; a restored one shows its own caption.
@@ -313,6 +320,11 @@ void main_frame::on_file_open() {
 void main_frame::on_show_crops() {
     child_frame* frame = active_frame();
     if (frame && frame->document()) frame->document()->on_show_crops();
+}
+
+void main_frame::on_check_database() {
+    child_frame* frame = active_frame();
+    if (frame && frame->document()) frame->document()->on_check_database();
 }
 
 void main_frame::on_about() {

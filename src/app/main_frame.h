@@ -46,6 +46,7 @@ private:
     void on_file_open();
     void on_about();
     void on_show_crops();
+    void on_check_database();
     void add_recent_file(const std::string& path);
     void read_recent_files();
     void write_recent_files() const;
@@ -71,6 +72,7 @@ private:
     QAction* toolbar_action_ = nullptr;
     QAction* status_bar_action_ = nullptr;
     QAction* show_crops_action_ = nullptr;
+    QAction* check_database_action_ = nullptr;
     QAction* new_window_action_ = nullptr;
     QAction* cascade_action_ = nullptr;
     QAction* tile_action_ = nullptr;

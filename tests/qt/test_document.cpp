@@ -17,6 +17,7 @@
 
 #include "app/dialog_about.h"
 #include "ui/dialog_error_list.h"
+#include "utility/dropped_errors.h"
 #include "ui/numeric_controls.h"
 #include "ui/property_page_crop.h"
 #include "ui/propsheet_calculator.h"
@@ -95,6 +96,22 @@ private Q_SLOTS:
         QVERIFY(frame.empty_window_text().startsWith(QStringLiteral("No rating database is open.")));
         QVERIFY(!doc_zelmora::new_document());
         QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
+    }
+
+    void check_rating_database_shows_the_read_only_report() {
+        database_copy data;
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        error_lists_.clear();
+        form.document->on_check_database();
+        QCOMPARE(error_lists_.size(), std::size_t{1});
+        const std::string& report = error_lists_[0];
+        QVERIFY(report.find(data.path()) != std::string::npos);
+        QVERIFY(report.find("This is the bundled demo database") != std::string::npos);
+        QVERIFY(report.find("No problems found.\n") != std::string::npos);
+        // The document still rates from the same connection afterwards.
+        form.calc().compute_all(*form.document->session.surcharges, dropped_errors{});
+        form.close();
     }
 
     void open_makes_a_window_with_the_loaded_form() {
