@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 
@@ -99,6 +100,13 @@ void doc_zelmora::detach_view(view_zelmora* form) {
 std::string doc_zelmora::title() const {
     const std::size_t slash = path_.find_last_of("/\\");
     return slash == std::string::npos ? path_ : path_.substr(slash + 1);
+}
+
+quote_content doc_zelmora::make_quote() {
+    if (!session.calculator || !session.database) return {};
+    const read_transaction reading(*session.database);  // one set of rows for every rating of the quote
+    return build_quote(session, session.calculator->current_farm(), quote_farm_name(), title(),
+                       QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString(), dropped_errors{});
 }
 
 void doc_zelmora::on_show_crops() {

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 
+#include "rating/quote_content.h"
 #include "rating/rating_session.h"
 #include "rating/table_maintenance.h"
 #include "utility/settings_store.h"
@@ -54,6 +55,11 @@ public:
     const std::string& path() const { return path_; }
     // The database file's name.
     std::string title() const;
+
+    // The printable quote of the farm as it stands: a copy of it is rated, the farm is not.
+    quote_content make_quote();
+    // What the quote names the farm by.
+    std::string quote_farm_name() const { return "Unsaved farm"; }
 
     // Commands.
     void on_show_crops();

@@ -11,6 +11,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -24,6 +27,7 @@
 #include "app/doc_zelmora.h"
 #include "app/view_zelmora.h"
 #include "qtsupport/qsettings_store.h"
+#include "quote/quote_document.h"
 #include "app/user_guide.h"
 #include "ui/window_services.h"
 
@@ -108,8 +112,11 @@ void main_frame::create_actions() {
     paste_action_ = make(tr("&Paste"), tr("Insert Clipboard contents"));
     paste_action_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     paste_action_->setIcon(theme_icon("edit-paste"));
-    print_action_ = make(tr("Print"), tr("Print the active document"));
+    print_action_ = make(tr("&Print..."), tr("Print the quote of the active document's farm"));
+    print_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     print_action_->setIcon(theme_icon("document-print"));
+    print_action_->setIconText(tr("Print"));
+    export_pdf_action_ = make(tr("&Export Quote as PDF..."), tr("Write the quote of the active document's farm to a PDF file"));
     toolbar_action_ = make(tr("&Toolbar"), tr("Show or hide the toolbar"));
     status_bar_action_ = make(tr("&Status Bar"), tr("Show or hide the status bar"));
     show_crops_action_ = make(tr("Show Crops"), tr("Enter the units of every crop and see their premiums"));
@@ -122,9 +129,9 @@ void main_frame::create_actions() {
     user_guide_action_ = make(tr("&User Guide"), tr("Read how to quote a farm with this application"));
     user_guide_action_->setShortcut(QKeySequence(Qt::Key_F1));
 
-    // The document keeps nothing to save or print and the form has no undo; Edit works inside each field.
+    // The document keeps nothing to save and the form has no undo; Edit works inside each field.
     for (QAction* idle : {save_action_, save_as_action_, undo_action_, cut_action_, copy_action_, paste_action_,
-                          print_action_, new_window_action_, arrange_action_}) {
+                          new_window_action_, arrange_action_}) {
         idle->setEnabled(false);
     }
 
@@ -133,6 +140,8 @@ void main_frame::create_actions() {
     connect(close_action_, &QAction::triggered, mdi_, &QMdiArea::closeActiveSubWindow);
     connect(exit_action_, &QAction::triggered, this, &QWidget::close);
     connect(show_crops_action_, &QAction::triggered, this, &main_frame::on_show_crops);
+    connect(print_action_, &QAction::triggered, this, &main_frame::on_print);
+    connect(export_pdf_action_, &QAction::triggered, this, &main_frame::on_export_pdf);
     connect(cascade_action_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(tile_action_, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
     connect(about_action_, &QAction::triggered, this, &main_frame::on_about);
@@ -163,6 +172,9 @@ void main_frame::create_menus() {
     file->addAction(close_action_);
     file->addAction(save_action_);
     file->addAction(save_as_action_);
+    file->addSeparator();
+    file->addAction(print_action_);
+    file->addAction(export_pdf_action_);
     file->addSeparator();
     for (QAction* action : recent_actions_) file->addAction(action);
     recent_separator_ = file->addSeparator();
@@ -228,12 +240,37 @@ void main_frame::update_commands() {
     const bool has_document = frame && frame->document();
     close_action_->setEnabled(has_document);
     show_crops_action_->setEnabled(has_document);
+    print_action_->setEnabled(has_document);
+    export_pdf_action_->setEnabled(has_document);
     cascade_action_->setEnabled(has_document);
     tile_action_->setEnabled(has_document);
     // A maximised document window adds " - [name]" to this caption itself; a restored one shows its own caption.
     if (windowTitle().isEmpty()) setWindowTitle(QStringLiteral("Zelmora 2004"));
     update_window_menu();
     update_empty_hint();
+}
+
+void main_frame::on_print() {
+    child_frame* frame = active_frame();
+    if (!frame || !frame->document()) return;
+    const quote_content quote = frame->document()->make_quote();
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(tr("Print Quote"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    QString error;
+    if (!render_quote(quote, printer, error)) QMessageBox::warning(this, tr("Print Quote"), error);
+}
+
+void main_frame::on_export_pdf() {
+    child_frame* frame = active_frame();
+    if (!frame || !frame->document()) return;
+    const QString path = QFileDialog::getSaveFileName(this, tr("Export Quote as PDF"), open_folder(),
+                                                      tr("PDF files (*.pdf)"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!write_quote_pdf(frame->document()->make_quote(), path, error))
+        QMessageBox::warning(this, tr("Export Quote as PDF"), error);
 }
 
 void main_frame::update_window_menu() {

@@ -46,6 +46,8 @@ private:
     void on_file_open();
     void on_about();
     void on_show_crops();
+    void on_print();
+    void on_export_pdf();
     void add_recent_file(const std::string& path);
     void read_recent_files();
     void write_recent_files() const;
@@ -68,6 +70,7 @@ private:
     QAction* copy_action_ = nullptr;
     QAction* paste_action_ = nullptr;
     QAction* print_action_ = nullptr;
+    QAction* export_pdf_action_ = nullptr;
     QAction* toolbar_action_ = nullptr;
     QAction* status_bar_action_ = nullptr;
     QAction* show_crops_action_ = nullptr;
