@@ -115,6 +115,7 @@ void doc_zelmora::on_show_crops() {
     {
         propsheet_calculator sheet(&session);
         if (view_) connect(&sheet, &propsheet_calculator::status_message, view_, &view_zelmora::status_message);
+        connect(&sheet, &propsheet_calculator::farm_changed, this, &doc_zelmora::farm_changed);
         run_modal(sheet);
     }
     if (view_) view_->on_update();

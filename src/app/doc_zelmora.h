@@ -71,6 +71,10 @@ public:
 
     rating_session session;
 
+Q_SIGNALS:
+    // The farm in the calculator changed (a page of the property sheet stored an input).
+    void farm_changed();
+
 private:
     // A rewrite's report; a failed one shown as an error.
     void show_rewrite_report(const rewrite_report& report);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -29,6 +30,7 @@
 #include "qtsupport/qsettings_store.h"
 #include "quote/quote_document.h"
 #include "app/user_guide.h"
+#include "ui/compare_window.h"
 #include "ui/window_services.h"
 
 namespace zelmora {
@@ -121,6 +123,9 @@ void main_frame::create_actions() {
     status_bar_action_ = make(tr("&Status Bar"), tr("Show or hide the status bar"));
     show_crops_action_ = make(tr("Show Crops"), tr("Enter the units of every crop and see their premiums"));
     show_crops_action_->setIcon(theme_icon("x-office-spreadsheet", s, QStyle::SP_FileDialogDetailedView));
+    compare_action_ = make(tr("Compare C&overage"),
+                           tr("Compare the premiums of every coverage level and unit structure for the farm"));
+    compare_action_->setIcon(theme_icon("view-statistics"));
     new_window_action_ = make(tr("&New Window"), tr("Open another window for the active document"));
     cascade_action_ = make(tr("&Cascade"), tr("Arrange windows so they overlap"));
     tile_action_ = make(tr("&Tile"), tr("Arrange windows as non-overlapping tiles"));
@@ -130,7 +135,7 @@ void main_frame::create_actions() {
     user_guide_action_->setShortcut(QKeySequence(Qt::Key_F1));
 
     // The document keeps nothing to save and the form has no undo; Edit works inside each field.
-    for (QAction* idle : {save_action_, save_as_action_, undo_action_, cut_action_, copy_action_, paste_action_,
+    for (QAction* idle : {save_action_, save_as_action_, undo_action_, cut_action_, paste_action_,
                           new_window_action_, arrange_action_}) {
         idle->setEnabled(false);
     }
@@ -142,6 +147,8 @@ void main_frame::create_actions() {
     connect(show_crops_action_, &QAction::triggered, this, &main_frame::on_show_crops);
     connect(print_action_, &QAction::triggered, this, &main_frame::on_print);
     connect(export_pdf_action_, &QAction::triggered, this, &main_frame::on_export_pdf);
+    connect(compare_action_, &QAction::triggered, this, &main_frame::on_compare_coverage);
+    connect(copy_action_, &QAction::triggered, this, &main_frame::on_copy);
     connect(cascade_action_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(tile_action_, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
     connect(about_action_, &QAction::triggered, this, &main_frame::on_about);
@@ -191,6 +198,7 @@ void main_frame::create_menus() {
     view->addAction(toolbar_action_);
     view->addAction(status_bar_action_);
     view->addAction(show_crops_action_);
+    view->addAction(compare_action_);
 
     window_menu_ = menuBar()->addMenu(tr("&Window"));
     window_menu_->addAction(new_window_action_);
@@ -218,6 +226,7 @@ void main_frame::create_bars() {
     tools->addSeparator();
     tools->addAction(print_action_);
     tools->addAction(show_crops_action_);
+    tools->addAction(compare_action_);
 
     toolbar_action_->setCheckable(true);
     toolbar_action_->setChecked(true);
@@ -242,6 +251,8 @@ void main_frame::update_commands() {
     show_crops_action_->setEnabled(has_document);
     print_action_->setEnabled(has_document);
     export_pdf_action_->setEnabled(has_document);
+    compare_action_->setEnabled(has_document);
+    copy_action_->setEnabled(has_document);
     cascade_action_->setEnabled(has_document);
     tile_action_->setEnabled(has_document);
     // A maximised document window adds " - [name]" to this caption itself; a restored one shows its own caption.
@@ -350,6 +361,51 @@ void main_frame::on_file_open() {
 void main_frame::on_show_crops() {
     child_frame* frame = active_frame();
     if (frame && frame->document()) frame->document()->on_show_crops();
+}
+
+compare_window* main_frame::comparison_of(const child_frame* frame) {
+    return frame ? frame->findChild<compare_window*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void main_frame::on_compare_coverage() {
+    child_frame* frame = active_frame();
+    if (!frame || !frame->document() || !frame->view()) return;
+    if (compare_window* open = comparison_of(frame)) {
+        open->show();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    view_zelmora* form = frame->view();
+    form->store_inputs();
+    // A window of its own, owned by the database's window: it goes when the database closes.
+    auto* window = new compare_window(&frame->document()->session, frame);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(tr("Compare Coverage - %1").arg(to_qstring(frame->document()->title())));
+    connect(frame->document(), &doc_zelmora::farm_changed, window, &compare_window::refresh);
+    connect(form, &view_zelmora::inputs_changed, window, [form, window] {
+        form->store_inputs();
+        window->refresh();
+    });
+    connect(frame->document(), &QObject::destroyed, window, [window] {
+        window->detach();
+        window->close();
+    });
+    connect(window, &compare_window::status_message, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 8000); });
+    window->show();
+}
+
+void main_frame::on_copy() {
+    // A text field keeps Edit > Copy for its selection.
+    if (auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget()); field && field->hasSelectedText()) {
+        field->copy();
+        return;
+    }
+    if (compare_window* window = comparison_of(active_frame()); window && window->copy_to_clipboard()) return;
+    statusBar()->showMessage(tr("Nothing to copy: select text in a field, or open View > Compare Coverage; "
+                                "a page of Show Crops copies its worksheet with Ctrl+C"),
+                             8000);
 }
 
 void main_frame::on_about() {
