@@ -1,50 +1,31 @@
-// The comparison table: the farm rated at the five coverage levels under each
-// unit structure (units as entered, enterprise units, the whole-farm unit).
+// The coverage comparison: the farm rated at the five coverage levels under
+// each unit structure (units as entered, enterprise units, the whole-farm
+// unit), as the Compare window redraws it on every change of the farm.
 #include <benchmark/benchmark.h>
 
-#include <array>
-#include <memory>
-
 #include "bench_support.h"
+#include "rating/coverage_comparison.h"
 
 namespace zelmora::bench {
 
 namespace {
 
-// One copy of the farm per unit structure, made before the timing: a copy made
-// with copy_from reads the state's county list again, which a table redrawn on
-// every keystroke would not do once the farm's inputs are a value to copy.
-// Each redraw is one record scope, as a report is.
+// One whole table per iteration: compare_coverage makes its copies of the
+// farm, rates them and builds every crop's table and the farm's.
 void comparison_table(benchmark::State& state, bool four) {
     document& doc = shared_document();
-    const premium_calculator& farm = farm_calculator(four);
+    const zelmora::farm f = farm_calculator(four).current_farm();
     std::string errors;
-    std::array<std::unique_ptr<premium_calculator>, 3> copies;
-    for (auto& copy : copies) {
-        copy = std::make_unique<premium_calculator>(doc.database.get(), doc.continuous_rater.get(), errors);
-        copy->copy_from(farm, errors);
-    }
-    premium_calculator& units = *copies[0];
-    premium_calculator& enterprise = *copies[1];
-    premium_calculator& whole_farm = *copies[2];
-    constexpr std::array<int, 5> levels = {65, 70, 75, 80, 85};
+    std::size_t rows = 0;
     for (auto _ : state) {
-        const rate_record_scope records(doc.continuous_rater.get());
-        for (const int level : levels) {
-            errors.clear();
-            units.coverage.fill(level);
-            units.compute_all(*doc.surcharges, errors);
-            benchmark::DoNotOptimize(units.producer_premium_whole_farm.to_double());
-            enterprise.coverage_enterprise.fill(level);
-            enterprise.compute_all(*doc.surcharges, errors);
-            benchmark::DoNotOptimize(enterprise.enterprise_producer_premium[0].to_double());
-            whole_farm.coverage_whole_farm = level;
-            whole_farm.compute_all(*doc.surcharges, errors);
-            benchmark::DoNotOptimize(whole_farm.producer_premium_whole_farm.to_double());
-        }
+        errors.clear();
+        const std::vector<comparison_table> tables = compare_coverage(doc, f, errors);
+        rows = 0;
+        for (const comparison_table& table : tables) rows += table.rows.size();
+        benchmark::DoNotOptimize(rows);
     }
-    if (!errors.empty()) state.SkipWithError(errors.substr(0, 200).c_str());
-    state.counters["ratings"] = static_cast<double>(levels.size() * copies.size());
+    if (rows == 0) state.SkipWithError(("no comparison: " + errors.substr(0, 200)).c_str());
+    state.counters["rows"] = static_cast<double>(rows);
 }
 
 }  // namespace

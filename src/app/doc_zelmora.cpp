@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 
@@ -102,12 +103,20 @@ std::string doc_zelmora::title() const {
     return slash == std::string::npos ? path_ : path_.substr(slash + 1);
 }
 
+quote_content doc_zelmora::make_quote() {
+    if (!session.calculator || !session.database) return {};
+    const read_transaction reading(*session.database);  // one set of rows for every rating of the quote
+    return build_quote(session, session.calculator->current_farm(), quote_farm_name(), title(),
+                       QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString(), dropped_errors{});
+}
+
 void doc_zelmora::on_show_crops() {
     if (!session.calculator) return;
     if (view_) view_->store_inputs();
     {
         propsheet_calculator sheet(&session);
         if (view_) connect(&sheet, &propsheet_calculator::status_message, view_, &view_zelmora::status_message);
+        connect(&sheet, &propsheet_calculator::farm_changed, this, &doc_zelmora::farm_changed);
         run_modal(sheet);
     }
     if (view_) view_->on_update();

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 
+#include "rating/quote_content.h"
 #include "rating/rating_session.h"
 #include "rating/table_maintenance.h"
 #include "utility/settings_store.h"
@@ -55,6 +56,11 @@ public:
     // The database file's name.
     std::string title() const;
 
+    // The printable quote of the farm as it stands: a copy of it is rated, the farm is not.
+    quote_content make_quote();
+    // What the quote names the farm by.
+    std::string quote_farm_name() const { return "Unsaved farm"; }
+
     // Commands.
     void on_show_crops();
     void on_show_state_inputs();
@@ -66,6 +72,10 @@ public:
     void on_check_database();
 
     rating_session session;
+
+Q_SIGNALS:
+    // The farm in the calculator changed (a page of the property sheet stored an input).
+    void farm_changed();
 
 private:
     // A rewrite's report; a failed one shown as an error.

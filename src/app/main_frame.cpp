@@ -7,10 +7,14 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -24,7 +28,9 @@
 #include "app/doc_zelmora.h"
 #include "app/view_zelmora.h"
 #include "qtsupport/qsettings_store.h"
+#include "quote/quote_document.h"
 #include "app/user_guide.h"
+#include "ui/compare_window.h"
 #include "ui/window_services.h"
 
 namespace zelmora {
@@ -108,12 +114,18 @@ void main_frame::create_actions() {
     paste_action_ = make(tr("&Paste"), tr("Insert Clipboard contents"));
     paste_action_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     paste_action_->setIcon(theme_icon("edit-paste"));
-    print_action_ = make(tr("Print"), tr("Print the active document"));
+    print_action_ = make(tr("&Print..."), tr("Print the quote of the active document's farm"));
+    print_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     print_action_->setIcon(theme_icon("document-print"));
+    print_action_->setIconText(tr("Print"));
+    export_pdf_action_ = make(tr("&Export Quote as PDF..."), tr("Write the quote of the active document's farm to a PDF file"));
     toolbar_action_ = make(tr("&Toolbar"), tr("Show or hide the toolbar"));
     status_bar_action_ = make(tr("&Status Bar"), tr("Show or hide the status bar"));
     show_crops_action_ = make(tr("Show Crops"), tr("Enter the units of every crop and see their premiums"));
     show_crops_action_->setIcon(theme_icon("x-office-spreadsheet", s, QStyle::SP_FileDialogDetailedView));
+    compare_action_ = make(tr("Compare C&overage"),
+                           tr("Compare the premiums of every coverage level and unit structure for the farm"));
+    compare_action_->setIcon(theme_icon("view-statistics"));
     new_window_action_ = make(tr("&New Window"), tr("Open another window for the active document"));
     cascade_action_ = make(tr("&Cascade"), tr("Arrange windows so they overlap"));
     tile_action_ = make(tr("&Tile"), tr("Arrange windows as non-overlapping tiles"));
@@ -124,9 +136,9 @@ void main_frame::create_actions() {
     check_database_action_ = make(tr("&Check Rating Database"),
                                   tr("Check the rating database of the active window before quoting from it"));
 
-    // The document keeps nothing to save or print and the form has no undo; Edit works inside each field.
-    for (QAction* idle : {save_action_, save_as_action_, undo_action_, cut_action_, copy_action_, paste_action_,
-                          print_action_, new_window_action_, arrange_action_}) {
+    // The document keeps nothing to save and the form has no undo; Edit works inside each field.
+    for (QAction* idle : {save_action_, save_as_action_, undo_action_, cut_action_, paste_action_,
+                          new_window_action_, arrange_action_}) {
         idle->setEnabled(false);
     }
 
@@ -136,6 +148,10 @@ void main_frame::create_actions() {
     connect(exit_action_, &QAction::triggered, this, &QWidget::close);
     connect(show_crops_action_, &QAction::triggered, this, &main_frame::on_show_crops);
     connect(check_database_action_, &QAction::triggered, this, &main_frame::on_check_database);
+    connect(print_action_, &QAction::triggered, this, &main_frame::on_print);
+    connect(export_pdf_action_, &QAction::triggered, this, &main_frame::on_export_pdf);
+    connect(compare_action_, &QAction::triggered, this, &main_frame::on_compare_coverage);
+    connect(copy_action_, &QAction::triggered, this, &main_frame::on_copy);
     connect(cascade_action_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(tile_action_, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
     connect(about_action_, &QAction::triggered, this, &main_frame::on_about);
@@ -167,6 +183,9 @@ void main_frame::create_menus() {
     file->addAction(save_action_);
     file->addAction(save_as_action_);
     file->addSeparator();
+    file->addAction(print_action_);
+    file->addAction(export_pdf_action_);
+    file->addSeparator();
     for (QAction* action : recent_actions_) file->addAction(action);
     recent_separator_ = file->addSeparator();
     file->addAction(exit_action_);
@@ -182,6 +201,7 @@ void main_frame::create_menus() {
     view->addAction(toolbar_action_);
     view->addAction(status_bar_action_);
     view->addAction(show_crops_action_);
+    view->addAction(compare_action_);
 
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     tools->addAction(check_database_action_);
@@ -212,6 +232,7 @@ void main_frame::create_bars() {
     tools->addSeparator();
     tools->addAction(print_action_);
     tools->addAction(show_crops_action_);
+    tools->addAction(compare_action_);
 
     toolbar_action_->setCheckable(true);
     toolbar_action_->setChecked(true);
@@ -235,12 +256,39 @@ void main_frame::update_commands() {
     close_action_->setEnabled(has_document);
     show_crops_action_->setEnabled(has_document);
     check_database_action_->setEnabled(has_document);
+    print_action_->setEnabled(has_document);
+    export_pdf_action_->setEnabled(has_document);
+    compare_action_->setEnabled(has_document);
+    copy_action_->setEnabled(has_document);
     cascade_action_->setEnabled(has_document);
     tile_action_->setEnabled(has_document);
     // A maximised document window adds " - [name]" to this caption itself; a restored one shows its own caption.
     if (windowTitle().isEmpty()) setWindowTitle(QStringLiteral("Zelmora 2004"));
     update_window_menu();
     update_empty_hint();
+}
+
+void main_frame::on_print() {
+    child_frame* frame = active_frame();
+    if (!frame || !frame->document()) return;
+    const quote_content quote = frame->document()->make_quote();
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(tr("Print Quote"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    QString error;
+    if (!render_quote(quote, printer, error)) QMessageBox::warning(this, tr("Print Quote"), error);
+}
+
+void main_frame::on_export_pdf() {
+    child_frame* frame = active_frame();
+    if (!frame || !frame->document()) return;
+    const QString path = QFileDialog::getSaveFileName(this, tr("Export Quote as PDF"), open_folder(),
+                                                      tr("PDF files (*.pdf)"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!write_quote_pdf(frame->document()->make_quote(), path, error))
+        QMessageBox::warning(this, tr("Export Quote as PDF"), error);
 }
 
 void main_frame::update_window_menu() {
@@ -325,6 +373,51 @@ void main_frame::on_show_crops() {
 void main_frame::on_check_database() {
     child_frame* frame = active_frame();
     if (frame && frame->document()) frame->document()->on_check_database();
+}
+
+compare_window* main_frame::comparison_of(const child_frame* frame) {
+    return frame ? frame->findChild<compare_window*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void main_frame::on_compare_coverage() {
+    child_frame* frame = active_frame();
+    if (!frame || !frame->document() || !frame->view()) return;
+    if (compare_window* open = comparison_of(frame)) {
+        open->show();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    view_zelmora* form = frame->view();
+    form->store_inputs();
+    // A window of its own, owned by the database's window: it goes when the database closes.
+    auto* window = new compare_window(&frame->document()->session, frame);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(tr("Compare Coverage - %1").arg(to_qstring(frame->document()->title())));
+    connect(frame->document(), &doc_zelmora::farm_changed, window, &compare_window::refresh);
+    connect(form, &view_zelmora::inputs_changed, window, [form, window] {
+        form->store_inputs();
+        window->refresh();
+    });
+    connect(frame->document(), &QObject::destroyed, window, [window] {
+        window->detach();
+        window->close();
+    });
+    connect(window, &compare_window::status_message, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 8000); });
+    window->show();
+}
+
+void main_frame::on_copy() {
+    // A text field keeps Edit > Copy for its selection.
+    if (auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget()); field && field->hasSelectedText()) {
+        field->copy();
+        return;
+    }
+    if (compare_window* window = comparison_of(active_frame()); window && window->copy_to_clipboard()) return;
+    statusBar()->showMessage(tr("Nothing to copy: select text in a field, or open View > Compare Coverage; "
+                                "a page of Show Crops copies its worksheet with Ctrl+C"),
+                             8000);
 }
 
 void main_frame::on_about() {

@@ -14,6 +14,7 @@ class QMenu;
 namespace zelmora {
 
 class child_frame;
+class compare_window;
 class doc_zelmora;
 
 class main_frame : public QMainWindow {
@@ -25,6 +26,8 @@ public:
     // Opens a rating database as a further document; nullptr when it does not open.
     child_frame* open_document(const std::string& path);
     child_frame* active_frame() const;
+    // The Compare Coverage window of a database's window, when it is open.
+    static compare_window* comparison_of(const child_frame* frame);
     QMdiArea* mdi_area() const { return mdi_; }
     const std::vector<std::string>& recent_files() const { return recent_files_; }
 
@@ -47,6 +50,11 @@ private:
     void on_about();
     void on_show_crops();
     void on_check_database();
+    void on_print();
+    void on_export_pdf();
+    void on_compare_coverage();
+    // Edit > Copy: a text field's selection, else the active database's comparison table.
+    void on_copy();
     void add_recent_file(const std::string& path);
     void read_recent_files();
     void write_recent_files() const;
@@ -69,10 +77,12 @@ private:
     QAction* copy_action_ = nullptr;
     QAction* paste_action_ = nullptr;
     QAction* print_action_ = nullptr;
+    QAction* export_pdf_action_ = nullptr;
     QAction* toolbar_action_ = nullptr;
     QAction* status_bar_action_ = nullptr;
     QAction* show_crops_action_ = nullptr;
     QAction* check_database_action_ = nullptr;
+    QAction* compare_action_ = nullptr;
     QAction* new_window_action_ = nullptr;
     QAction* cascade_action_ = nullptr;
     QAction* tile_action_ = nullptr;

@@ -191,6 +191,18 @@ void view_zelmora::build_form() {
 
     connect(state_list_, &QComboBox::currentIndexChanged, this, &view_zelmora::on_state_changed);
     connect(county_list_, &QComboBox::currentIndexChanged, this, &view_zelmora::on_county_changed);
+    // Whoever follows the farm (the Compare window) hears of an input once it is entered.
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        for (QLineEdit* field : std::initializer_list<QLineEdit*>{price_[i], price_volatility_[i], units_[i],
+                                                                  ppcl_factor_5_[i], ppcl_factor_10_[i]}) {
+            connect(field, &QLineEdit::editingFinished, this, &view_zelmora::inputs_changed);
+        }
+        connect(crop_box_[i], &QCheckBox::clicked, this, &view_zelmora::inputs_changed);
+        connect(harvest_guarantee_[i], &QCheckBox::clicked, this, &view_zelmora::inputs_changed);
+    }
+    connect(state_list_, &QComboBox::currentIndexChanged, this, &view_zelmora::inputs_changed);
+    connect(county_list_, &QComboBox::currentIndexChanged, this, &view_zelmora::inputs_changed);
     if (document_) {
         doc_zelmora* doc = document_;
         connect(show_state_inputs_, &QPushButton::clicked, doc, [doc] { doc->on_show_state_inputs(); });

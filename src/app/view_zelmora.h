@@ -40,6 +40,8 @@ public:
 
 Q_SIGNALS:
     void status_message(const QString& text);
+    // A field, box or list of the form was changed (not yet stored into the calculator).
+    void inputs_changed();
 
 protected:
     void showEvent(QShowEvent* event) override;

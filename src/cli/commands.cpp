@@ -9,6 +9,7 @@
 
 #include "cli/number_text.h"
 #include "data/crops.h"
+#include "rating/coverage_comparison.h"
 #include "rating/malting_barley_endorsement.h"
 #include "rating/reports.h"
 #include "rating/table_maintenance.h"
@@ -166,6 +167,29 @@ std::string malting_barley_text(session& s) {
     return text;
 }
 
+// quote --pdf FILE and/or --html FILE.
+bool parse_quote(const std::vector<std::string>& rest, command_line& line, std::string& error) {
+    line.command = command_kind::quote;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const std::string& arg = rest[i];
+        std::string* target = arg == "--pdf" ? &line.quote_pdf : arg == "--html" ? &line.quote_html : nullptr;
+        if (target == nullptr) {
+            error = "quote takes only --pdf FILE and --html FILE (got " + arg + ")";
+            return false;
+        }
+        if (i + 1 >= rest.size() || rest[i + 1].empty()) {
+            error = arg + " needs a file name";
+            return false;
+        }
+        *target = rest[++i];
+    }
+    if (line.quote_pdf.empty() && line.quote_html.empty()) {
+        error = "quote needs --pdf FILE or --html FILE";
+        return false;
+    }
+    return true;
+}
+
 // batch [--jobs N] [--output FILE] FARM...; "--" ends the options.
 bool parse_batch(const std::vector<std::string>& rest, command_line& line, std::string& error) {
     line.command = command_kind::batch;
@@ -288,6 +312,13 @@ std::string help_text() {
            "Commands:\n"
            "  rate [--tsv]             unit, enterprise and whole-farm results, as a table or tab-separated\n"
            "                             zelmora-cli --inputs examples/iowa-farm.ini rate --tsv\n"
+           "  compare [--tsv]          the farm at coverage levels 65-85% under each unit structure (units as\n"
+           "                           entered, enterprise, whole farm), as a table or tab-separated\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini compare\n"
+           "  quote [--pdf FILE] [--html FILE]\n"
+           "                           write the printable quote of the farm as PDF and/or HTML (no display\n"
+           "                           needed)\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini quote --pdf quote.pdf\n"
            "  worksheet CROP           single-crop worksheet; CROP is 1-9 or a crop name\n"
            "                             zelmora-cli --inputs examples/iowa-farm.ini worksheet soybeans\n"
            "  whole-farm               whole-farm worksheet (the Copy of the whole-farm page)\n"
@@ -334,6 +365,7 @@ std::string help_text() {
            "  3  a rewrite failed for a state (its rows are unchanged); the report says why;\n"
            "     or import-tables failed part way (no file is left); or a farm of a batch was\n"
            "     refused or failed (the others are rated), or the batch's lines could not be written\n"
+           "     or the quote's PDF or HTML file could not be written\n"
            "  4  check-database found problems\n";
 }
 
@@ -420,6 +452,18 @@ bool parse_command_line(const std::vector<std::string>& args, command_line& line
         }
         return true;
     }
+    if (name == "compare") {
+        line.command = command_kind::compare;
+        for (const auto& arg : rest) {
+            if (arg != "--tsv") {
+                error = "compare takes only --tsv (got " + arg + ")";
+                return false;
+            }
+            line.tsv = true;
+        }
+        return true;
+    }
+    if (name == "quote") return parse_quote(rest, line, error);
     if (name == "worksheet") {
         line.command = command_kind::worksheet;
         if (rest.size() != 1) {
@@ -538,6 +582,14 @@ int run_reading_command(const command_line& line, session& s, std::string& out) 
     case command_kind::rate:
         out += line.tsv ? rate_tsv(s) : rate_table(s);
         return 0;
+    case command_kind::compare: {
+        // The copies' load and rating errors are those rate drops too.
+        const auto tables = compare_coverage(s, calc.current_farm(), dropped_errors{});
+        out += line.tsv ? comparison_tsv(tables) : comparison_text(tables);
+        return 0;
+    }
+    case command_kind::quote:
+        break;  // written by the executable with Qt (quote_document.h)
     case command_kind::worksheet:
         // As the crop page's Copy: the recomputation's errors come first on the same text.
         calc.compute_all(*s.surcharges, out);

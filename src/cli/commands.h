@@ -23,13 +23,15 @@ enum class command_kind {
     import_tables,
     check_database,
     batch,
+    compare,
+    quote,
 };
 
 struct command_line {
     std::string database;  // empty: the database beside the executable
     std::string inputs;    // empty: the user's saved settings
     command_kind command = command_kind::help;
-    bool tsv = false;         // rate
+    bool tsv = false;         // rate, compare
     int crop_number = 0;      // worksheet
     int low = 1, high = 63;   // test-report
     bool all_states = false;  // write-column-lookup, write-county-list
@@ -38,6 +40,8 @@ struct command_line {
     std::string output;              // import-tables; batch (empty: standard output)
     int jobs = 0;                    // batch; 0: one per core
     std::vector<std::string> farms;  // batch
+    std::string quote_pdf;           // quote: the PDF file to write (empty: none)
+    std::string quote_html;          // quote: the HTML file to write (empty: none)
 };
 
 // The most workers a batch may ask for.

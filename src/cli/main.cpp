@@ -1,6 +1,9 @@
 // zelmora-cli: the rating library on the command line.
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <memory>
@@ -15,6 +18,8 @@
 #include "cli/printable.h"
 #include "cli/session.h"
 #include "qtsupport/qsettings_store.h"
+#include "quote/quote_document.h"
+#include "rating/quote_content.h"
 
 namespace {
 
@@ -31,15 +36,51 @@ int usage_error(const std::string& message) {
     return 2;
 }
 
+// The quote of the session's farm, written to the files the command names.
+int write_quote(const zelmora::command_line& line, zelmora::session& s, const std::string& database) {
+    const std::string farm_name =
+        line.inputs.empty() ? std::string("the saved inputs") : QFileInfo(QString::fromStdString(line.inputs)).fileName().toStdString();
+    const std::string date = QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString();
+    const std::string database_file = QFileInfo(QString::fromStdString(database)).fileName().toStdString();
+    std::string rating_errors;
+    zelmora::quote_content quote;
+    {
+        zelmora::read_transaction reading(*s.database);
+        quote = zelmora::build_quote(s, s.calculator->current_farm(), farm_name, database_file, date, rating_errors);
+    }
+    if (s.database->has_read_errors()) {
+        write_all(stderr, s.database->read_errors());
+        return zelmora::exit_database_unreadable;
+    }
+    QString failure;
+    if (!line.quote_pdf.empty() && !zelmora::write_quote_pdf(quote, QString::fromStdString(line.quote_pdf), failure)) {
+        write_all(stderr, "zelmora-cli: quote: " + failure.toStdString() + "\n");
+        return 3;
+    }
+    if (!line.quote_html.empty() &&
+        !zelmora::write_quote_html(quote, QString::fromStdString(line.quote_html), failure)) {
+        write_all(stderr, "zelmora-cli: quote: " + failure.toStdString() + "\n");
+        return 3;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    QCoreApplication application(argc, argv);
-
     zelmora::command_line line;
     std::string error;
-    if (!zelmora::parse_command_line(args, line, error)) return usage_error(error);
+    const bool parsed = zelmora::parse_command_line(args, line, error);
+    // The quote lays out text with Qt Gui: on the offscreen platform unless one is given.
+    std::unique_ptr<QCoreApplication> application;
+    if (parsed && line.command == zelmora::command_kind::quote) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    if (!parsed) return usage_error(error);
     if (line.command == zelmora::command_kind::help) {
         write_all(stdout, zelmora::help_text());
         return 0;
@@ -90,6 +131,7 @@ int main(int argc, char** argv) {
         return zelmora::exit_database_unreadable;
     }
     std::fflush(stderr);
+    if (line.command == zelmora::command_kind::quote) return write_quote(line, session, database);
 
     std::string out;
     std::string messages;

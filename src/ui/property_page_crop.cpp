@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "rating/farm_totals.h"
 #include "rating/rating_session.h"
 #include "ui/clipboard.h"
 #include "ui/crop_offer.h"
@@ -171,6 +172,31 @@ void property_page_crop::build_page() {
     grid->setColumnStretch(type_col, 2);
     for (int c = aph_col; c <= producer_col; ++c) grid->setColumnStretch(c, 1);
     column_->addLayout(grid);
+    column_->addSpacing(6);
+
+    // Under the unit rows, in dollars of the whole crop: the units summed, then the crop's enterprise unit to
+    // set against them. A grid of its own, so that large sums never widen the unit grid's columns.
+    auto* totals = new QGridLayout;
+    totals->setHorizontalSpacing(12);
+    totals->setVerticalSpacing(2);
+    const std::array<QString, 4> total_headings = {tr("Guarantee"), tr("Total Premium"), tr("RA Subsidy"),
+                                                   tr("Producer Premium")};
+    for (std::size_t k = 0; k < total_headings.size(); ++k) {
+        totals->addWidget(heading(total_headings[k], this), 0, static_cast<int>(k) + 1);
+    }
+    const std::array<QString, 2> total_names = {tr("Sum of the units ($)"), tr("Enterprise unit ($)")};
+    for (std::size_t t = 0; t < crop_totals_.size(); ++t) {
+        const int row = 1 + static_cast<int>(t);
+        totals->addWidget(new QLabel(total_names[t], this), row, 0);
+        for (std::size_t k = 0; k < total_headings.size(); ++k) {
+            crop_totals_[t][k] = new static_decimal(this);
+            crop_totals_[t][k]->setObjectName(QStringLiteral("crop_total_%1_%2").arg(t).arg(k));
+            crop_totals_[t][k]->fit_to(QStringLiteral("00,000,000"));
+            totals->addWidget(crop_totals_[t][k], row, static_cast<int>(k) + 1);
+        }
+    }
+    totals->setColumnStretch(5, 1);
+    column_->addLayout(totals);
     column_->addStretch(1);
 
     // Every input change stores the page and rates the crop again.
@@ -304,6 +330,28 @@ void property_page_crop::show_results(std::string& error_text) {
     }
     for (int r = n; r < unit_rows; ++r) clear_result_row(r);
     explain_rows(rated);
+    show_crop_totals();
+}
+
+void property_page_crop::show_crop_totals() {
+    const auto c = static_cast<std::size_t>(crop_number_ - 1);
+    const bool shown = session_ && calculator_->crop_selected(crop_number_) && unit_rows_in_use() > 0;
+    farm_totals totals;
+    if (shown) totals = rate_farm_totals(*session_, calculator_->current_farm(), dropped_errors{});
+    const unit_totals& units = totals.units.crops[c];
+    const unit_totals& enterprise = totals.enterprise[c];
+    for (std::size_t t = 0; t < crop_totals_.size(); ++t) {
+        const unit_totals& sum = t == 0 ? units : enterprise;
+        const std::array<exact_decimal, 4> figures = {sum.guarantee, sum.total_premium, sum.subsidy,
+                                                      sum.producer_premium};
+        for (std::size_t k = 0; k < figures.size(); ++k) {
+            if (shown) {
+                crop_totals_[t][k]->set_value(figures[k], 0);
+            } else {
+                crop_totals_[t][k]->clear();
+            }
+        }
+    }
 }
 
 void property_page_crop::explain_rows(const std::array<bool, unit_rows>& rated) {
@@ -348,6 +396,7 @@ void property_page_crop::on_change() {
     if (!loaded()) return;
     store_page();
     show_results(dropped_errors{});
+    Q_EMIT farm_changed();
 }
 
 std::string property_page_crop::copy_text() {

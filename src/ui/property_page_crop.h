@@ -53,6 +53,8 @@ public:
 Q_SIGNALS:
     // A short line for the status bar: why a row has no figures, what was copied.
     void status_message(const QString& text);
+    // An input of the page went into the calculator.
+    void farm_changed();
 
 protected:
     property_page_crop(rating_session* session, premium_calculator* calculator, int crop_number,
@@ -63,6 +65,8 @@ protected:
     void store_page() override;
     void show_results(std::string& error_text);
     void clear_result_row(int row);
+    // The crop's units summed, and its enterprise unit, in dollars.
+    void show_crop_totals();
     // Tooltips on the result texts of rows without figures, and one line for the status bar.
     void explain_rows(const std::array<bool, unit_rows>& rated);
     void show_crop_offer();
@@ -91,6 +95,9 @@ protected:
     edit_integer* sections_ = nullptr;    // 1113
     QLabel* sections_label_ = nullptr;    // 1423
     QLabel* offer_note_ = nullptr;        // "No rates in this county" and the like
+    // Guarantee, total premium, RA subsidy and producer premium of the units summed ([0]) and of the
+    // enterprise unit ([1]).
+    std::array<std::array<static_decimal*, 4>, 2> crop_totals_{};
 
     int crop_number_;
     premium_calculator* calculator_;

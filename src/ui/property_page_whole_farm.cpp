@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "rating/farm_totals.h"
 #include "rating/rating_session.h"
 #include "rating/reports.h"
 #include "ui/clipboard.h"
@@ -112,6 +113,33 @@ property_page_whole_farm::property_page_whole_farm(rating_session* session, prem
     column->addLayout(grid);
     column->addSpacing(6);
 
+    // The basic and optional units summed, to set against the enterprise and whole-farm rows above.
+    auto* sums = new QGridLayout;
+    sums->setHorizontalSpacing(8);
+    sums->setVerticalSpacing(2);
+    auto* sums_title = new QLabel(tr("Basic and optional units, summed"), this);
+    QFont bold_title = sums_title->font();
+    bold_title.setBold(true);
+    sums_title->setFont(bold_title);
+    sums->addWidget(sums_title, 0, 0);
+    const char* sum_headings[] = {"Guarantee\n$", "Total\nPremium $", "RA\nSubsidy $", "Producer\nPremium $"};
+    for (int k = 0; k < 4; ++k) sums->addWidget(heading(tr(sum_headings[k]), this), 0, k + 1);
+    for (int r = 0; r < rows; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        unit_sum_names_[i] =
+            new QLabel(r == whole_farm_row ? tr("Farm") : QString::fromLatin1(crop_display_name(r + 1)), this);
+        sums->addWidget(unit_sum_names_[i], r + 1, 0);
+        for (std::size_t k = 0; k < 4; ++k) {
+            unit_sums_[i][k] = new static_decimal(this);
+            unit_sums_[i][k]->setObjectName(QStringLiteral("unit_sum_%1_%2").arg(r).arg(k));
+            unit_sums_[i][k]->fit_to(QStringLiteral("00,000,000"));
+            sums->addWidget(unit_sums_[i][k], r + 1, static_cast<int>(k) + 1);
+        }
+    }
+    sums->setColumnStretch(5, 1);
+    column->addLayout(sums);
+    column->addSpacing(6);
+
     harvest_guarantee_ = with_id(new QCheckBox(tr("Harvest Guarantee Option for Whole Farm"), this), 1314);
     limit_note_ = with_id(new QLabel(this), 1317);
     auto* harvest_row = new QHBoxLayout;
@@ -205,6 +233,25 @@ void property_page_whole_farm::show_totals() {
     ra_subsidy_[w]->set_value(whole_farm.subsidy, 0);
     producer_premium_[w]->set_value(whole_farm.producer_premium, 0);
     clear_unrated_rows();
+    show_unit_sums();
+}
+
+void property_page_whole_farm::show_unit_sums() {
+    farm_unit_totals totals;
+    if (session_) totals = rate_farm_totals(*session_, calculator_->current_farm(), dropped_errors{}).units;
+    for (int r = 0; r < rows; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        // Only the crops ticked on the form have a row; the farm's row is always there.
+        const bool shown = r == whole_farm_row || calculator_->crop_selected(r + 1);
+        const unit_totals& sum = r == whole_farm_row ? totals.farm : totals.crops[i];
+        const std::array<exact_decimal, 4> figures = {sum.guarantee, sum.total_premium, sum.subsidy,
+                                                      sum.producer_premium};
+        unit_sum_names_[i]->setVisible(shown);
+        for (std::size_t k = 0; k < figures.size(); ++k) {
+            unit_sums_[i][k]->setVisible(shown);
+            unit_sums_[i][k]->set_value(figures[k], 0);
+        }
+    }
 }
 
 void property_page_whole_farm::clear_unrated_rows() {
@@ -227,6 +274,7 @@ void property_page_whole_farm::on_change() {
     if (!loaded()) return;
     store_page();
     show_totals();
+    Q_EMIT farm_changed();
 }
 
 void property_page_whole_farm::on_copy() {

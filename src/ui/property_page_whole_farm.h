@@ -37,11 +37,15 @@ public:
 Q_SIGNALS:
     // A short line for the status bar: what a button copied.
     void status_message(const QString& text);
+    // An input of the page went into the calculator.
+    void farm_changed();
 
 protected:
     void load_page() override;
     void store_page() override;
     void show_totals();
+    // Per crop and for the farm, the basic and optional units summed, in dollars.
+    void show_unit_sums();
     // Empties the figures of crops the county does not rate (left from another state or county).
     void clear_unrated_rows();
     void copied(const QString& what, const std::string& text);
@@ -60,6 +64,9 @@ private:
     QPushButton* acreage_button_ = nullptr;   // 1316
     QPushButton* dump_button_ = nullptr;      // 1318
     QLabel* limit_note_ = nullptr;            // 1317
+    // Guarantee, total premium, RA subsidy and producer premium of the units summed, per row.
+    std::array<std::array<static_decimal*, 4>, rows> unit_sums_{};
+    std::array<QLabel*, rows> unit_sum_names_{};
 
     rating_session* session_;
     premium_calculator* calculator_;

@@ -62,11 +62,16 @@ propsheet_calculator::propsheet_calculator(rating_session* session, QWidget* par
         }
         crop_pages_[static_cast<std::size_t>(c - 1)] = page;
         connect(page, &property_page_crop::status_message, this, &propsheet_calculator::show_status);
+        connect(page, &property_page_crop::farm_changed, this, &propsheet_calculator::farm_changed);
         tabs_->addTab(scrolled(page), QString::fromLatin1(crop_display_name(c)));
     }
     whole_farm_page_ = new property_page_whole_farm(session, calculator, rater, surcharges);
     tabs_->addTab(scrolled(whole_farm_page_), tr("Enterprise and Whole Farm Units"));
     connect(whole_farm_page_, &property_page_whole_farm::status_message, this, &propsheet_calculator::show_status);
+    connect(whole_farm_page_, &property_page_whole_farm::farm_changed, this, &propsheet_calculator::farm_changed);
+    // A text field with a selection copies its selection itself; elsewhere the keys copy the page's worksheet.
+    auto* copy_keys = new QShortcut(QKeySequence::Copy, this);
+    connect(copy_keys, &QShortcut::activated, this, &propsheet_calculator::copy_current_page);
     mark_unrated_tabs();
     add_page_shortcuts();
 
@@ -162,6 +167,15 @@ void propsheet_calculator::mark_unrated_tabs() {
         const QString note = crop_offer_note(crop_offer_in_county(*calculator_, c));
         tabs_->setTabToolTip(c - 1, note);
         tabs_->tabBar()->setTabTextColor(c - 1, note.isEmpty() ? QColor() : QColor(0x80, 0x80, 0x80));
+    }
+}
+
+void propsheet_calculator::copy_current_page() {
+    const int index = tabs_->currentIndex();
+    if (index == crop_count) {
+        whole_farm_page_->on_copy();
+    } else if (property_page_crop* page = crop_page(index + 1)) {
+        page->on_copy();
     }
 }
 

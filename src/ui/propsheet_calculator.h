@@ -30,12 +30,16 @@ public:
     void show_page(int index);
 
     void accept() override;
+    // Edit > Copy's keys on a page: the page's worksheet, as its Copy button.
+    void copy_current_page();
 
     // The line under the pages that says why a row has no figures or what was copied.
     QLabel* status_line() const { return status_line_; }
 
 Q_SIGNALS:
     void status_message(const QString& text);
+    // A page stored a change of the farm into the calculator.
+    void farm_changed();
 
 private:
     void add_page_shortcuts();

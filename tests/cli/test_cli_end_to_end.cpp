@@ -763,3 +763,85 @@ TEST_F(Cli, EveryReportRunsOnEveryExample) {
         }
     }
 }
+
+// The quote without a display: a PDF whose text holds the farm's totals and,
+// on every page, the demo banner; an HTML file with its chart inside; no banner
+// for a database without the demo mark.
+TEST_F(Cli, QuoteWritesThePdfAndHtmlWithTheFarmTotals) {
+    const fs::path pdf = dir_.path() / "quote.pdf";
+    const fs::path html = dir_.path() / "quote.html";
+    const std::string inputs = example("iowa-farm.ini");
+    const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "quote", "--pdf", pdf.string(),
+                              "--html", html.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    const auto pdf_text = [this](const fs::path& file) {
+        const fs::path text = dir_.path() / "quote.txt";
+        const std::string command = "pdftotext -layout '" + file.string() + "' '" + text.string() + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return read_file(text);
+    };
+    const std::string text = pdf_text(pdf);
+    const auto pages = std::count(text.begin(), text.end(), '\f');
+    EXPECT_GE(pages, 1);
+    EXPECT_LE(pages, 3);
+    std::size_t banners = 0;
+    for (std::size_t at = text.find("DEMO RATES - NOT FOR REAL QUOTES"); at != std::string::npos;
+         at = text.find("DEMO RATES - NOT FOR REAL QUOTES", at + 1))
+        ++banners;
+    EXPECT_EQ(static_cast<long>(banners), pages);
+
+    // The farm's totals of its units, as `rate --tsv` gives the units: column 5 total premium, 6 subsidy, 7 producer premium.
+    const run_result rated = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "rate", "--tsv"});
+    long premium = 0, subsidy = 0, producer = 0;
+    for (const auto& line : split(rated.out, '\n')) {
+        const auto cells = split(line, '\t');
+        if (cells.size() < 8 || cells[0] != "unit" || cells[5].empty()) continue;
+        premium += std::stol(cells[5]);
+        subsidy += std::stol(cells[6]);
+        producer += std::stol(cells[7]);
+    }
+    const auto dollars = [](long value) {
+        std::string digits = std::to_string(value);
+        for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), ",");
+        return "$" + digits;
+    };
+    ASSERT_GT(premium, 0);
+    for (const long total : {premium, subsidy, producer})
+        EXPECT_NE(text.find(dollars(total)), std::string::npos) << dollars(total) << " in\n" << text;
+    for (const char* words : {"Iowa", "Story", "iowa-farm.ini", "Corn", "Soybeans", "Whole-farm unit",
+                              "It is not a policy"})
+        EXPECT_NE(text.find(words), std::string::npos) << words;
+
+    const std::string page = read_file(html);
+    EXPECT_NE(page.find("DEMO RATES - NOT FOR REAL QUOTES"), std::string::npos);
+    EXPECT_NE(page.find("data:image/png;base64,"), std::string::npos);
+    EXPECT_NE(page.find(dollars(producer)), std::string::npos);
+
+    // A database without the demo mark: no banner.
+    const std::string copy = database_copy();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(copy.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA application_id = 0", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_EQ(run({"--database", copy, "--inputs", inputs, "quote", "--pdf", pdf.string()}).status, 0);
+    const std::string unmarked = pdf_text(pdf);
+    EXPECT_EQ(unmarked.find("DEMO RATES"), std::string::npos);
+    EXPECT_NE(unmarked.find(dollars(producer)), std::string::npos);
+}
+
+TEST_F(Cli, QuoteRefusalsAndUnwritableFiles) {
+    const std::string inputs = example("iowa-farm.ini");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"quote"}, {"quote", "--pdf"}, {"quote", "--png", "x.png"}}) {
+        std::vector<std::string> full = {"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs};
+        full.insert(full.end(), args.begin(), args.end());
+        const run_result r = run(full);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    const std::string missing = (dir_.path() / "no-such-folder" / "quote.pdf").string();
+    const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "quote", "--pdf", missing});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("no-such-folder"), std::string::npos) << r.err;
+}

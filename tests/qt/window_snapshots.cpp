@@ -1,16 +1,21 @@
 // Writes pictures of the main windows into a folder, for a person to look at:
-// the form, a crop page, the whole-farm page, the malting barley dialog and
-// the Test dialog. A second argument (for example 1024x768) sizes the main
-// window; the Parameters window then fits the screen it is shown on.
+// the form, a crop page, the whole-farm page, the malting barley dialog, the
+// Test dialog and the Compare Coverage window. A second argument (for example
+// 1024x768) sizes the main window; the Parameters window then fits the screen
+// it is shown on. A third names an inputs file (examples/iowa-farm.ini) whose
+// farm is shown instead of the built-in one.
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
+#include <vector>
 
+#include "ui/compare_window.h"
 #include "ui/dialog_error_list.h"
 #include "ui/dialog_malting_barley.h"
 #include "ui/dialog_test_state.h"
@@ -48,13 +53,24 @@ int main(int argc, char** argv) {
         if (parts.size() == 2) size = QSize(parts[0].toInt(), parts[1].toInt());
     }
     frame.resize(size);
+    const bool farm_file = argc > 3;
+    if (farm_file) {
+        // The inputs file's keys become the saved inputs the document reads as it opens.
+        QSettings inputs(QString::fromLocal8Bit(argv[3]), QSettings::IniFormat);
+        QSettings saved;
+        for (const QString& key : inputs.allKeys()) saved.setValue(key, inputs.value(key));
+        saved.sync();
+    }
     child_frame* window = frame.open_document(data.path());
     if (!window) return 1;
     premium_calculator& calc = *window->document()->session.calculator;
     std::string discarded;
-    calc.set_state(17, discarded);
-    calc.county_fips = 1;
-    for (int crop : {1, 2, 6}) {
+    if (!farm_file) {
+        calc.set_state(17, discarded);
+        calc.county_fips = 1;
+    }
+    const std::vector<int> built_in_crops = farm_file ? std::vector<int>{} : std::vector<int>{1, 2, 6};
+    for (int crop : built_in_crops) {
         auto& units = calc.units[static_cast<std::size_t>(crop - 1)];
         units.clear();
         for (int i = 0; i < 3; ++i) {
@@ -72,7 +88,9 @@ int main(int argc, char** argv) {
         }
     }
     // The form shows the counts, so that storing it keeps the units.
-    for (int id : {1004, 1005, 1109}) find_control_as<QLineEdit>(window->view(), id)->setText(QStringLiteral("3"));
+    if (!farm_file) {
+        for (int id : {1004, 1005, 1109}) find_control_as<QLineEdit>(window->view(), id)->setText(QStringLiteral("3"));
+    }
     save(frame, folder, "form.png");
 
     propsheet_calculator sheet(&window->document()->session);
@@ -94,5 +112,12 @@ int main(int argc, char** argv) {
                            false);
     test.set_four_crop_state(calc.is_four_crop_state());
     save(test, folder, "test-dialog.png");
+    test.hide();
+    sheet.hide();
+
+    compare_window comparison(&window->document()->session);
+    comparison.resize(size.width() - 40, size.height() - 60);
+    comparison.show_table(static_cast<int>(comparison.tables().size()) - 1);  // the farm: every structure
+    save(comparison, folder, "compare-window.png");
     return 0;
 }

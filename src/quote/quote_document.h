@@ -1,0 +1,27 @@
+#pragma once
+// The printable quote laid out: HTML for QTextDocument (and for a file of its
+// own), then PDF through QPdfWriter or a printer through QPrinter. Every page
+// carries the demo banner when the quote's rates are the demo database's.
+#include <QString>
+
+#include "rating/quote_content.h"
+
+class QPagedPaintDevice;
+
+namespace zelmora {
+
+// The quote as one HTML page. With `embedded_images` the chart is a data URL
+// (for a file of its own); otherwise it names the image resource
+// "quote-chart.png" that the renderer adds to its document.
+QString quote_html(const quote_content& quote, bool embedded_images);
+
+// Lays the quote out on the device's pages (a QPdfWriter or a QPrinter), with
+// the page number, the footer and, for demo rates, the banner on every page.
+// False with a reason when the device cannot be painted on.
+bool render_quote(const quote_content& quote, QPagedPaintDevice& device, QString& error);
+
+// Writes the quote as a PDF file (US Letter) or as an HTML file; false with a reason.
+bool write_quote_pdf(const quote_content& quote, const QString& path, QString& error);
+bool write_quote_html(const quote_content& quote, const QString& path, QString& error);
+
+}  // namespace zelmora

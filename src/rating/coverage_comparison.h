@@ -1,0 +1,86 @@
+#pragma once
+// The farm rated at each coverage level under each unit structure (the units
+// as entered, the enterprise unit, the whole-farm unit), the farm totals of the
+// basic and optional units, and the comparison as text.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "data/crops.h"
+#include "rating/farm.h"
+#include "rating/premium_calculator.h"
+#include "rating/rating_session.h"
+#include "utility/exact_decimal.h"
+
+namespace zelmora {
+
+enum class unit_structure { units_as_entered, enterprise_unit, whole_farm_unit };
+inline constexpr int unit_structure_count = 3;
+inline constexpr std::array<int, 5> comparison_levels{65, 70, 75, 80, 85};
+
+// "Units as entered", "Enterprise unit", "Whole-farm unit".
+const char* unit_structure_name(unit_structure structure);
+
+struct comparison_cell {
+    bool offered = false;            // false: the structure is not offered at this level (absent, not zero)
+    exact_decimal guarantee;         // revenue guarantee in whole dollars (per-acre guarantee x acres x share, summed)
+    exact_decimal producer_premium;  // dollars
+    exact_decimal producer_premium_per_acre;  // per insured acre (acres x share), cents
+    exact_decimal premium_per_1000;           // producer premium per $1,000 of guarantee, cents
+    bool has_step = false;                    // true from the second offered level on
+    exact_decimal added_premium_per_added_dollar;  // (producer premium - previous level's) / (guarantee - previous level's), 4 places
+    bool cheapest = false;  // the lowest producer premium of the offered structures at this level (two or more offered)
+};
+
+struct comparison_row {
+    int coverage_level = 65;
+    std::array<comparison_cell, unit_structure_count> cells;  // indexed by unit_structure
+    const comparison_cell& cell(unit_structure s) const { return cells[static_cast<std::size_t>(s)]; }
+};
+
+struct comparison_table {
+    int crop_number = 0;               // 1..9 a crop with units; 0 the whole farm
+    std::vector<comparison_row> rows;  // only levels offered (80 and 85 only where the county offers high coverage)
+    // True when some row offers the structure.
+    bool offers(unit_structure s) const;
+};
+
+// Rates copies of the session calculator's farm (never the calculator itself):
+// per selected crop with units, the units as entered (the crop's coverage set
+// to the level) and the enterprise unit (enterprise coverage set to the level);
+// for the farm, the sums of those over the crops and the whole-farm unit
+// (whole-farm coverage set to the level) where the whole farm is offered: two
+// or more crops in it. A level of 80 or 85 is offered for a crop whose county
+// offers high coverage, for the farm's sums when every crop's county does and
+// for the whole-farm unit when every crop in it does. A structure that rates to
+// no guarantee at a level (no unit could be rated) is absent there. Crop tables
+// come in crop order, the farm's table last; empty when no crop is rated. The
+// ratings' "ERROR, ..." lines are appended to `error_text`.
+std::vector<comparison_table> compare_coverage(const rating_session& session, const farm& f, std::string& error_text);
+
+// Totals of a crop's (or the farm's) basic and optional units.
+struct unit_totals {
+    exact_decimal guarantee;  // per-acre guarantee x acres x share, whole dollars, summed
+    exact_decimal total_premium;
+    exact_decimal subsidy;
+    exact_decimal producer_premium;
+    exact_decimal acres;  // acres x share, summed
+};
+// Per crop (index crop - 1) and for the farm.
+struct farm_unit_totals {
+    std::array<unit_totals, crop_count> crops;
+    unit_totals farm;
+};
+// Sums what the last compute_all stored in the units of the selected crops.
+farm_unit_totals unit_totals_of(const premium_calculator& rated);
+
+// The comparison as tab-separated lines (`compare --tsv`, Copy in the Compare
+// window): a heading line, then one line per table, level and offered structure.
+std::string comparison_tsv(const std::vector<comparison_table>& tables);
+// The comparison as aligned columns, one block per table (`compare`).
+std::string comparison_text(const std::vector<comparison_table>& tables);
+
+// A table's title: the crop's name, or "Farm (all crops)".
+std::string comparison_title(const comparison_table& table);
+
+}  // namespace zelmora

@@ -1,0 +1,81 @@
+#pragma once
+// What the printable quote says, as values: the farm, per crop its units with
+// their totals and the enterprise unit, the whole-farm unit, the coverage
+// comparison and the malting barley endorsements. Built from a rating of a
+// copy of the farm; the quote's renderer only lays it out.
+#include <string>
+#include <vector>
+
+#include "rating/coverage_comparison.h"
+#include "rating/farm.h"
+#include "rating/rating_session.h"
+
+namespace zelmora {
+
+struct quote_unit {
+    int unit_number = 1;
+    bool optional_unit = false;
+    std::string type_name;      // the type code's description, or its number when it has none
+    std::string practice_name;  // likewise for the practice
+    exact_decimal acres;
+    exact_decimal share;
+    exact_decimal aph_yield;
+    int coverage_level = 65;
+    bool rated = false;         // false: the rater has no rate for the unit (no figures)
+    premium_figures figures;    // per-acre guarantee and premium, dollar premiums
+    exact_decimal guarantee;    // in whole dollars, on the unit's acres and share
+};
+
+struct quote_malting_barley {
+    int unit_number = 1;
+    exact_decimal acres;
+    exact_decimal contract_price;
+    int coverage_level = 65;
+    exact_decimal liability;
+    exact_decimal total_premium;
+    exact_decimal subsidy;
+    exact_decimal producer_premium;
+};
+
+struct quote_crop {
+    int crop_number = 1;
+    std::string name;
+    exact_decimal price;
+    std::vector<quote_unit> units;
+    unit_totals totals;              // of the units
+    int enterprise_coverage_level = 65;
+    premium_figures enterprise;      // the enterprise unit as the farm has it
+    exact_decimal enterprise_guarantee;  // whole dollars
+    std::vector<quote_malting_barley> malting_barley;
+};
+
+struct quote_content {
+    std::string state_name;
+    std::string county_name;
+    std::string farm_name;      // the farm file's name, or what stands for it
+    std::string date_text;
+    std::string database_file;  // the rating database's file name
+    bool demo_rates = false;    // the bundled demo database: every page carries the banner
+    std::vector<quote_crop> crops;
+    unit_totals farm_totals;
+    bool whole_farm_offered = false;
+    int whole_farm_coverage_level = 65;
+    premium_figures whole_farm;
+    exact_decimal whole_farm_guarantee;  // whole dollars
+    std::string whole_farm_note;         // the limit note, when the limit applied
+    std::vector<comparison_table> comparison;
+};
+
+inline constexpr const char* demo_rates_banner = "DEMO RATES - NOT FOR REAL QUOTES";
+inline constexpr const char* quote_footer =
+    "This quote is an estimate of crop revenue insurance premiums for crop year 2004. It is not a policy, "
+    "an offer of insurance or a binding premium; the policy and the actuarial documents of the insurer decide.";
+
+// Rates a copy of the farm (the session's calculator is not changed) and
+// gathers the quote. `farm_name` names the farm file, `database_file` the
+// rating database, `date_text` the date printed. Rating errors are appended to
+// `error_text`.
+quote_content build_quote(rating_session& session, const farm& f, const std::string& farm_name,
+                          const std::string& database_file, const std::string& date_text, std::string& error_text);
+
+}  // namespace zelmora

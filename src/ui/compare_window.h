@@ -1,0 +1,69 @@
+#pragma once
+// The Compare Coverage window: for the farm of a rating session, per crop with
+// units and for the whole farm, the premiums at each coverage level under each
+// unit structure, as a table and as a chart. It rates copies of the farm and
+// never the session's calculator; refresh() rates them again after a change.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QWidget>
+
+#include "rating/coverage_comparison.h"
+
+class QLabel;
+class QMimeData;
+class QTabBar;
+class QTextBrowser;
+
+namespace zelmora {
+
+class coverage_chart_widget;
+class rating_session;
+
+// The comparison tables as an HTML document: one table per crop and for the
+// farm, the cheapest structure at each level in bold on a shaded cell.
+std::string comparison_html(const std::vector<comparison_table>& tables);
+// One table as an HTML table (the window shows it under the table's tab).
+std::string comparison_table_html(const comparison_table& table);
+
+// What Copy puts on the clipboard: the tables as tab-separated text and as HTML.
+std::unique_ptr<QMimeData> comparison_mime_data(const std::vector<comparison_table>& tables);
+
+// The name of a table's tab and heading: the crop's name, or "Farm (all crops)".
+QString comparison_table_name(const comparison_table& table);
+
+class compare_window : public QWidget {
+    Q_OBJECT
+public:
+    explicit compare_window(rating_session* session, QWidget* parent = nullptr);
+
+    // Rates copies of the session's farm again and shows the new tables.
+    void refresh();
+    // The session is going: the window keeps its last tables and rates no more.
+    void detach() { session_ = nullptr; }
+    // Puts the tables on the clipboard (plain text and HTML); false when there are none.
+    bool copy_to_clipboard();
+
+    const std::vector<comparison_table>& tables() const { return tables_; }
+    // The table shown (and drawn in the chart); -1 when there is none.
+    int current_table() const;
+    void show_table(int index);
+    QTextBrowser* table_view() const { return table_view_; }
+    coverage_chart_widget* chart() const { return chart_; }
+
+Q_SIGNALS:
+    void status_message(const QString& text);
+
+private:
+    void show_current();
+
+    rating_session* session_;
+    std::vector<comparison_table> tables_;
+    QTabBar* tabs_ = nullptr;
+    QTextBrowser* table_view_ = nullptr;
+    coverage_chart_widget* chart_ = nullptr;
+    QLabel* note_ = nullptr;
+};
+
+}  // namespace zelmora

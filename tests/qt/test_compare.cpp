@@ -1,0 +1,295 @@
+// The farm totals on the pages, the Compare Coverage window (the library's
+// figures, a farm left as it was, following the pages and the form) and
+// Edit > Copy on a page and in Compare.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "rating/coverage_comparison.h"
+#include "ui/compare_window.h"
+#include "ui/dialog_error_list.h"
+#include "ui/numeric_controls.h"
+#include "ui/property_page_crop.h"
+#include "ui/property_page_whole_farm.h"
+#include "ui/propsheet_calculator.h"
+#include "utility/settings_store.h"
+#include "window_fixture.h"
+
+namespace zelmora {
+
+using testing::database_copy;
+
+namespace {
+
+insurance_unit unit_of(double aph, double acres, double share, bool optional) {
+    insurance_unit unit;
+    unit.type_code = 997;
+    unit.practice_code = 3;
+    unit.aph_yield = aph;
+    unit.rate_yield = aph;
+    unit.acres = acres;
+    unit.share = share;
+    unit.optional_unit = optional;
+    return unit;
+}
+
+// A number as a page shows it ("12,345.67"); 0 for an empty text.
+double number_of(const QString& text) { return QString(text).remove(QLatin1Char(',')).toDouble(); }
+
+QString label_text(QWidget* page, const QString& name) {
+    auto* label = page->findChild<QLabel*>(name);
+    return label ? label->text() : QStringLiteral("<no %1>").arg(name);
+}
+
+// Every input of the farm, as the settings store holds them.
+std::string saved_inputs(const premium_calculator& calculator) {
+    memory_settings_store store;
+    calculator.write_settings(store);
+    std::string text;
+    for (const auto& [key, value] : store.values()) {
+        text += key.first + "/" + key.second + "=" + (value.is_integer ? std::to_string(value.integer) : value.text) + "\n";
+    }
+    return text;
+}
+
+QAction* action_named(QWidget& window, const QString& text) {
+    for (QAction* action : window.findChildren<QAction*>()) {
+        if (QString(action->text()).remove(QLatin1Char('&')) == text) return action;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+class compare_test : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<database_copy> data_;
+    std::unique_ptr<doc_zelmora> document_;
+
+    premium_calculator& calc() { return *document_->session.calculator; }
+
+    // Corn with three units (one optional, one on half shares) and soybeans with one, in Illinois county 1.
+    void two_crop_farm(premium_calculator& calculator) {
+        std::string discarded;
+        calculator.set_state(17, discarded);
+        calculator.county_fips = 1;
+        calculator.indicated.fill(false);
+        calculator.indicated[0] = true;
+        calculator.indicated[1] = true;
+        calculator.units[0] = {unit_of(150.0, 100.0, 1.0, false), unit_of(160.0, 80.5, 0.5, true),
+                               unit_of(140.0, 40.0, 1.0, false)};
+        calculator.units[1] = {unit_of(45.0, 120.0, 1.0, false)};
+    }
+
+private Q_SLOTS:
+    void init() {
+        testing::clear_settings();
+        dialog_error_list::set_replacement([](const std::string&) {});
+        set_message_hook([](const QString& text) { QFAIL(qPrintable(text)); });
+        data_ = std::make_unique<database_copy>();
+        document_ = std::make_unique<doc_zelmora>();
+        QVERIFY(document_->open_document(data_->path()));
+        two_crop_farm(calc());
+    }
+    void cleanup() {
+        document_.reset();
+        data_.reset();
+        dialog_error_list::set_replacement({});
+        set_message_hook({});
+        set_modal_hook({});
+    }
+
+    // The crop page's sum is the unit rows it shows: guarantee per acre x acres x share, and the dollars summed.
+    void crop_page_totals_are_its_unit_rows_summed() {
+        propsheet_calculator sheet(&document_->session);
+        property_page_crop* page = sheet.crop_page(1);
+        double guarantee = 0.0;
+        double premium = 0.0;
+        double subsidy = 0.0;
+        double producer = 0.0;
+        for (int r = 0; r < 3; ++r) {
+            const insurance_unit& unit = calc().units[0][static_cast<std::size_t>(r)];
+            const double per_acre = number_of(find_control_as<QLabel>(page, 1127 + 11 * r)->text());
+            QVERIFY(per_acre > 0.0);
+            guarantee += std::round(per_acre * unit.acres.to_double() * unit.share.to_double());
+            premium += number_of(find_control_as<QLabel>(page, 1129 + 11 * r)->text());
+            subsidy += number_of(find_control_as<QLabel>(page, 1130 + 11 * r)->text());
+            producer += number_of(find_control_as<QLabel>(page, 1131 + 11 * r)->text());
+        }
+        QCOMPARE(number_of(label_text(page, QStringLiteral("crop_total_0_0"))), guarantee);
+        QCOMPARE(number_of(label_text(page, QStringLiteral("crop_total_0_1"))), premium);
+        QCOMPARE(number_of(label_text(page, QStringLiteral("crop_total_0_2"))), subsidy);
+        QCOMPARE(number_of(label_text(page, QStringLiteral("crop_total_0_3"))), producer);
+        QCOMPARE(premium - subsidy, producer);
+        // The enterprise line is the whole-farm page's corn row, in dollars of the whole crop.
+        const premium_figures enterprise = calc().enterprise_figures(1);
+        QCOMPARE(number_of(label_text(page, QStringLiteral("crop_total_1_1"))), enterprise.total_premium.to_double());
+        QCOMPARE(number_of(label_text(page, QStringLiteral("crop_total_1_3"))), enterprise.producer_premium.to_double());
+        const double acre_shares = 100.0 + 80.5 * 0.5 + 40.0;
+        QCOMPARE(number_of(label_text(page, QStringLiteral("crop_total_1_0"))),
+                 std::round(enterprise.revenue_guarantee.to_double() * acre_shares));
+
+        // A change of a unit moves the sum at once.
+        find_control_as<QLineEdit>(page, 1125)->setText(QStringLiteral("200"));
+        QVERIFY(number_of(label_text(page, QStringLiteral("crop_total_0_1"))) > premium);
+    }
+
+    // A unit that cannot be rated shows no figures and adds nothing, whatever an earlier rating left in it.
+    void a_unit_without_figures_adds_nothing() {
+        insurance_unit no_practice = unit_of(160.0, 80.0, 1.0, false);
+        no_practice.practice_code = 2;  // not offered in the county
+        no_practice.total_premium = 999.0;
+        no_practice.ra_subsidy = 500.0;
+        no_practice.producer_premium = 499.0;
+        no_practice.revenue_guarantee = 300.0;
+        calc().units[0] = {unit_of(150.0, 100.0, 1.0, false), no_practice};
+        propsheet_calculator sheet(&document_->session);
+        property_page_crop* page = sheet.crop_page(1);
+        QVERIFY(find_control_as<QLabel>(page, 1129 + 11)->text().isEmpty());
+        QCOMPARE(label_text(page, QStringLiteral("crop_total_0_1")), find_control_as<QLabel>(page, 1129)->text());
+        QCOMPARE(label_text(page, QStringLiteral("crop_total_0_3")), find_control_as<QLabel>(page, 1131)->text());
+    }
+
+    // The whole-farm page: a row per ticked crop with the sums its page shows, and the farm's row their sum.
+    void whole_farm_page_sums_each_crop_and_the_farm() {
+        propsheet_calculator sheet(&document_->session);
+        sheet.show();
+        sheet.show_page(crop_count);
+        property_page_whole_farm* farm = sheet.whole_farm_page();
+        for (int k = 0; k < 4; ++k) {
+            double crops = 0.0;
+            for (int c = 1; c <= 2; ++c) {
+                sheet.show_page(c - 1);
+                const QString on_crop_page = label_text(sheet.crop_page(c), QStringLiteral("crop_total_0_%1").arg(k));
+                QCOMPARE(label_text(farm, QStringLiteral("unit_sum_%1_%2").arg(c - 1).arg(k)), on_crop_page);
+                crops += number_of(on_crop_page);
+            }
+            QCOMPARE(number_of(label_text(farm, QStringLiteral("unit_sum_%1_%2").arg(crop_count).arg(k))), crops);
+        }
+        sheet.show_page(crop_count);
+        QVERIFY(farm->findChild<QLabel*>(QStringLiteral("unit_sum_0_0"))->isVisible());
+        QVERIFY(!farm->findChild<QLabel*>(QStringLiteral("unit_sum_2_0"))->isVisible());  // wheat is not ticked
+        QVERIFY(farm->findChild<QLabel*>(QStringLiteral("unit_sum_9_0"))->isVisible());
+    }
+
+    // The window shows the library's comparison of the farm, and rating it leaves the farm as it was.
+    void compare_window_shows_the_comparison_and_leaves_the_farm_alone() {
+        calc().coverage[0] = 70;
+        calc().coverage_enterprise[0] = 80;
+        const std::string before = saved_inputs(calc());
+        compare_window window(&document_->session);
+        QCOMPARE(saved_inputs(calc()), before);
+        std::string errors;
+        const std::vector<comparison_table> expected =
+            compare_coverage(document_->session, calc().current_farm(), errors);
+        QVERIFY(!expected.empty());
+        QCOMPARE(comparison_tsv(window.tables()), comparison_tsv(expected));
+        QCOMPARE(window.current_table(), 0);
+        const QString shown = window.table_view()->toPlainText();
+        for (const comparison_row& row : expected.front().rows) {
+            QVERIFY(shown.contains(QStringLiteral("%1%").arg(row.coverage_level)));
+            for (const comparison_cell& cell : row.cells) {
+                if (!cell.offered) continue;
+                const QString guarantee = QStringLiteral("$") + QString::fromStdString(insert_separators(cell.guarantee.to_text(0)));
+                QVERIFY2(shown.contains(guarantee), qPrintable(guarantee));
+            }
+        }
+        // A crop has no whole-farm column; the farm's table has one when the whole farm is offered.
+        QVERIFY(!shown.contains(QStringLiteral("Whole-farm unit")));
+        window.show_table(static_cast<int>(expected.size()) - 1);
+        QCOMPARE(expected.back().crop_number, 0);
+        QVERIFY(expected.back().offers(unit_structure::whole_farm_unit));  // corn and soybeans
+        QVERIFY(window.table_view()->toPlainText().contains(QStringLiteral("Whole-farm unit")));
+    }
+
+    // A change on a page, or on the form, shows in the open window; the window's table follows it.
+    void compare_follows_the_pages_and_the_form() {
+        main_frame frame;
+        child_frame* window = frame.open_document(data_->path());
+        QVERIFY(window);
+        premium_calculator& farm = *window->document()->session.calculator;
+        two_crop_farm(farm);
+        for (int id : {1004, 1005}) find_control_as<QLineEdit>(window->view(), id)->setText(QStringLiteral("%1").arg(farm.units[id - 1004].size()));
+        for (int id : {1007, 1008}) find_control_as<QCheckBox>(window->view(), id)->setChecked(true);  // corn, soybeans
+        QAction* compare = action_named(frame, QStringLiteral("Compare Coverage"));
+        QVERIFY(compare && compare->isEnabled());
+        compare->trigger();
+        compare_window* comparison = main_frame::comparison_of(window);
+        QVERIFY(comparison);
+        comparison->show_table(1);  // soybeans stays shown through the changes
+        const std::string before = comparison_tsv(comparison->tables());
+
+        set_modal_hook([](QDialog& dialog) {
+            auto* sheet = qobject_cast<propsheet_calculator*>(&dialog);
+            if (sheet) find_control_as<QLineEdit>(sheet->crop_page(1), 1125)->setText(QStringLiteral("400"));
+            return int(QDialog::Accepted);
+        });
+        window->document()->on_show_crops();
+        const std::string after_page = comparison_tsv(comparison->tables());
+        QVERIFY(after_page != before);
+        std::string errors;
+        QCOMPARE(after_page, comparison_tsv(compare_coverage(window->document()->session, farm.current_farm(), errors)));
+        QCOMPARE(comparison->current_table(), 1);
+
+        auto* price = find_control_as<QLineEdit>(window->view(), 1000);  // corn's price
+        price->setText(QStringLiteral("3.50"));
+        Q_EMIT price->editingFinished();
+        QCOMPARE(farm.price[0].to_double(), 3.5);
+        const std::string after_form = comparison_tsv(comparison->tables());
+        QVERIFY(after_form != after_page);
+        QCOMPARE(after_form, comparison_tsv(compare_coverage(window->document()->session, farm.current_farm(), errors)));
+
+        // One window per database: the command shows the open one again.
+        compare->trigger();
+        QCOMPARE(window->findChildren<compare_window*>().size(), 1);
+    }
+
+    // Edit > Copy puts the comparison on the clipboard as text and HTML; on a page the keys copy its worksheet.
+    void edit_copy_copies_the_comparison_and_the_page_worksheet() {
+        main_frame frame;
+        child_frame* window = frame.open_document(data_->path());
+        QVERIFY(window);
+        two_crop_farm(*window->document()->session.calculator);
+        for (int id : {1004, 1005}) find_control_as<QLineEdit>(window->view(), id)->setText(QStringLiteral("1"));
+        for (int id : {1007, 1008}) find_control_as<QCheckBox>(window->view(), id)->setChecked(true);
+        QAction* copy = action_named(frame, QStringLiteral("Copy"));
+        QVERIFY(copy && copy->isEnabled());
+        action_named(frame, QStringLiteral("Compare Coverage"))->trigger();
+        compare_window* comparison = main_frame::comparison_of(window);
+        QApplication::clipboard()->clear();
+        copy->trigger();
+        const QMimeData* copied = QApplication::clipboard()->mimeData();
+        QVERIFY(copied);
+        QCOMPARE(copied->text().toStdString(), comparison_tsv(comparison->tables()));
+        QVERIFY(copied->hasHtml());
+        QCOMPARE(copied->html().count(QStringLiteral("<table")), static_cast<int>(comparison->tables().size()));
+
+        propsheet_calculator sheet(&document_->session);
+        sheet.show();
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        auto* coverage = find_control_as<QComboBox>(sheet.crop_page(1), 1105);
+        coverage->setFocus();
+        QTest::keyClick(coverage, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text().toStdString(), sheet.crop_page(1)->copy_text());
+    }
+};
+
+}  // namespace zelmora
+
+std::unique_ptr<QObject> make_compare_test() { return std::make_unique<zelmora::compare_test>(); }
+
+#include "test_compare.moc"
