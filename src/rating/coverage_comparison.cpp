@@ -96,6 +96,25 @@ void clear_unit_figures(premium_calculator& k) {
         }
 }
 
+// A calculator for the farm on the session's connection and rater, with the
+// session calculator's b values. For a farm of the session calculator's state
+// it takes that calculator's state record (the counties and whole-farm b values
+// the pages rate with) instead of reading it again: a table redrawn on every
+// change reads no county list. Otherwise as rating_session::calculator_for.
+std::unique_ptr<premium_calculator> copy_of_farm(const rating_session& session, const farm& f, std::string& error_text) {
+    const premium_calculator* own = session.calculator.get();
+    if (own == nullptr || !own->state_data || own->state_fips() != f.state_fips)
+        return session.calculator_for(f, error_text);
+    // Made without a connection, so that its defaults read nothing.
+    auto copy = std::make_unique<premium_calculator>(nullptr, nullptr, error_text);
+    copy->database = session.database.get();
+    copy->rater = session.continuous_rater.get();
+    copy->state_data = std::make_unique<state_record>(*own->state_data);
+    static_cast<b_value_tables&>(*copy) = *own;
+    static_cast<farm_inputs&>(*copy) = f.inputs;
+    return copy;
+}
+
 }  // namespace
 
 const char* unit_structure_name(unit_structure structure) {
@@ -117,12 +136,13 @@ bool comparison_table::offers(unit_structure s) const {
 std::vector<comparison_table> compare_coverage(const rating_session& session, const farm& f, std::string& error_text) {
     std::vector<comparison_table> tables;
     if (!session.is_open() || !session.surcharges) return tables;
-    // One copy rates the units with their crop's coverage set to the level; the
-    // other the enterprise and whole-farm units with theirs set to it (neither
-    // reads the other's coverage), the units keeping their entered coverage.
-    const std::unique_ptr<premium_calculator> units_copy = session.calculator_for(f, error_text);
-    const std::unique_ptr<premium_calculator> farm_copy = session.calculator_for(f, error_text);
-    const premium_calculator& k = *units_copy;
+    // One copy of the farm, rated twice per level: the units with every crop's
+    // coverage set to the level, then, with the units' coverage as entered, the
+    // enterprise and whole-farm units with theirs set to it (neither reads the
+    // other's coverage). The unit figures are read after the first rating.
+    const std::unique_ptr<premium_calculator> copy = copy_of_farm(session, f, error_text);
+    const premium_calculator& k = *copy;
+    const crop_ints entered_coverage = k.coverage;
     const rate_record_scope records(session.continuous_rater.get());
 
     std::vector<int> crops;
@@ -135,12 +155,26 @@ std::vector<comparison_table> compare_coverage(const rating_session& session, co
     comparison_table farm_table{0, {}};
 
     for (const int level : comparison_levels) {
-        units_copy->coverage.fill(level);
-        clear_unit_figures(*units_copy);
-        units_copy->compute_all(*session.surcharges, error_text);
-        farm_copy->coverage_enterprise.fill(level);
-        farm_copy->coverage_whole_farm = level;
-        farm_copy->compute_all(*session.surcharges, error_text);
+        copy->coverage.fill(level);
+        clear_unit_figures(*copy);
+        copy->compute_all(*session.surcharges, error_text);
+        struct crop_units {
+            exact_decimal guarantee, premium, acres;
+        };
+        std::vector<crop_units> unit_sums;
+        for (const int c : crops) {
+            crop_units sums{0.0, 0.0, acre_shares(copy->units[ix(c)])};
+            for (const insurance_unit& u : copy->units[ix(c)]) {
+                sums.guarantee += unit_guarantee(u);
+                sums.premium += u.producer_premium;
+            }
+            unit_sums.push_back(sums);
+        }
+        copy->coverage = entered_coverage;
+        copy->coverage_enterprise.fill(level);
+        copy->coverage_whole_farm = level;
+        copy->compute_all(*session.surcharges, error_text);
+        const premium_calculator& farm_copy = *copy;
 
         exact_decimal units_guarantee = 0.0, units_premium = 0.0, enterprise_guarantee = 0.0,
                       enterprise_premium = 0.0, acres = 0.0;
@@ -151,15 +185,12 @@ std::vector<comparison_table> compare_coverage(const rating_session& session, co
                 farm_sums = false;
                 continue;
             }
-            exact_decimal guarantee = 0.0, premium = 0.0;
-            for (const insurance_unit& u : units_copy->units[ix(c)]) {
-                guarantee += unit_guarantee(u);
-                premium += u.producer_premium;
-            }
-            const exact_decimal crop_acres = acre_shares(units_copy->units[ix(c)]);
-            exact_decimal crop_enterprise_guarantee = farm_copy->enterprise_revenue_guarantee[ix(c)] * crop_acres;
+            const exact_decimal guarantee = unit_sums[t].guarantee;
+            const exact_decimal premium = unit_sums[t].premium;
+            const exact_decimal crop_acres = unit_sums[t].acres;
+            exact_decimal crop_enterprise_guarantee = farm_copy.enterprise_revenue_guarantee[ix(c)] * crop_acres;
             crop_enterprise_guarantee.round_to(0);
-            const exact_decimal crop_enterprise_premium = farm_copy->enterprise_producer_premium[ix(c)];
+            const exact_decimal crop_enterprise_premium = farm_copy.enterprise_producer_premium[ix(c)];
 
             comparison_row row{level, {}};
             row.cells[at(unit_structure::units_as_entered)] = cell_of(guarantee, premium, crop_acres);
@@ -183,10 +214,10 @@ std::vector<comparison_table> compare_coverage(const rating_session& session, co
         for (const int c : crops)
             if (k.crop_in_whole_farm(c) && !level_offered(k, c, level)) whole_farm_level = false;
         if (whole_farm_level) {
-            exact_decimal guarantee = farm_copy->revenue_guarantee_whole_farm * farm_copy->crop_acre_weight_whole_farm;
+            exact_decimal guarantee = farm_copy.revenue_guarantee_whole_farm * farm_copy.crop_acre_weight_whole_farm;
             guarantee.round_to(0);
             row.cells[at(unit_structure::whole_farm_unit)] =
-                cell_of(guarantee, farm_copy->producer_premium_whole_farm, farm_copy->crop_acre_weight_whole_farm);
+                cell_of(guarantee, farm_copy.producer_premium_whole_farm, farm_copy.crop_acre_weight_whole_farm);
         }
         if (std::any_of(row.cells.begin(), row.cells.end(), [](const comparison_cell& cell) { return cell.offered; }))
             farm_table.rows.push_back(row);

@@ -14,6 +14,7 @@
 
 #include "data/state_record.h"
 #include "ui/clipboard.h"
+#include "ui/coverage_chart.h"
 #include "ui/dialog_error_list.h"
 #include "ui/dialog_test_state.h"
 #include "ui/numeric_controls.h"
@@ -184,6 +185,37 @@ private Q_SLOTS:
     void clipboard_takes_the_text() {
         QVERIFY(copy_text_to_clipboard("a\tb\r\nc\r\n", nullptr));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\tb\r\nc\r\n"));
+    }
+
+    // The chart draws a series for each structure offered and none for one that
+    // is not; the widget paints the same picture as the image the quote uses.
+    void coverage_chart_draws_the_offered_structures() {
+        comparison_table table;
+        table.crop_number = 1;
+        for (const int level : {65, 70, 75}) {
+            comparison_row row{level, {}};
+            for (const unit_structure s : {unit_structure::units_as_entered, unit_structure::enterprise_unit}) {
+                comparison_cell& cell = row.cells[static_cast<std::size_t>(s)];
+                cell.offered = true;
+                cell.producer_premium_per_acre = level / (s == unit_structure::units_as_entered ? 5.0 : 8.0);
+            }
+            table.rows.push_back(row);
+        }
+        const QImage image = coverage_chart_image(table, QSize(400, 240), 1.0).convertToFormat(QImage::Format_RGB32);
+        auto has_colour = [&image](QColor colour) {
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixelColor(x, y) == colour) return true;
+            return false;
+        };
+        QVERIFY(has_colour(QColor(31, 91, 168)));   // units as entered
+        QVERIFY(has_colour(QColor(200, 100, 20)));  // enterprise unit
+        QVERIFY(!has_colour(QColor(40, 140, 60)));  // whole-farm unit: not offered
+
+        coverage_chart_widget widget;
+        widget.resize(400, 240);
+        widget.set_table(table);
+        QCOMPARE(widget.grab().toImage().convertToFormat(QImage::Format_RGB32), image);
     }
 };
 
