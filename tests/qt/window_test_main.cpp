@@ -13,6 +13,7 @@ std::unique_ptr<QObject> make_controls_test();
 std::unique_ptr<QObject> make_document_test();
 std::unique_ptr<QObject> make_pages_test();
 std::unique_ptr<QObject> make_desktop_test();
+std::unique_ptr<QObject> make_farm_files_test();
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(zelmora::settings_application));
 
     int failures = 0;
-    for (auto make : {make_controls_test, make_document_test, make_pages_test, make_desktop_test}) {
+    for (auto make : {make_controls_test, make_document_test, make_pages_test, make_desktop_test, make_farm_files_test}) {
         const std::unique_ptr<QObject> test = make();
         failures += QTest::qExec(test.get(), argc, argv);
     }
