@@ -111,21 +111,30 @@ std::string escaped_key(const std::string& key) {
     return text;
 }
 
+// A factor with three places, or as many more as it needs (up to six), so
+// that a factor typed with four places reads back as it was rated.
+std::string factor_text(const exact_decimal& factor) {
+    std::string text = factor.to_text(6);
+    const std::size_t point = text.find('.');
+    while (point != std::string::npos && text.size() > point + 4 && text.back() == '0') text.pop_back();
+    return text;
+}
+
 // The farm's inputs the settings store does not keep, in a fixed order.
 void write_farm_file_inputs(const premium_calculator& calculator, settings_store& store) {
     store.write_integer(settings_section, "Coverage Whole Farm", calculator.coverage_whole_farm);
     for (int crop = 1; crop <= crop_count; ++crop) {
         const auto index = static_cast<std::size_t>(crop - 1);
         store.write_text(settings_section, input_key(rule_named("PP Factor 5"), crop),
-                         calculator.ppcl_factor[0][index].to_text(3));
+                         factor_text(calculator.ppcl_factor[0][index]));
         store.write_text(settings_section, input_key(rule_named("PP Factor 10"), crop),
-                         calculator.ppcl_factor[1][index].to_text(3));
+                         factor_text(calculator.ppcl_factor[1][index]));
     }
     for (int crop = 1; crop <= crop_count; ++crop) {
         int unit_number = 0;
         for (const insurance_unit& unit : calculator.units[static_cast<std::size_t>(crop - 1)])
             store.write_text(settings_section, input_key(rule_named("CR Option"), crop, ++unit_number),
-                             unit.cr_option_factor.to_text(3));
+                             factor_text(unit.cr_option_factor));
     }
     store.write_integer(settings_section, "Malting Barley Option", calculator.malting_barley_option);
 }

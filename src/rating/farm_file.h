@@ -50,7 +50,8 @@ void load_farm(settings_store& store, premium_calculator& calculator, rater& con
 // The text of a farm file: a comment line, "[Settings]" with the calculator's
 // keys in the order write_settings writes them and then the keys above (whole-
 // farm coverage, the prevented planting factors of every crop, the CR option of
-// every unit, the malting barley option), then "[APHContinuous]" with the
+// every unit, the malting barley option; factors with three places, or up to six
+// when they need them), then "[APHContinuous]" with the
 // rater's. One "key=value" a line, lines ending in "\n": the same farm always
 // gives the same text, and a change of one input changes one line.
 std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater);

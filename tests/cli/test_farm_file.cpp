@@ -85,6 +85,17 @@ TEST(FarmFile, HoldsTheInputsTheSettingsStoreDoesNotKeepOneKeyALine) {
     EXPECT_LT(text.find("Coverage Whole Farm="), text.find("[APHContinuous]"));
 }
 
+TEST(FarmFile, FactorsKeepThePlacesTheyWereTypedWith) {
+    rated_farm iowa;
+    rate_file(std::string(ZELMORA_EXAMPLES_DIR) + "/iowa-farm.ini", iowa);
+    premium_calculator& calculator = *iowa.s.calculator;
+    calculator.ppcl_factor[1][1] = 1.0275;
+    calculator.units[0][2].cr_option_factor = 0.9;
+    const std::string text = farm_file_text(calculator, *iowa.s.continuous_rater);
+    EXPECT_NE(text.find("\nPP Factor 10 Soybeans=1.0275\n"), std::string::npos);
+    EXPECT_NE(text.find("\nCR Option 1 03=0.900\n"), std::string::npos);
+}
+
 TEST(FarmFile, ReadFarmTakesTheFileOverTheDefaults) {
     memory_settings_store store;
     std::string error;
