@@ -1,6 +1,8 @@
 #include "app/child_frame.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 
 #include "app/doc_zelmora.h"
 #include "app/view_zelmora.h"
@@ -8,24 +10,103 @@
 
 namespace zelmora {
 
+namespace {
+
+const QString farm_file_filter = QStringLiteral("Farm files (*.ini);;All Files (*)");
+
+}  // namespace
+
 child_frame::child_frame(std::unique_ptr<doc_zelmora> document, QWidget* parent)
     : QMdiSubWindow(parent), document_(std::move(document)) {
     setAttribute(Qt::WA_DeleteOnClose);
     view_ = new view_zelmora(document_.get(), this);
     setWidget(view_);
-    setWindowTitle(to_qstring(document_->title()));
+    connect(document_.get(), &doc_zelmora::farm_changed, this, &child_frame::update_title);
+    update_title();
 }
 
 child_frame::~child_frame() { close_document(); }
 
-void child_frame::close_document() {
-    if (!document_) return;
+bool child_frame::close_document(bool write_anyway) {
+    if (!document_) return false;
     document_->close_document();
+    const bool wrote = document_->write_settings_on_close(write_anyway);
     if (view_) view_->detach();
     document_.reset();
+    return wrote;
+}
+
+void child_frame::update_title() {
+    if (!document_) return;
+    setWindowTitle(document_->farm_title());
+    setWindowModified(document_->edit_marked());
+}
+
+bool child_frame::save() {
+    if (!document_) return false;
+    if (document_->farm_file_path().empty()) return save_as();
+    std::string error;
+    if (!document_->save_farm(document_->farm_file_path(), error)) {
+        show_message(this, to_qstring(error));
+        return false;
+    }
+    Q_EMIT farm_file_used(to_qstring(document_->farm_file_path()));
+    return true;
+}
+
+bool child_frame::save_as() {
+    if (!document_) return false;
+    const std::string& current = document_->farm_file_path();
+    const QString start = current.empty()
+                              ? QDir(QFileInfo(to_qstring(document_->path())).absolutePath())
+                                    .filePath(QStringLiteral("farm.ini"))
+                              : to_qstring(current);
+    QString chosen = ask_file_name(this, file_dialog_kind::save, tr("Save Farm As"), start, farm_file_filter);
+    if (chosen.isEmpty()) return false;
+    if (QFileInfo(chosen).suffix().isEmpty()) chosen += QStringLiteral(".ini");
+    std::string error;
+    if (!document_->save_farm(to_std(chosen), error)) {
+        show_message(this, to_qstring(error));
+        return false;
+    }
+    Q_EMIT farm_file_used(to_qstring(document_->farm_file_path()));
+    return true;
+}
+
+bool child_frame::maybe_save() {
+    if (!document_ || !document_->farm_modified()) return true;
+    const QString text = tr("The farm \"%1\" has changes that are not saved.\n\nSave them?")
+                             .arg(to_qstring(document_->farm_display_name()));
+    switch (ask_save_discard_cancel(this, text)) {
+        case save_choice::save: return save();
+        case save_choice::discard: return true;
+        case save_choice::cancel: return false;
+    }
+    return false;
+}
+
+bool child_frame::open_farm(const std::string& path) {
+    if (!document_ || !maybe_save()) return false;
+    std::string error;
+    if (!document_->open_farm(path, error)) {
+        show_message(this, to_qstring(error));
+        return false;
+    }
+    Q_EMIT farm_file_used(to_qstring(document_->farm_file_path()));
+    return true;
+}
+
+bool child_frame::new_farm() {
+    if (!document_ || !maybe_save()) return false;
+    document_->new_farm();
+    return true;
 }
 
 void child_frame::closeEvent(QCloseEvent* event) {
+    if (!maybe_save()) {
+        event->ignore();
+        return;
+    }
     close_document();
     QMdiSubWindow::closeEvent(event);
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The window of one open rating database: holds its input form and owns
-// the document for as long as the window is open.
+// The window of one open rating database and the farm it holds: holds its
+// input form, owns the document for as long as the window is open, shows the
+// farm's name, county and edit marker in its caption, and saves the farm.
 #include <memory>
+#include <string>
 
 #include <QMdiSubWindow>
 
@@ -18,8 +20,28 @@ public:
 
     doc_zelmora* document() const { return document_.get(); }
     view_zelmora* view() const { return view_; }
-    // The form stores its fields, then the document writes the settings and goes.
-    void close_document();
+    // The form stores its fields, then the document writes the settings (when
+    // its farm was changed, or `write_anyway`) and goes. True when it wrote them.
+    bool close_document(bool write_anyway = false);
+
+    // Save writes the farm's file; an untitled farm asks for a name first.
+    // False when cancelled or when the file could not be written (said in a message).
+    bool save();
+    bool save_as();
+    // A farm with unsaved changes asks Save / Discard / Cancel; false for Cancel
+    // or a save that did not happen.
+    bool maybe_save();
+    // Opens a farm file into this window (after maybe_save); a refused file
+    // changes nothing and its reason is shown.
+    bool open_farm(const std::string& path);
+    // The default farm in the same state and county (after maybe_save).
+    bool new_farm();
+    // The caption follows the farm's name, county and edit marker.
+    void update_title();
+
+Q_SIGNALS:
+    // A farm file was opened or saved in this window.
+    void farm_file_used(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -10,6 +10,7 @@
 #include "data/database_check.h"
 #include "utility/dropped_errors.h"
 #include "qtsupport/qsettings_store.h"
+#include "rating/farm_file.h"
 #include "rating/table_maintenance.h"
 #include "ui/dialog_error_list.h"
 #include "ui/propsheet_calculator.h"
@@ -53,14 +54,9 @@ QString rewrite_question(const QString& question, int state_fips, const std::str
 doc_zelmora::doc_zelmora(store_factory stores) : stores_(std::move(stores)) {}
 
 doc_zelmora::~doc_zelmora() {
-    if (session.calculator) {
-        session.calculator->write_settings(*make_store());
-        session.calculator.reset();
-    }
-    if (session.continuous_rater) {
-        session.continuous_rater->write_settings(*make_store());
-        session.continuous_rater.reset();
-    }
+    write_settings_on_close();
+    session.calculator.reset();
+    session.continuous_rater.reset();
     session.surcharges.reset();
     session.practice_codes.reset();
     session.type_codes.reset();
@@ -85,6 +81,118 @@ bool doc_zelmora::open_document(const std::string& path) {
     session.database->clear_read_errors();
     // Whatever the sequence collected is shown once, after its last step.
     if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
+    take_farm_as_opened();
+    return true;
+}
+
+std::string doc_zelmora::farm_display_name() const {
+    if (farm_path_.empty()) return "Untitled farm";
+    return to_std(QFileInfo(to_qstring(farm_path_)).completeBaseName());
+}
+
+QString doc_zelmora::farm_title() const {
+    QString title = to_qstring(farm_display_name());
+    if (const premium_calculator* calculator = session.calculator.get(); calculator && calculator->state_data) {
+        const county_record* county = calculator->state_data->find_county(calculator->county_fips);
+        const QString place = county ? to_qstring(county->county_name)
+                                     : format_with_number("county %d", calculator->county_fips);
+        title += QStringLiteral(" - %1, %2").arg(place, to_qstring(state_name(calculator->state_fips())));
+    }
+    return title + QStringLiteral("[*]");
+}
+
+std::string doc_zelmora::current_farm_text() {
+    if (!session.calculator || !session.continuous_rater) return {};
+    if (view_) view_->store_inputs();
+    return farm_file_text(*session.calculator, *session.continuous_rater);
+}
+
+bool doc_zelmora::farm_modified() {
+    const bool modified = current_farm_text() != saved_text_;
+    if (modified != edit_marked_) {
+        edit_marked_ = modified;
+        Q_EMIT farm_changed();
+    }
+    return modified;
+}
+
+void doc_zelmora::note_edit() {
+    edit_marked_ = true;
+    Q_EMIT farm_changed();  // also for a new county in the title
+}
+
+void doc_zelmora::take_farm_as_saved() {
+    saved_text_ = current_farm_text();
+    edit_marked_ = false;
+    Q_EMIT farm_changed();
+}
+
+void doc_zelmora::take_farm_as_opened() {
+    take_farm_as_saved();
+    opened_text_ = saved_text_;
+    opened_farm_path_ = farm_path_;
+}
+
+void doc_zelmora::reload_view() {
+    if (view_) view_->reload_form();
+}
+
+bool doc_zelmora::open_farm(const std::string& path, std::string& error) {
+    if (!session.calculator || !session.continuous_rater) return false;
+    memory_settings_store store;
+    if (!read_farm_file(path, store, error)) return false;
+    std::string load_errors;
+    load_farm(store, *session.calculator, *session.continuous_rater, load_errors);
+    if (session.database) {
+        load_errors += session.database->read_errors();
+        session.database->clear_read_errors();
+    }
+    farm_path_ = path;
+    reload_view();
+    take_farm_as_saved();
+    if (!load_errors.empty()) dialog_error_list::show_modal(nullptr, "", "", load_errors);
+    return true;
+}
+
+bool doc_zelmora::save_farm(const std::string& path, std::string& error) {
+    if (!session.calculator || !session.continuous_rater) return false;
+    const std::string text = current_farm_text();
+    if (!write_farm_file(path, text, error)) return false;
+    farm_path_ = path;
+    take_farm_as_saved();
+    return true;
+}
+
+void doc_zelmora::new_farm() {
+    if (!session.calculator || !session.continuous_rater) return;
+    if (view_) view_->store_inputs();
+    const int state = session.calculator->state_fips();
+    const int county = session.calculator->county_fips;
+    memory_settings_store place;  // the defaults, but for the state and county
+    place.write_integer(settings_section, "State FIPS", state);
+    place.write_integer(settings_section, "County FIPS", county);
+    std::string load_errors;
+    load_farm(place, *session.calculator, *session.continuous_rater, load_errors);
+    farm_path_.clear();
+    reload_view();
+    take_farm_as_saved();
+    if (!load_errors.empty()) dialog_error_list::show_modal(nullptr, "", "", load_errors);
+}
+
+bool doc_zelmora::farm_touched() {
+    return farm_path_ != opened_farm_path_ || current_farm_text() != opened_text_;
+}
+
+bool doc_zelmora::write_settings_on_close(bool write_anyway) {
+    if (settings_written_ || !session.calculator || !session.continuous_rater) return false;
+    settings_written_ = true;
+    // An untouched window would put back the inputs it read at its start over
+    // those another window wrote since.
+    if (!write_anyway && !farm_touched()) return false;
+    const auto store = make_store();
+    session.calculator->write_settings(*store);
+    session.continuous_rater->write_settings(*store);
+    store->write_text(farm_file_section, last_farm_key, farm_path_);
     return true;
 }
 
@@ -120,6 +228,7 @@ void doc_zelmora::on_show_crops() {
         run_modal(sheet);
     }
     if (view_) view_->on_update();
+    farm_modified();
 }
 
 void doc_zelmora::show_rewrite_report(const rewrite_report& report) {

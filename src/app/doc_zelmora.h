@@ -2,7 +2,8 @@
 // A rating database opened as a document: its rating session (connection,
 // rater, calculator, surcharges, code lookups, malting barley endorsement) with
 // the windows' side of it: the error list of the opening, the "Show Crops"
-// command and the maintenance commands with their confirmations.
+// command and the maintenance commands with their confirmations; and the farm
+// the window holds, with the farm file it was opened from or saved to.
 #include <functional>
 #include <memory>
 #include <string>
@@ -59,7 +60,45 @@ public:
     // The printable quote of the farm as it stands: a copy of it is rated, the farm is not.
     quote_content make_quote();
     // What the quote names the farm by.
-    std::string quote_farm_name() const { return "Unsaved farm"; }
+    std::string quote_farm_name() const { return farm_display_name(); }
+
+    // The farm's file; empty while the farm is untitled.
+    const std::string& farm_file_path() const { return farm_path_; }
+    // "Untitled farm", or the farm file's base name ("iowa-farm").
+    std::string farm_display_name() const;
+    // The window's caption: the farm's name, its county and state, and the
+    // place of the edit marker ("iowa-farm - Story, Iowa[*]").
+    QString farm_title() const;
+
+    // The farm differs from the one last opened, started or saved (the form's
+    // fields stored first).
+    bool farm_modified();
+    // The form changed a field: the edit marker shows until the farm is saved
+    // or proves equal to the saved one.
+    void note_edit();
+    bool edit_marked() const { return edit_marked_; }
+
+    // Reads a farm file into the window. A refused file changes nothing: false
+    // with the one-line reason the command line gives.
+    bool open_farm(const std::string& path, std::string& error);
+    // Writes the farm to `path` atomically and takes it as the farm's file;
+    // false with the reason, the farm then keeps its file and its marker.
+    bool save_farm(const std::string& path, std::string& error);
+    // An untitled farm of the default inputs in the current state and county.
+    void new_farm();
+    // The farm as it is now is the one saved (or opened): no edit marker.
+    void take_farm_as_saved();
+    // ... and also the one the document started with, which the settings
+    // store need not be given again (after the form first stored its fields).
+    void take_farm_as_opened();
+
+    // What goes into the settings store when the document goes: its inputs and
+    // its farm file, but only when its farm was changed while it was open (its
+    // inputs or its file), or when `write_anyway` (the last active window when
+    // no other one wrote). True when they were written.
+    bool write_settings_on_close(bool write_anyway = false);
+    // Whether the farm was changed since the document opened.
+    bool farm_touched();
 
     // Commands.
     void on_show_crops();
@@ -74,10 +113,13 @@ public:
     rating_session session;
 
 Q_SIGNALS:
-    // The farm in the calculator changed (a page of the property sheet stored an input).
+    // The farm changed: a page of the property sheet stored an input, or its name,
+    // county or edit marker may have changed.
     void farm_changed();
 
 private:
+    std::string current_farm_text();
+    void reload_view();
     // A rewrite's report; a failed one shown as an error.
     void show_rewrite_report(const rewrite_report& report);
     std::unique_ptr<settings_store> make_store() const;
@@ -87,6 +129,18 @@ private:
     view_zelmora* view_ = nullptr;  // detaches itself when it goes
     store_factory stores_;
     std::string path_;
+    std::string farm_path_;
+    std::string saved_text_;      // the farm as last opened, started or saved
+    std::string opened_text_;     // the farm when the document opened
+    std::string opened_farm_path_;
+    bool edit_marked_ = false;
+    bool settings_written_ = false;  // the settings were written, or given up, once
 };
+
+// The settings store's keys of farm files: the last farm file worked on, and
+// the four recent ones (apart from the rating databases' recent list).
+inline constexpr const char* farm_file_section = "Farm Files";
+inline constexpr const char* last_farm_key = "Last Farm";
+inline constexpr const char* recent_farm_section = "Recent Farm List";
 
 }  // namespace zelmora

@@ -1,5 +1,7 @@
 // Zelmora 2004: starts the window, then opens the rating database that lies
-// beside the executable. The command line is not used.
+// beside the executable, with the farm file named on the command line ("zelmora
+// FARM.ini", as a file manager's "Open with" passes it) or else the last farm
+// file worked on. Any other argument is not used: it is not a rating database.
 #include <QApplication>
 #include <QMessageBox>
 
@@ -29,5 +31,9 @@ int main(int argc, char** argv) {
     zelmora::filename_struct executable;
     executable.set_path(zelmora::to_std(QApplication::applicationFilePath()));
     frame.open_document(executable.directory_text() + zelmora::premium_database_file_name);
+    const QStringList arguments = QApplication::arguments();
+    const bool farm_given =
+        arguments.size() > 1 && arguments.at(1).endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive);
+    frame.open_start_farm(farm_given ? zelmora::to_std(arguments.at(1)) : std::string());
     return QApplication::exec();
 }

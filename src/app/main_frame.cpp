@@ -60,6 +60,7 @@ main_frame::main_frame(QWidget* parent) : QMainWindow(parent) {
     create_bars();
     read_recent_files();
     update_recent_menu();
+    update_recent_farm_menu();
     connect(mdi_, &QMdiArea::subWindowActivated, this, &main_frame::update_commands);
     // While no database is open the empty area says how to get one.
     empty_hint_ = new QLabel(mdi_->viewport());
@@ -97,11 +98,14 @@ void main_frame::create_actions() {
     open_action_ = make(tr("&Open..."), tr("Open an existing rating database"));
     open_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     open_action_->setIcon(theme_icon("document-open", s, QStyle::SP_DialogOpenButton));
+    new_farm_action_ = make(tr("New &Farm"), tr("Start a farm of the default inputs in the same state and county"));
+    open_farm_action_ = make(tr("Open F&arm..."), tr("Open a farm file in the active window"));
+    open_farm_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     close_action_ = make(tr("&Close"), tr("Close the active document"));
-    save_action_ = make(tr("&Save"), tr("Save the active document"));
+    save_action_ = make(tr("&Save"), tr("Save the active window's farm in its farm file"));
     save_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     save_action_->setIcon(theme_icon("document-save", s, QStyle::SP_DialogSaveButton));
-    save_as_action_ = make(tr("Save &As..."), tr("Save the active document with a new name"));
+    save_as_action_ = make(tr("Save &As..."), tr("Save the active window's farm in a farm file of a new name"));
     exit_action_ = make(tr("E&xit"), tr("Quit the application; the inputs are saved"));
     undo_action_ = make(tr("&Undo"), tr("Undo the last action"));
     undo_action_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
@@ -136,14 +140,23 @@ void main_frame::create_actions() {
     check_database_action_ = make(tr("&Check Rating Database"),
                                   tr("Check the rating database of the active window before quoting from it"));
 
-    // The document keeps nothing to save and the form has no undo; Edit works inside each field.
-    for (QAction* idle : {save_action_, save_as_action_, undo_action_, cut_action_, paste_action_,
-                          new_window_action_, arrange_action_}) {
+    // The form has no undo; Edit's Cut and Paste work inside each field.
+    for (QAction* idle : {undo_action_, cut_action_, paste_action_, new_window_action_, arrange_action_}) {
         idle->setEnabled(false);
     }
 
     connect(new_action_, &QAction::triggered, this, [] { doc_zelmora::new_document(); });
     connect(open_action_, &QAction::triggered, this, &main_frame::on_file_open);
+    connect(new_farm_action_, &QAction::triggered, this, [this] {
+        if (child_frame* frame = active_frame()) frame->new_farm();
+    });
+    connect(open_farm_action_, &QAction::triggered, this, &main_frame::on_open_farm);
+    connect(save_action_, &QAction::triggered, this, [this] {
+        if (child_frame* frame = active_frame()) frame->save();
+    });
+    connect(save_as_action_, &QAction::triggered, this, [this] {
+        if (child_frame* frame = active_frame()) frame->save_as();
+    });
     connect(close_action_, &QAction::triggered, mdi_, &QMdiArea::closeActiveSubWindow);
     connect(exit_action_, &QAction::triggered, this, &QWidget::close);
     connect(show_crops_action_, &QAction::triggered, this, &main_frame::on_show_crops);
@@ -169,6 +182,18 @@ void main_frame::create_actions() {
         recent_actions_.push_back(action);
     }
 
+    for (int i = 0; i < recent_farm_count; ++i) {
+        auto* action = new QAction(this);
+        action->setVisible(false);
+        connect(action, &QAction::triggered, this, [this, i] {
+            if (static_cast<std::size_t>(i) < recent_farms_.size()) {
+                const std::string path = recent_farms_[static_cast<std::size_t>(i)];
+                open_farm(path);
+            }
+        });
+        recent_farm_actions_.push_back(action);
+    }
+
     auto* next_pane = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(next_pane, &QShortcut::activated, mdi_, &QMdiArea::activateNextSubWindow);
     auto* previous_pane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
@@ -179,6 +204,12 @@ void main_frame::create_menus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
     file->addAction(new_action_);
     file->addAction(open_action_);
+    file->addSeparator();
+    file->addAction(new_farm_action_);
+    file->addAction(open_farm_action_);
+    recent_farm_menu_ = file->addMenu(tr("Recent Fa&rms"));
+    for (QAction* action : recent_farm_actions_) recent_farm_menu_->addAction(action);
+    file->addSeparator();
     file->addAction(close_action_);
     file->addAction(save_action_);
     file->addAction(save_as_action_);
@@ -254,6 +285,9 @@ void main_frame::update_commands() {
     child_frame* frame = active_frame();
     const bool has_document = frame && frame->document();
     close_action_->setEnabled(has_document);
+    for (QAction* farm_command : {new_farm_action_, open_farm_action_, save_action_, save_as_action_})
+        farm_command->setEnabled(has_document);
+    recent_farm_menu_->setEnabled(has_document && !recent_farms_.empty());
     show_crops_action_->setEnabled(has_document);
     check_database_action_->setEnabled(has_document);
     print_action_->setEnabled(has_document);
@@ -304,8 +338,11 @@ void main_frame::update_window_menu() {
     int number = 0;
     for (QMdiSubWindow* window : windows) {
         ++number;
-        const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(window->windowTitle())
-                                         : QStringLiteral("%1 %2").arg(number).arg(window->windowTitle());
+        // The caption as its window shows it: the edit marker's place holds "*" or nothing.
+        QString title = window->windowTitle();
+        title.replace(QStringLiteral("[*]"), window->isWindowModified() ? QStringLiteral("*") : QString());
+        const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title)
+                                         : QStringLiteral("%1 %2").arg(number).arg(title);
         QAction* entry = window_menu_->addAction(text);
         entry->setCheckable(true);
         entry->setChecked(window == active);
@@ -349,6 +386,9 @@ child_frame* main_frame::open_document(const std::string& path) {
     auto* frame = new child_frame(std::move(document));
     mdi_->addSubWindow(frame);
     connect(frame, &QObject::destroyed, this, [this] { update_commands(); }, Qt::QueuedConnection);
+    connect(frame, &child_frame::farm_file_used, this,
+            [this](const QString& farm_path) { add_recent_farm(to_std(farm_path)); });
+    connect(frame->document(), &doc_zelmora::farm_changed, this, &main_frame::update_window_menu);
     connect(frame->view(), &view_zelmora::status_message, this,
             [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     frame->showMaximized();
@@ -363,6 +403,45 @@ void main_frame::on_file_open() {
     const QString chosen = QFileDialog::getOpenFileName(this, tr("Open"), open_folder(), tr("All Files (*)"));
     if (chosen.isEmpty()) return;
     open_document(to_std(chosen));
+}
+
+bool main_frame::open_farm(const std::string& path) {
+    child_frame* frame = active_frame();
+    return frame && frame->open_farm(path);
+}
+
+void main_frame::on_open_farm() {
+    child_frame* frame = active_frame();
+    if (!frame || !frame->document()) return;
+    QString folder = open_folder();
+    if (!frame->document()->farm_file_path().empty())
+        folder = QFileInfo(to_qstring(frame->document()->farm_file_path())).absolutePath();
+    else if (!recent_farms_.empty())
+        folder = QFileInfo(to_qstring(recent_farms_.front())).absolutePath();
+    const QString chosen = ask_file_name(this, file_dialog_kind::open, tr("Open Farm"), folder,
+                                         tr("Farm files (*.ini);;All Files (*)"));
+    if (chosen.isEmpty()) return;
+    frame->open_farm(to_std(chosen));
+}
+
+void main_frame::open_start_farm(const std::string& given_path) {
+    child_frame* frame = active_frame();
+    if (!frame || !frame->document()) return;
+    if (!given_path.empty()) {
+        open_farm(given_path);
+        return;
+    }
+    qsettings_store store;
+    const std::string last = store.read_text(farm_file_section, last_farm_key, "");
+    if (last.empty()) return;
+    std::string error;
+    if (frame->document()->open_farm(last, error)) {
+        // Reopened as it was left: nothing for the settings store to take back.
+        frame->document()->take_farm_as_opened();
+        add_recent_farm(last);
+    } else {
+        statusBar()->showMessage(to_qstring(error), 8000);
+    }
 }
 
 void main_frame::on_show_crops() {
@@ -433,12 +512,25 @@ void main_frame::add_recent_file(const std::string& path) {
     update_recent_menu();
 }
 
+void main_frame::add_recent_farm(const std::string& path) {
+    const std::string full = to_std(QFileInfo(to_qstring(path)).absoluteFilePath());
+    std::erase(recent_farms_, full);
+    recent_farms_.insert(recent_farms_.begin(), full);
+    if (recent_farms_.size() > recent_farm_count) recent_farms_.resize(recent_farm_count);
+    update_recent_farm_menu();
+}
+
 void main_frame::read_recent_files() {
     qsettings_store store;
     recent_files_.clear();
     for (int i = 1; i <= recent_file_count; ++i) {
         const std::string path = store.read_text(recent_section, "File" + std::to_string(i), "");
         if (!path.empty()) recent_files_.push_back(path);
+    }
+    recent_farms_.clear();
+    for (int i = 1; i <= recent_farm_count; ++i) {
+        const std::string path = store.read_text(recent_farm_section, "Farm" + std::to_string(i), "");
+        if (!path.empty()) recent_farms_.push_back(path);
     }
 }
 
@@ -448,6 +540,26 @@ void main_frame::write_recent_files() const {
         const auto at = static_cast<std::size_t>(i - 1);
         store.write_text(recent_section, "File" + std::to_string(i), at < recent_files_.size() ? recent_files_[at] : "");
     }
+    for (int i = 1; i <= recent_farm_count; ++i) {
+        const auto at = static_cast<std::size_t>(i - 1);
+        store.write_text(recent_farm_section, "Farm" + std::to_string(i),
+                         at < recent_farms_.size() ? recent_farms_[at] : "");
+    }
+}
+
+void main_frame::update_recent_farm_menu() {
+    for (std::size_t i = 0; i < recent_farm_actions_.size(); ++i) {
+        QAction* action = recent_farm_actions_[i];
+        if (i < recent_farms_.size()) {
+            const QString name = QFileInfo(to_qstring(recent_farms_[i])).fileName();
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+            action->setStatusTip(to_qstring(recent_farms_[i]));
+            action->setVisible(true);
+        } else {
+            action->setVisible(false);
+        }
+    }
+    if (recent_farm_menu_) recent_farm_menu_->setEnabled(active_frame() && !recent_farms_.empty());
 }
 
 void main_frame::update_recent_menu() {
@@ -466,10 +578,26 @@ void main_frame::update_recent_menu() {
 }
 
 void main_frame::closeEvent(QCloseEvent* event) {
-    // Every document stores its form and writes its settings as its window closes.
+    std::vector<child_frame*> frames;
     for (QMdiSubWindow* window : mdi_->subWindowList()) {
-        if (auto* frame = qobject_cast<child_frame*>(window)) frame->close_document();
+        if (auto* frame = qobject_cast<child_frame*>(window)) frames.push_back(frame);
     }
+    // Every farm with unsaved changes is saved or discarded first; Cancel keeps them all open.
+    for (child_frame* frame : frames) {
+        if (!frame->maybe_save()) {
+            event->ignore();
+            return;
+        }
+    }
+    // Only a window whose farm was changed writes its inputs to the settings
+    // store, the active one last so that its farm is the one kept; when none
+    // was changed, the active one writes.
+    child_frame* active = active_frame();
+    bool written = false;
+    for (child_frame* frame : frames) {
+        if (frame != active) written = frame->close_document() || written;
+    }
+    if (active) active->close_document(!written);
     mdi_->closeAllSubWindows();
     write_recent_files();
     event->accept();

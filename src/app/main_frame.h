@@ -1,6 +1,7 @@
 #pragma once
-// The application's main window: one window per open rating database, the
-// menus, the toolbar, the status bar, the recent-file list and the About box.
+// The application's main window: one window per open rating database, each
+// with its farm; the menus, the toolbar, the status bar, the recent lists of
+// rating databases and of farm files, and the About box.
 #include <string>
 #include <vector>
 
@@ -33,6 +34,15 @@ public:
 
     static constexpr int recent_file_count = 4;
 
+    // Opens a farm file into the active window (after asking to save its
+    // changes); false when there is none, on Cancel, or when the file is refused.
+    bool open_farm(const std::string& path);
+    // At the start: the farm file given, else the last farm file worked on (kept
+    // quietly when it is gone), into the first window.
+    void open_start_farm(const std::string& given_path);
+    const std::vector<std::string>& recent_farms() const { return recent_farms_; }
+    static constexpr int recent_farm_count = 4;
+
     // The Window menu: its fixed commands, then one entry per open document.
     QMenu* window_menu() const { return window_menu_; }
     // The text the empty main window shows while no database is open.
@@ -55,7 +65,10 @@ private:
     void on_compare_coverage();
     // Edit > Copy: a text field's selection, else the active database's comparison table.
     void on_copy();
+    void on_open_farm();
     void add_recent_file(const std::string& path);
+    void add_recent_farm(const std::string& path);
+    void update_recent_farm_menu();
     void read_recent_files();
     void write_recent_files() const;
     void update_recent_menu();
@@ -69,6 +82,11 @@ private:
     QAction* new_action_ = nullptr;
     QAction* open_action_ = nullptr;
     QAction* close_action_ = nullptr;
+    QAction* new_farm_action_ = nullptr;
+    QAction* open_farm_action_ = nullptr;
+    QMenu* recent_farm_menu_ = nullptr;
+    std::vector<QAction*> recent_farm_actions_;
+    std::vector<std::string> recent_farms_;
     QAction* save_action_ = nullptr;
     QAction* save_as_action_ = nullptr;
     QAction* exit_action_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
@@ -203,6 +204,15 @@ void view_zelmora::build_form() {
     }
     connect(state_list_, &QComboBox::currentIndexChanged, this, &view_zelmora::inputs_changed);
     connect(county_list_, &QComboBox::currentIndexChanged, this, &view_zelmora::inputs_changed);
+    // Every change of a field marks the farm edited (a load blocks these signals).
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        for (QLineEdit* field : std::initializer_list<QLineEdit*>{price_[i], price_volatility_[i], units_[i],
+                                                                 ppcl_factor_5_[i], ppcl_factor_10_[i]})
+            connect(field, &QLineEdit::textChanged, this, &view_zelmora::note_edit);
+        connect(harvest_guarantee_[i], &QCheckBox::toggled, this, &view_zelmora::note_edit);
+        connect(crop_box_[i], &QCheckBox::toggled, this, &view_zelmora::note_edit);
+    }
     if (document_) {
         doc_zelmora* doc = document_;
         connect(show_state_inputs_, &QPushButton::clicked, doc, [doc] { doc->on_show_state_inputs(); });
@@ -224,8 +234,22 @@ void view_zelmora::initial_update() {
     calculator_ = document_->session.calculator.get();
     if (!calculator_) return;
     loaded_ = true;
+    {
+        exchange_lock lock(this);
+        load_form();
+    }
+    // The farm as the form holds it is the one the window started with.
+    document_->take_farm_as_opened();
+}
+
+void view_zelmora::reload_form() {
+    if (!loaded_ || !calculator_) return;
     exchange_lock lock(this);
     load_form();
+}
+
+void view_zelmora::note_edit() {
+    if (document_) document_->note_edit();
 }
 
 void view_zelmora::detach() {
@@ -245,8 +269,8 @@ void view_zelmora::load_form() {
     for (int fips : rated_states) state_list_->addItem(to_qstring(state_name(fips)), fips);
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        if (calculator_->indicated[i]) crop_box_[i]->setChecked(true);
-        if (calculator_->harvest_guarantee[i]) harvest_guarantee_[i]->setChecked(true);
+        crop_box_[i]->setChecked(calculator_->indicated[i]);
+        harvest_guarantee_[i]->setChecked(calculator_->harvest_guarantee[i]);
         price_[i]->set_value(calculator_->price[i], 2);
         price_volatility_[i]->set_value(calculator_->price_volatility[i], 2);
         units_[i]->set_value(static_cast<int>(calculator_->units[i].size()), true);
@@ -351,12 +375,14 @@ void view_zelmora::on_state_changed() {
     apply_state_and_county();
     show_state_and_counties();
     update_crop_boxes();
+    note_edit();
 }
 
 void view_zelmora::on_county_changed() {
     if (!calculator_) return;
     apply_state_and_county();
     update_crop_boxes();
+    note_edit();
 }
 
 void view_zelmora::on_crop_clicked() {

@@ -31,6 +31,8 @@ public:
     void initial_update();
     // After the property sheet: re-selects the calculator's state and county.
     void on_update();
+    // Another farm was put into the calculator: every field shows it.
+    void reload_form();
     // Writes the form's fields into the calculator.
     void store_inputs();
     // The document is going: the form no longer reaches it.
@@ -57,6 +59,7 @@ private:
     void on_state_changed();
     void on_county_changed();
     void on_crop_clicked();
+    void note_edit();
 
     template <class T>
     using per_crop = std::array<T*, crop_count>;

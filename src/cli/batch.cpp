@@ -15,11 +15,10 @@
 
 #include <unistd.h>
 
-#include "cli/cli_inputs.h"
 #include "cli/commands.h"
-#include "cli/ini_file.h"
 #include "cli/session.h"
 #include "data/state_record.h"
+#include "rating/farm_file.h"
 
 namespace zelmora {
 
@@ -99,12 +98,7 @@ farm_outcome rate_farm(session& s, state_records& states, const std::string& pat
         return outcome;
     }
     memory_settings_store store;
-    if (!read_ini_file(path, store, outcome.error)) return outcome;
-    std::string reason;
-    if (!check_inputs(store, &store, reason)) {
-        outcome.error = "inputs file \"" + path + "\": " + reason;
-        return outcome;
-    }
+    if (!read_farm_file(path, store, outcome.error)) return outcome;
     std::string load_errors;
     load_farm_inputs(s, states, store, load_errors);
     if (!load_errors.empty()) {

@@ -11,15 +11,14 @@
 #include <vector>
 
 #include "cli/batch.h"
-#include "cli/cli_inputs.h"
 #include "cli/commands.h"
 #include "cli/database_commands.h"
-#include "cli/ini_file.h"
-#include "cli/printable.h"
 #include "cli/session.h"
 #include "qtsupport/qsettings_store.h"
 #include "quote/quote_document.h"
 #include "rating/quote_content.h"
+#include "rating/farm_file.h"
+#include "utility/printable.h"
 
 namespace {
 
@@ -110,13 +109,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<zelmora::qsettings_store> saved_inputs;
     zelmora::settings_store* inputs = &file_inputs;
     if (!line.inputs.empty()) {
-        if (!zelmora::read_ini_file(line.inputs, file_inputs, error)) return usage_error(error);
+        if (!zelmora::read_farm_file(line.inputs, file_inputs, error)) return usage_error(error);
     } else {
         saved_inputs = std::make_unique<zelmora::qsettings_store>();
         inputs = saved_inputs.get();
+        if (!zelmora::check_inputs(*inputs, nullptr, error)) return usage_error("saved inputs: " + error);
     }
-    if (!zelmora::check_inputs(*inputs, line.inputs.empty() ? nullptr : &file_inputs, error))
-        return usage_error((line.inputs.empty() ? "saved inputs: " : "inputs file \"" + line.inputs + "\": ") + error);
 
     zelmora::session session;
     std::string load_errors;

@@ -1,6 +1,6 @@
 #include "cli/session.h"
 
-#include "cli/cli_inputs.h"
+#include "rating/farm_file.h"
 
 namespace zelmora {
 

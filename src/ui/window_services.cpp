@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QVariant>
 
@@ -19,6 +20,16 @@ message_hook& message_replacement() {
 
 question_hook& question_replacement() {
     static question_hook hook;
+    return hook;
+}
+
+save_question_hook& save_question_replacement() {
+    static save_question_hook hook;
+    return hook;
+}
+
+file_name_hook& file_name_replacement() {
+    static file_name_hook hook;
     return hook;
 }
 
@@ -84,6 +95,25 @@ bool ask_yes_no(QWidget* parent, const QString& text, answer default_answer) {
     return QMessageBox::question(parent, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
                                  default_answer == answer::no ? QMessageBox::No : QMessageBox::Yes) ==
            QMessageBox::Yes;
+}
+
+void set_save_question_hook(save_question_hook hook) { save_question_replacement() = std::move(hook); }
+void set_file_name_hook(file_name_hook hook) { file_name_replacement() = std::move(hook); }
+
+save_choice ask_save_discard_cancel(QWidget* parent, const QString& text) {
+    if (save_question_replacement()) return save_question_replacement()(text);
+    const auto button =
+        QMessageBox::warning(parent, QApplication::applicationName(), text,
+                             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (button == QMessageBox::Save) return save_choice::save;
+    return button == QMessageBox::Discard ? save_choice::discard : save_choice::cancel;
+}
+
+QString ask_file_name(QWidget* parent, file_dialog_kind kind, const QString& caption, const QString& start,
+                      const QString& filter) {
+    if (file_name_replacement()) return file_name_replacement()(caption);
+    return kind == file_dialog_kind::open ? QFileDialog::getOpenFileName(parent, caption, start, filter)
+                                          : QFileDialog::getSaveFileName(parent, caption, start, filter);
 }
 
 wait_cursor::wait_cursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }

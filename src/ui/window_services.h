@@ -66,6 +66,20 @@ using question_hook = std::function<bool(const QString& text)>;
 void set_message_hook(message_hook hook);
 void set_question_hook(question_hook hook);
 
+// The question before a farm with unsaved changes goes: Save, Discard or Cancel.
+enum class save_choice { save, discard, cancel };
+save_choice ask_save_discard_cancel(QWidget* parent, const QString& text);
+using save_question_hook = std::function<save_choice(const QString& text)>;
+void set_save_question_hook(save_question_hook hook);
+
+// A file dialog: the chosen file, or an empty text when cancelled. Tests answer
+// it with a hook (given the dialog's caption).
+enum class file_dialog_kind { open, save };
+QString ask_file_name(QWidget* parent, file_dialog_kind kind, const QString& caption, const QString& start,
+                      const QString& filter);
+using file_name_hook = std::function<QString(const QString& caption)>;
+void set_file_name_hook(file_name_hook hook);
+
 // Runs a dialog or property sheet modally and returns its result; tests
 // replace the modal run to work the window and close it themselves.
 using modal_hook = std::function<int(QDialog& dialog)>;

@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/cli_inputs.h"
 #include "cli/commands.h"
-#include "cli/ini_file.h"
 #include "cli/number_text.h"
-#include "cli/printable.h"
 #include "fixture_database.h"
+#include "rating/farm_file.h"
+#include "utility/ini_file.h"
+#include "utility/printable.h"
 
 using namespace zelmora;
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "cli/ini_file.h"
 #include "fuzz_support.h"
+#include "utility/ini_file.h"
 
 using namespace zelmora;
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/cli_inputs.h"
-#include "cli/ini_file.h"
 #include "fuzz_support.h"
+#include "rating/farm_file.h"
+#include "utility/ini_file.h"
 
 using namespace zelmora;
 

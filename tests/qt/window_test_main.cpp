@@ -14,6 +14,7 @@ std::unique_ptr<QObject> make_document_test();
 std::unique_ptr<QObject> make_pages_test();
 std::unique_ptr<QObject> make_desktop_test();
 std::unique_ptr<QObject> make_compare_test();
+std::unique_ptr<QObject> make_farm_files_test();
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
@@ -25,7 +26,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(zelmora::settings_application));
 
     int failures = 0;
-    for (auto make : {make_controls_test, make_document_test, make_pages_test, make_desktop_test, make_compare_test}) {
+    for (auto make : {make_controls_test, make_document_test, make_pages_test, make_desktop_test, make_compare_test,
+                      make_farm_files_test}) {
         const std::unique_ptr<QObject> test = make();
         failures += QTest::qExec(test.get(), argc, argv);
     }

@@ -1,4 +1,4 @@
-#include "cli/ini_file.h"
+#include "utility/ini_file.h"
 
 #include <cerrno>
 #include <charconv>

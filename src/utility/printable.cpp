@@ -1,4 +1,4 @@
-#include "cli/printable.h"
+#include "utility/printable.h"
 
 namespace zelmora {
 

@@ -1,6 +1,6 @@
 #pragma once
-// The inputs file of the command line: an INI text whose sections and keys are
-// those of the settings store ("[Settings]", "[APHContinuous]").
+// The INI reader of farm files (the command line's inputs files): a text whose
+// sections and keys are those of the settings store ("[Settings]", "[APHContinuous]").
 #include <string>
 #include <string_view>
 

@@ -1,0 +1,269 @@
+#include "rating/farm_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include "data/crops.h"
+#include "rating/input_rules.h"
+#include "utility/ini_file.h"
+#include "utility/printable.h"
+
+namespace zelmora {
+
+namespace {
+
+// The text of a key, or nothing when the key is absent: no stored text can be
+// both of two different defaults.
+std::optional<std::string> read_present(settings_store& store, const std::string& key) {
+    std::string text = store.read_text(settings_section, key, "\x01");
+    if (text == "\x01" && store.read_text(settings_section, key, "\x02") == "\x02") return std::nullopt;
+    return text;
+}
+
+const input_rule& rule_named(const char* name) { return *find_input_rule(name); }
+
+// Checks one key that is present; `whole` receives a whole number's value.
+bool check_key(settings_store& store, const input_rule& rule, const std::string& key, std::string& error,
+               int* whole = nullptr) {
+    const auto text = read_present(store, key);
+    if (!text) return true;
+    double value = 0.0;
+    bool read = false;
+    if (rule.kind == input_kind::whole_number) {
+        int integer = 0;
+        read = read_whole_number(*text, integer);
+        value = integer;
+        if (read && whole) *whole = integer;
+    } else {
+        read = read_decimal_number(*text, value);
+        if (!read && !is_decimal_form(*text)) {
+            error = "\"" + key + "\" must be a decimal number, not " + quoted_value(*text);
+            return false;
+        }
+    }
+    if (read && value_allowed(rule, value)) return true;
+    if (read && std::string_view(rule.name) == "Units")
+        error = "\"" + key + "\" is " + std::to_string(static_cast<int>(value)) + "; a crop holds 0 to " +
+                std::to_string(max_units_per_crop) + " units";
+    else
+        error = "\"" + key + "\" must be " + allowed_values_text(rule) + ", not " + quoted_value(*text);
+    return false;
+}
+
+int unit_count(settings_store& store, int crop_number) {
+    int count = 0;
+    const auto text = read_present(store, input_key(rule_named("Units"), crop_number));
+    return text && read_whole_number(*text, count) ? count : 0;
+}
+
+// The names of the command line's own keys that the calculator knows.
+bool known_extra_key(const std::string& key, settings_store& store) {
+    for (int crop = 1; crop <= crop_count; ++crop) {
+        if (key == input_key(rule_named("PP Factor 5"), crop) || key == input_key(rule_named("PP Factor 10"), crop))
+            return true;
+        const int count = unit_count(store, crop);
+        for (int unit = 1; unit <= count; ++unit)
+            if (key == input_key(rule_named("CR Option"), crop, unit)) return true;
+    }
+    return false;
+}
+
+void apply_decimal(settings_store& store, const std::string& key, exact_decimal& field) {
+    double value = 0.0;
+    if (const auto text = read_present(store, key); text && read_decimal_number(*text, value)) field = value;
+}
+
+void apply_whole(settings_store& store, const char* key, int& field) {
+    if (const auto text = read_present(store, key)) read_whole_number(*text, field);
+}
+
+// A store that keeps what is written in the order it was written: the order of
+// a farm file's lines.
+class ordered_store : public settings_store {
+public:
+    struct line {
+        std::string section;
+        std::string key;
+        std::string value;
+    };
+    int read_integer(const std::string&, const std::string&, int default_value) override { return default_value; }
+    std::string read_text(const std::string&, const std::string&, const std::string& default_value) override {
+        return default_value;
+    }
+    void write_integer(const std::string& section, const std::string& key, int value) override {
+        lines.push_back({section, key, std::to_string(value)});
+    }
+    void write_text(const std::string& section, const std::string& key, const std::string& value) override {
+        lines.push_back({section, key, value});
+    }
+    std::vector<line> lines;
+};
+
+// A key as the reader reads it back: '%' escaped as QSettings escapes it.
+std::string escaped_key(const std::string& key) {
+    std::string text;
+    for (const char c : key) text += c == '%' ? std::string("%25") : std::string(1, c);
+    return text;
+}
+
+// A factor with three places, or as many more as it needs (up to six), so
+// that a factor typed with four places reads back as it was rated.
+std::string factor_text(const exact_decimal& factor) {
+    std::string text = factor.to_text(6);
+    const std::size_t point = text.find('.');
+    while (point != std::string::npos && text.size() > point + 4 && text.back() == '0') text.pop_back();
+    return text;
+}
+
+// The farm's inputs the settings store does not keep, in a fixed order.
+void write_farm_file_inputs(const premium_calculator& calculator, settings_store& store) {
+    store.write_integer(settings_section, "Coverage Whole Farm", calculator.coverage_whole_farm);
+    for (int crop = 1; crop <= crop_count; ++crop) {
+        const auto index = static_cast<std::size_t>(crop - 1);
+        store.write_text(settings_section, input_key(rule_named("PP Factor 5"), crop),
+                         factor_text(calculator.ppcl_factor[0][index]));
+        store.write_text(settings_section, input_key(rule_named("PP Factor 10"), crop),
+                         factor_text(calculator.ppcl_factor[1][index]));
+    }
+    for (int crop = 1; crop <= crop_count; ++crop) {
+        int unit_number = 0;
+        for (const insurance_unit& unit : calculator.units[static_cast<std::size_t>(crop - 1)])
+            store.write_text(settings_section, input_key(rule_named("CR Option"), crop, ++unit_number),
+                             factor_text(unit.cr_option_factor));
+    }
+    store.write_integer(settings_section, "Malting Barley Option", calculator.malting_barley_option);
+}
+
+}  // namespace
+
+bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error) {
+    const auto rules = input_rules();
+    for (const input_rule& rule : rules)
+        if (rule.form == key_form::plain && !check_key(store, rule, input_key(rule), error)) return false;
+    for (int crop = 1; crop <= crop_count; ++crop) {
+        int count = 0;
+        for (const input_rule& rule : rules) {
+            const bool units = std::string_view(rule.name) == "Units";
+            if ((rule.form == key_form::crop_name || rule.form == key_form::crop_number) &&
+                !check_key(store, rule, input_key(rule, crop), error, units ? &count : nullptr))
+                return false;
+        }
+        for (int unit = 1; unit <= count; ++unit)
+            for (const input_rule& rule : rules)
+                if (rule.form == key_form::unit && !check_key(store, rule, input_key(rule, crop, unit), error))
+                    return false;
+    }
+    if (listed) {
+        for (const auto& [address, stored] : listed->values()) {
+            const auto& [section, key] = address;
+            if (section != settings_section) continue;
+            const bool ours = key.rfind("PP Factor ", 0) == 0 || key.rfind("CR Option ", 0) == 0;
+            if (ours && !known_extra_key(key, store)) {
+                error = quoted_value(key) + " names no crop or unit of these inputs";
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void apply_command_line_inputs(settings_store& store, premium_calculator& calculator) {
+    apply_whole(store, "Coverage Whole Farm", calculator.coverage_whole_farm);
+    apply_whole(store, "Malting Barley Option", calculator.malting_barley_option);
+    for (int crop = 1; crop <= crop_count; ++crop) {
+        const auto index = static_cast<std::size_t>(crop - 1);
+        apply_decimal(store, input_key(rule_named("PP Factor 5"), crop), calculator.ppcl_factor[0][index]);
+        apply_decimal(store, input_key(rule_named("PP Factor 10"), crop), calculator.ppcl_factor[1][index]);
+        int unit_number = 0;
+        for (insurance_unit& unit : calculator.units[index])
+            apply_decimal(store, input_key(rule_named("CR Option"), crop, ++unit_number), unit.cr_option_factor);
+    }
+}
+
+bool read_farm_file(const std::string& path, memory_settings_store& store, std::string& error) {
+    if (!read_ini_file(path, store, error)) return false;
+    std::string reason;
+    if (!check_inputs(store, &store, reason)) {
+        error = "inputs file \"" + path + "\": " + reason;
+        return false;
+    }
+    return true;
+}
+
+farm read_farm(settings_store& store) {
+    std::string no_database_errors;  // without a database no step reads anything
+    premium_calculator reader(nullptr, nullptr, no_database_errors);
+    reader.read_settings(store, no_database_errors);
+    apply_command_line_inputs(store, reader);
+    return reader.current_farm();
+}
+
+void load_farm(settings_store& store, premium_calculator& calculator, rater& continuous_rater,
+               std::string& error_text) {
+    calculator.load_farm(read_farm(store), error_text);
+    rater_aph_continuous defaults(nullptr);
+    memory_settings_store default_keys;
+    defaults.write_settings(default_keys);
+    continuous_rater.read_settings(default_keys);
+    continuous_rater.read_settings(store);
+}
+
+std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater) {
+    ordered_store keys;
+    calculator.write_settings(keys);
+    write_farm_file_inputs(calculator, keys);
+    continuous_rater.write_settings(keys);
+    std::string text = "; Zelmora 2004 farm\n";
+    std::string section;
+    for (const auto& [line_section, key, value] : keys.lines) {
+        if (line_section != section) {
+            section = line_section;
+            text += "\n[" + section + "]\n";
+        }
+        text += escaped_key(key) + "=" + value + "\n";
+    }
+    return text;
+}
+
+bool write_farm_file(const std::string& path, const std::string& text, std::string& error) {
+    namespace fs = std::filesystem;
+    const std::string cannot = "cannot write farm file \"" + path + "\": ";
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        error = cannot + "it is a folder";
+        return false;
+    }
+    // Beside the file, so that the rename stays on its file system.
+    const fs::path target(path);
+    fs::path temporary = target;
+    temporary.replace_filename("." + target.filename().string() + ".saving");
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            error = cannot + std::strerror(errno);
+            return false;
+        }
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        if (!out) {
+            error = cannot + "the text could not be written in full";
+            fs::remove(temporary, ec);
+            return false;
+        }
+    }
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        error = cannot + ec.message();
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zelmora

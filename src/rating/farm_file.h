@@ -1,0 +1,64 @@
+#pragma once
+// A farm file, which is also the command line's inputs file: the settings
+// store's sections ("[Settings]", "[APHContinuous]") with the keys the
+// calculator and the rater save, and the farm's inputs the settings store does
+// not keep (all in the section "Settings"):
+//   "Coverage Whole Farm"                  integer percent 65, 70, 75, 80 or 85
+//   "PP Factor 5 <crop display name>"      decimal text, ppcl_factor[0] of the crop
+//   "PP Factor 10 <crop display name>"     decimal text, ppcl_factor[1] of the crop
+//   "CR Option <crop number> <unit %02d>"  decimal text, cr_option_factor of the unit
+//   "Malting Barley Option"                1 (option A) or 2 (option B)
+// Absent keys keep the calculator's values.
+#include <string>
+
+#include "rating/farm.h"
+#include "rating/premium_calculator.h"
+#include "rating/rater.h"
+#include "utility/settings_store.h"
+
+namespace zelmora {
+
+inline constexpr const char* settings_section = "Settings";
+
+// Checks the inputs before anything is rated: every key of the section that is
+// present holds a value its row of input_rules allows (unit keys for the units
+// 1..count of their crop only). `listed` is the inputs file's own store, whose
+// keys are also checked for names the command line does not know ("PP Factor
+// 5 Corm", "CR Option 1 09"); nullptr for the user's settings store.
+// False with a one-line reason naming the key, the value (cut to 40
+// characters) and what is allowed.
+bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error);
+
+// Applies the keys above to a calculator that has read its settings.
+void apply_command_line_inputs(settings_store& store, premium_calculator& calculator);
+
+// Reads a farm file and checks it as the command line does (check_inputs);
+// false with a one-line reason: "cannot read inputs file "PATH": ...", or
+// "inputs file "PATH": " and the line or key at fault. `store` is then partly filled.
+bool read_farm_file(const std::string& path, memory_settings_store& store, std::string& error);
+
+// The farm a store holds, each key it lacks keeping the calculator's default.
+// Reads nothing from a database: the state's county list is the caller's.
+farm read_farm(settings_store& store);
+
+// Puts the farm a store holds into a calculator and its rater as the command
+// line opens it: every key the store lacks takes its default. The calculator's
+// b values and results stay; its state's county list is read anew.
+void load_farm(settings_store& store, premium_calculator& calculator, rater& continuous_rater,
+               std::string& error_text);
+
+// The text of a farm file: a comment line, "[Settings]" with the calculator's
+// keys in the order write_settings writes them and then the keys above (whole-
+// farm coverage, the prevented planting factors of every crop, the CR option of
+// every unit, the malting barley option; factors with three places, or up to six
+// when they need them), then "[APHContinuous]" with the
+// rater's. One "key=value" a line, lines ending in "\n": the same farm always
+// gives the same text, and a change of one input changes one line.
+std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater);
+
+// Writes the text as the file `path` atomically: into a temporary file beside
+// it, then renamed over it, so that a failed write leaves the old file as it
+// was. False with a one-line reason ("cannot write farm file "PATH": ...").
+bool write_farm_file(const std::string& path, const std::string& text, std::string& error);
+
+}  // namespace zelmora

@@ -1,0 +1,337 @@
+// Farm files in the windows: each window's farm opened, saved and rated as the
+// command line rates it, the edit marker and the Save / Discard / Cancel
+// question, and the farm the settings store keeps with two windows open.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QProcess>
+#include <QTest>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "rating/farm_file.h"
+#include "ui/property_page_whole_farm.h"
+#include "ui/propsheet_calculator.h"
+#include "window_fixture.h"
+
+namespace zelmora {
+
+using testing::database_copy;
+
+namespace {
+
+const QString examples = QStringLiteral(ZELMORA_EXAMPLES_DIR);
+
+std::string example(const char* name) { return (examples + QStringLiteral("/") + QString::fromLatin1(name)).toStdString(); }
+
+QString label_text(QWidget* page, int id) {
+    if (auto* label = find_control_as<QLabel>(page, id)) return label->text();
+    return QStringLiteral("<no control %1>").arg(id);
+}
+
+QByteArray file_bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The whole-farm page's rows as "guarantee per-acre total subsidy producer",
+// corn's enterprise row, then the whole farm's, without thousands separators.
+QStringList window_figures(doc_zelmora& document) {
+    QStringList rows;
+    set_modal_hook([&rows](QDialog& dialog) {
+        auto* sheet = qobject_cast<propsheet_calculator*>(&dialog);
+        if (!sheet) return int(QDialog::Rejected);
+        sheet->show_page(9);
+        for (const auto& ids : {std::array{1216, 1211, 1212, 1213, 1214}, std::array{1307, 1309, 1310, 1311, 1312}}) {
+            QStringList row;
+            for (int id : ids) row << label_text(sheet->whole_farm_page(), id).remove(QLatin1Char(','));
+            rows << row.join(QLatin1Char(' '));
+        }
+        return int(QDialog::Rejected);
+    });
+    document.on_show_crops();
+    set_modal_hook({});
+    return rows;
+}
+
+// The same rows of `zelmora-cli --inputs FARM rate --tsv`.
+QStringList command_line_figures(const std::string& database, const std::string& farm) {
+    QProcess cli;
+    cli.start(QStringLiteral(ZELMORA_CLI_BINARY), {QStringLiteral("--database"), QString::fromStdString(database),
+                                                   QStringLiteral("--inputs"), QString::fromStdString(farm),
+                                                   QStringLiteral("rate"), QStringLiteral("--tsv")});
+    cli.waitForFinished(60000);
+    QStringList rows;
+    for (const QString& line : QString::fromUtf8(cli.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        QStringList cells = line.split(QLatin1Char('\t'));
+        if (cells.size() > 2 && cells[0] == QStringLiteral("enterprise") && cells[1] == QStringLiteral("Corn"))
+            rows.prepend(cells.mid(2, 5).join(QLatin1Char(' ')));
+        else if (cells.size() > 1 && cells[0] == QStringLiteral("whole farm"))
+            rows.append(cells.mid(1, 5).join(QLatin1Char(' ')));
+    }
+    return rows;
+}
+
+}  // namespace
+
+class farm_files_test : public QObject {
+    Q_OBJECT
+
+    std::vector<QString> messages_;
+    std::vector<QString> save_questions_;
+    save_choice save_answer_ = save_choice::cancel;
+    QString file_answer_;
+
+    QLineEdit* field(child_frame* window, int id) { return find_control_as<QLineEdit>(window->view(), id); }
+
+private Q_SLOTS:
+    void init() {
+        testing::clear_settings();
+        messages_.clear();
+        save_questions_.clear();
+        set_message_hook([this](const QString& text) { messages_.push_back(text); });
+        set_save_question_hook([this](const QString& text) {
+            save_questions_.push_back(text);
+            return save_answer_;
+        });
+        set_file_name_hook([this](const QString&) { return file_answer_; });
+    }
+    void cleanup() {
+        set_message_hook({});
+        set_save_question_hook({});
+        set_file_name_hook({});
+        set_modal_hook({});
+    }
+
+    void examples_open_and_rate_as_on_the_command_line_before_and_after_saving() {
+        database_copy data;
+        QTemporaryDir folder;
+        for (const char* name : {"iowa-farm.ini", "north-dakota-farm.ini", "arkansas-farm.ini"}) {
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            QVERIFY2(frame.open_farm(example(name)), name);
+            QVERIFY(messages_.empty());
+            QVERIFY(window->windowTitle().startsWith(QFileInfo(QString::fromLatin1(name)).completeBaseName() +
+                                                     QStringLiteral(" - ")));
+            QVERIFY(!window->isWindowModified());
+            const QStringList shown = window_figures(*window->document());
+
+            file_answer_ = folder.filePath(QString::fromLatin1(name));
+            QVERIFY(window->save_as());
+            const QStringList original = command_line_figures(data.path(), example(name));
+            const QStringList saved = command_line_figures(data.path(), file_answer_.toStdString());
+            qInfo("%s: window %s | %s", name, qPrintable(shown.join(QStringLiteral(" | "))),
+                  qPrintable(saved.join(QStringLiteral(" | "))));
+            QCOMPARE(shown.size(), 2);
+            QCOMPARE(saved, shown);
+            QCOMPARE(original, shown);
+            QCOMPARE(frame.recent_farms().front(), QFileInfo(file_answer_).absoluteFilePath().toStdString());
+        }
+    }
+
+    void a_refused_file_changes_nothing_and_says_why() {
+        database_copy data;
+        QTemporaryDir folder;
+        const QString refused = folder.filePath(QStringLiteral("refused.ini"));
+        QFile out(refused);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("[Settings]\nState FIPS=19\nCounty FIPS=169\nCoverage Whole Farm=72\n");
+        out.close();
+
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        const QString title = window->windowTitle();
+        const QString price = field(window, 1000)->text();
+        const std::string before = farm_file_text(*window->document()->session.calculator,
+                                                  *window->document()->session.continuous_rater);
+        QVERIFY(!frame.open_farm(refused.toStdString()));
+        QCOMPARE(messages_.size(), std::size_t{1});
+        QVERIFY(messages_[0].contains(QStringLiteral("\"Coverage Whole Farm\" must be 65, 70, 75, 80 or 85, not \"72\"")));
+        QCOMPARE(window->windowTitle(), title);
+        QCOMPARE(field(window, 1000)->text(), price);
+        QCOMPARE(farm_file_text(*window->document()->session.calculator, *window->document()->session.continuous_rater),
+                 before);
+        QVERIFY(window->document()->farm_file_path().empty());
+    }
+
+    void title_names_the_farm_and_county_and_marks_edits() {
+        database_copy data;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        QVERIFY(window->windowTitle().startsWith(QStringLiteral("Untitled farm - ")));
+        QVERIFY(window->windowTitle().endsWith(QStringLiteral(", Illinois[*]")));
+        QCOMPARE(window->document()->farm_display_name(), std::string("Untitled farm"));
+        QVERIFY(!window->isWindowModified());
+        field(window, 1000)->setText(QStringLiteral("3.33"));
+        QVERIFY(window->isWindowModified());
+        // Typed back as it was: nothing to save, no question.
+        field(window, 1000)->setText(QString::fromStdString(window->document()->session.calculator->price[0].to_text(2)));
+        QVERIFY(!window->document()->farm_modified());
+        QVERIFY(!window->isWindowModified());
+
+        QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+        QCOMPARE(window->windowTitle(), QStringLiteral("iowa-farm - ") +
+                                            QString::fromStdString(window->document()
+                                                                       ->session.calculator->state_data
+                                                                       ->find_county(169)
+                                                                       ->county_name) +
+                                            QStringLiteral(", Iowa[*]"));
+        // New Farm: the defaults in the same state and county, untitled.
+        window->document()->session.calculator->coverage_whole_farm = 85;
+        save_answer_ = save_choice::discard;
+        QVERIFY(window->new_farm());
+        QCOMPARE(save_questions_.size(), std::size_t{1});
+        QCOMPARE(window->document()->session.calculator->state_fips(), 19);
+        QCOMPARE(window->document()->session.calculator->county_fips, 169);
+        QCOMPARE(window->document()->session.calculator->coverage_whole_farm, 65);
+        QVERIFY(window->document()->session.calculator->units[0].empty());
+        QVERIFY(window->windowTitle().startsWith(QStringLiteral("Untitled farm - ")));
+    }
+
+    void the_save_question_saves_discards_or_cancels() {
+        database_copy data;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("farm.ini"));
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+
+        // Cancel: the window stays, nothing is written.
+        field(window, 1000)->setText(QStringLiteral("3.33"));
+        save_answer_ = save_choice::cancel;
+        QVERIFY(!window->close());
+        QCOMPARE(frame.mdi_area()->subWindowList().size(), 1);
+        QVERIFY(!QFile::exists(path));
+        // Save on an untitled farm asks for a name; cancelling that keeps the window too.
+        save_answer_ = save_choice::save;
+        file_answer_.clear();
+        QVERIFY(!window->maybe_save());
+        file_answer_ = path;
+        QVERIFY(window->maybe_save());
+        QVERIFY(file_bytes(path).contains("\nPrice Corn=3.33\n"));
+        QCOMPARE(window->document()->farm_file_path(), path.toStdString());
+        QVERIFY(!window->isWindowModified());
+        QCOMPARE(save_questions_.size(), std::size_t{3});
+
+        // Save on a titled farm writes without asking for a name.
+        field(window, 1000)->setText(QStringLiteral("3.44"));
+        file_answer_ = QStringLiteral("/nowhere/never.ini");
+        QVERIFY(window->save());
+        QVERIFY(file_bytes(path).contains("\nPrice Corn=3.44\n"));
+
+        // Discard closes and leaves the file as saved.
+        field(window, 1000)->setText(QStringLiteral("3.55"));
+        save_answer_ = save_choice::discard;
+        QVERIFY(window->close());
+        QVERIFY(file_bytes(path).contains("\nPrice Corn=3.44\n"));
+        QVERIFY(messages_.empty());
+    }
+
+    void a_folder_that_cannot_be_written_gives_an_error_and_keeps_the_old_file() {
+        database_copy data;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("farm.ini"));
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        file_answer_ = path;
+        QVERIFY(window->save_as());
+        const QByteArray saved = file_bytes(path);
+
+        field(window, 1000)->setText(QStringLiteral("3.33"));
+        // The temporary file beside it cannot be made (for any user, the superuser too).
+        QVERIFY(QDir(folder.path()).mkpath(QStringLiteral(".farm.ini.saving/in the way")));
+        QVERIFY(!window->save());
+        QCOMPARE(messages_.size(), std::size_t{1});
+        QVERIFY(messages_[0].startsWith(QStringLiteral("cannot write farm file \"") + path + QStringLiteral("\": ")));
+        QCOMPARE(file_bytes(path), saved);
+        QVERIFY(window->isWindowModified());
+
+        file_answer_ = folder.filePath(QStringLiteral("gone/farm.ini"));
+        QVERIFY(!window->save_as());
+        QCOMPARE(messages_.size(), std::size_t{2});
+        QCOMPARE(window->document()->farm_file_path(), path.toStdString());
+    }
+
+    void two_windows_the_edited_farm_is_back_whichever_closes_first() {
+        database_copy data;
+        for (bool edited_closes_first : {true, false}) {
+            testing::clear_settings();
+            save_answer_ = save_choice::discard;
+            {
+                main_frame frame;
+                child_frame* edited = frame.open_document(data.path());
+                child_frame* untouched = frame.open_document(data.path());
+                QVERIFY(edited && untouched);
+                frame.mdi_area()->setActiveSubWindow(edited);
+                field(edited, 1000)->setText(QStringLiteral("4.44"));
+                field(edited, 1004)->setText(QStringLiteral("2"));
+                frame.mdi_area()->setActiveSubWindow(untouched);  // the slip: the untouched one is active
+                if (edited_closes_first) {
+                    QVERIFY(edited->close());
+                    QVERIFY(untouched->close());
+                } else {
+                    frame.close();  // File > Exit with both open
+                }
+            }
+            main_frame next;
+            child_frame* window = next.open_document(data.path());
+            QVERIFY(window);
+            QCOMPARE(window->document()->session.calculator->price[0].to_double(), 4.44);
+            QCOMPARE(window->document()->session.calculator->units[0].size(), std::size_t{2});
+        }
+    }
+
+    void the_next_start_reopens_the_last_farm_file_or_the_one_given() {
+        database_copy data;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("kept.ini"));
+        {
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            QVERIFY(frame.open_farm(example("north-dakota-farm.ini")));
+            file_answer_ = path;
+            QVERIFY(window->save_as());
+            frame.close();
+        }
+        {
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            frame.open_start_farm({});
+            QCOMPARE(window->document()->farm_file_path(), path.toStdString());
+            QVERIFY(!window->isWindowModified());
+            QCOMPARE(frame.recent_farms().front(), QFileInfo(path).absoluteFilePath().toStdString());
+            // Given on the command line: that farm instead.
+            frame.open_start_farm(example("iowa-farm.ini"));
+            QVERIFY(window->windowTitle().startsWith(QStringLiteral("iowa-farm - ")));
+            frame.close();
+        }
+        // A last farm file that is gone: the stored inputs, untitled.
+        QVERIFY(QFile::remove(path));
+        qsettings_store().write_text(farm_file_section, last_farm_key, path.toStdString());
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        frame.open_start_farm({});
+        QVERIFY(window->document()->farm_file_path().empty());
+        QCOMPARE(window->document()->session.calculator->state_fips(), 19);
+        QVERIFY(messages_.empty());
+    }
+};
+
+}  // namespace zelmora
+
+std::unique_ptr<QObject> make_farm_files_test() { return std::make_unique<zelmora::farm_files_test>(); }
+
+#include "test_farm_files.moc"
