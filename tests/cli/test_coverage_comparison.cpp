@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/ini_file.h"
+#include "utility/ini_file.h"
 #include "cli/session.h"
 #include "rating/coverage_comparison.h"
 #include "utility/dropped_errors.h"
