@@ -61,15 +61,38 @@ void paint_coverage_chart(QPainter& painter, const QRectF& area, const compariso
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.fillRect(area, Qt::white);
-    QFont font = painter.font();
-    font.setPointSizeF(std::max(6.0, std::min(9.0, area.height() / 28.0)));
-    painter.setFont(font);
-    const QFontMetricsF metrics(font, painter.device());
-    const qreal line = metrics.height();
-
     std::vector<unit_structure> shown;
     for (const unit_structure s : structures)
         if (table.offers(s)) shown.push_back(s);
+
+    // The title above and the legend below, one line each: the type shrinks (down
+    // to 6 points) until both fit the width, and a title still too wide loses its
+    // words after the table's name, which the axis titles repeat.
+    QString title = QString::fromStdString(comparison_title(table)) +
+                    QStringLiteral(": producer premium per acre by coverage level");
+    QFont font = painter.font();
+    QFont bold = font;
+    bold.setBold(true);
+    qreal size = std::max(6.0, std::min(9.0, area.height() / 28.0));
+    auto legend_width_at = [&](const QFontMetricsF& m) {
+        qreal width = 0.0;
+        for (const unit_structure s : shown)
+            width += m.height() * 3.2 + m.horizontalAdvance(QString::fromLatin1(unit_structure_name(s)));
+        return width;
+    };
+    for (;; size -= 0.5) {
+        font.setPointSizeF(size);
+        bold.setPointSizeF(size);
+        const QFontMetricsF m(font, painter.device());
+        const QFontMetricsF mb(bold, painter.device());
+        const bool fits = legend_width_at(m) <= area.width() && mb.horizontalAdvance(title) <= area.width();
+        if (fits || size <= 6.0) break;
+    }
+    if (QFontMetricsF(bold, painter.device()).horizontalAdvance(title) > area.width())
+        title = QString::fromStdString(comparison_title(table));
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, painter.device());
+    const qreal line = metrics.height();
     double top = 0.0;
     for (const comparison_row& row : table.rows)
         for (const comparison_cell& cell : row.cells)
@@ -78,10 +101,6 @@ void paint_coverage_chart(QPainter& painter, const QRectF& area, const compariso
     const double axis_top = std::max(step, std::ceil(top / step) * step);
 
     // Title above, the legend below, the value axis's title on the left.
-    const QString title = QString::fromStdString(comparison_title(table)) +
-                          QStringLiteral(": producer premium per acre by coverage level");
-    QFont bold = font;
-    bold.setBold(true);
     painter.setFont(bold);
     painter.setPen(Qt::black);
     painter.drawText(QRectF(area.left(), area.top() + line * 0.2, area.width(), line), Qt::AlignCenter, title);

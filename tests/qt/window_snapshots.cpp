@@ -54,15 +54,10 @@ int main(int argc, char** argv) {
     }
     frame.resize(size);
     const bool farm_file = argc > 3;
-    if (farm_file) {
-        // The inputs file's keys become the saved inputs the document reads as it opens.
-        QSettings inputs(QString::fromLocal8Bit(argv[3]), QSettings::IniFormat);
-        QSettings saved;
-        for (const QString& key : inputs.allKeys()) saved.setValue(key, inputs.value(key));
-        saved.sync();
-    }
     child_frame* window = frame.open_document(data.path());
     if (!window) return 1;
+    // The farm file opens as File > Open Farm... opens it, with the command line's keys.
+    if (farm_file && !window->open_farm(argv[3])) return 1;
     premium_calculator& calc = *window->document()->session.calculator;
     std::string discarded;
     if (!farm_file) {
