@@ -484,18 +484,18 @@ private:
     void row() {
         const long long rowid = sqlite3_column_int64(stmt_, 0);
         for (std::size_t c = 0; c < t_.columns.size(); ++c) {
-            const column_spec& spec = t_.columns[c];
+            const column_spec& column = t_.columns[c];
             const int index = static_cast<int>(c) + 1;
-            cells_[c] = read_cell(stmt_, index, spec);
+            cells_[c] = read_cell(stmt_, index, column);
             if (cells_[c].kind != value_kind::ok)
-                found_.add(section::values, kind_title(cells_[c].kind, t_, spec),
+                found_.add(section::values, kind_title(cells_[c].kind, t_, column),
                            [&] { return context(rowid) + ": " + value_text(stmt_, index); });
         }
         for (const auto& [c, r] : rules_) {
             const cell& v = cells_[static_cast<std::size_t>(c)];
             if (!v.numeric || r->accepts(v.real)) continue;
-            const column_spec& spec = t_.columns[static_cast<std::size_t>(c)];
-            found_.add(section::values, std::string(r->title) + " " + in_column(t_, spec),
+            const column_spec& column = t_.columns[static_cast<std::size_t>(c)];
+            found_.add(section::values, std::string(r->title) + " " + in_column(t_, column),
                        [&] { return context(rowid) + ": " + value_text(stmt_, c + 1); });
         }
         observe(rowid);

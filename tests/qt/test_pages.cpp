@@ -26,6 +26,7 @@
 namespace zelmora {
 
 using testing::database_copy;
+using testing::text_of;
 
 namespace {
 
@@ -39,12 +40,6 @@ insurance_unit corn_unit(double aph_yield) {
     unit.acres = 100.0;
     unit.share = 1.0;
     return unit;
-}
-
-QString text_of(QWidget* page, int id) {
-    if (auto* label = find_control_as<QLabel>(page, id)) return label->text();
-    if (auto* field = find_control_as<QLineEdit>(page, id)) return field->text();
-    return QStringLiteral("<no control %1>").arg(id);
 }
 
 }  // namespace
@@ -64,10 +59,7 @@ private Q_SLOTS:
         set_message_hook([](const QString& text) { QFAIL(qPrintable(text)); });
         data_ = std::make_unique<database_copy>();
         document_ = std::make_unique<doc_zelmora>();
-        QVERIFY(document_->open_document(data_->path()));
-        std::string discarded;
-        calc().set_state(17, discarded);
-        calc().county_fips = 1;
+        QVERIFY(testing::open_in_illinois(*document_, *data_));
     }
     void cleanup() {
         document_.reset();

@@ -3,6 +3,8 @@
 // for the window tests and the snapshots.
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -15,6 +17,7 @@
 #include "data/premium_database.h"
 #include "qtsupport/qsettings_store.h"
 #include "ui/window_services.h"
+#include "utility/dropped_errors.h"
 
 namespace zelmora::testing {
 
@@ -37,6 +40,21 @@ private:
 inline void clear_settings() {
     qsettings_store store;
     QFile::remove(QString::fromStdString(store.file_name()));
+}
+
+// The text a label or field with the control id shows.
+inline QString text_of(QWidget* window, int id) {
+    if (auto* label = find_control_as<QLabel>(window, id)) return label->text();
+    if (auto* field = find_control_as<QLineEdit>(window, id)) return field->text();
+    return QStringLiteral("<no control %1>").arg(id);
+}
+
+// Opens the document on the copy and puts its farm in Illinois, county 1.
+inline bool open_in_illinois(doc_zelmora& document, const database_copy& data) {
+    if (!document.open_document(data.path())) return false;
+    document.session.calculator->set_state(17, dropped_errors{});
+    document.session.calculator->county_fips = 1;
+    return true;
 }
 
 }  // namespace zelmora::testing
