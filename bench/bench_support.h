@@ -8,8 +8,8 @@
 
 #include "data/premium_database.h"
 #include "data/surcharge_list.h"
-#include "rating/premium_calculator.h"
-#include "rating/rater.h"
+#include "rating/engine/premium_calculator.h"
+#include "rating/engine/rater.h"
 #include "rating/rating_session.h"
 #include "utility/settings_store.h"
 

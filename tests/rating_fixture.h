@@ -6,8 +6,8 @@
 #include <string>
 
 #include "fixture_database.h"
-#include "rating/premium_calculator.h"
-#include "rating/rater.h"
+#include "rating/engine/premium_calculator.h"
+#include "rating/engine/rater.h"
 #include "table_rows.h"
 
 namespace zelmora::testing {

@@ -6,7 +6,7 @@
 
 #include "data/rowsets.h"
 #include "fixture_database.h"
-#include "rating/premium_calculator.h"
+#include "rating/engine/premium_calculator.h"
 #include "table_rows.h"
 
 using namespace zelmora;

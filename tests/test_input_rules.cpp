@@ -7,7 +7,7 @@
 #include <map>
 
 #include "rating/input_rules.h"
-#include "rating/premium_calculator.h"
+#include "rating/engine/premium_calculator.h"
 
 using namespace zelmora;
 

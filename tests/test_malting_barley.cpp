@@ -2,7 +2,7 @@
 // liability and premium, the coverage tables and the worksheet.
 #include <gtest/gtest.h>
 
-#include "rating/malting_barley_endorsement.h"
+#include "rating/engine/malting_barley_endorsement.h"
 #include "rating_fixture.h"
 
 using namespace zelmora;

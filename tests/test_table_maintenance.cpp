@@ -12,8 +12,8 @@
 #include "data/rowsets.h"
 #include "fixture_database.h"
 #include "table_rows.h"
-#include "rating/premium_calculator.h"
-#include "rating/rater.h"
+#include "rating/engine/premium_calculator.h"
+#include "rating/engine/rater.h"
 #include "rating/table_maintenance.h"
 
 namespace zelmora {

@@ -15,7 +15,7 @@
 #include <cstdio>
 
 #include "app/doc_zelmora.h"
-#include "rating/premium_calculator.h"
+#include "rating/engine/premium_calculator.h"
 #include "ui/crop_offer.h"
 #include "ui/field_rules.h"
 #include "ui/numeric_controls.h"

@@ -16,9 +16,8 @@
 #include <unistd.h>
 
 #include "cli/commands.h"
-#include "cli/session.h"
-#include "data/state_record.h"
 #include "rating/farm_file.h"
+#include "rating/rating_session.h"
 
 namespace zelmora {
 
@@ -32,53 +31,6 @@ struct farm_outcome {
     std::string error;  // without the line end; empty when the farm was rated
 };
 
-// The counties and whole-farm b values of every state a worker has met, each read
-// once with the load errors of its read, which every farm of that state repeats.
-// Bounded by the number of states, not of farms.
-class state_records {
-public:
-    const state_record& of(int state_fips, premium_database& db, std::string& error_text) {
-        auto found = states_.find(state_fips);
-        if (found == states_.end()) {
-            loaded state;
-            state.record.set_state_fips(state_fips);
-            state.record.read_county_list(db, state.error_text);
-            found = states_.emplace(state_fips, std::move(state)).first;
-        }
-        error_text += found->second.error_text;
-        return found->second.record;
-    }
-
-private:
-    struct loaded {
-        state_record record;
-        std::string error_text;
-    };
-    std::map<int, loaded> states_;
-};
-
-// The part of the open that depends on the inputs, done again for each farm on a
-// session whose connection, surcharges, code lookups and b values stay loaded: a
-// fresh rater and calculator, so that nothing of the previous farm is left in them.
-// The calculator reads its settings without the connection, so that choosing the
-// default state and then the farm's reads no county list; the farm's state comes
-// from the worker's `state_records`, and the single-crop b values, the same for
-// every farm, from the calculator the session opened with.
-void load_farm_inputs(session& s, state_records& states, settings_store& store, std::string& error_text) {
-    auto calculator = std::make_unique<premium_calculator>(nullptr, nullptr, error_text);
-    calculator->b_value_set = s.calculator->b_value_set;
-    calculator->b_values = s.calculator->b_values;
-    calculator->b_values_harvest = s.calculator->b_values_harvest;
-    s.calculator = std::move(calculator);  // the one it replaces pointed at the rater
-    s.continuous_rater = std::make_unique<rater_aph_continuous>(s.database.get());
-    s.continuous_rater->read_settings(store);
-    s.calculator->read_settings(store, error_text);
-    *s.calculator->state_data = states.of(s.calculator->state_fips(), *s.database, error_text);
-    s.calculator->database = s.database.get();
-    s.calculator->rater = s.continuous_rater.get();
-    apply_command_line_inputs(store, *s.calculator);
-}
-
 std::string first_line(const std::string& text) {
     std::string line = text.substr(0, text.find_first_of("\r\n"));
     const std::size_t more = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -86,7 +38,7 @@ std::string first_line(const std::string& text) {
     return line;
 }
 
-farm_outcome rate_farm(session& s, state_records& states, const std::string& path) {
+farm_outcome rate_farm(const rating_session& ratings, const std::string& path) {
     farm_outcome outcome;
     if (path.find_first_of("\t\r\n") != std::string::npos) {
         outcome.error = "farm file name \"" + path + "\" holds a tab or a line break, which its lines cannot carry";
@@ -99,17 +51,18 @@ farm_outcome rate_farm(session& s, state_records& states, const std::string& pat
     }
     memory_settings_store store;
     if (!read_farm_file(path, store, outcome.error)) return outcome;
-    std::string load_errors;
-    load_farm_inputs(s, states, store, load_errors);
+    const farm f = read_farm(store);
+    // The farm is read and rated on one version of the database.
+    read_transaction reading(ratings.database());
+    std::string load_errors = ratings.load_errors(f);
     if (!load_errors.empty()) {
         outcome.error = "inputs file \"" + path + "\": " + first_line(load_errors);
         return outcome;
     }
-    const std::string tsv = rate_tsv(s);
-    if (s.database->has_read_errors()) {
+    const std::string tsv = rate_tsv(ratings, f);
+    if (reading.failed()) {
         // A read that failed (a lock held too long, a stored value that cannot be used) fails the farm.
-        outcome.error = "inputs file \"" + path + "\": " + first_line(s.database->read_errors());
-        s.database->clear_read_errors();
+        outcome.error = "inputs file \"" + path + "\": " + first_line(reading.errors());
         return outcome;
     }
     outcome.lines.reserve(tsv.size() + 16 * (path.size() + 1));
@@ -252,14 +205,15 @@ int run_batch(const batch_options& options, std::FILE* out, std::FILE* err) {
     workers.reserve(jobs);
     for (std::size_t w = 0; w < jobs; ++w) {
         workers.emplace_back([&, w] {
-            session s;
-            memory_settings_store no_inputs;
-            connected[w] = open_session(options.database, no_inputs, s, open_errors[w]) ? 1 : 0;
+            rating_session ratings;
+            std::string read_errors;
+            // A database whose tables cannot be read rates nothing, as for every command.
+            connected[w] = ratings.open(options.database, open_errors[w], read_errors) && read_errors.empty() ? 1 : 0;
+            open_errors[w] += read_errors;
             opened.arrive_and_wait();
             if (std::find(connected.begin(), connected.end(), 0) != connected.end()) return;
-            state_records states;
             std::size_t index = 0;
-            while (outcomes.claim(index)) outcomes.deliver(index, rate_farm(s, states, files[index]));
+            while (outcomes.claim(index)) outcomes.deliver(index, rate_farm(ratings, files[index]));
         });
     }
     opened.wait();

@@ -10,10 +10,8 @@
 #include "cli/number_text.h"
 #include "data/crops.h"
 #include "rating/coverage_comparison.h"
-#include "rating/malting_barley_endorsement.h"
 #include "rating/reports.h"
 #include "rating/table_maintenance.h"
-#include "utility/dropped_errors.h"
 
 namespace zelmora {
 
@@ -56,25 +54,19 @@ struct rate_results {
 constexpr std::array<int, 5> result_places = {2, 2, 0, 0, 0};
 
 // What the crop pages and then the enterprise and whole-farm page show.
-rate_results compute_rate_results(session& s) {
-    premium_calculator& calc = *s.calculator;
-    const rate_record_scope records(s.continuous_rater.get());  // the units are rated three times, their records read once
+rate_results compute_rate_results(const rating_session& ratings, const farm& f) {
+    const farm_rating rated = ratings.rate(f);
     rate_results results;
-    calc.compute_all(*s.surcharges, dropped_errors{});
     for (int crop = 1; crop <= crop_count; ++crop) {
         int unit_number = 0;
-        for (insurance_unit& unit : calc.units[static_cast<std::size_t>(crop - 1)]) {
-            rate_results::unit_row row{crop, ++unit_number, std::nullopt};
-            if (unit.compute(crop, calc, *s.continuous_rater, s.database.get(), *s.surcharges, dropped_errors{}))
-                row.values = unit.figures();
-            results.units.push_back(row);
-        }
+        for (const unit_rating& unit : rated.units[static_cast<std::size_t>(crop - 1)])
+            results.units.push_back({crop, ++unit_number, unit.figures});
     }
-    calc.compute_all(*s.surcharges, dropped_errors{});
     for (int crop = 1; crop <= crop_count; ++crop)
-        results.enterprises.push_back({crop, calc.enterprise_figures(crop), calc.crop_selected(crop)});
-    results.whole_farm = calc.whole_farm_figures();
-    results.limit_note = limit_note(calc);
+        results.enterprises.push_back(
+            {crop, rated.enterprise_figures(crop), rated.selected[static_cast<std::size_t>(crop - 1)]});
+    results.whole_farm = rated.whole_farm_figures();
+    results.limit_note = rated.limit_note;
     return results;
 }
 
@@ -144,27 +136,6 @@ int refuse_rewrite(const command_line& line, int state, std::string& err) {
         what = line.all_states ? "[County List] for all states" : "[County List] for state " + std::to_string(state);
     err += "Would rewrite " + what + "; add --yes to do it.\n";
     return exit_not_confirmed;
-}
-
-std::string malting_barley_text(session& s) {
-    premium_calculator& calc = *s.calculator;
-    malting_barley_endorsement& endorsement = s.malting_barley_calculator;
-    auto& barley_units = calc.units[crop_barley - 1];
-    const auto barley = static_cast<std::size_t>(crop_barley - 1);
-    // What the dialog does when it loads: each unit's base rate, then the endorsement.
-    for (insurance_unit& unit : barley_units) {
-        if (s.continuous_rater->rate(crop_code(crop_barley), calc.state_fips(), calc.county_fips, calc.coverage[barley],
-                                     unit.rate_yield, unit.type_code, unit.practice_code, *s.surcharges,
-                                     dropped_errors{})) {
-            unit.base_rate = s.continuous_rater->base_premium_rate;
-            unit.reference_yield = s.continuous_rater->reference_yield;
-        }
-        endorsement.compute(calc, unit);
-    }
-    // What its Copy button puts on the clipboard.
-    std::string text;
-    for (insurance_unit& unit : barley_units) endorsement.worksheet(calc, unit, text);
-    return text;
 }
 
 // quote --pdf FILE and/or --html FILE.
@@ -247,8 +218,8 @@ bool parse_batch(const std::vector<std::string>& rest, command_line& line, std::
 
 }  // namespace
 
-std::string rate_table(session& s) {
-    const rate_results results = compute_rate_results(s);
+std::string rate_table(const rating_session& ratings, const farm& f) {
+    const rate_results results = compute_rate_results(ratings, f);
     std::string out = "Units\n";
     if (results.units.empty()) {
         out += "(no units)\n";
@@ -276,8 +247,8 @@ std::string rate_table(session& s) {
     return out;
 }
 
-std::string rate_tsv(session& s) {
-    const rate_results results = compute_rate_results(s);
+std::string rate_tsv(const rating_session& ratings, const farm& f) {
+    const rate_results results = compute_rate_results(ratings, f);
     std::string out;
     auto append = [&out](const std::vector<std::string>& cells) {
         for (std::size_t i = 0; i < cells.size(); ++i) out += (i ? "\t" : "") + cells[i];
@@ -561,17 +532,17 @@ std::string error_lines_of(const std::string& report) {
     return lines;
 }
 
-int rewrite_status(const rewrite_report& report, const premium_database& db, std::string& out, std::string& err) {
+int rewrite_status(const rewrite_report& report, std::string& out, std::string& err) {
     out += report.text;
-    if (report.failed_states == 0 && !db.has_read_errors()) return 0;
+    if (!report.failed()) return 0;
     err += error_lines_of(report.text);
-    err += db.read_errors();
+    err += report.read_errors;
     return exit_rewrite_failed;
 }
 
 int run_reading_command(const command_line& line, session& s, std::string& out) {
-    premium_calculator& calc = *s.calculator;
-    const rate_record_scope records(s.continuous_rater.get());  // a command's ratings read each record once
+    const rating_session& ratings = s.ratings;
+    const farm& f = s.rated_farm;
     switch (line.command) {
     case command_kind::help:
         out += help_text();
@@ -580,42 +551,36 @@ int run_reading_command(const command_line& line, session& s, std::string& out) 
         out += cli_version_text;
         return 0;
     case command_kind::rate:
-        out += line.tsv ? rate_tsv(s) : rate_table(s);
+        out += line.tsv ? rate_tsv(ratings, f) : rate_table(ratings, f);
         return 0;
     case command_kind::compare: {
-        // The copies' load and rating errors are those rate drops too.
-        const auto tables = compare_coverage(s, calc.current_farm(), dropped_errors{});
+        const auto tables = compare_coverage(ratings, f);
         out += line.tsv ? comparison_tsv(tables) : comparison_text(tables);
         return 0;
     }
     case command_kind::quote:
         break;  // written by the executable with Qt (quote_document.h)
     case command_kind::worksheet:
-        // As the crop page's Copy: the recomputation's errors come first on the same text.
-        calc.compute_all(*s.surcharges, out);
-        calc.single_crop_worksheet(out, line.crop_number, *s.surcharges);
+        // As the crop page's Copy: the rating's errors come first on the same text.
+        out += single_crop_worksheet(ratings, f, line.crop_number, true);
         return 0;
     case command_kind::whole_farm:
-        calc.compute_all(*s.surcharges, dropped_errors{});
-        out += whole_farm_copy_text(calc);
+        out += whole_farm_copy_text(ratings, f);
         return 0;
     case command_kind::malting_barley:
-        out += malting_barley_text(s);
+        out += malting_barley_worksheets(ratings, f);
         return 0;
     case command_kind::test_report:
-        calc.compute_all(*s.surcharges, dropped_errors{});
-        out += test_report(calc, *s.surcharges, line.low, line.high);
+        out += test_report(ratings, f, line.low, line.high);
         return 0;
     case command_kind::acreage_loop:
-        calc.compute_all(*s.surcharges, dropped_errors{});
-        out += acreage_loop_report(calc, *s.surcharges);
+        out += acreage_loop_report(ratings, f);
         return 0;
     case command_kind::b_value_dump:
-        calc.compute_all(*s.surcharges, dropped_errors{});
-        out += b_value_dump(calc, *s.surcharges);
+        out += b_value_dump(ratings, f);
         return 0;
     case command_kind::state_inputs:
-        out += show_state_inputs(*s.database, *s.continuous_rater, calc.state_fips());
+        out += show_state_inputs(ratings.database(), f.state_fips);
         return 0;
     case command_kind::write_column_lookup:
     case command_kind::write_county_list:
@@ -632,27 +597,27 @@ int run_reading_command(const command_line& line, session& s, std::string& out) 
 }  // namespace
 
 int run_command(const command_line& line, session& s, std::string& out, std::string& err) {
-    const int state = s.calculator->state_fips();
+    const int state = s.rated_farm.state_fips;
+    premium_database& db = s.ratings.database();
     if (line.command == command_kind::write_column_lookup || line.command == command_kind::write_county_list) {
         if (!line.yes) return refuse_rewrite(line, state, err);
         // Each state's rewrite is a write transaction of its own.
-        s.reading.reset();
         if (line.command == command_kind::write_column_lookup)
-            return rewrite_status(line.all_states ? write_column_lookup_all_states(*s.database, *s.continuous_rater)
-                                                  : write_column_lookup(*s.database, *s.continuous_rater, state),
-                                  *s.database, out, err);
-        return rewrite_status(line.all_states ? write_all_county_lists(*s.database, *s.continuous_rater)
-                                              : write_county_list(*s.database, *s.continuous_rater, state),
-                              *s.database, out, err);
+            return rewrite_status(line.all_states ? write_column_lookup_all_states(db) : write_column_lookup(db, state),
+                                  out, err);
+        return rewrite_status(line.all_states ? write_all_county_lists(db) : write_county_list(db, state), out, err);
     }
+    // A command that only reads sees one version of the database.
     std::string produced;
+    std::string read_errors;
     int status = 0;
     {
-        read_transaction reading(*s.database);
+        read_transaction reading(db);
         status = run_reading_command(line, s, produced);
+        read_errors = reading.errors();
     }
-    if (s.database->has_read_errors()) {
-        err += s.database->read_errors();
+    if (!read_errors.empty()) {
+        err += read_errors;
         return exit_database_unreadable;
     }
     out += produced;

@@ -66,15 +66,14 @@ inline constexpr int exit_rewrite_failed = 3;
 
 // Runs a command on an open session (every command but batch, which opens its own). The output goes to `out` byte for byte;
 // messages for the user go to `err`. Returns the exit status. A command that
-// only reads does it in one read transaction; when a read failed (see
-// premium_database::read_errors) its output is dropped, the errors go to `err`
-// and the status is exit_database_unreadable. A rewrite that failed for a state
+// only reads does it in one read transaction; when a read failed its output is
+// dropped, the read's lines go to `err` and the status is exit_database_unreadable. A rewrite that failed for a state
 // keeps its report in `out`, repeats its ERROR lines in `err` and returns
 // exit_rewrite_failed.
 int run_command(const command_line& line, session& s, std::string& out, std::string& err);
 
 // The outputs of "rate".
-std::string rate_table(session& s);
-std::string rate_tsv(session& s);
+std::string rate_table(const rating_session& ratings, const farm& f);
+std::string rate_tsv(const rating_session& ratings, const farm& f);
 
 }  // namespace zelmora

@@ -41,14 +41,15 @@ int write_quote(const zelmora::command_line& line, zelmora::session& s, const st
         line.inputs.empty() ? std::string("the saved inputs") : QFileInfo(QString::fromStdString(line.inputs)).fileName().toStdString();
     const std::string date = QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString();
     const std::string database_file = QFileInfo(QString::fromStdString(database)).fileName().toStdString();
-    std::string rating_errors;
     zelmora::quote_content quote;
+    std::string read_errors;
     {
-        zelmora::read_transaction reading(*s.database);
-        quote = zelmora::build_quote(s, s.calculator->current_farm(), farm_name, database_file, date, rating_errors);
+        zelmora::read_transaction reading(s.ratings.database());
+        quote = zelmora::build_quote(s.ratings, s.rated_farm, farm_name, database_file, date);
+        read_errors = reading.errors();
     }
-    if (s.database->has_read_errors()) {
-        write_all(stderr, s.database->read_errors());
+    if (!read_errors.empty()) {
+        write_all(stderr, read_errors);
         return zelmora::exit_database_unreadable;
     }
     QString failure;
@@ -118,14 +119,15 @@ int main(int argc, char** argv) {
 
     zelmora::session session;
     std::string load_errors;
-    if (!zelmora::open_session(database, *inputs, session, load_errors)) {
+    std::string read_errors;
+    if (!zelmora::open_session(database, *inputs, session, load_errors, read_errors)) {
         write_all(stderr, load_errors);
         return 1;
     }
     write_all(stderr, load_errors);
-    if (session.database->has_read_errors()) {
+    if (!read_errors.empty()) {
         // A table, row or value the open sequence could not read: nothing is rated on it.
-        write_all(stderr, session.database->read_errors());
+        write_all(stderr, read_errors);
         return zelmora::exit_database_unreadable;
     }
     std::fflush(stderr);

@@ -1,19 +1,24 @@
 #pragma once
-// Everything a command works on: a rating session opened the way the
-// document opens it, with the command line's own inputs applied.
+// Everything a command works on: a rating session opened the way the document
+// opens it, and the farm of the command's inputs.
 #include <string>
 
+#include "rating/farm.h"
 #include "rating/rating_session.h"
 #include "utility/settings_store.h"
 
 namespace zelmora {
 
-using session = rating_session;
+struct session {
+    rating_session ratings;
+    farm rated_farm;
+};
 
-// Connects and loads, in one read transaction that stays open. False only when
-// the connection fails; the load errors of every other step are appended to
-// `error_text` and the session is usable (a failed read is also noted on the
-// connection: see premium_database::read_errors).
-bool open_session(const std::string& database_path, settings_store& store, session& s, std::string& error_text);
+// Connects, loads, and reads the farm from `store` with the command line's own
+// keys applied. False only when the connection fails; the load errors of every
+// other step (the farm's tables among them) are appended to `error_text`, the
+// lines of a read that failed to `read_errors`, and the session is usable.
+bool open_session(const std::string& database_path, settings_store& store, session& s, std::string& error_text,
+                  std::string& read_errors);
 
 }  // namespace zelmora

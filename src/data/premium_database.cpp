@@ -333,3 +333,48 @@ std::unique_ptr<premium_database> create_premium_database(const std::string& pat
 }
 
 }  // namespace zelmora
+
+namespace zelmora {
+
+premium_database::change_marker premium_database::changes() const {
+    change_marker marker;
+    if (db_ == nullptr) return marker;
+    // Reading the header first takes the read lock, so the version is that of the rows read next.
+    for (const char* sql : {"PRAGMA schema_version", "PRAGMA data_version"}) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            return {};
+        }
+        const bool row = sqlite3_step(stmt) == SQLITE_ROW;
+        const long long value = row ? sqlite3_column_int64(stmt, 0) : -1;
+        sqlite3_finalize(stmt);
+        if (!row) return {};
+        if (sql[7] == 'd') marker.data_version = value;
+    }
+    marker.own_changes = sqlite3_total_changes64(db_);
+    return marker;
+}
+
+read_errors_scope::read_errors_scope(premium_database& db) : db_(&db) {
+    if (db_->error_scopes_++ == 0) db_->read_errors_.clear();  // what failed before belongs to no scope
+    first_error_ = db_->read_errors_.size();
+}
+
+read_errors_scope::~read_errors_scope() {
+    if (--db_->error_scopes_ == 0) db_->read_errors_.clear();
+}
+
+std::string read_errors_scope::errors() const { return db_->read_errors_.substr(first_error_); }
+
+bool read_errors_scope::failed() const { return db_->read_errors_.size() > first_error_; }
+
+// The transaction begins before the scope gathers, and ends after it.
+read_transaction::read_transaction(premium_database& db) : db_((db.begin_read(), &db)), errors_(db) {}
+
+read_transaction::~read_transaction() {
+    // errors_ ends after this body; the transaction ends with it in any order.
+    db_->end_read();
+}
+
+}  // namespace zelmora

@@ -88,22 +88,30 @@ public:
     sqlite3* handle() const { return db_; }
     std::string last_error_message() const;
 
+    // What tells whether the rows may have changed since it was last taken: the
+    // count of commits by other connections ("PRAGMA data_version") and the rows
+    // this connection changed. Taken inside a read transaction it names the rows
+    // that transaction sees. Nothing when it cannot be read.
+    struct change_marker {
+        long long data_version = -1;
+        long long own_changes = -1;
+        bool operator==(const change_marker&) const = default;
+    };
+    change_marker changes() const;
+
     // How long a statement waits for another connection's lock (tests shorten it).
     void set_busy_timeout(int milliseconds);
 
     // Number of statements prepared so far (for tests of the cache).
     int prepare_count() const { return prepare_count_; }
 
-    // Reads that failed on this connection: a table that could not be opened, a
-    // fetch that ended in an error (busy, locked, I/O, ...) rather than at the
-    // end of the rows, or a stored value the record cannot use. Each is kept as
-    // "ERROR, ..." lines ending in "\r\n" (a repeated failure once); the loaders
-    // only see such a read end early, so a caller that must not report a result
-    // built on it checks here.
-    const std::string& read_errors() const { return read_errors_; }
-    bool has_read_errors() const { return !read_errors_.empty(); }
+    // Notes a read that failed: a table that could not be opened, a fetch that
+    // ended in an error (busy, locked, I/O, ...) rather than at the end of the
+    // rows, or a stored value the record cannot use, as "ERROR, ..." lines ending
+    // in "\r\n". The loaders only see such a read end early; the read_transaction
+    // around the reads hands the lines to whoever must not report a result built
+    // on them (a repeated failure once).
     void note_read_error(const std::string& lines);
-    void clear_read_errors() { read_errors_.clear(); }
 
     // SQLite's message for the last failure, in words after a result code's line
     // ("attempt to write a readonly database\r\n"); nothing when there is none.
@@ -114,6 +122,7 @@ private:
     friend std::unique_ptr<premium_database> create_premium_database(const std::string&, std::string&);
     friend class statement_lease;
     friend class read_transaction;
+    friend class read_errors_scope;
     void begin_read();
     void end_read();
     hresult prepare_text(const std::string& text, const std::vector<normalized_sql::literal>* literals,
@@ -132,25 +141,50 @@ private:
     std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle_;
     int cached_ = 0;
     int prepare_count_ = 0;
-    std::string read_errors_;
+    std::string read_errors_;  // noted since the outermost read_errors_scope began
+    int error_scopes_ = 0;     // live read_errors_scope objects
     int read_depth_ = 0;       // live read_transaction guards
     bool read_began_ = false;  // the outermost guard began a transaction
+};
+
+// Gathers the reads that failed on the connection while it lives (nothing of
+// them outlives the outermost scope): whoever must not report a result built
+// on such a read asks it.
+class read_errors_scope {
+public:
+    explicit read_errors_scope(premium_database& db);
+    ~read_errors_scope();
+    read_errors_scope(const read_errors_scope&) = delete;
+    read_errors_scope& operator=(const read_errors_scope&) = delete;
+
+    // The "ERROR, ..." lines of the reads that failed since this scope began.
+    std::string errors() const;
+    bool failed() const;
+
+private:
+    premium_database* db_;
+    std::size_t first_error_ = 0;
 };
 
 // Holds one read transaction on the connection while it lives: every read in
 // its scope sees the same committed rows, and a writer on another connection
 // waits (up to the busy timeout) until it ends. Guards nest; only the
 // outermost begins and ends the transaction, and none begins one while the
-// connection is already inside a transaction of its own (a rewrite).
+// connection is already inside a transaction of its own (a rewrite). Its
+// failed reads are gathered as by read_errors_scope.
 class read_transaction {
 public:
-    explicit read_transaction(premium_database& db) : db_(&db) { db_->begin_read(); }
-    ~read_transaction() { db_->end_read(); }
+    explicit read_transaction(premium_database& db);
+    ~read_transaction();
     read_transaction(const read_transaction&) = delete;
     read_transaction& operator=(const read_transaction&) = delete;
 
+    std::string errors() const { return errors_.errors(); }
+    bool failed() const { return errors_.failed(); }
+
 private:
     premium_database* db_;
+    read_errors_scope errors_;
 };
 
 // Opens an existing rating database read-write; never creates one. The

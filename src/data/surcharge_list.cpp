@@ -105,6 +105,26 @@ bool surcharge_list::read_surcharges(premium_database& db, std::string& error_te
     return true;
 }
 
+bool surcharge_list::read_county_surcharges(premium_database& db, int state_fips, int county_fips,
+                                            std::string& error_text) {
+    rowset_endogenous_risk_surcharge rs;
+    if (!is_ok(rs.open_where(db, "[State FIPS] = ? AND [County FIPS] = ?", {state_fips, county_fips}))) {
+        error_text += "ERROR, unable to open table [Endogenous Risk Surcharge].\r\n";
+        return false;
+    }
+    std::array<bool, slots * buckets> grown{};
+    if (is_ok(rs.move_first())) {
+        do {
+            const int bucket = append(rs.record);
+            if (bucket >= 0) grown[static_cast<std::size_t>(bucket)] = true;
+        } while (is_ok(rs.move_next()));
+    }
+    rs.close();
+    for (std::size_t b = 0; b < grown.size(); ++b)
+        if (grown[b]) index_bucket(b);
+    return true;
+}
+
 int surcharge_list::append(const surcharge_row& row) {
     const int slot = slot_of(row.coverage_level);
     if (slot < 0) return -1;

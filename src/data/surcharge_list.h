@@ -42,6 +42,9 @@ public:
     surcharge_list();
 
     bool read_surcharges(premium_database& db, std::string& error_text);
+    // The rows of one county only: all a farm of that county is ever rated with.
+    // A county without rows is no failure (every key falls back to the defaults).
+    bool read_county_surcharges(premium_database& db, int state_fips, int county_fips, std::string& error_text);
 
     // Adds a row as read (rows at levels of 64 or less, or above 89, have no slot and are skipped).
     void add(const surcharge_row& row);

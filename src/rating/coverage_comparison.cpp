@@ -1,8 +1,7 @@
 #include "rating/coverage_comparison.h"
 
 #include <algorithm>
-#include <cctype>
-#include <memory>
+#include <optional>
 
 namespace zelmora {
 
@@ -11,25 +10,9 @@ namespace {
 constexpr std::size_t ix(int crop_number) { return static_cast<std::size_t>(crop_number - 1); }
 constexpr std::size_t at(unit_structure s) { return static_cast<std::size_t>(s); }
 
-bool rated_crop(const premium_calculator& k, int c) { return k.crop_selected(c) && !k.units[ix(c)].empty(); }
-
-bool high_coverage(const premium_calculator& k, int c) {
-    return k.state_data && k.state_data->offers_high_coverage(k.county_fips, c);
-}
-
-bool level_offered(const premium_calculator& k, int c, int level) { return level < 80 || high_coverage(k, c); }
-
-// The whole-farm unit is offered when two or more crops are in it.
-bool whole_farm_offered(const premium_calculator& k) {
-    int crops = 0;
-    for (int c = 1; c <= crop_count; ++c)
-        if (k.crop_in_whole_farm(c) && !k.units[ix(c)].empty()) ++crops;
-    return crops > 1;
-}
-
 // A unit's guarantee in dollars: the per-acre guarantee on its acres and share.
-exact_decimal unit_guarantee(const insurance_unit& u) {
-    exact_decimal guarantee = (u.revenue_guarantee * u.acres) * u.share;
+exact_decimal unit_guarantee(const exact_decimal& guarantee_per_acre, const insurance_unit& u) {
+    exact_decimal guarantee = (guarantee_per_acre * u.acres) * u.share;
     return guarantee.round_to(0);
 }
 
@@ -84,37 +67,6 @@ void finish_table(comparison_table& table) {
     }
 }
 
-// Sets every unit's result figures to zero, so that a unit the rater cannot
-// rate adds nothing to the sums rather than the figures of an earlier rating.
-void clear_unit_figures(premium_calculator& k) {
-    for (unit_list& units : k.units)
-        for (insurance_unit& u : units) {
-            u.revenue_guarantee = 0.0;
-            u.total_premium = 0.0;
-            u.ra_subsidy = 0.0;
-            u.producer_premium = 0.0;
-        }
-}
-
-// A calculator for the farm on the session's connection and rater, with the
-// session calculator's b values. For a farm of the session calculator's state
-// it takes that calculator's state record (the counties and whole-farm b values
-// the pages rate with) instead of reading it again: a table redrawn on every
-// change reads no county list. Otherwise as rating_session::calculator_for.
-std::unique_ptr<premium_calculator> copy_of_farm(const rating_session& session, const farm& f, std::string& error_text) {
-    const premium_calculator* own = session.calculator.get();
-    if (own == nullptr || !own->state_data || own->state_fips() != f.state_fips)
-        return session.calculator_for(f, error_text);
-    // Made without a connection, so that its defaults read nothing.
-    auto copy = std::make_unique<premium_calculator>(nullptr, nullptr, error_text);
-    copy->database = session.database.get();
-    copy->rater = session.continuous_rater.get();
-    copy->state_data = std::make_unique<state_record>(*own->state_data);
-    static_cast<b_value_tables&>(*copy) = *own;
-    static_cast<farm_inputs&>(*copy) = f.inputs;
-    return copy;
-}
-
 }  // namespace
 
 const char* unit_structure_name(unit_structure structure) {
@@ -133,96 +85,125 @@ bool comparison_table::offers(unit_structure s) const {
     return std::any_of(rows.begin(), rows.end(), [s](const comparison_row& row) { return row.cell(s).offered; });
 }
 
-std::vector<comparison_table> compare_coverage(const rating_session& session, const farm& f, std::string& error_text) {
-    std::vector<comparison_table> tables;
-    if (!session.is_open() || !session.surcharges) return tables;
-    // One copy of the farm, rated twice per level: the units with every crop's
-    // coverage set to the level, then, with the units' coverage as entered, the
-    // enterprise and whole-farm units with theirs set to it (neither reads the
-    // other's coverage). The unit figures are read after the first rating.
-    const std::unique_ptr<premium_calculator> copy = copy_of_farm(session, f, error_text);
-    const premium_calculator& k = *copy;
-    const crop_ints entered_coverage = k.coverage;
-    const rate_record_scope records(session.continuous_rater.get());
+namespace {
 
-    std::vector<int> crops;
-    for (int c = 1; c <= crop_count; ++c)
-        if (rated_crop(k, c)) crops.push_back(c);
-    if (crops.empty()) return tables;
-    const bool whole_farm = whole_farm_offered(k);
+// What the comparison needs to know of the farm as entered.
+struct farm_offer {
+    const state_record* state = nullptr;
+    int county_fips = 0;
+    std::vector<int> crops;   // selected crops with units, in crop order
+    crop_flags in_whole_farm{};
+    bool whole_farm = false;  // two or more crops with units in the whole-farm unit
 
-    for (const int c : crops) tables.push_back({c, {}});
-    comparison_table farm_table{0, {}};
+    bool high_coverage(int c) const { return state != nullptr && state->offers_high_coverage(county_fips, c); }
+    bool level_offered(int c, int level) const { return level < 80 || high_coverage(c); }
+};
 
-    for (const int level : comparison_levels) {
-        copy->coverage.fill(level);
-        clear_unit_figures(*copy);
-        copy->compute_all(*session.surcharges, error_text);
-        struct crop_units {
-            exact_decimal guarantee, premium, acres;
-        };
-        std::vector<crop_units> unit_sums;
-        for (const int c : crops) {
-            crop_units sums{0.0, 0.0, acre_shares(copy->units[ix(c)])};
-            for (const insurance_unit& u : copy->units[ix(c)]) {
-                sums.guarantee += unit_guarantee(u);
-                sums.premium += u.producer_premium;
-            }
-            unit_sums.push_back(sums);
+farm_offer offer_of(const rating_session& session, const farm& f, const farm_rating& as_entered) {
+    farm_offer offer;
+    offer.state = &session.state(f.state_fips);
+    offer.county_fips = f.inputs.county_fips;
+    offer.in_whole_farm = as_entered.in_whole_farm;
+    int whole_farm_crops = 0;
+    for (int c = 1; c <= crop_count; ++c) {
+        if (!as_entered.selected[ix(c)] || f.inputs.units[ix(c)].empty()) continue;
+        offer.crops.push_back(c);
+        if (as_entered.in_whole_farm[ix(c)]) ++whole_farm_crops;
+    }
+    offer.whole_farm = whole_farm_crops > 1;
+    return offer;
+}
+
+// A crop's units at one level (every crop's coverage set to it), summed.
+struct crop_units {
+    exact_decimal guarantee, premium, acres;
+};
+
+crop_units units_at_level(const farm& f, const farm_rating& rated, int c) {
+    crop_units sums{0.0, 0.0, acre_shares(f.inputs.units[ix(c)])};
+    const unit_list& units = f.inputs.units[ix(c)];
+    for (std::size_t u = 0; u < units.size(); ++u) {
+        const unit_rating& unit = rated.units[ix(c)][u];
+        if (!unit.figures) continue;  // a unit the rater cannot rate adds nothing
+        sums.guarantee += unit_guarantee(unit.figures->revenue_guarantee, units[u]);
+        sums.premium += unit.figures->producer_premium;
+    }
+    return sums;
+}
+
+// One level's rows: per crop and for the farm, the units with every crop's
+// coverage at the level, the enterprise units and the whole-farm unit with theirs.
+void add_level(const rating_session& session, const farm& f, const farm_offer& offer, int level,
+               std::vector<comparison_table>& crop_tables, comparison_table& farm_table) {
+    farm units_farm = f;
+    units_farm.inputs.coverage.fill(level);
+    const farm_rating units_rated = session.rate(units_farm);
+
+    farm structures_farm = f;
+    structures_farm.inputs.coverage_enterprise.fill(level);
+    structures_farm.inputs.coverage_whole_farm = level;
+    const farm_rating structures_rated = session.rate(structures_farm);
+
+    exact_decimal units_guarantee = 0.0, units_premium = 0.0, enterprise_guarantee = 0.0, enterprise_premium = 0.0,
+                  acres = 0.0;
+    bool farm_sums = true;
+    for (std::size_t t = 0; t < offer.crops.size(); ++t) {
+        const int c = offer.crops[t];
+        if (!offer.level_offered(c, level)) {
+            farm_sums = false;
+            continue;
         }
-        copy->coverage = entered_coverage;
-        copy->coverage_enterprise.fill(level);
-        copy->coverage_whole_farm = level;
-        copy->compute_all(*session.surcharges, error_text);
-        const premium_calculator& farm_copy = *copy;
-
-        exact_decimal units_guarantee = 0.0, units_premium = 0.0, enterprise_guarantee = 0.0,
-                      enterprise_premium = 0.0, acres = 0.0;
-        bool farm_sums = true;
-        for (std::size_t t = 0; t < crops.size(); ++t) {
-            const int c = crops[t];
-            if (!level_offered(k, c, level)) {
-                farm_sums = false;
-                continue;
-            }
-            const exact_decimal guarantee = unit_sums[t].guarantee;
-            const exact_decimal premium = unit_sums[t].premium;
-            const exact_decimal crop_acres = unit_sums[t].acres;
-            exact_decimal crop_enterprise_guarantee = farm_copy.enterprise_revenue_guarantee[ix(c)] * crop_acres;
-            crop_enterprise_guarantee.round_to(0);
-            const exact_decimal crop_enterprise_premium = farm_copy.enterprise_producer_premium[ix(c)];
-
-            comparison_row row{level, {}};
-            row.cells[at(unit_structure::units_as_entered)] = cell_of(guarantee, premium, crop_acres);
-            row.cells[at(unit_structure::enterprise_unit)] =
-                cell_of(crop_enterprise_guarantee, crop_enterprise_premium, crop_acres);
-            tables[t].rows.push_back(row);
-
-            units_guarantee += guarantee;
-            units_premium += premium;
-            enterprise_guarantee += crop_enterprise_guarantee;
-            enterprise_premium += crop_enterprise_premium;
-            acres += crop_acres;
-        }
+        const crop_units sums = units_at_level(f, units_rated, c);
+        const premium_figures enterprise = structures_rated.enterprise_figures(c);
+        exact_decimal crop_enterprise_guarantee = enterprise.revenue_guarantee * sums.acres;
+        crop_enterprise_guarantee.round_to(0);
 
         comparison_row row{level, {}};
-        if (farm_sums) {
-            row.cells[at(unit_structure::units_as_entered)] = cell_of(units_guarantee, units_premium, acres);
-            row.cells[at(unit_structure::enterprise_unit)] = cell_of(enterprise_guarantee, enterprise_premium, acres);
-        }
-        bool whole_farm_level = whole_farm;
-        for (const int c : crops)
-            if (k.crop_in_whole_farm(c) && !level_offered(k, c, level)) whole_farm_level = false;
-        if (whole_farm_level) {
-            exact_decimal guarantee = farm_copy.revenue_guarantee_whole_farm * farm_copy.crop_acre_weight_whole_farm;
-            guarantee.round_to(0);
-            row.cells[at(unit_structure::whole_farm_unit)] =
-                cell_of(guarantee, farm_copy.producer_premium_whole_farm, farm_copy.crop_acre_weight_whole_farm);
-        }
-        if (std::any_of(row.cells.begin(), row.cells.end(), [](const comparison_cell& cell) { return cell.offered; }))
-            farm_table.rows.push_back(row);
+        row.cells[at(unit_structure::units_as_entered)] = cell_of(sums.guarantee, sums.premium, sums.acres);
+        row.cells[at(unit_structure::enterprise_unit)] =
+            cell_of(crop_enterprise_guarantee, enterprise.producer_premium, sums.acres);
+        crop_tables[t].rows.push_back(row);
+
+        units_guarantee += sums.guarantee;
+        units_premium += sums.premium;
+        enterprise_guarantee += crop_enterprise_guarantee;
+        enterprise_premium += enterprise.producer_premium;
+        acres += sums.acres;
     }
 
+    comparison_row row{level, {}};
+    if (farm_sums) {
+        row.cells[at(unit_structure::units_as_entered)] = cell_of(units_guarantee, units_premium, acres);
+        row.cells[at(unit_structure::enterprise_unit)] = cell_of(enterprise_guarantee, enterprise_premium, acres);
+    }
+    bool whole_farm_level = offer.whole_farm;
+    for (const int c : offer.crops)
+        if (offer.in_whole_farm[ix(c)] && !offer.level_offered(c, level)) whole_farm_level = false;
+    if (whole_farm_level) {
+        const whole_farm_results& whole = structures_rated.whole_farm;
+        exact_decimal guarantee = whole.revenue_guarantee_whole_farm * whole.crop_acre_weight_whole_farm;
+        guarantee.round_to(0);
+        row.cells[at(unit_structure::whole_farm_unit)] =
+            cell_of(guarantee, whole.producer_premium_whole_farm, whole.crop_acre_weight_whole_farm);
+    }
+    if (std::any_of(row.cells.begin(), row.cells.end(), [](const comparison_cell& cell) { return cell.offered; }))
+        farm_table.rows.push_back(row);
+}
+
+}  // namespace
+
+std::vector<comparison_table> compare_coverage(const rating_session& session, const farm& f,
+                                               const farm_rating& as_entered) {
+    std::vector<comparison_table> tables;
+    if (!session.is_open()) return tables;
+    const farm_offer offer = offer_of(session, f, as_entered);
+    if (offer.crops.empty()) return tables;
+
+    for (const int c : offer.crops) tables.push_back({c, {}});
+    comparison_table farm_table{0, {}};
+    for (const int level : comparison_levels) add_level(session, f, offer, level, tables, farm_table);
+
+    // A crop none of whose units could be rated at any level has no table.
     tables.erase(std::remove_if(tables.begin(), tables.end(),
                                 [](const comparison_table& table) {
                                     return !table.offers(unit_structure::units_as_entered) &&
@@ -235,17 +216,25 @@ std::vector<comparison_table> compare_coverage(const rating_session& session, co
     return tables;
 }
 
-farm_unit_totals unit_totals_of(const premium_calculator& rated) {
+std::vector<comparison_table> compare_coverage(const rating_session& session, const farm& f) {
+    if (!session.is_open()) return {};
+    return compare_coverage(session, f, session.rate(f));
+}
+
+farm_unit_totals unit_totals_of(const farm& f, const farm_rating& rated) {
     farm_unit_totals totals;
     for (int c = 1; c <= crop_count; ++c) {
-        if (!rated.crop_selected(c)) continue;
+        if (!rated.selected[ix(c)]) continue;
         unit_totals& crop = totals.crops[ix(c)];
-        for (const insurance_unit& u : rated.units[ix(c)]) {
-            crop.guarantee += unit_guarantee(u);
-            crop.total_premium += u.total_premium;
-            crop.subsidy += u.ra_subsidy;
-            crop.producer_premium += u.producer_premium;
-            crop.acres += u.acres * u.share;
+        const unit_list& units = f.inputs.units[ix(c)];
+        for (std::size_t u = 0; u < units.size() && u < rated.units[ix(c)].size(); ++u) {
+            crop.acres += units[u].acres * units[u].share;
+            const std::optional<premium_figures>& figures = rated.units[ix(c)][u].figures;
+            if (!figures) continue;  // a unit the rater cannot rate adds nothing
+            crop.guarantee += unit_guarantee(figures->revenue_guarantee, units[u]);
+            crop.total_premium += figures->total_premium;
+            crop.subsidy += figures->subsidy;
+            crop.producer_premium += figures->producer_premium;
         }
         totals.farm.guarantee += crop.guarantee;
         totals.farm.total_premium += crop.total_premium;

@@ -8,7 +8,7 @@
 
 #include "data/crops.h"
 #include "rating/farm.h"
-#include "rating/premium_calculator.h"
+#include "rating/farm_rating.h"
 #include "rating/rating_session.h"
 #include "utility/exact_decimal.h"
 
@@ -45,8 +45,7 @@ struct comparison_table {
     bool offers(unit_structure s) const;
 };
 
-// Rates copies of the session calculator's farm (never the calculator itself):
-// per selected crop with units, the units as entered (the crop's coverage set
+// Rates copies of the farm, two per level (ten in all): per selected crop with units, the units as entered (the crop's coverage set
 // to the level) and the enterprise unit (enterprise coverage set to the level);
 // for the farm, the sums of those over the crops and the whole-farm unit
 // (whole-farm coverage set to the level) where the whole farm is offered: two
@@ -54,9 +53,11 @@ struct comparison_table {
 // offers high coverage, for the farm's sums when every crop's county does and
 // for the whole-farm unit when every crop in it does. A structure that rates to
 // no guarantee at a level (no unit could be rated) is absent there. Crop tables
-// come in crop order, the farm's table last; empty when no crop is rated. The
-// ratings' "ERROR, ..." lines are appended to `error_text`.
-std::vector<comparison_table> compare_coverage(const rating_session& session, const farm& f, std::string& error_text);
+// come in crop order, the farm's table last; empty when no crop is rated.
+std::vector<comparison_table> compare_coverage(const rating_session& session, const farm& f);
+// The same, given the farm's own rating (which says which crops are selected).
+std::vector<comparison_table> compare_coverage(const rating_session& session, const farm& f,
+                                               const farm_rating& as_entered);
 
 // Totals of a crop's (or the farm's) basic and optional units.
 struct unit_totals {
@@ -71,8 +72,9 @@ struct farm_unit_totals {
     std::array<unit_totals, crop_count> crops;
     unit_totals farm;
 };
-// Sums what the last compute_all stored in the units of the selected crops.
-farm_unit_totals unit_totals_of(const premium_calculator& rated);
+// Sums the rated units of the selected crops (a unit without a rate adds its
+// acres and no figure).
+farm_unit_totals unit_totals_of(const farm& f, const farm_rating& rated);
 
 // The comparison as tab-separated lines (`compare --tsv`, Copy in the Compare
 // window): a heading line, then one line per table, level and offered structure.

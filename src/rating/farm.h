@@ -1,14 +1,16 @@
 #pragma once
-// A farm as values: the inputs of a rating (`farm_inputs`, and `farm` with its
-// state), the stored results of the enterprise and whole-farm units, and the
-// five figures a page shows for a unit, an enterprise unit or the whole farm.
-// `premium_calculator` is made of these, so copying a farm copies whole values.
+// A farm as one value: everything entered for a rating (the state and county;
+// per crop the tick, the harvest price option, sections, units, price,
+// volatility, coverage levels and prevented planting choices; the whole-farm
+// unit's choices; the malting barley option) and the continuous rater's own
+// settings. Nothing rated is kept here: a rating of the farm comes back from
+// rating_session::rate as a farm_rating.
 //
 // Per-crop arrays are indexed by crop number - 1 (crop numbers 1..9).
 #include <array>
+#include <vector>
 
 #include "data/crops.h"
-#include "rating/insurance_unit.h"
 #include "utility/exact_decimal.h"
 
 namespace zelmora {
@@ -17,10 +19,47 @@ using crop_decimals = std::array<exact_decimal, crop_count>;
 using crop_ints = std::array<int, crop_count>;
 using crop_flags = std::array<bool, crop_count>;
 
-// Everything entered for a rating but the state, which the calculator holds as
-// its loaded state record: the county; per crop the tick, the harvest price
-// option, sections, units, price, volatility, coverage levels and prevented
-// planting choices; the whole-farm unit's choices; the malting barley option.
+inline constexpr int max_units_per_crop = 7;
+
+// One insurance unit as entered.
+struct insurance_unit {
+    bool optional_unit = false;
+    exact_decimal aph_yield;
+    exact_decimal rate_yield;
+    exact_decimal acres;
+    exact_decimal share;
+    exact_decimal written_agreement_rate;  // used instead of the county's base rate when above 0
+    exact_decimal short_rate_factor = 1.0;  // Winter Wheat
+    exact_decimal fn_or_fo_factor = 1.0;    // Spring Wheat and Barley
+    exact_decimal cr_option_factor = 1.0;   // Canola
+    int type_code = 997;
+    int practice_code = 0;
+    exact_decimal malting_barley_price;
+    exact_decimal malting_barley_acres;
+    exact_decimal malting_barley_approved_yield;
+
+    bool operator==(const insurance_unit&) const = default;
+};
+
+// A crop's units in entry order.
+using unit_list = std::vector<insurance_unit>;
+
+// What the continuous rater keeps in its settings section ("APHContinuous").
+// Only the practice code takes part in a rating: it is the practice the
+// enterprise and whole-farm surcharges are read with before any unit is rated.
+struct rater_settings {
+    int map_area = 0;
+    int practice_code = 0;
+    int option_code = 0;
+    int class_option = 0;
+    exact_decimal price_percent = 1.0;
+    exact_decimal acres;
+    exact_decimal share;
+
+    bool operator==(const rater_settings&) const = default;
+};
+
+// Everything entered for a rating but the state.
 struct farm_inputs {
     int county_fips = 1;
     crop_flags indicated{};
@@ -38,59 +77,26 @@ struct farm_inputs {
     int ppcl_select_whole_farm = 0;
     crop_decimals price_volatility{};
     int malting_barley_option = 2;  // 1 option A, 2 option B
+
+    bool operator==(const farm_inputs&) const = default;
 };
 
-// A farm as one value: its state and its inputs.
+// A farm as one value: its state, its inputs and the rater's settings.
 struct farm {
     int state_fips = 17;
     farm_inputs inputs;
+    rater_settings continuous;
+
+    bool operator==(const farm&) const = default;
 };
 
-// What the last computation stored for each crop's enterprise unit.
-struct enterprise_results {
-    crop_decimals enterprise_revenue_guarantee{};
-    crop_decimals enterprise_base_rate{};
-    crop_decimals enterprise_aph_yield{};
-    crop_decimals enterprise_aph_yield_exact{};
-    crop_decimals enterprise_reference_yield{};
-    crop_decimals enterprise_discount_ratio{};
-    crop_decimals enterprise_discounted_rate{};
-    crop_decimals enterprise_premium_rate{};
-    crop_decimals enterprise_residual_factor{};
-    crop_decimals loaded_enterprise_premium{};
-    crop_decimals total_loaded_enterprise_premium{};
-    crop_decimals enterprise_per_acre_premium{};
-    crop_decimals enterprise_subsidy{};
-    crop_decimals enterprise_producer_premium{};
-};
+// The farm a new calculator starts with: Illinois, county 1, every crop ticked
+// at 65% with no units, the default prices and volatilities, prevented planting
+// factors 1.02 and 1.05, one section per crop, malting barley option B.
+farm default_farm();
 
-// What the last computation stored for the whole-farm unit.
-struct whole_farm_results {
-    exact_decimal revenue_guarantee_whole_farm;
-    crop_decimals percent_liability{};
-    crop_decimals liability_per_acre{};
-    exact_decimal premium_rate_whole_farm;
-    exact_decimal limit_whole_farm;
-    exact_decimal per_acre_premium_whole_farm;
-    exact_decimal base_premium_whole_farm;
-    exact_decimal total_premium_whole_farm;
-    exact_decimal crop_acre_weight_whole_farm;
-    exact_decimal ra_subsidy_whole_farm;
-    exact_decimal producer_premium_whole_farm;
-    exact_decimal residual_factor_whole_farm;
-    exact_decimal arg_minimum_whole_farm;
-    exact_decimal arg_maximum_whole_farm;
-    crop_decimals weighted_aph_yield{};
-    int limit_applied_whole_farm = 0;
-};
-
-// The five figures shown for a rated unit, enterprise unit or whole-farm unit.
-struct premium_figures {
-    exact_decimal revenue_guarantee;
-    exact_decimal per_acre_premium;
-    exact_decimal total_premium;
-    exact_decimal subsidy;
-    exact_decimal producer_premium;
-};
+// Grows or shrinks the crop's list to `count` units (taken within 0..7); new
+// units have the default inputs.
+void set_unit_count(farm& f, int crop_number, int count);
 
 }  // namespace zelmora

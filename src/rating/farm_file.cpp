@@ -1,7 +1,10 @@
 #include "rating/farm_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -121,22 +124,113 @@ std::string factor_text(const exact_decimal& factor) {
 }
 
 // The farm's inputs the settings store does not keep, in a fixed order.
-void write_farm_file_inputs(const premium_calculator& calculator, settings_store& store) {
-    store.write_integer(settings_section, "Coverage Whole Farm", calculator.coverage_whole_farm);
+void write_farm_file_inputs(const farm& f, settings_store& store) {
+    const farm_inputs& in = f.inputs;
+    store.write_integer(settings_section, "Coverage Whole Farm", in.coverage_whole_farm);
     for (int crop = 1; crop <= crop_count; ++crop) {
         const auto index = static_cast<std::size_t>(crop - 1);
         store.write_text(settings_section, input_key(rule_named("PP Factor 5"), crop),
-                         factor_text(calculator.ppcl_factor[0][index]));
+                         factor_text(in.ppcl_factor[0][index]));
         store.write_text(settings_section, input_key(rule_named("PP Factor 10"), crop),
-                         factor_text(calculator.ppcl_factor[1][index]));
+                         factor_text(in.ppcl_factor[1][index]));
     }
     for (int crop = 1; crop <= crop_count; ++crop) {
         int unit_number = 0;
-        for (const insurance_unit& unit : calculator.units[static_cast<std::size_t>(crop - 1)])
+        for (const insurance_unit& unit : in.units[static_cast<std::size_t>(crop - 1)])
             store.write_text(settings_section, input_key(rule_named("CR Option"), crop, ++unit_number),
                              factor_text(unit.cr_option_factor));
     }
-    store.write_integer(settings_section, "Malting Barley Option", calculator.malting_barley_option);
+    store.write_integer(settings_section, "Malting Barley Option", in.malting_barley_option);
+}
+
+// ---------------------------------------------------------------- the settings store's keys of a farm
+
+std::string crop_key(const char* name, int crop_number) { return std::string(name) + " " + crop_display_name(crop_number); }
+
+std::string numbered_key(const char* name, int crop_number) { return std::string(name) + " " + std::to_string(crop_number); }
+
+std::string unit_key(const char* name, int crop_number, int unit_number) {
+    char key[96];
+    std::snprintf(key, sizeof key, "%s %d %02d", name, crop_number, unit_number);
+    return key;
+}
+
+// The leading integer of a text (0 when it has none); out-of-range values are clamped.
+int leading_integer(const std::string& text) {
+    const long v = std::strtol(text.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long>(v, INT_MIN, INT_MAX));
+}
+
+bool low_byte(int stored) { return (stored & 0xFF) != 0; }
+
+// A unit's keys beside "Optional Units", each read and written through its
+// member, in this order. Decimals are stored as text with three places.
+struct integer_key {
+    const char* name;
+    int insurance_unit::*field;
+};
+constexpr integer_key integer_keys[] = {{"Type", &insurance_unit::type_code},
+                                        {"Practice", &insurance_unit::practice_code}};
+
+struct decimal_key {
+    const char* name;
+    exact_decimal insurance_unit::*field;
+};
+constexpr decimal_key decimal_keys[] = {
+    {"Crop Acres", &insurance_unit::acres},
+    {"APH Yield", &insurance_unit::aph_yield},
+    {"Rate Yield", &insurance_unit::rate_yield},
+    {"Crop Share", &insurance_unit::share},
+    {"Written Agreement", &insurance_unit::written_agreement_rate},
+    {"Short Rate", &insurance_unit::short_rate_factor},
+    {"FN or FO", &insurance_unit::fn_or_fo_factor},
+    {"Malting Barley Approved Yield", &insurance_unit::malting_barley_approved_yield},
+    {"Malting Barley", &insurance_unit::malting_barley_price},
+    {"Malting Barley Acres", &insurance_unit::malting_barley_acres},
+};
+
+void read_unit(settings_store& store, int c, int n, insurance_unit& unit) {
+    unit.optional_unit =
+        (store.read_integer(settings_section, unit_key("Optional Units", c, n), unit.optional_unit ? 1 : 0) & 0xFF) != 0;
+    for (const auto& [name, field] : integer_keys)
+        unit.*field = store.read_integer(settings_section, unit_key(name, c, n), unit.*field);
+    for (const auto& [name, field] : decimal_keys)
+        (unit.*field).from_text(store.read_text(settings_section, unit_key(name, c, n), (unit.*field).to_text(3)));
+}
+
+void write_unit(settings_store& store, int c, int n, const insurance_unit& unit) {
+    store.write_integer(settings_section, unit_key("Optional Units", c, n), unit.optional_unit ? 1 : 0);
+    for (const auto& [name, field] : integer_keys) store.write_integer(settings_section, unit_key(name, c, n), unit.*field);
+    for (const auto& [name, field] : decimal_keys)
+        store.write_text(settings_section, unit_key(name, c, n), (unit.*field).to_text(3));
+}
+
+constexpr const char* rater_section = "APHContinuous";
+
+// The rater's decimals are stored as "%lf" texts; a text that is not a finite
+// number leaves the value as it was.
+void read_rater_decimal(settings_store& store, const char* key, exact_decimal& field) {
+    field.from_text(store.read_text(rater_section, key, field.to_text(6)));
+}
+
+void read_rater_settings(settings_store& store, rater_settings& r) {
+    r.map_area = static_cast<unsigned char>(store.read_integer(rater_section, "Map Area", r.map_area));
+    r.practice_code = store.read_integer(rater_section, "Practice Code", r.practice_code);
+    r.option_code = static_cast<unsigned char>(store.read_integer(rater_section, "Option Code", r.option_code));
+    r.class_option = static_cast<unsigned char>(store.read_integer(rater_section, "Class Option", r.class_option));
+    read_rater_decimal(store, "Price Percent", r.price_percent);
+    read_rater_decimal(store, "Acres", r.acres);
+    read_rater_decimal(store, "Share", r.share);
+}
+
+void write_rater_settings(const rater_settings& r, settings_store& store) {
+    store.write_integer(rater_section, "Map Area", r.map_area);
+    store.write_integer(rater_section, "Practice Code", r.practice_code);
+    store.write_integer(rater_section, "Option Code", r.option_code);
+    store.write_integer(rater_section, "Class Option", r.class_option);
+    store.write_text(rater_section, "Price Percent", r.price_percent.to_text(6));
+    store.write_text(rater_section, "Acres", r.acres.to_text(6));
+    store.write_text(rater_section, "Share", r.share.to_text(6));
 }
 
 }  // namespace
@@ -172,15 +266,16 @@ bool check_inputs(settings_store& store, const memory_settings_store* listed, st
     return true;
 }
 
-void apply_command_line_inputs(settings_store& store, premium_calculator& calculator) {
-    apply_whole(store, "Coverage Whole Farm", calculator.coverage_whole_farm);
-    apply_whole(store, "Malting Barley Option", calculator.malting_barley_option);
+void apply_command_line_inputs(settings_store& store, farm& f) {
+    farm_inputs& in = f.inputs;
+    apply_whole(store, "Coverage Whole Farm", in.coverage_whole_farm);
+    apply_whole(store, "Malting Barley Option", in.malting_barley_option);
     for (int crop = 1; crop <= crop_count; ++crop) {
         const auto index = static_cast<std::size_t>(crop - 1);
-        apply_decimal(store, input_key(rule_named("PP Factor 5"), crop), calculator.ppcl_factor[0][index]);
-        apply_decimal(store, input_key(rule_named("PP Factor 10"), crop), calculator.ppcl_factor[1][index]);
+        apply_decimal(store, input_key(rule_named("PP Factor 5"), crop), in.ppcl_factor[0][index]);
+        apply_decimal(store, input_key(rule_named("PP Factor 10"), crop), in.ppcl_factor[1][index]);
         int unit_number = 0;
-        for (insurance_unit& unit : calculator.units[index])
+        for (insurance_unit& unit : in.units[index])
             apply_decimal(store, input_key(rule_named("CR Option"), crop, ++unit_number), unit.cr_option_factor);
     }
 }
@@ -195,29 +290,85 @@ bool read_farm_file(const std::string& path, memory_settings_store& store, std::
     return true;
 }
 
+farm read_farm_settings(settings_store& store) {
+    farm f = default_farm();
+    farm_inputs& in = f.inputs;
+    f.state_fips = store.read_integer(settings_section, "State FIPS", f.state_fips);
+    in.county_fips = store.read_integer(settings_section, "County FIPS", in.county_fips);
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        in.indicated[i] = low_byte(store.read_integer(settings_section, crop_key("Indicated", c), in.indicated[i] ? 1 : 0));
+        in.harvest_guarantee[i] = low_byte(
+            store.read_integer(settings_section, crop_key("Harvest Guarantee", c), in.harvest_guarantee[i] ? 1 : 0));
+        in.sections[i] =
+            std::clamp(store.read_integer(settings_section, crop_key("Sections", c), in.sections[i]), 0, max_sections);
+        in.price[i].from_text(store.read_text(settings_section, crop_key("Price", c), in.price[i].to_text(2)));
+        in.price_volatility[i].from_text(
+            store.read_text(settings_section, crop_key("Price Volatility", c), in.price_volatility[i].to_text(3)));
+        const int n = std::clamp(store.read_integer(settings_section, crop_key("Units", c), 0), 0, max_units_per_crop);
+        for (int u = 1; u <= n; ++u) read_unit(store, c, u, in.units[i].emplace_back());
+        in.coverage[i] =
+            leading_integer(store.read_text(settings_section, numbered_key("Coverage", c), std::to_string(in.coverage[i])));
+        in.coverage_enterprise[i] = leading_integer(store.read_text(
+            settings_section, numbered_key("Coverage Enterprise", c), std::to_string(in.coverage_enterprise[i])));
+        in.ppcl_select[i] =
+            store.read_integer(settings_section, numbered_key("Prevented Planting Select", c), in.ppcl_select[i]);
+        in.ppcl_select_enterprise[i] = store.read_integer(
+            settings_section, numbered_key("Prevented Planting Select Enterprise", c), in.ppcl_select_enterprise[i]);
+    }
+    in.harvest_guarantee_whole_farm = low_byte(store.read_integer(settings_section, "Harvest Guarantee Whole Farm",
+                                                                  in.harvest_guarantee_whole_farm ? 1 : 0));
+    in.ppcl_select_whole_farm =
+        store.read_integer(settings_section, "Prevented Planting Select Whole Farm", in.ppcl_select_whole_farm);
+    read_rater_settings(store, f.continuous);
+    return f;
+}
+
+namespace {
+
+// The keys of section "Settings" the settings store keeps, in their fixed order.
+void write_inputs_settings(const farm& f, settings_store& store) {
+    const farm_inputs& in = f.inputs;
+    store.write_integer(settings_section, "State FIPS", f.state_fips);
+    store.write_integer(settings_section, "County FIPS", in.county_fips);
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        store.write_integer(settings_section, crop_key("Indicated", c), in.indicated[i] ? 1 : 0);
+        store.write_integer(settings_section, crop_key("Harvest Guarantee", c), in.harvest_guarantee[i] ? 1 : 0);
+        store.write_integer(settings_section, crop_key("Sections", c), in.sections[i]);
+        store.write_text(settings_section, crop_key("Price", c), in.price[i].to_text(2));
+        store.write_text(settings_section, crop_key("Price Volatility", c), in.price_volatility[i].to_text(3));
+        store.write_integer(settings_section, crop_key("Units", c), static_cast<int>(in.units[i].size()));
+        int u = 1;
+        for (const insurance_unit& unit : in.units[i]) write_unit(store, c, u++, unit);
+        store.write_text(settings_section, numbered_key("Coverage", c), std::to_string(in.coverage[i]));
+        store.write_text(settings_section, numbered_key("Coverage Enterprise", c), std::to_string(in.coverage_enterprise[i]));
+        store.write_integer(settings_section, numbered_key("Prevented Planting Select", c), in.ppcl_select[i]);
+        store.write_integer(settings_section, numbered_key("Prevented Planting Select Enterprise", c),
+                            in.ppcl_select_enterprise[i]);
+    }
+    store.write_integer(settings_section, "Harvest Guarantee Whole Farm", in.harvest_guarantee_whole_farm ? 1 : 0);
+    store.write_integer(settings_section, "Prevented Planting Select Whole Farm", in.ppcl_select_whole_farm);
+}
+
+}  // namespace
+
+void write_farm_settings(const farm& f, settings_store& store) {
+    write_inputs_settings(f, store);
+    write_rater_settings(f.continuous, store);
+}
+
 farm read_farm(settings_store& store) {
-    std::string no_database_errors;  // without a database no step reads anything
-    premium_calculator reader(nullptr, nullptr, no_database_errors);
-    reader.read_settings(store, no_database_errors);
-    apply_command_line_inputs(store, reader);
-    return reader.current_farm();
+    farm f = read_farm_settings(store);
+    apply_command_line_inputs(store, f);
+    return f;
 }
 
-void load_farm(settings_store& store, premium_calculator& calculator, rater& continuous_rater,
-               std::string& error_text) {
-    calculator.load_farm(read_farm(store), error_text);
-    rater_aph_continuous defaults(nullptr);
-    memory_settings_store default_keys;
-    defaults.write_settings(default_keys);
-    continuous_rater.read_settings(default_keys);
-    continuous_rater.read_settings(store);
-}
-
-std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater) {
+std::string farm_file_text(const farm& f) {
     ordered_store keys;
-    calculator.write_settings(keys);
-    write_farm_file_inputs(calculator, keys);
-    continuous_rater.write_settings(keys);
+    write_inputs_settings(f, keys);
+    write_farm_file_inputs(f, keys);
+    write_rater_settings(f.continuous, keys);
     std::string text = "; Zelmora 2004 farm\n";
     std::string section;
     for (const auto& [line_section, key, value] : keys.lines) {

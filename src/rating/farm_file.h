@@ -12,8 +12,6 @@
 #include <string>
 
 #include "rating/farm.h"
-#include "rating/premium_calculator.h"
-#include "rating/rater.h"
 #include "utility/settings_store.h"
 
 namespace zelmora {
@@ -29,32 +27,32 @@ inline constexpr const char* settings_section = "Settings";
 // characters) and what is allowed.
 bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error);
 
-// Applies the keys above to a calculator that has read its settings.
-void apply_command_line_inputs(settings_store& store, premium_calculator& calculator);
+// Applies the keys above to a farm read from the settings store's keys.
+void apply_command_line_inputs(settings_store& store, farm& f);
 
 // Reads a farm file and checks it as the command line does (check_inputs);
 // false with a one-line reason: "cannot read inputs file "PATH": ...", or
 // "inputs file "PATH": " and the line or key at fault. `store` is then partly filled.
 bool read_farm_file(const std::string& path, memory_settings_store& store, std::string& error);
 
-// The farm a store holds, each key it lacks keeping the calculator's default.
-// Reads nothing from a database: the state's county list is the caller's.
+// The farm the settings store's keys hold (sections "Settings" and
+// "APHContinuous"), each key it lacks keeping the default farm's value.
+farm read_farm_settings(settings_store& store);
+// Writes those keys of the farm (what the window keeps for its next start).
+void write_farm_settings(const farm& f, settings_store& store);
+
+// The farm a store holds with the keys above applied: what the command line
+// and the windows rate. Reads nothing from a database.
 farm read_farm(settings_store& store);
 
-// Puts the farm a store holds into a calculator and its rater as the command
-// line opens it: every key the store lacks takes its default. The calculator's
-// b values and results stay; its state's county list is read anew.
-void load_farm(settings_store& store, premium_calculator& calculator, rater& continuous_rater,
-               std::string& error_text);
-
-// The text of a farm file: a comment line, "[Settings]" with the calculator's
-// keys in the order write_settings writes them and then the keys above (whole-
+// The text of a farm file: a comment line, "[Settings]" with the keys in the
+// order write_farm_settings writes them and then the keys above (whole-
 // farm coverage, the prevented planting factors of every crop, the CR option of
 // every unit, the malting barley option; factors with three places, or up to six
 // when they need them), then "[APHContinuous]" with the
 // rater's. One "key=value" a line, lines ending in "\n": the same farm always
 // gives the same text, and a change of one input changes one line.
-std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater);
+std::string farm_file_text(const farm& f);
 
 // Writes the text as the file `path` atomically: into a temporary file beside
 // it, then renamed over it, so that a failed write leaves the old file as it

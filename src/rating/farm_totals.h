@@ -14,12 +14,9 @@ struct farm_totals {
     std::array<unit_totals, crop_count> enterprise;  // each selected crop as one enterprise unit
 };
 
-// Rates a copy of the farm (never the session's calculator) and sums it. A
-// unit the rater cannot rate adds nothing, where the farm's own units would
-// still hold the figures of their last rating. The enterprise guarantee is the
-// per-acre guarantee on the crop's acres x share, in whole dollars; its
-// premiums are already dollars of the whole crop. The ratings' "ERROR, ..."
-// lines are appended to `error_text`.
-farm_totals rate_farm_totals(const rating_session& session, const farm& f, std::string& error_text);
+// The farm's rating summed. A unit the rater cannot rate adds nothing. The
+// enterprise guarantee is the per-acre guarantee on the crop's acres x share,
+// in whole dollars; its premiums are already dollars of the whole crop.
+farm_totals farm_totals_of(const farm& f, const farm_rating& rated);
 
 }  // namespace zelmora

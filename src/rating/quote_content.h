@@ -64,6 +64,8 @@ struct quote_content {
     exact_decimal whole_farm_guarantee;  // whole dollars
     std::string whole_farm_note;         // the limit note, when the limit applied
     std::vector<comparison_table> comparison;
+    std::string rating_errors;  // the rating's "ERROR, ..." lines
+    bool read_failed = false;   // a table or stored value could not be read: nothing here can be trusted
 };
 
 inline constexpr const char* demo_rates_banner = "DEMO RATES - NOT FOR REAL QUOTES";
@@ -71,11 +73,9 @@ inline constexpr const char* quote_footer =
     "This quote is an estimate of crop revenue insurance premiums for crop year 2004. It is not a policy, "
     "an offer of insurance or a binding premium; the policy and the actuarial documents of the insurer decide.";
 
-// Rates a copy of the farm (the session's calculator is not changed) and
-// gathers the quote. `farm_name` names the farm file, `database_file` the
-// rating database, `date_text` the date printed. Rating errors are appended to
-// `error_text`.
-quote_content build_quote(rating_session& session, const farm& f, const std::string& farm_name,
-                          const std::string& database_file, const std::string& date_text, std::string& error_text);
+// Rates the farm and gathers the quote. `farm_name` names the farm file,
+// `database_file` the rating database, `date_text` the date printed.
+quote_content build_quote(const rating_session& session, const farm& f, const std::string& farm_name,
+                          const std::string& database_file, const std::string& date_text);
 
 }  // namespace zelmora

@@ -1,33 +1,242 @@
 #include "rating/rating_session.h"
 
+#include <map>
+#include <utility>
+
+#include "rating/engine/premium_calculator.h"
+#include "rating/engine/rater.h"
+#include "rating/engine/session_engine.h"
+#include "rating/engine/report_texts.h"
+
 namespace zelmora {
 
-bool rating_session::open(const std::string& path, settings_store& store, std::string& error_text,
-                          reading_mode mode) {
-    database = connect_premium_database(path, error_text);
-    if (!database) return false;
-    reading.emplace(*database);
-    continuous_rater = std::make_unique<rater_aph_continuous>(database.get());
-    continuous_rater->read_settings(store);
-    calculator = std::make_unique<premium_calculator>(database.get(), continuous_rater.get(), error_text);
-    calculator->read_settings(store, error_text);
-    calculator->read_b_values(error_text);
-    calculator->read_b_value_table(error_text);
-    surcharges = std::make_unique<surcharge_list>();
-    surcharges->read_surcharges(*database, error_text);
-    practice_codes = std::make_unique<code_lookup>();
-    practice_codes->read_practice_codes(*database, error_text);
-    type_codes = std::make_unique<code_lookup>();
-    type_codes->read_type_codes(*database, error_text);
-    if (mode == reading_ended) reading.reset();
+// A state's counties and whole-farm b values with the lines their load appended.
+struct rating_session::loaded_state {
+    state_record record;
+    std::string load_errors;
+};
+
+// A county's surcharges with the lines their load appended.
+struct rating_session::loaded_county {
+    surcharge_list surcharges;
+    std::string load_errors;
+};
+
+struct rating_session::tables {
+    premium_database::change_marker version;  // of the database these were loaded from
+    b_value_tables b_values;
+    code_lookup practice_codes;
+    code_lookup type_codes;
+    std::string shared_load_errors;  // of the b values and the codes
+    std::map<int, loaded_state> states;
+    std::map<std::pair<int, int>, loaded_county> counties;
+    rate_record_cache records;
+    activity_counts activity;
+};
+
+namespace {
+
+// Past this many records the kept ones are dropped (a batch over every county
+// of a national database would otherwise keep them all).
+constexpr std::size_t most_records_kept = 20000;
+
+}  // namespace
+
+rating_session::rating_session() : tables_(std::make_unique<tables>()) {}
+
+rating_session::~rating_session() = default;
+
+const std::string& rating_session::path() const {
+    static const std::string none;
+    return database_ ? database_->path() : none;
+}
+
+bool rating_session::open(const std::string& path, std::string& error_text, std::string& read_errors) {
+    database_ = connect_premium_database(path, error_text);
+    if (!database_) return false;
+    tables_ = std::make_unique<tables>();
+    read_transaction reading(*database_);
+    refresh();
+    error_text += tables_->shared_load_errors;
+    read_errors += reading.errors();
     return true;
 }
 
-std::unique_ptr<premium_calculator> rating_session::calculator_for(const farm& f, std::string& error_text) const {
-    auto copy = std::make_unique<premium_calculator>(database.get(), continuous_rater.get(), error_text);
-    if (calculator) static_cast<b_value_tables&>(*copy) = *calculator;
-    copy->load_farm(f, error_text);
-    return copy;
+bool rating_session::open(const std::string& path, std::string& error_text) {
+    std::string read_errors;
+    const bool connected = open(path, error_text, read_errors);
+    error_text += read_errors;
+    return connected;
+}
+
+void rating_session::refresh() const {
+    tables& t = *tables_;
+    const premium_database::change_marker now = database_->changes();
+    if (now == t.version && now.data_version != -1) return;
+    t.version = now;
+    t.b_values = b_value_tables{};
+    t.practice_codes = code_lookup{};
+    t.type_codes = code_lookup{};
+    t.shared_load_errors.clear();
+    t.states.clear();
+    t.counties.clear();
+    t.records.clear();
+    ++t.activity.table_loads;
+    read_b_value_lookup(*database_, t.b_values, t.shared_load_errors);
+    read_b_value_table(*database_, t.b_values, t.shared_load_errors);
+    t.practice_codes.read_practice_codes(*database_, t.shared_load_errors);
+    t.type_codes.read_type_codes(*database_, t.shared_load_errors);
+}
+
+const rating_session::loaded_state& rating_session::loaded_state_of(int state_fips) const {
+    auto found = tables_->states.find(state_fips);
+    if (found == tables_->states.end()) {
+        loaded_state state;
+        state.record.set_state_fips(state_fips);
+        state.record.read_county_list(*database_, state.load_errors);
+        ++tables_->activity.table_loads;
+        found = tables_->states.emplace(state_fips, std::move(state)).first;
+    }
+    return found->second;
+}
+
+const rating_session::loaded_county& rating_session::loaded_county_of(int state_fips, int county_fips) const {
+    const std::pair<int, int> key{state_fips, county_fips};
+    auto found = tables_->counties.find(key);
+    if (found == tables_->counties.end()) {
+        loaded_county county;
+        county.surcharges.read_county_surcharges(*database_, state_fips, county_fips, county.load_errors);
+        ++tables_->activity.table_loads;
+        found = tables_->counties.emplace(key, std::move(county)).first;
+    }
+    return found->second;
+}
+
+const state_record& rating_session::state(int state_fips) const {
+    read_transaction reading(*database_);
+    refresh();
+    return loaded_state_of(state_fips).record;
+}
+
+const code_lookup& rating_session::practice_codes() const {
+    read_transaction reading(*database_);
+    refresh();
+    return tables_->practice_codes;
+}
+
+const code_lookup& rating_session::type_codes() const {
+    read_transaction reading(*database_);
+    refresh();
+    return tables_->type_codes;
+}
+
+bool rating_session::b_value_set_exists(int state_fips, bool region_flag, int crop_number) const {
+    const int s = state_index(state_fips);
+    if (s < 0 || crop_number < 1 || crop_number > crop_count) return false;
+    read_transaction reading(*database_);
+    refresh();
+    return tables_->b_values.b_value_set[static_cast<std::size_t>(s)][static_cast<std::size_t>(crop_number - 1)]
+                                        [region_flag ? 1 : 0] != 0;
+}
+
+bool rating_session::has_b_values(int state_fips, int crop_number) const {
+    return b_value_set_exists(state_fips, false, crop_number) || b_value_set_exists(state_fips, true, crop_number);
+}
+
+std::string rating_session::load_errors(const farm& f, std::string* read_errors) const {
+    read_transaction reading(*database_);
+    refresh();
+    std::string text = loaded_state_of(f.state_fips).load_errors;
+    text += loaded_county_of(f.state_fips, f.inputs.county_fips).load_errors;
+    *(read_errors != nullptr ? read_errors : &text) += reading.errors();
+    return text;
+}
+
+rating_session::activity_counts rating_session::activity() const {
+    activity_counts counts = tables_->activity;
+    counts.record_reads = tables_->records.reads;
+    return counts;
+}
+
+farm_rating rating_session::rate(const farm& f) const {
+    farm_rating rating;
+    if (!is_open()) return rating;
+    ++tables_->activity.ratings;
+    session_engine engine(*this, f);
+    const premium_calculator& k = engine.calculator();
+    std::string farm_errors;
+    engine.rate_farm(&rating.units, farm_errors);
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        for (std::size_t u = 0; u < rating.units[i].size(); ++u)
+            if (!rating.units[i][u].reason.empty())
+                rating.diagnostics.push_back({diagnostic::severity::error,
+                                              std::string(crop_display_name(c)) + " unit " + std::to_string(u + 1),
+                                              rating.units[i][u].reason});
+    }
+
+    for (int c = 1; c <= crop_count; ++c) {
+        rating.selected[static_cast<std::size_t>(c - 1)] = k.crop_selected(c);
+        rating.in_whole_farm[static_cast<std::size_t>(c - 1)] = k.crop_in_whole_farm(c);
+    }
+    rating.enterprise = k;
+    rating.whole_farm = k;
+    rating.limit_note = limit_note(engine.calculator());
+
+    const std::string tables_errors =
+        loaded_state_of(f.state_fips).load_errors + loaded_county_of(f.state_fips, f.inputs.county_fips).load_errors;
+    if (!tables_errors.empty())
+        rating.diagnostics.insert(rating.diagnostics.begin(),
+                                  {diagnostic::severity::error, "rating tables", tables_errors});
+    if (engine.read_failed()) {
+        rating.read_failed = true;
+        rating.diagnostics.push_back({diagnostic::severity::error, "database", engine.read_errors()});
+    }
+    return rating;
+}
+
+// ------------------------------------------------------------------ session_engine
+
+session_engine::session_engine(const rating_session& session, const farm& f)
+    : session_(session),
+      reading_(session.database()),
+      surcharges_(nullptr),
+      rater_(&session.database(), &session.tables_->records),
+      calculator_(f, {}, nullptr) {
+    session.refresh();
+    rating_session::tables& t = *session.tables_;
+    if (t.records.size() > most_records_kept) t.records.clear();
+    surcharges_ = &session.loaded_county_of(f.state_fips, f.inputs.county_fips).surcharges;
+    const state_record& state = session.loaded_state_of(f.state_fips).record;
+    calculator_.state_data = &state;
+    calculator_.b_tables = &t.b_values;
+    calculator_.database = &session.database();
+    calculator_.rater = &rater_;
+    rater_.use_settings(f.continuous);
+}
+
+void session_engine::rate_farm(std::array<std::vector<unit_rating>, crop_count>* units, std::string& farm_errors) {
+    premium_calculator& k = calculator_;
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        for (const insurance_unit& entered : k.units[i]) {
+            unit_results results;
+            std::string reason;
+            const bool rated = rate_unit(c, entered, results, k, rater_, *surcharges_, reason);
+            if (units == nullptr) continue;
+            unit_rating& unit = (*units)[i].emplace_back();
+            if (rated) unit.figures = results.figures();
+            unit.reason = std::move(reason);
+            unit.base_rate = results.base_rate;
+            unit.reference_yield = results.reference_yield;
+            unit.residual_factor = results.residual_factor;
+        }
+    }
+    k.compute_all(*surcharges_, farm_errors);
+}
+
+session_engine::~session_engine() {
+    if (reading_.failed()) session_.tables_->records.clear();
 }
 
 }  // namespace zelmora

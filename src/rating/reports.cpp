@@ -1,280 +1,108 @@
-// Texts of the enterprise and whole-farm page: the limit note, the whole-farm
-// copy text and the diagnostic reports (Test, Acreage Loop Test, B Value Dump).
 #include "rating/reports.h"
 
-#include <array>
-#include <cstdio>
-#include <utility>
-
-#include "data/crops.h"
-#include "utility/dropped_errors.h"
-#include "utility/text_format.h"
+#include "rating/engine/malting_barley_endorsement.h"
+#include "rating/engine/report_texts.h"
+#include "rating/engine/session_engine.h"
 
 namespace zelmora {
 
 namespace {
 
-std::size_t index_of(int crop_number) { return static_cast<std::size_t>(crop_number - 1); }
-
-std::string county_name_of(const premium_calculator& calculator) {
-    return calculator.state_data ? calculator.state_data->county_name(calculator.county_fips) : std::string("ERROR");
-}
-
-// The base rate and APH yield of the unit the Acreage Loop Test assumes for a crop without units.
-struct default_unit_values {
-    double base_rate;
-    double aph_yield;
+// A farm's engine, rated as rating_session::rate rates it.
+struct rated_engine {
+    rated_engine(const rating_session& session, const farm& f) : engine(session, f) {
+        engine.rate_farm(nullptr, rating_errors);
+    }
+    session_engine engine;
+    std::string rating_errors;
 };
-constexpr std::array<default_unit_values, crop_count> acreage_loop_defaults = {{
-    {0.112, 140},   // Corn
-    {0.072, 70},    // Soybeans
-    {0.1, 48},      // Spring Wheat
-    {0.12, 1176},   // Canola
-    {0.171, 1134},  // Sunflower
-    {0.093, 48},    // Barley
-    {0.035, 35},    // Winter Wheat
-    {0.035, 35},    // Cotton
-    {0.035, 35},    // Rice
-}};
 
-// Crop bits of a combination code, as the Test and the B Value Dump read them.
-constexpr std::array<std::pair<int, int>, 4> four_crop_bits = {
-    {{crop_corn, 8}, {crop_soybeans, 4}, {crop_cotton, 2}, {crop_rice, 1}}};
-constexpr std::array<std::pair<int, int>, 6> six_crop_bits = {{{crop_corn, 32},
-                                                               {crop_soybeans, 16},
-                                                               {crop_spring_wheat, 8},
-                                                               {crop_canola, 4},
-                                                               {crop_sunflower, 2},
-                                                               {crop_barley, 1}}};
+// What the malting barley dialog does: each Barley unit's base rate from the
+// rater (0 when it has none), then the unit's endorsement, one endorsement
+// carried from unit to unit.
+class malting_barley_run {
+public:
+    malting_barley_run(const rating_session& session, const farm& f) : engine_(session, f) {
+        premium_calculator& k = engine_.calculator();
+        k.match_rated_units();
+        rater_aph_continuous& rater = engine_.rater();
+        for (std::size_t u = 0; u < k.units[barley].size(); ++u) {
+            const insurance_unit& unit = k.units[barley][u];
+            unit_results& rated = k.rated_units[barley][u];
+            std::string dropped;
+            if (rater.rate(crop_code(crop_barley), k.state_fips(), k.county_fips, k.coverage[barley],
+                           unit.rate_yield, unit.type_code, unit.practice_code, engine_.surcharges(), dropped)) {
+                rated.base_rate = rater.base_premium_rate;
+                rated.reference_yield = rater.reference_yield;
+            }
+            endorsement_.compute(k, unit, rated.base_rate);
+            figures.push_back({endorsement_.acres, endorsement_.dollar_amount, endorsement_.contract_price,
+                               endorsement_.liability, endorsement_.premium_rate, endorsement_.base_premium,
+                               endorsement_.subsidy, endorsement_.producer_premium, endorsement_.coverage_level});
+        }
+    }
+
+    // The dialog's Copy after that: each unit's worksheet.
+    std::string worksheets() {
+        premium_calculator& k = engine_.calculator();
+        std::string text;
+        for (std::size_t u = 0; u < k.units[barley].size(); ++u)
+            endorsement_.worksheet(k, k.units[barley][u], k.rated_units[barley][u].base_rate, text);
+        return text;
+    }
+
+    std::vector<malting_barley_figures> figures;
+
+private:
+    static constexpr auto barley = static_cast<std::size_t>(crop_barley - 1);
+    session_engine engine_;
+    malting_barley_endorsement endorsement_;
+};
 
 }  // namespace
 
-std::string limit_note(premium_calculator& calculator) {
-    if (!calculator.limit_applied_whole_farm) return {};
-    const exact_decimal before_limit = calculator.whole_farm_rate();
-    char note[128];
-    std::snprintf(note, sizeof note, "Limited %.3f->%.3f", before_limit.to_double(),
-                  calculator.premium_rate_whole_farm.to_double());
-    return note;
-}
-
-std::string whole_farm_copy_text(premium_calculator& calculator) {
-    std::string text = "WHOLE FARM\r\n";
-    append_format(text, "Coverage Level\t%d\r\n", calculator.coverage_whole_farm);
-    calculator.whole_farm_worksheet(text);
-    text += "\r\n";
-    // Winter Wheat is not listed.
-    static constexpr std::array<int, 8> listed = {crop_corn,   crop_soybeans, crop_spring_wheat, crop_canola,
-                                                  crop_sunflower, crop_barley, crop_cotton,       crop_rice};
-    text += "County Yield Used Bar";
-    for (int c : listed) append_format(text, "\t%lf", calculator.enterprise_reference_yield[index_of(c)].to_double());
-    text += "\r\n";
-    text += "APH Bar";
-    for (int c : listed) append_format(text, "\t%lf", calculator.enterprise_base_rate[index_of(c)].to_double());
-    text += "\r\n";
+std::string single_crop_worksheet(const rating_session& session, const farm& f, int crop_number,
+                                  bool rating_errors_first) {
+    rated_engine rated(session, f);
+    std::string text = rating_errors_first ? rated.rating_errors : std::string();
+    rated.engine.calculator().single_crop_worksheet(text, crop_number, rated.engine.surcharges());
     return text;
 }
 
-std::string test_report(premium_calculator& calculator, const surcharge_list& surcharges, int low, int high) {
-    const rate_record_scope records(calculator.rater);  // every combination rates the same units
-    static constexpr const char* row_labels[] = {"\tARG Minimum",   "\tARG Maximum", "\tGuarantee",
-                                                 "\tBase Premium",  "\tTotal Premium", "\tRA Subsidy",
-                                                 "\tProducer Premium"};
-    constexpr std::size_t rows_per_block = 7;
-
-    std::string text;
-    append_format(text, "State FIPS\t%d\r\n", calculator.state_fips());
-    append_format(text, "County\t%s\r\n", county_name_of(calculator).c_str());
-
-    std::string header = "\t";
-    std::vector<std::string> crop_rows;
-    for (int c = 1; c <= crop_count; ++c) {
-        for (std::size_t r = 0; r < rows_per_block; ++r)
-            crop_rows.push_back(r == 0 ? std::string(crop_display_name(c)) + " Enterprise" + row_labels[r]
-                                       : std::string(row_labels[r]));
-    }
-    std::vector<std::string> farm_rows;
-    for (std::size_t r = 0; r < rows_per_block; ++r)
-        farm_rows.push_back(r == 0 ? std::string("Whole Farm") + row_labels[r] : std::string(row_labels[r]));
-
-    const bool four = calculator.is_four_crop_state();
-    for (int code = low; code <= high; ++code) {
-        header += '\t';
-        for (int bit = 32; bit >= 1; bit /= 2) {
-            if (code & bit)
-                header += calculator.harvest_guarantee_whole_farm ? 'C' : 'R';
-            else
-                header += '0';
-        }
-
-        if (four) {
-            for (const auto& [crop, bit] : four_crop_bits) calculator.indicated[index_of(crop)] = (code & bit) != 0;
-        } else {
-            for (const auto& [crop, bit] : six_crop_bits) calculator.indicated[index_of(crop)] = (code & bit) != 0;
-        }
-        calculator.compute_all(surcharges, dropped_errors{});
-
-        for (int c = 1; c <= crop_count; ++c) {
-            const std::size_t ci = index_of(c);
-            std::string* rows = &crop_rows[ci * rows_per_block];
-            const exact_decimal arg_maximum =
-                (0.8500000238418579 * calculator.weighted_aph_yield[ci]) * calculator.price[ci];
-            // The crop's ARG Minimum row carries only its label.
-            append_format(rows[1], "\t%.2f", arg_maximum.to_double());
-            append_format(rows[2], "\t%.2f", calculator.enterprise_revenue_guarantee[ci].to_double());
-            append_format(rows[3], "\t%.2f", calculator.enterprise_per_acre_premium[ci].to_double());
-            append_format(rows[4], "\t%.0f", calculator.total_loaded_enterprise_premium[ci].to_double());
-            append_format(rows[5], "\t%.0f", calculator.enterprise_subsidy[ci].to_double());
-            append_format(rows[6], "\t%.0f", calculator.enterprise_producer_premium[ci].to_double());
-        }
-        append_format(farm_rows[0], "\t%.2f", calculator.arg_minimum_whole_farm.to_double());
-        append_format(farm_rows[1], "\t%.2f", calculator.arg_maximum_whole_farm.to_double());
-        append_format(farm_rows[2], "\t%.2f", calculator.revenue_guarantee_whole_farm.to_double());
-        append_format(farm_rows[3], "\t%.2f", calculator.base_premium_whole_farm.to_double());
-        append_format(farm_rows[4], "\t%.0f", calculator.total_premium_whole_farm.to_double());
-        append_format(farm_rows[5], "\t%.0f", calculator.ra_subsidy_whole_farm.to_double());
-        append_format(farm_rows[6], "\t%.0f", calculator.producer_premium_whole_farm.to_double());
-    }
-
-    text += header + "\r\n";
-    for (const std::string& row : crop_rows) text += row + "\r\n";
-    for (const std::string& row : farm_rows) text += row + "\r\n";
-    return text;
+std::string whole_farm_copy_text(const rating_session& session, const farm& f) {
+    rated_engine rated(session, f);
+    return whole_farm_copy_text(rated.engine.calculator());
 }
 
-void crop_acre_weights(const premium_calculator& calculator, crop_decimals& weights, exact_decimal& total) {
-    total = 0.0;
-    for (int c = 1; c <= crop_count; ++c) {
-        const std::size_t ci = index_of(c);
-        weights[ci] = 0.0;
-        if (!calculator.crop_selected(c)) continue;
-        for (const insurance_unit& unit : calculator.units[ci]) weights[ci] += unit.acres * unit.share;
-        if (calculator.crop_in_whole_farm(c)) total += weights[ci];
-    }
+std::string test_report(const rating_session& session, const farm& f, int low, int high) {
+    rated_engine rated(session, f);
+    return test_report(rated.engine.calculator(), rated.engine.surcharges(), low, high);
 }
 
-std::string acreage_loop_report(const premium_calculator& calculator, const surcharge_list& surcharges) {
-    const rate_record_scope records(calculator.rater);  // every step rates the same units
-    std::string errors;  // the test calculator's loading and rating errors are not reported
-    premium_calculator test(calculator.database, calculator.rater, errors);
-    test.copy_from(calculator, errors);
-
-    std::string text;
-    for (int c = 1; c <= crop_count; ++c) {
-        const std::size_t ci = index_of(c);
-        insurance_unit unit;
-        if (!calculator.units[ci].empty()) {
-            unit.copy_from(calculator.units[ci].front());
-        } else {
-            unit.base_rate = acreage_loop_defaults[ci].base_rate;
-            unit.aph_yield = acreage_loop_defaults[ci].aph_yield;
-            unit.share = 1.0;
-            append_format(text, "WARNING, No unit provided for crop %s; using defaults.\r\n", crop_key_name(c));
-        }
-        unit.acres = 300.0;
-        test.units[ci].clear();
-        test.units[ci].push_back(unit);
-    }
-
-    append_format(text, "State FIPS\t%d\r\n", test.state_fips());
-    append_format(text, "County\t%s\r\n", county_name_of(test).c_str());
-
-    for (int c = 1; c <= crop_count; ++c) {
-        if (!test.crop_in_whole_farm(c)) continue;
-        const std::size_t ci = index_of(c);
-        text += "\r\n";
-        text += crop_key_name(c);
-        text += "\r\n";
-        for (int j = 1; j <= crop_count; ++j) {
-            const insurance_unit& unit = test.units[index_of(j)].front();
-            if (j == c)
-                append_format(text, "Crop\t%s\tAcres\t*\tAPH Rate\t%lf\r\n", crop_key_name(j),
-                              unit.effective_base_rate().to_double());
-            else
-                append_format(text, "Crop\t%s\tAcres\t%lf\tAPH Rate\t%lf\r\n", crop_key_name(j),
-                              unit.acres.to_double(), unit.effective_base_rate().to_double());
-        }
-        text += "\r\nCrop\tAcres\tPercent Liability\tPremium Rate Whole Farm\r\n";
-
-        for (int acres = 10; acres <= 3000; acres += 50) {
-            test.units[ci].front().acres = acres;
-            crop_decimals weights{};
-            exact_decimal total;
-            crop_acre_weights(test, weights, total);
-            test.compute_arg_whole_farm(weights);
-
-            test.revenue_guarantee_whole_farm = test.arg_minimum_whole_farm;
-            test.compute_all(surcharges, errors);
-            append_format(text, "%s\t%lf\t%lf\t%lf", crop_key_name(c), static_cast<double>(acres),
-                          test.percent_liability[ci].to_double(), test.premium_rate_whole_farm.to_double());
-            test.revenue_guarantee_whole_farm = (test.arg_minimum_whole_farm + test.arg_maximum_whole_farm) / 2.0;
-            test.compute_all(surcharges, errors);
-            append_format(text, "\t%lf", test.premium_rate_whole_farm.to_double());
-            test.revenue_guarantee_whole_farm = test.arg_maximum_whole_farm;
-            test.compute_all(surcharges, errors);
-            append_format(text, "\t%lf\r\n", test.premium_rate_whole_farm.to_double());
-            errors.clear();
-        }
-        test.units[ci].front().acres = 300.0;
-    }
-    text += "\r\n";
-    return text;
+std::string acreage_loop_report(const rating_session& session, const farm& f) {
+    rated_engine rated(session, f);
+    return acreage_loop_report(rated.engine.calculator(), rated.engine.surcharges());
 }
 
-void whole_farm_b_value_columns(premium_calculator& calculator, std::string& column_numbers,
-                                std::string& column_names, std::vector<std::string>& term_rows) {
-    if (!calculator.state_data) return;
-    const state_record& state = *calculator.state_data;
-    const int region = calculator.county_region() ? 1 : 0;
-    const int highest = calculator.is_four_crop_state() ? 15 : 63;
-
-    for (int code = highest; code >= 0; --code) {
-        int column = 0;
-        if (!state.column_for_crops([&calculator](int c) { return calculator.has_b_values(c); }, code, column,
-                                    calculator.indicated))
-            continue;
-
-        calculator.harvest_guarantee_whole_farm = false;
-        const int k = calculator.whole_farm_column();
-        const std::string name = calculator.whole_farm_column_name();
-        for (const bool harvest : {false, true}) {
-            calculator.harvest_guarantee_whole_farm = harvest;
-            append_format(column_numbers, "\t%ld", static_cast<long>(k));
-            column_names += "\t" + name;  // the name without the harvest letters, both times
-            for (std::size_t i = 0; i < term_rows.size(); ++i)
-                append_format(term_rows[i], "\t%lg",
-                              state.whole_farm_b_value(harvest, region, k, static_cast<int>(i)).to_double());
-        }
-    }
+std::string b_value_dump(const rating_session& session, const farm& f) {
+    rated_engine rated(session, f);
+    return b_value_dump(rated.engine.calculator());
 }
 
-std::string b_value_dump(const premium_calculator& calculator, const surcharge_list&) {
-    std::string errors;  // the test calculator's loading errors are not reported
-    premium_calculator test(calculator.database, calculator.rater, errors);
-    test.copy_from(calculator, errors);
+std::vector<malting_barley_figures> rate_malting_barley(const rating_session& session, const farm& f) {
+    return malting_barley_run(session, f).figures;
+}
 
-    std::string text;
-    append_format(text, "Single Crop B Values for %s\r\n", state_name(test.state_fips()).c_str());
-    const bool region = test.county_region();
-    for (int i = 0; i < 15; ++i) {
-        append_format(text, "%d\t", i + 1);
-        for (int c = 1; c <= crop_count; ++c) append_format(text, "%lg\t", test.b_value(c, region, i).to_double());
-        text += "\r\n";
-    }
+malting_barley_figures malting_barley_of(const farm& f, const insurance_unit& unit, const exact_decimal& base_rate) {
+    malting_barley_endorsement endorsement;
+    endorsement.compute(f.inputs, unit, base_rate);
+    return {endorsement.acres,        endorsement.dollar_amount, endorsement.contract_price,
+            endorsement.liability,    endorsement.premium_rate,  endorsement.base_premium,
+            endorsement.subsidy,      endorsement.producer_premium, endorsement.coverage_level};
+}
 
-    const int terms = test.is_four_crop_state() ? 165 : 330;
-    std::vector<std::string> term_rows(static_cast<std::size_t>(terms));
-    for (int i = 0; i < terms; ++i) term_rows[static_cast<std::size_t>(i)] = std::to_string(i + 1);
-    std::string column_numbers;
-    std::string column_names;
-
-    text += "\r\nWhole Farm B Values\r\n";
-    whole_farm_b_value_columns(test, column_numbers, column_names, term_rows);
-
-    text += column_numbers + "\r\n";
-    text += column_names + "\r\n";
-    for (const std::string& row : term_rows) text += row + "\r\n";
-    return text;
+std::string malting_barley_worksheets(const rating_session& session, const farm& f) {
+    return malting_barley_run(session, f).worksheets();
 }
 
 }  // namespace zelmora

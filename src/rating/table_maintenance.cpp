@@ -14,6 +14,7 @@
 #include "data/crops.h"
 #include "data/result_codes.h"
 #include "data/rowsets.h"
+#include "rating/engine/premium_calculator.h"
 #include "utility/dropped_errors.h"
 
 namespace zelmora {
@@ -166,16 +167,37 @@ int crop_mask(const Flags& flags) {
     return mask;
 }
 
-// A temporary calculator for a state: constructed with the report as its
-// error text, its single-crop b values read, then set to the state.
-std::unique_ptr<premium_calculator> prepare_calculator(premium_database& db, rater_aph_continuous& rater,
-                                                       int state_fips, std::string& report) {
-    auto calculator = std::make_unique<premium_calculator>(&db, &rater, report);
-    calculator->read_b_values(report);
-    calculator->read_b_value_table(report);
-    calculator->set_state(state_fips, report);
-    return calculator;
-}
+// A calculator of the default farm in a state, with the single-crop b values
+// and the state's counties read into the report.
+class state_calculator {
+public:
+    state_calculator(premium_database& db, std::string& report) : calculator_(default_farm(), {}, nullptr) {
+        read_b_value_lookup(db, b_values_, report);
+        read_b_value_table(db, b_values_, report);
+    }
+    state_calculator(premium_database& db, int state_fips, std::string& report) : state_calculator(db, report) {
+        set_state(db, state_fips, report);
+    }
+    state_calculator(const state_calculator&) = delete;
+    state_calculator& operator=(const state_calculator&) = delete;
+
+    // The state's counties read anew; the calculator's inputs stay.
+    void set_state(premium_database& db, int state_fips, std::string& report) {
+        state_.set_state_fips(state_fips);
+        state_.read_county_list(db, report);
+        farm f = default_farm();
+        f.state_fips = state_fips;
+        static_cast<farm_inputs&>(f.inputs) = calculator_;
+        calculator_ = premium_calculator(f, {&db, &state_, &b_values_}, nullptr);
+    }
+    premium_calculator& calculator() { return calculator_; }
+    const state_record& state() const { return state_; }
+
+private:
+    b_value_tables b_values_;
+    state_record state_;
+    premium_calculator calculator_;
+};
 
 }  // namespace
 
@@ -192,6 +214,9 @@ void high_coverage_from_surcharges(premium_database& db, int state_fips, int cou
     read_high_coverage(db, state_fips, county_fips, crop_year, spring_wheat, winter_wheat, indicators, report);
 }
 
+namespace {
+
+// Replaces the state's rows of "County List"; true when no open or insert failed.
 bool rewrite_county_list(const state_record& state, premium_database& db, premium_calculator& calculator,
                          std::string& report) {
     const int state_fips = state.state_fips();
@@ -250,6 +275,8 @@ bool rewrite_county_list(const state_record& state, premium_database& db, premiu
     });
 }
 
+// Replaces the state's rows of "Lookup Column Number"; appends "Rows written\t%d".
+// False when the rewrite failed (its rows are then unchanged).
 bool rewrite_column_lookup(const state_record& state, premium_database& db, premium_calculator& calculator,
                            std::string& report) {
     const int state_fips = state.state_fips();
@@ -307,6 +334,7 @@ bool rewrite_column_lookup(const state_record& state, premium_database& db, prem
     return committed;
 }
 
+// State input listing of the calculator's state (whole-farm b values, counties).
 void list_state_inputs(const state_record& state, premium_database& db, premium_calculator& calculator,
                        std::string& report) {
     const int state_fips = state.state_fips();
@@ -333,11 +361,13 @@ void list_state_inputs(const state_record& state, premium_database& db, premium_
     }
 }
 
-std::string show_state_inputs(premium_database& db, rater_aph_continuous& rater, int current_state) {
+}  // namespace
+
+std::string show_state_inputs(premium_database& db, int current_state) {
     std::string report;
-    auto calculator = prepare_calculator(db, rater, current_state, report);
-    calculator->dump_b_values(report);
-    if (calculator->state_data) list_state_inputs(*calculator->state_data, db, *calculator, report);
+    state_calculator tables(db, current_state, report);
+    tables.calculator().dump_b_values(report);
+    list_state_inputs(tables.state(), db, tables.calculator(), report);
     return report;
 }
 
@@ -352,40 +382,44 @@ void count_county_list_rewrite(const state_record& state, premium_database& db, 
 
 }  // namespace
 
-rewrite_report write_column_lookup(premium_database& db, rater_aph_continuous& rater, int current_state) {
+rewrite_report write_column_lookup(premium_database& db, int current_state) {
     rewrite_report report;
-    auto calculator = prepare_calculator(db, rater, current_state, report.text);
-    if (calculator->state_data && !rewrite_column_lookup(*calculator->state_data, db, *calculator, report.text))
-        ++report.failed_states;
+    const read_errors_scope reads(db);
+    state_calculator tables(db, current_state, report.text);
+    if (!rewrite_column_lookup(tables.state(), db, tables.calculator(), report.text)) ++report.failed_states;
+    report.read_errors = reads.errors();
     return report;
 }
 
-rewrite_report write_column_lookup_all_states(premium_database& db, rater_aph_continuous& rater) {
+rewrite_report write_column_lookup_all_states(premium_database& db) {
     rewrite_report report;
+    const read_errors_scope reads(db);
     for (const int state_fips : rated_states) {
-        auto calculator = prepare_calculator(db, rater, state_fips, report.text);
-        if (calculator->state_data && !rewrite_column_lookup(*calculator->state_data, db, *calculator, report.text))
-            ++report.failed_states;
+        state_calculator tables(db, state_fips, report.text);
+        if (!rewrite_column_lookup(tables.state(), db, tables.calculator(), report.text)) ++report.failed_states;
     }
+    report.read_errors = reads.errors();
     return report;
 }
 
-rewrite_report write_county_list(premium_database& db, rater_aph_continuous& rater, int current_state) {
+rewrite_report write_county_list(premium_database& db, int current_state) {
     rewrite_report report;
-    auto calculator = prepare_calculator(db, rater, current_state, report.text);
-    if (calculator->state_data) count_county_list_rewrite(*calculator->state_data, db, *calculator, report);
+    const read_errors_scope reads(db);
+    state_calculator tables(db, current_state, report.text);
+    count_county_list_rewrite(tables.state(), db, tables.calculator(), report);
+    report.read_errors = reads.errors();
     return report;
 }
 
-rewrite_report write_all_county_lists(premium_database& db, rater_aph_continuous& rater) {
+rewrite_report write_all_county_lists(premium_database& db) {
     rewrite_report report;
-    premium_calculator calculator(&db, &rater, report.text);
-    calculator.read_b_values(report.text);
-    calculator.read_b_value_table(report.text);
+    const read_errors_scope reads(db);
+    state_calculator tables(db, report.text);
     for (const int state_fips : rated_states) {
-        calculator.set_state(state_fips, report.text);
-        if (calculator.state_data) count_county_list_rewrite(*calculator.state_data, db, calculator, report);
+        tables.set_state(db, state_fips, report.text);
+        count_county_list_rewrite(tables.state(), db, tables.calculator(), report);
     }
+    report.read_errors = reads.errors();
     return report;
 }
 

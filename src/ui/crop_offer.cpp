@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "rating/premium_calculator.h"
+#include "rating/engine/premium_calculator.h"
 
 namespace zelmora {
 

@@ -9,9 +9,9 @@
 
 #include "data/premium_database.h"
 #include "data/surcharge_list.h"
-#include "rating/malting_barley_endorsement.h"
-#include "rating/premium_calculator.h"
-#include "rating/rater.h"
+#include "rating/engine/malting_barley_endorsement.h"
+#include "rating/engine/premium_calculator.h"
+#include "rating/engine/rater.h"
 
 class QComboBox;
 class QPushButton;

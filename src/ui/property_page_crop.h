@@ -6,9 +6,9 @@
 #include <string>
 
 #include "data/surcharge_list.h"
-#include "rating/insurance_unit.h"
-#include "rating/premium_calculator.h"
-#include "rating/rater.h"
+#include "rating/engine/unit_premium.h"
+#include "rating/engine/premium_calculator.h"
+#include "rating/engine/rater.h"
 #include "ui/property_page.h"
 
 class QCheckBox;

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "data/surcharge_list.h"
-#include "rating/premium_calculator.h"
-#include "rating/rater.h"
+#include "rating/engine/premium_calculator.h"
+#include "rating/engine/rater.h"
 #include "ui/property_page.h"
 
 class QCheckBox;

@@ -3,12 +3,10 @@
 // liability, premium rate, premium, subsidy and producer premium.
 #include <string>
 
+#include "rating/farm.h"
 #include "utility/exact_decimal.h"
 
 namespace zelmora {
-
-class premium_calculator;
-class insurance_unit;
 
 class malting_barley_endorsement {
 public:
@@ -27,9 +25,11 @@ public:
     exact_decimal subsidy;
     exact_decimal producer_premium;
 
-    void compute(const premium_calculator& calculator, const insurance_unit& unit);
+    // `base_rate` is the unit's 65% base premium rate as its rating stored it.
+    void compute(const farm_inputs& calculator, const insurance_unit& unit, const exact_decimal& base_rate);
     // compute, then the unit's worksheet lines.
-    void worksheet(const premium_calculator& calculator, const insurance_unit& unit, std::string& text);
+    void worksheet(const farm_inputs& calculator, const insurance_unit& unit, const exact_decimal& base_rate,
+                   std::string& text);
 
     // 0.65, 0.79, 1.0, 1.27, 1.6 at 65..85; 0 at any other level.
     static exact_decimal rate_differential(int coverage_level);

@@ -5,7 +5,8 @@
 
 #include "data/crops.h"
 #include "utility/text_format.h"
-#include "rating/premium_calculator.h"
+#include "rating/engine/premium_calculator.h"
+#include "rating/engine/rater.h"
 
 namespace zelmora {
 
@@ -35,15 +36,17 @@ void premium_calculator::single_crop_worksheet(std::string& text, int crop_numbe
         text += "No unit.\r\n";
         return;
     }
-    insurance_unit& unit = units[ci].front();
+    match_rated_units();
+    const insurance_unit& unit = units[ci].front();
+    unit_results& rated = rated_units[ci].front();
     const int level = coverage[ci];
 
     // Rate the unit again; its errors go into the same text, ahead of the lines.
-    if (rater) unit.compute(crop_number, *this, *rater, database, surcharges, text);
-    const exact_decimal premium = unit_premium_rate(crop_number, unit);
+    if (rater) rate_unit(crop_number, unit, rated, *this, *rater, surcharges, text);
+    const exact_decimal premium = unit_premium_rate(crop_number, unit, rated);
     enterprise_premium_rate_of(crop_number);  // refreshes the enterprise discount from the sections
     const bool region = county_region();
-    const std::string county = state_data ? state_data->county_name(county_fips) : std::string("ERROR");
+    const std::string county = state_data != nullptr ? state_data->county_name(county_fips) : std::string("ERROR");
 
     append_format(text, "FIPS\t%02d%03d\t%s\r\n", state_fips(), county_fips, county.c_str());
     append_format(text, "Crop\t%s\r\n", crop_display_name(crop_number));
@@ -57,7 +60,7 @@ void premium_calculator::single_crop_worksheet(std::string& text, int crop_numbe
                                                unit.practice_code, unit.type_code},
                                  factors);
     append_value(text, "Rate Differential", factors.rate_differential, 3);
-    append_value(text, "Residual Surcharge", unit.residual_factor, 3);
+    append_value(text, "Residual Surcharge", rated.residual_factor, 3);
     append_value(text, "Prior Year Rate Differential", factors.prior_rate_differential, 3);
     append_value(text, "Prior Year Residual Factor", factors.prior_residual_factor, 3);
     append_format(text, "Type\t%d\r\n", unit.type_code);
@@ -75,7 +78,7 @@ void premium_calculator::single_crop_worksheet(std::string& text, int crop_numbe
     liability.round_to(0);
     append_value(text, "3 Premium Liability", liability, 8);
 
-    const rater_aph_continuous empty_rater(database);
+    const rater_aph_continuous empty_rater(database, nullptr);
     const rater_aph_continuous& r = rater ? *rater : empty_rater;
     append_value(text, "4 Current Year's Yield Ratio", r.yield_ratio, 8);
     append_value(text, "5 Current Year Uncapped BPR", r.uncapped_base_premium_rate, 3);
@@ -90,7 +93,7 @@ void premium_calculator::single_crop_worksheet(std::string& text, int crop_numbe
     text += "Index\tX\tB\tX*B\tSum\r\n";
     exact_decimal sum = 0.0;
     for (int k = 0; k < 15; ++k) {
-        const exact_decimal x = x_single(k, crop_number, unit);
+        const exact_decimal x = x_single(k, crop_number, unit, rated);
         const exact_decimal b = b_value(crop_number, region, k);
         exact_decimal term = x * b;
         term.round_to(9);
@@ -124,7 +127,7 @@ void premium_calculator::single_crop_worksheet(std::string& text, int crop_numbe
     append_value(text, "Selected Revenue Guarantee", enterprise_revenue_guarantee[ci], 3);
     append_value(text, "Selected Revenue Guarantee(price_cbot*yield_bar)", fraction, 3);
 
-    append_value(text, "A1. BPR65", unit.base_rate, 8);
+    append_value(text, "A1. BPR65", rated.base_rate, 8);
     append_format(text, "A2. Premium\t\t%s\r\n", premium.to_text(8).c_str());
     exact_decimal revenue_guarantee = (price[ci] * unit.aph_yield) * (level / 100.0);
     revenue_guarantee.round_to(2);
@@ -133,8 +136,8 @@ void premium_calculator::single_crop_worksheet(std::string& text, int crop_numbe
     append_value(text, "B2. Prevented Planting Coverage Level", ppcl, 4);
     exact_decimal base_premium = (revenue_guarantee * premium) * ppcl;
     append_format(text, "B3. Base Premium\t\t%s\r\n", base_premium.to_text(4).c_str());
-    if (unit.apply_residual_surcharge(crop_year, crop_number, *this, base_premium, surcharges))
-        append_value(text, "C1. Residual Surcharge", unit.residual_factor, 3);
+    if (apply_residual_surcharge(crop_year, crop_number, unit, rated, *this, base_premium, surcharges))
+        append_value(text, "C1. Residual Surcharge", rated.residual_factor, 3);
     else
         text += "C1. No residual surcharge\r\n";
     base_premium.round_to(2);
@@ -201,7 +204,7 @@ void premium_calculator::whole_farm_worksheet(std::string& text) {
     exact_decimal sum = 0.0;
     for (int i = 0; i < terms; ++i) {
         const exact_decimal x = four ? whole_farm_term_four(i) : whole_farm_term_six(i);
-        const exact_decimal b = state_data ? state_data->whole_farm_b_value(harvest_guarantee_whole_farm,
+        const exact_decimal b = state_data != nullptr ? state_data->whole_farm_b_value(harvest_guarantee_whole_farm,
                                                                             region ? 1 : 0, column, i)
                                            : exact_decimal(0.0);
         exact_decimal term = x * b;

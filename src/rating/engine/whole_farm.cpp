@@ -3,7 +3,7 @@
 // crop mix and the capped sum of the b values times the terms.
 #include <array>
 
-#include "rating/premium_calculator.h"
+#include "rating/engine/premium_calculator.h"
 
 namespace zelmora {
 

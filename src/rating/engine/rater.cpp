@@ -1,4 +1,4 @@
-#include "rating/rater.h"
+#include "rating/engine/rater.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,20 +8,6 @@
 namespace zelmora {
 
 namespace {
-
-std::string lf_text(const exact_decimal& v) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%lf", v.to_double());
-    return buffer;
-}
-
-// The C library's text-to-double conversion; a text that is not a finite
-// number leaves the value as it was.
-void read_lf(settings_store& store, const std::string& section, const char* key, exact_decimal& field) {
-    const std::string text = store.read_text(section, key, lf_text(field));
-    const double v = std::strtod(text.c_str(), nullptr);
-    if (std::isfinite(v)) field = v;
-}
 
 // Yield ratio limited to 0.5 .. 1.5. A zero reference yield gives the upper
 // limit, as any positive rate yield over a vanishing reference would.
@@ -91,52 +77,38 @@ int rater::compute_rate(int, int, int, int, int, const exact_decimal&, const sur
     return 0;
 }
 
-void rater::read_settings(settings_store& store) {
-    map_area = static_cast<unsigned char>(store.read_integer(name, "Map Area", map_area));
-    practice_code = store.read_integer(name, "Practice Code", practice_code);
-    option_code = static_cast<unsigned char>(store.read_integer(name, "Option Code", option_code));
-    class_option = static_cast<unsigned char>(store.read_integer(name, "Class Option", class_option));
-    read_lf(store, name, "Price Percent", price_percent);
-    read_lf(store, name, "Acres", acres);
-    read_lf(store, name, "Share", share);
-}
-
-void rater::write_settings(settings_store& store) const {
-    store.write_integer(name, "Map Area", map_area);
-    store.write_integer(name, "Practice Code", practice_code);
-    store.write_integer(name, "Option Code", option_code);
-    store.write_integer(name, "Class Option", class_option);
-    store.write_text(name, "Price Percent", lf_text(price_percent));
-    store.write_text(name, "Acres", lf_text(acres));
-    store.write_text(name, "Share", lf_text(share));
+void rater::use_settings(const rater_settings& settings) {
+    map_area = static_cast<unsigned char>(settings.map_area);
+    practice_code = settings.practice_code;
+    option_code = static_cast<unsigned char>(settings.option_code);
+    class_option = static_cast<unsigned char>(settings.class_option);
+    price_percent = settings.price_percent;
+    acres = settings.acres;
+    share = settings.share;
 }
 
 // ------------------------------------------------------------------ rate_record_cache
 
+std::size_t rate_record_cache::key_hash::operator()(const key& k) const noexcept {
+    std::size_t h = 0;
+    for (const int v : k) h = h * 1000003u ^ static_cast<std::size_t>(static_cast<unsigned>(v));
+    return h;
+}
+
 const rate_record_cache::entry* rate_record_cache::find(const key& keys) const {
-    for (const entry& e : entries_)
-        if (e.keys == keys) return &e;
-    return nullptr;
+    const auto found = entries_.find(keys);
+    return found == entries_.end() ? nullptr : &found->second;
 }
 
 const rate_record_cache::entry& rate_record_cache::add(entry read) {
-    entries_.push_back(std::move(read));
-    return entries_.back();
-}
-
-rate_record_scope::rate_record_scope(rater_aph_continuous* rater) {
-    if (rater == nullptr || rater->records_ != nullptr) return;
-    rater_ = rater;
-    rater_->records_ = &records_;
-}
-
-rate_record_scope::~rate_record_scope() {
-    if (rater_ != nullptr) rater_->records_ = nullptr;
+    const key keys = read.keys;
+    return entries_.insert_or_assign(keys, std::move(read)).first->second;
 }
 
 // ------------------------------------------------------------------ rater_aph_continuous
 
-rater_aph_continuous::rater_aph_continuous(premium_database* db) : rater(db) {
+rater_aph_continuous::rater_aph_continuous(premium_database* db, rate_record_cache* records)
+    : rater(db), records_(records) {
     name = "APHContinuous";
     insurance_plan_id = 90;
 }
@@ -175,10 +147,13 @@ const rate_record_cache::entry& rater_aph_continuous::record_of(const rate_recor
         }
     }
     read.keys = keys;
+    if (records_ != nullptr) ++records_->reads;
     rowset_continuous_rates rates;
     const rate_record_key key{keys[0], keys[1], keys[2], keys[3], keys[4], keys[5], keys[6]};
     if (open_record(rates, *database, key) != 0) {
         read.error_text = "ERROR, unable to open continuous rate table.\r\n";
+        error_text += read.error_text;
+        return read;  // not kept: the next rating tries again
     } else if (rates.move_first() != 0) {
         read.error_text = "ERROR, no record found in table [" + rates.table_name() + "]\r\n" + record_filter(key) + "\r\n";
     } else {

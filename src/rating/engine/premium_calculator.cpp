@@ -1,40 +1,19 @@
-#include "rating/premium_calculator.h"
-
-#include <optional>
+#include "rating/engine/premium_calculator.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 
 #include "data/rowsets.h"
-#include "rating/input_rules.h"
+#include "rating/engine/rater.h"
 #include "utility/messages.h"
 
 namespace zelmora {
 
 namespace {
 
-constexpr const char* section = "Settings";
-
 std::size_t ix(int crop_number) { return static_cast<std::size_t>(crop_number - 1); }
-
-std::string key_s(const char* name, int crop_number) { return std::string(name) + " " + crop_display_name(crop_number); }
-
-std::string key_d(const char* name, int crop_number) {
-    char key[96];
-    std::snprintf(key, sizeof key, "%s %d", name, crop_number);
-    return key;
-}
-
-// The leading integer of a text (0 when it has none); out-of-range values are clamped.
-int leading_integer(const std::string& text) {
-    const long v = std::strtol(text.c_str(), nullptr, 10);
-    return static_cast<int>(std::clamp<long>(v, INT_MIN, INT_MAX));
-}
-
-bool low_byte(int stored) { return (stored & 0xFF) != 0; }
 
 // The coverage square in 64-bit integers, so an absurd stored level cannot overflow.
 double coverage_squared(int level) {
@@ -51,141 +30,27 @@ double discount_ratio_ten(int crop_number) {
 // The enterprise base rate's weighting factor: single-precision 0.9 widened.
 constexpr double enterprise_weight = static_cast<double>(0.9f);
 
-constexpr double default_prices[crop_count] = {static_cast<double>(2.8f), static_cast<double>(6.6f), 3.0, 1.0, 1.0,
-                                               1.0, 1.0, 0.5, 5.0};
-constexpr double default_volatilities[crop_count] = {0.2, 0.18, 0.17, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1};
+// Tables for an engine given none: no b values at all.
+const b_value_tables no_b_values{};
 
 }  // namespace
 
-premium_calculator::premium_calculator(premium_database* db, rater_aph_continuous* r, std::string& error_text)
-    : rater(r), database(db) {
-    set_defaults(error_text);
+premium_calculator::premium_calculator(const farm& f, const rating_tables& tables, rater_aph_continuous* r)
+    : farm_inputs(f.inputs),
+      state_data(tables.state),
+      b_tables(tables.b_values != nullptr ? tables.b_values : &no_b_values),
+      rater(r),
+      database(tables.database),
+      state_fips_(f.state_fips) {
+    match_rated_units();
 }
 
-// ------------------------------------------------------------------ inputs
-
-void premium_calculator::set_defaults(std::string& error_text) {
-    set_state(17, error_text);
-    county_fips = 1;
-    indicated.fill(true);
-    harvest_guarantee.fill(false);
-    harvest_guarantee_whole_farm = false;
-    coverage.fill(65);
-    coverage_enterprise.fill(65);
-    coverage_whole_farm = 65;
-    for (int c = 1; c <= crop_count; ++c) {
-        ppcl_factor[0][ix(c)] = 1.02;
-        ppcl_factor[1][ix(c)] = 1.05;
-        ppcl_select[ix(c)] = 0;
-        ppcl_select_enterprise[ix(c)] = 0;
-        sections[ix(c)] = 1;
-        units[ix(c)].clear();
-        price[ix(c)] = default_prices[ix(c)];
-        price_volatility[ix(c)] = default_volatilities[ix(c)];
-    }
-    ppcl_select_whole_farm = 0;
-    // Every enterprise and whole-farm result 0, the b-value tables all zero.
-    static_cast<enterprise_results&>(*this) = enterprise_results{};
-    static_cast<whole_farm_results&>(*this) = whole_farm_results{};
-    static_cast<b_value_tables&>(*this) = b_value_tables{};
-    malting_barley_option = 2;
-}
-
-bool premium_calculator::set_state(int fips, std::string& error_text) {
-    if (!state_data) state_data = std::make_unique<state_record>();
-    state_data->set_state_fips(fips);
-    if (database == nullptr) {
-        state_data->clear();
-        return false;
-    }
-    return state_data->read_county_list(*database, error_text);
-}
-
-void premium_calculator::read_settings(settings_store& store, std::string& error_text) {
-    const int state = store.read_integer(section, "State FIPS", state_fips());
-    set_state(state, error_text);
-    county_fips = store.read_integer(section, "County FIPS", county_fips);
-
-    for (int c = 1; c <= crop_count; ++c) {
-        const std::size_t i = ix(c);
-        indicated[i] = low_byte(store.read_integer(section, key_s("Indicated", c), indicated[i] ? 1 : 0));
-        harvest_guarantee[i] =
-            low_byte(store.read_integer(section, key_s("Harvest Guarantee", c), harvest_guarantee[i] ? 1 : 0));
-        sections[i] = std::clamp(store.read_integer(section, key_s("Sections", c), sections[i]), 0, max_sections);
-        price[i].from_text(store.read_text(section, key_s("Price", c), price[i].to_text(2)));
-        price_volatility[i].from_text(
-            store.read_text(section, key_s("Price Volatility", c), price_volatility[i].to_text(3)));
-        // A damaged store cannot create units beyond the seventh.
-        const int room = max_units_per_crop - static_cast<int>(std::min<std::size_t>(units[i].size(), max_units_per_crop));
-        const int n = std::clamp(store.read_integer(section, key_s("Units", c), 0), 0, room);
-        for (int u = 1; u <= n; ++u) {
-            units[i].emplace_back();
-            units[i].back().read_settings(store, c, u);
-        }
-        char current[16];
-        std::snprintf(current, sizeof current, "%d", coverage[i]);
-        coverage[i] = leading_integer(store.read_text(section, key_d("Coverage", c), current));
-        std::snprintf(current, sizeof current, "%d", coverage_enterprise[i]);
-        coverage_enterprise[i] = leading_integer(store.read_text(section, key_d("Coverage Enterprise", c), current));
-        ppcl_select[i] = store.read_integer(section, key_d("Prevented Planting Select", c), ppcl_select[i]);
-        ppcl_select_enterprise[i] =
-            store.read_integer(section, key_d("Prevented Planting Select Enterprise", c), ppcl_select_enterprise[i]);
-    }
-    harvest_guarantee_whole_farm =
-        low_byte(store.read_integer(section, "Harvest Guarantee Whole Farm", harvest_guarantee_whole_farm ? 1 : 0));
-    ppcl_select_whole_farm = store.read_integer(section, "Prevented Planting Select Whole Farm", ppcl_select_whole_farm);
-}
-
-void premium_calculator::write_settings(settings_store& store) const {
-    if (state_data) store.write_integer(section, "State FIPS", state_data->state_fips());
-    store.write_integer(section, "County FIPS", county_fips);
-    for (int c = 1; c <= crop_count; ++c) {
-        const std::size_t i = ix(c);
-        store.write_integer(section, key_s("Indicated", c), indicated[i] ? 1 : 0);
-        store.write_integer(section, key_s("Harvest Guarantee", c), harvest_guarantee[i] ? 1 : 0);
-        store.write_integer(section, key_s("Sections", c), sections[i]);
-        store.write_text(section, key_s("Price", c), price[i].to_text(2));
-        store.write_text(section, key_s("Price Volatility", c), price_volatility[i].to_text(3));
-        store.write_integer(section, key_s("Units", c), static_cast<int>(units[i].size()));
-        int u = 1;
-        for (const insurance_unit& unit : units[i]) unit.write_settings(store, c, u++);
-        store.write_text(section, key_d("Coverage", c), std::to_string(coverage[i]));
-        store.write_text(section, key_d("Coverage Enterprise", c), std::to_string(coverage_enterprise[i]));
-        store.write_integer(section, key_d("Prevented Planting Select", c), ppcl_select[i]);
-        store.write_integer(section, key_d("Prevented Planting Select Enterprise", c), ppcl_select_enterprise[i]);
-    }
-    store.write_integer(section, "Harvest Guarantee Whole Farm", harvest_guarantee_whole_farm ? 1 : 0);
-    store.write_integer(section, "Prevented Planting Select Whole Farm", ppcl_select_whole_farm);
-}
-
-void premium_calculator::copy_from(const premium_calculator& other, std::string& error_text) {
-    if (other.state_data) set_state(other.state_data->state_fips(), error_text);
-    // Kept: the malting barley option, and the whole-farm per-acre premium and
-    // liability per acre, which each computation forms anew.
-    const int own_malting_barley_option = malting_barley_option;
-    const exact_decimal own_per_acre_premium = per_acre_premium_whole_farm;
-    const crop_decimals own_liability_per_acre = liability_per_acre;
-    static_cast<farm_inputs&>(*this) = other;
-    static_cast<b_value_tables&>(*this) = other;
-    static_cast<enterprise_results&>(*this) = other;
-    static_cast<whole_farm_results&>(*this) = other;
-    malting_barley_option = own_malting_barley_option;
-    per_acre_premium_whole_farm = own_per_acre_premium;
-    liability_per_acre = own_liability_per_acre;
-}
-
-void premium_calculator::load_farm(const farm& f, std::string& error_text) {
-    set_state(f.state_fips, error_text);
-    static_cast<farm_inputs&>(*this) = f.inputs;
-}
-
-void premium_calculator::set_unit_count(int crop_number, int count) {
-    if (crop_number < 1 || crop_number > crop_count) return;
-    units[ix(crop_number)].resize(static_cast<std::size_t>(std::clamp(count, 0, max_units_per_crop)));
+void premium_calculator::match_rated_units() {
+    for (std::size_t i = 0; i < crop_count; ++i) rated_units[i].resize(units[i].size());
 }
 
 bool premium_calculator::crop_selected(int crop_number) const {
-    if (crop_number < 1 || crop_number > crop_count || !state_data) return false;
+    if (crop_number < 1 || crop_number > crop_count || state_data == nullptr) return false;
     return state_data->crop_offered(county_fips, crop_number) != 0 && indicated[ix(crop_number)];
 }
 
@@ -213,9 +78,9 @@ bool open_b_value_table(premium_database* database, rowset_base& rs, std::string
 
 }  // namespace
 
-bool premium_calculator::read_b_values(std::string& error_text) {
+bool read_b_value_lookup(premium_database& db, b_value_tables& tables, std::string& error_text) {
     rowset_b_value_single_crop_lookup rs;
-    if (!open_b_value_table(database, rs, error_text)) return false;
+    if (!open_b_value_table(&db, rs, error_text)) return false;
     do {
         const auto& r = rs.record;
         if (r.crop_number < 1 || r.crop_number > crop_count) {
@@ -225,20 +90,21 @@ bool premium_calculator::read_b_values(std::string& error_text) {
         // Rows outside the table (another state, a set number above 5) have no place in it.
         const int s = state_index(r.state_fips);
         if (s >= 0 && r.set_number >= 0 && r.set_number <= 5)
-            b_value_set[static_cast<std::size_t>(s)][ix(r.crop_number)][r.region_flag == -1 ? 1 : 0] =
+            tables.b_value_set[static_cast<std::size_t>(s)][ix(r.crop_number)][r.region_flag == -1 ? 1 : 0] =
                 static_cast<unsigned char>(r.set_number);
     } while (is_ok(rs.move_next()));
     return true;
 }
 
-bool premium_calculator::read_b_value_table(std::string& error_text) {
+bool read_b_value_table(premium_database& db, b_value_tables& tables, std::string& error_text) {
     rowset_b_value_single_crop rs;
-    if (!open_b_value_table(database, rs, error_text)) return false;
+    if (!open_b_value_table(&db, rs, error_text)) return false;
     do {
         const auto& r = rs.record;
         if (r.set_number >= 1 && r.set_number <= 5 && r.b_index >= 0 && r.b_index < 15) {
-            b_values[static_cast<std::size_t>(r.set_number - 1)][static_cast<std::size_t>(r.b_index)] = r.b_value;
-            b_values_harvest[static_cast<std::size_t>(r.set_number - 1)][static_cast<std::size_t>(r.b_index)] =
+            tables.b_values[static_cast<std::size_t>(r.set_number - 1)][static_cast<std::size_t>(r.b_index)] =
+                r.b_value;
+            tables.b_values_harvest[static_cast<std::size_t>(r.set_number - 1)][static_cast<std::size_t>(r.b_index)] =
                 r.b_value_harvest_guarantee;
         }
     } while (is_ok(rs.move_next()));
@@ -248,29 +114,29 @@ bool premium_calculator::read_b_value_table(std::string& error_text) {
 exact_decimal premium_calculator::b_value(int c, bool region_flag, int index) const {
     const int s_index = state_index(state_fips());
     if (s_index < 0 || c < 1 || c > crop_count || index < 0 || index >= 15) return 0.0;
-    const int set = b_value_set[static_cast<std::size_t>(s_index)][ix(c)][region_flag ? 1 : 0];
+    const int set = b_tables->b_value_set[static_cast<std::size_t>(s_index)][ix(c)][region_flag ? 1 : 0];
     if (set == 0) return 0.0;
-    const auto& table = harvest_guarantee[ix(c)] ? b_values_harvest : b_values;
+    const auto& table = harvest_guarantee[ix(c)] ? b_tables->b_values_harvest : b_tables->b_values;
     return static_cast<double>(table[static_cast<std::size_t>(set - 1)][static_cast<std::size_t>(index)]);
 }
 
 bool premium_calculator::has_b_values(int c) const {
     const int s = state_index(state_fips());
     if (s < 0 || c < 1 || c > crop_count) return false;
-    return b_value_set[static_cast<std::size_t>(s)][ix(c)][0] != 0 ||
-           b_value_set[static_cast<std::size_t>(s)][ix(c)][1] != 0;
+    return b_tables->b_value_set[static_cast<std::size_t>(s)][ix(c)][0] != 0 ||
+           b_tables->b_value_set[static_cast<std::size_t>(s)][ix(c)][1] != 0;
 }
 
 bool premium_calculator::b_value_set_exists(int state, bool region_flag, int c) const {
     const int s = state_index(state);
     if (s < 0 || c < 1 || c > crop_count) return false;
-    return b_value_set[static_cast<std::size_t>(s)][ix(c)][region_flag ? 1 : 0] != 0;
+    return b_tables->b_value_set[static_cast<std::size_t>(s)][ix(c)][region_flag ? 1 : 0] != 0;
 }
 
-exact_decimal premium_calculator::x_single(int k, int c, const insurance_unit& u) const {
-    const exact_decimal br = u.effective_base_rate();
-    const bool has_ratio = u.reference_yield != 0.0;
-    const exact_decimal r = has_ratio ? u.rate_yield / u.reference_yield : exact_decimal(0.0);
+exact_decimal premium_calculator::x_single(int k, int c, const insurance_unit& u, const unit_results& rated) const {
+    const exact_decimal br = effective_base_rate(u, rated);
+    const bool has_ratio = rated.reference_yield != 0.0;
+    const exact_decimal r = has_ratio ? u.rate_yield / rated.reference_yield : exact_decimal(0.0);
     const exact_decimal& v = price_volatility[ix(c)];
     const int level = coverage[ix(c)];
     switch (k) {
@@ -304,40 +170,42 @@ exact_decimal premium_calculator::capped_sum(int c, bool region_flag, const std:
     return sum;
 }
 
-exact_decimal premium_calculator::sum_single(int c, bool region_flag, const insurance_unit& u) const {
+exact_decimal premium_calculator::sum_single(int c, bool region_flag, const insurance_unit& u,
+                                             const unit_results& rated) const {
     std::array<exact_decimal, 15> x;
-    for (int k = 0; k < 15; ++k) x[static_cast<std::size_t>(k)] = x_single(k, c, u);
+    for (int k = 0; k < 15; ++k) x[static_cast<std::size_t>(k)] = x_single(k, c, u, rated);
     return capped_sum(c, region_flag, x);
 }
 
-exact_decimal premium_calculator::unit_premium_rate(int c, const insurance_unit& u) const {
-    return sum_single(c, county_region(), u).round_to(4);
+exact_decimal premium_calculator::unit_premium_rate(int c, const insurance_unit& u, const unit_results& rated) const {
+    return sum_single(c, county_region(), u, rated).round_to(4);
 }
 
 void premium_calculator::dump_b_values(std::string& text) const {
     text += "B Values Single Crop\r\n";
     const int state = state_fips();
     const int s_index = state_index(state);
-    auto region_of = [&](int county) { return state_data && state_data->county_region(county); };
+    auto region_of = [&](int county) { return state_data != nullptr && state_data->county_region(county); };
     auto dump_region = [&](bool flag) {
         if (s_index < 0) return;
         for (int c = 1; c <= crop_count; ++c) {
-            const int set = b_value_set[static_cast<std::size_t>(s_index)][ix(c)][flag ? 1 : 0];
+            const int set = b_tables->b_value_set[static_cast<std::size_t>(s_index)][ix(c)][flag ? 1 : 0];
             if (set == 0) continue;
             char line[160];
             std::snprintf(line, sizeof line, "Crop\t%d\tSet\t%d\r\n", c, set);
             text += line;
             for (int i = 0; i < 15; ++i) {
                 std::snprintf(line, sizeof line, "%d\t%d\t%d\t%d\t%g\t%g\r\n", state, c, flag ? 1 : 0, i,
-                              static_cast<double>(b_values[static_cast<std::size_t>(set - 1)][static_cast<std::size_t>(i)]),
                               static_cast<double>(
-                                  b_values_harvest[static_cast<std::size_t>(set - 1)][static_cast<std::size_t>(i)]));
+                                  b_tables->b_values[static_cast<std::size_t>(set - 1)][static_cast<std::size_t>(i)]),
+                              static_cast<double>(b_tables->b_values_harvest[static_cast<std::size_t>(set - 1)]
+                                                                            [static_cast<std::size_t>(i)]));
                 text += line;
             }
         }
     };
     // The first region is that of county 1, or of county 3 when the state has no county 1.
-    const bool has_county_1 = state_data && state_data->find_county(1) != nullptr;
+    const bool has_county_1 = state_data != nullptr && state_data->find_county(1) != nullptr;
     dump_region(region_of(has_county_1 ? 1 : 3));
     if (state == 27) dump_region(region_of(11));
     if (state == 46) dump_region(region_of(9));
@@ -365,9 +233,10 @@ exact_decimal premium_calculator::unit_factor(int c, const insurance_unit& u) {
 
 bool premium_calculator::compute_crop_units(int c, const surcharge_list& surcharges, std::string& error_text) {
     if (rater == nullptr) return units[ix(c)].empty();
+    match_rated_units();
     bool all = true;
-    for (insurance_unit& u : units[ix(c)])
-        if (!u.compute(c, *this, *rater, database, surcharges, error_text)) all = false;
+    for (std::size_t u = 0; u < units[ix(c)].size(); ++u)
+        if (!rate_unit(c, units[ix(c)][u], rated_units[ix(c)][u], *this, *rater, surcharges, error_text)) all = false;
     return all;
 }
 
@@ -382,12 +251,15 @@ void premium_calculator::aggregate_enterprise_units(int c) {
     exact_decimal total = 0.0;
     exact_decimal rate_sum = 0.0;
     exact_decimal aph_sum = 0.0;
-    for (const insurance_unit& u : units[i]) {
+    match_rated_units();
+    for (std::size_t n = 0; n < units[i].size(); ++n) {
+        const insurance_unit& u = units[i][n];
+        const unit_results& rated = rated_units[i][n];
         const exact_decimal q = u.acres * u.share;
-        rate_sum += u.effective_base_rate() * q;
+        rate_sum += effective_base_rate(u, rated) * q;
         aph_sum += u.aph_yield * q;
         // The largest reference yield counts even when the acre-shares add up to 0.
-        if (u.reference_yield > enterprise_reference_yield[i]) enterprise_reference_yield[i] = u.reference_yield;
+        if (rated.reference_yield > enterprise_reference_yield[i]) enterprise_reference_yield[i] = rated.reference_yield;
         total += q;
     }
     if (total != 0.0) {
@@ -469,7 +341,6 @@ void premium_calculator::compute_all(const surcharge_list& surcharges, std::stri
     // One rating reads one set of rows, whatever another connection rewrites meanwhile.
     std::optional<read_transaction> reading;
     if (database != nullptr) reading.emplace(*database);
-    const rate_record_scope records(rater);  // each record read once in this rating
     const bool four_crop = is_four_crop_state();
     crop_decimals crop_acre_weight{};
     crop_acre_weight_whole_farm = 0.0;
@@ -550,20 +421,6 @@ void premium_calculator::compute_all(const surcharge_list& surcharges, std::stri
     }
 
     rate_whole_farm_after_crops(crop_acre_weight, four_crop);
-}
-
-// ------------------------------------------------------------------ results as values
-
-premium_figures premium_calculator::enterprise_figures(int c) const {
-    if (c < 1 || c > crop_count) return {};
-    const std::size_t i = ix(c);
-    return {enterprise_revenue_guarantee[i], enterprise_per_acre_premium[i], total_loaded_enterprise_premium[i],
-            enterprise_subsidy[i], enterprise_producer_premium[i]};
-}
-
-premium_figures premium_calculator::whole_farm_figures() const {
-    return {revenue_guarantee_whole_farm, base_premium_whole_farm, total_premium_whole_farm, ra_subsidy_whole_farm,
-            producer_premium_whole_farm};
 }
 
 }  // namespace zelmora

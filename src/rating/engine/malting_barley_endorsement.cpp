@@ -1,10 +1,10 @@
 // The malting barley endorsement of a Barley unit.
-#include "rating/malting_barley_endorsement.h"
+#include "rating/engine/malting_barley_endorsement.h"
 
 #include <cstdio>
 
 #include "data/crops.h"
-#include "rating/premium_calculator.h"
+#include "data/crops.h"
 
 namespace zelmora {
 
@@ -51,7 +51,8 @@ exact_decimal malting_barley_endorsement::subsidy_factor(int coverage_level) {
     }
 }
 
-void malting_barley_endorsement::compute(const premium_calculator& calculator, const insurance_unit& unit) {
+void malting_barley_endorsement::compute(const farm_inputs& calculator, const insurance_unit& unit,
+                                         const exact_decimal& base_rate) {
     const std::size_t barley = static_cast<std::size_t>(crop_barley - 1);
     const exact_decimal barley_price = calculator.price[barley];
     const int level = calculator.coverage[barley];
@@ -81,7 +82,7 @@ void malting_barley_endorsement::compute(const premium_calculator& calculator, c
     else
         contract_price = unit.malting_barley_price;
 
-    base_premium_75 = unit.base_rate / 0.65;
+    base_premium_75 = base_rate / 0.65;
     coverage_level = level;
     const double coverage_fraction = level / 100.0;
     additional_value = contract_price - barley_price;
@@ -100,9 +101,9 @@ void malting_barley_endorsement::compute(const premium_calculator& calculator, c
     producer_premium = base_premium - subsidy;
 }
 
-void malting_barley_endorsement::worksheet(const premium_calculator& calculator, const insurance_unit& unit,
-                                           std::string& text) {
-    compute(calculator, unit);
+void malting_barley_endorsement::worksheet(const farm_inputs& calculator, const insurance_unit& unit,
+                                           const exact_decimal& base_rate, std::string& text) {
+    compute(calculator, unit, base_rate);
     const bool option_a = calculator.malting_barley_option == 1;
     append_value(text, "Acres", acres, 1);
     append_value(text, "APH Yield", unit.aph_yield, 4);

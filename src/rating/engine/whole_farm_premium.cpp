@@ -1,6 +1,6 @@
 // The whole-farm unit's premium: ARG range, the limit on the rate, the
 // prevented planting factor, unit premiums, subsidy and producer premium.
-#include "rating/premium_calculator.h"
+#include "rating/engine/premium_calculator.h"
 
 namespace zelmora {
 

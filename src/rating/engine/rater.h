@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include <unordered_map>
+
 #include "data/premium_database.h"
 #include "data/rowsets.h"
 #include "data/surcharge_list.h"
+#include "rating/farm.h"
 #include "utility/exact_decimal.h"
-#include "utility/settings_store.h"
 
 namespace zelmora {
 
@@ -21,8 +23,8 @@ public:
     virtual bool rate(int crop_code, int state_fips, int county_fips, int coverage_level,
                       const exact_decimal& rate_yield, int type_code, int practice_code,
                       const surcharge_list& surcharges, std::string& error_text);
-    virtual void read_settings(settings_store& store);
-    virtual void write_settings(settings_store& store) const;
+    // Takes the farm's rater settings (its practice code is the one used before any unit is rated).
+    void use_settings(const rater_settings& settings);
     // Number of failures (0 on success); the base computes nothing.
     virtual int compute_rate(int crop_year, int crop_code, int state_fips, int county_fips, int coverage_level,
                              const exact_decimal& rate_yield, const surcharge_list& surcharges,
@@ -56,8 +58,10 @@ struct rate_record_key {
     int type_code = 0;
 };
 
-// The continuous rates records read during one rating, by their seven keys, each
-// with the error text its read appended (empty when the record was found).
+// The continuous rates records read, by their seven keys, each with the error
+// text its read appended (empty when the record was found). The session keeps
+// one for as long as the database does not change, so each record is read once;
+// a read that failed for another reason than a missing row is never kept.
 class rate_record_cache {
 public:
     // State, county, crop year, crop code, plan, practice and type.
@@ -70,34 +74,22 @@ public:
     };
     const entry* find(const key& keys) const;
     const entry& add(entry read);
+    std::size_t size() const { return entries_.size(); }
+    // Drops the records kept (the count of reads stays).
+    void clear() { entries_.clear(); }
+    long reads = 0;  // records read from the database so far
 
 private:
-    // A rating holds a few dozen keys at most: a list searched in order beats a tree.
-    std::vector<entry> entries_;
-};
-
-class rater_aph_continuous;
-
-// While it lives, the rater reads each continuous rates record at most once:
-// a unit's rate and its yield span table, and every other unit with the same
-// keys, take the record (or its failure and the failure's text) from the first
-// read. Scopes nest; the outermost holds the records and drops them when it
-// ends, so the next rating reads the database afresh. A null rater is allowed.
-class rate_record_scope {
-public:
-    explicit rate_record_scope(rater_aph_continuous* rater);
-    ~rate_record_scope();
-    rate_record_scope(const rate_record_scope&) = delete;
-    rate_record_scope& operator=(const rate_record_scope&) = delete;
-
-private:
-    rater_aph_continuous* rater_ = nullptr;  // null when an outer scope holds the records
-    rate_record_cache records_;
+    struct key_hash {
+        std::size_t operator()(const key& k) const noexcept;
+    };
+    std::unordered_map<key, entry, key_hash> entries_;
 };
 
 class rater_aph_continuous : public rater {
 public:
-    explicit rater_aph_continuous(premium_database* db);
+    // `records` (may be null: every record is then read afresh) keeps what was read.
+    rater_aph_continuous(premium_database* db, rate_record_cache* records);
     rater_aph_continuous(const rater_aph_continuous&) = delete;
     rater_aph_continuous& operator=(const rater_aph_continuous&) = delete;
 
@@ -135,12 +127,12 @@ public:
     exact_decimal preliminary_base_rate;             // step 9
 
 private:
-    friend class rate_record_scope;
-    // The record of the keys from the scope's records, or read and kept there;
-    // read afresh outside a scope. A failed read appends its text to `error_text`.
+    // The record of the keys from the kept records, or read (and kept, unless the
+    // read failed for another reason than a missing row). A failed read appends
+    // its text to `error_text`.
     const rate_record_cache::entry& record_of(const rate_record_cache::key& keys, rate_record_cache::entry& read,
                                               std::string& error_text);
-    rate_record_cache* records_ = nullptr;  // set by the outermost rate_record_scope
+    rate_record_cache* records_ = nullptr;
 };
 
 }  // namespace zelmora
