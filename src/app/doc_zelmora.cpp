@@ -13,6 +13,7 @@
 #include "rating/farm_file.h"
 #include "rating/table_maintenance.h"
 #include "ui/dialog_error_list.h"
+#include "ui/farm_model.h"
 #include "ui/propsheet_calculator.h"
 #include "ui/window_services.h"
 
@@ -55,12 +56,7 @@ doc_zelmora::doc_zelmora(store_factory stores) : stores_(std::move(stores)) {}
 
 doc_zelmora::~doc_zelmora() {
     write_settings_on_close();
-    session.calculator.reset();
-    session.continuous_rater.reset();
-    session.surcharges.reset();
-    session.practice_codes.reset();
-    session.type_codes.reset();
-    session.database.reset();
+    model_.reset();  // before the session it rates on
 }
 
 std::unique_ptr<settings_store> doc_zelmora::make_store() const {
@@ -71,19 +67,24 @@ std::unique_ptr<settings_store> doc_zelmora::make_store() const {
 bool doc_zelmora::open_document(const std::string& path) {
     path_ = path;
     std::string error_text;
-    if (!session.open(path, *make_store(), error_text)) {
+    if (!session.open(path, error_text)) {
         if (!error_text.empty()) {
             dialog_error_list::show_modal(nullptr, "", "", error_text + database_not_opened_text(path));
         }
         return false;
     }
-    error_text += session.database->read_errors();
-    session.database->clear_read_errors();
+    // The farm the user's settings keep, and the tables it is rated with.
+    const farm saved = read_farm_settings(*make_store());
+    error_text += session.load_errors(saved);
+    model_ = std::make_unique<farm_model>(session, saved);
+    connect(model_.get(), &farm_model::changed, this, &doc_zelmora::farm_changed);
     // Whatever the sequence collected is shown once, after its last step.
     if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
     take_farm_as_opened();
     return true;
 }
+
+int doc_zelmora::current_state() const { return model_ ? model_->current().state_fips : -1; }
 
 std::string doc_zelmora::farm_display_name() const {
     if (farm_path_.empty()) return "Untitled farm";
@@ -92,23 +93,24 @@ std::string doc_zelmora::farm_display_name() const {
 
 QString doc_zelmora::farm_title() const {
     QString title = to_qstring(farm_display_name());
-    if (const premium_calculator* calculator = session.calculator.get(); calculator && calculator->state_data) {
-        const county_record* county = calculator->state_data->find_county(calculator->county_fips);
+    if (model_) {
+        const farm& f = model_->current();
+        const county_record* county = model_->state().find_county(f.inputs.county_fips);
         const QString place = county ? to_qstring(county->county_name)
-                                     : format_with_number("county %d", calculator->county_fips);
-        title += QStringLiteral(" - %1, %2").arg(place, to_qstring(state_name(calculator->state_fips())));
+                                     : format_with_number("county %d", f.inputs.county_fips);
+        title += QStringLiteral(" - %1, %2").arg(place, to_qstring(state_name(f.state_fips)));
     }
     return title + QStringLiteral("[*]");
 }
 
-std::string doc_zelmora::current_farm_text() {
-    if (!session.calculator || !session.continuous_rater) return {};
+const farm& doc_zelmora::current_farm() {
     if (view_) view_->store_inputs();
-    return farm_file_text(*session.calculator, *session.continuous_rater);
+    return model_->current();
 }
 
 bool doc_zelmora::farm_modified() {
-    const bool modified = current_farm_text() != saved_text_;
+    if (!model_) return false;
+    const bool modified = !(current_farm() == saved_farm_);
     if (modified != edit_marked_) {
         edit_marked_ = modified;
         Q_EMIT farm_changed();
@@ -122,15 +124,24 @@ void doc_zelmora::note_edit() {
 }
 
 void doc_zelmora::take_farm_as_saved() {
-    saved_text_ = current_farm_text();
+    if (!model_) return;
+    saved_farm_ = current_farm();
     edit_marked_ = false;
     Q_EMIT farm_changed();
 }
 
 void doc_zelmora::take_farm_as_opened() {
     take_farm_as_saved();
-    opened_text_ = saved_text_;
+    opened_farm_ = saved_farm_;
     opened_farm_path_ = farm_path_;
+}
+
+void doc_zelmora::take_farm(const farm& f) {
+    model_->set(f);
+    const std::string load_errors = session.load_errors(f);
+    reload_view();
+    take_farm_as_saved();
+    if (!load_errors.empty()) dialog_error_list::show_modal(nullptr, "", "", load_errors);
 }
 
 void doc_zelmora::reload_view() {
@@ -138,60 +149,46 @@ void doc_zelmora::reload_view() {
 }
 
 bool doc_zelmora::open_farm(const std::string& path, std::string& error) {
-    if (!session.calculator || !session.continuous_rater) return false;
+    if (!model_) return false;
     memory_settings_store store;
     if (!read_farm_file(path, store, error)) return false;
-    std::string load_errors;
-    load_farm(store, *session.calculator, *session.continuous_rater, load_errors);
-    if (session.database) {
-        load_errors += session.database->read_errors();
-        session.database->clear_read_errors();
-    }
     farm_path_ = path;
-    reload_view();
-    take_farm_as_saved();
-    if (!load_errors.empty()) dialog_error_list::show_modal(nullptr, "", "", load_errors);
+    take_farm(read_farm(store));
     return true;
 }
 
 bool doc_zelmora::save_farm(const std::string& path, std::string& error) {
-    if (!session.calculator || !session.continuous_rater) return false;
-    const std::string text = current_farm_text();
-    if (!write_farm_file(path, text, error)) return false;
+    if (!model_) return false;
+    if (!write_farm_file(path, farm_file_text(current_farm()), error)) return false;
     farm_path_ = path;
     take_farm_as_saved();
     return true;
 }
 
 void doc_zelmora::new_farm() {
-    if (!session.calculator || !session.continuous_rater) return;
-    if (view_) view_->store_inputs();
-    const int state = session.calculator->state_fips();
-    const int county = session.calculator->county_fips;
-    memory_settings_store place;  // the defaults, but for the state and county
-    place.write_integer(settings_section, "State FIPS", state);
-    place.write_integer(settings_section, "County FIPS", county);
-    std::string load_errors;
-    load_farm(place, *session.calculator, *session.continuous_rater, load_errors);
+    if (!model_) return;
+    // The defaults, but for the state and county.
+    const farm& now = current_farm();
+    farm fresh = default_farm();
+    fresh.state_fips = now.state_fips;
+    fresh.inputs.county_fips = now.inputs.county_fips;
     farm_path_.clear();
-    reload_view();
-    take_farm_as_saved();
-    if (!load_errors.empty()) dialog_error_list::show_modal(nullptr, "", "", load_errors);
+    take_farm(fresh);
 }
 
 bool doc_zelmora::farm_touched() {
-    return farm_path_ != opened_farm_path_ || current_farm_text() != opened_text_;
+    if (!model_) return false;
+    return farm_path_ != opened_farm_path_ || !(current_farm() == opened_farm_);
 }
 
 bool doc_zelmora::write_settings_on_close(bool write_anyway) {
-    if (settings_written_ || !session.calculator || !session.continuous_rater) return false;
+    if (settings_written_ || !model_) return false;
     settings_written_ = true;
     // An untouched window would put back the inputs it read at its start over
     // those another window wrote since.
     if (!write_anyway && !farm_touched()) return false;
     const auto store = make_store();
-    session.calculator->write_settings(*store);
-    session.continuous_rater->write_settings(*store);
+    write_farm_settings(model_->current(), *store);
     store->write_text(farm_file_section, last_farm_key, farm_path_);
     return true;
 }
@@ -212,17 +209,18 @@ std::string doc_zelmora::title() const {
 }
 
 quote_content doc_zelmora::make_quote() {
-    if (!session.calculator || !session.database) return {};
-    const read_transaction reading(*session.database);  // one set of rows for every rating of the quote
-    return build_quote(session, session.calculator->current_farm(), quote_farm_name(), title(),
-                       QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString(), dropped_errors{});
+    if (!model_) return {};
+    const farm& f = current_farm();
+    const read_transaction reading(session.database());  // one set of rows for every rating of the quote
+    return build_quote(session, f, quote_farm_name(), title(),
+                       QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString());
 }
 
 void doc_zelmora::on_show_crops() {
-    if (!session.calculator) return;
+    if (!model_) return;
     if (view_) view_->store_inputs();
     {
-        propsheet_calculator sheet(&session);
+        propsheet_calculator sheet(model_.get());
         if (view_) connect(&sheet, &propsheet_calculator::status_message, view_, &view_zelmora::status_message);
         connect(&sheet, &propsheet_calculator::farm_changed, this, &doc_zelmora::farm_changed);
         run_modal(sheet);
@@ -232,13 +230,12 @@ void doc_zelmora::on_show_crops() {
 }
 
 void doc_zelmora::show_rewrite_report(const rewrite_report& report) {
-    if (report.failed_states == 0 && !session.database->has_read_errors()) {
+    if (!report.failed()) {
         dialog_error_list::show_modal(nullptr, "", "", report.text);
         return;
     }
     // A failed rewrite is an error, not an ordinary report.
-    dialog_error_list::show_modal(nullptr, "Rewrite failed", "", report.text + session.database->read_errors());
-    session.database->clear_read_errors();
+    dialog_error_list::show_modal(nullptr, "Rewrite failed", "", report.text + report.read_errors);
     show_message(nullptr, report.failed_states > 0
                               ? format_with_number("ERROR, the rewrite failed for %d state(s); their rows are "
                                                    "unchanged.",
@@ -251,7 +248,7 @@ void doc_zelmora::on_show_state_inputs() {
     std::string report;
     {
         wait_cursor busy;
-        report = show_state_inputs(*session.database, *session.continuous_rater, current_state());
+        report = show_state_inputs(session.database(), current_state());
     }
     dialog_error_list::show_modal(nullptr, "", "", report);
 }
@@ -262,7 +259,7 @@ void doc_zelmora::on_write_column_lookup() {
     rewrite_report report;
     {
         wait_cursor busy;
-        report = write_column_lookup(*session.database, *session.continuous_rater, current_state());
+        report = write_column_lookup(session.database(), current_state());
     }
     show_rewrite_report(report);
 }
@@ -273,7 +270,7 @@ void doc_zelmora::on_write_column_lookup_all_states() {
     rewrite_report report;
     {
         wait_cursor busy;
-        report = write_column_lookup_all_states(*session.database, *session.continuous_rater);
+        report = write_column_lookup_all_states(session.database());
     }
     show_rewrite_report(report);
 }
@@ -284,12 +281,10 @@ void doc_zelmora::on_write_county_list() {
     rewrite_report report;
     {
         wait_cursor busy;
-        report = write_county_list(*session.database, *session.continuous_rater, current_state());
+        report = write_county_list(session.database(), current_state());
     }
     // A rewrite that wrote without an error still says what it wrote (in this window only).
-    if (report.failed_states == 0 && !session.database->has_read_errors()) {
-        report.text += county_list_summary(*session.database, {current_state()});
-    }
+    if (!report.failed()) report.text += county_list_summary(session.database(), {current_state()});
     show_rewrite_report(report);
 }
 
@@ -299,20 +294,20 @@ void doc_zelmora::on_write_all_county_lists() {
     rewrite_report report;
     {
         wait_cursor busy;
-        report = write_all_county_lists(*session.database, *session.continuous_rater);
+        report = write_all_county_lists(session.database());
     }
-    if (report.failed_states == 0 && !session.database->has_read_errors()) {
-        report.text += county_list_summary(*session.database, std::vector<int>(rated_states.begin(), rated_states.end()));
+    if (!report.failed()) {
+        report.text += county_list_summary(session.database(), std::vector<int>(rated_states.begin(), rated_states.end()));
     }
     show_rewrite_report(report);
 }
 
 void doc_zelmora::on_check_database() {
-    if (!session.database) return;
+    if (!session.is_open()) return;
     database_check_result result;
     {
         wait_cursor busy;
-        result = check_database(*session.database, path_);
+        result = check_database(session.database(), path_);
     }
     dialog_error_list::show_modal(nullptr, result.problem_count > 0 || result.unreadable ? "Rating database problems"
                                                                                          : "Rating database checked",

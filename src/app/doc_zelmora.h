@@ -1,9 +1,9 @@
 #pragma once
-// A rating database opened as a document: its rating session (connection,
-// rater, calculator, surcharges, code lookups, malting barley endorsement) with
-// the windows' side of it: the error list of the opening, the "Show Crops"
-// command and the maintenance commands with their confirmations; and the farm
-// the window holds, with the farm file it was opened from or saved to.
+// A rating database opened as a document: its rating session with the windows'
+// side of it (the error list of the opening, the "Show Crops" command and the
+// maintenance commands with their confirmations), and the farm the window
+// holds (a farm_model the form, the pages and Compare share), with the farm file
+// it was opened from or saved to.
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 
+#include "rating/farm.h"
 #include "rating/quote_content.h"
 #include "rating/rating_session.h"
 #include "rating/table_maintenance.h"
@@ -19,6 +20,7 @@
 
 namespace zelmora {
 
+class farm_model;
 class view_zelmora;
 
 // What the windows add after the lines of a database that did not open: the
@@ -44,7 +46,7 @@ public:
     // The open sequence; false when the database does not connect. Load
     // failures after the connection are shown together in the error list.
     bool open_document(const std::string& path);
-    // Makes the form store its fields into the calculator before the document goes.
+    // Makes the form store its fields into the farm before the document goes.
     void close_document();
     // An empty document cannot be made: File New does nothing.
     static bool new_document() { return false; }
@@ -111,6 +113,8 @@ public:
     void on_check_database();
 
     rating_session session;
+    // The window's farm and its rating; null until the database opened.
+    farm_model* model() const { return model_.get(); }
 
 Q_SIGNALS:
     // The farm changed: a page of the property sheet stored an input, or its name,
@@ -118,20 +122,24 @@ Q_SIGNALS:
     void farm_changed();
 
 private:
-    std::string current_farm_text();
+    // The farm with the form's fields stored first.
+    const farm& current_farm();
+    // Puts another farm into the window (its tables' load errors shown).
+    void take_farm(const farm& f);
     void reload_view();
     // A rewrite's report; a failed one shown as an error.
     void show_rewrite_report(const rewrite_report& report);
     std::unique_ptr<settings_store> make_store() const;
-    bool can_maintain() const { return session.database && session.continuous_rater; }
-    int current_state() const { return session.calculator ? session.calculator->state_fips() : -1; }
+    bool can_maintain() const { return session.is_open() && model_ != nullptr; }
+    int current_state() const;
 
     view_zelmora* view_ = nullptr;  // detaches itself when it goes
     store_factory stores_;
     std::string path_;
+    std::unique_ptr<farm_model> model_;
     std::string farm_path_;
-    std::string saved_text_;      // the farm as last opened, started or saved
-    std::string opened_text_;     // the farm when the document opened
+    farm saved_farm_;   // the farm as last opened, started or saved
+    farm opened_farm_;  // the farm when the document opened
     std::string opened_farm_path_;
     bool edit_marked_ = false;
     bool settings_written_ = false;  // the settings were written, or given up, once

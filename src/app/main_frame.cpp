@@ -31,6 +31,7 @@
 #include "quote/quote_document.h"
 #include "app/user_guide.h"
 #include "ui/compare_window.h"
+#include "ui/farm_model.h"
 #include "ui/window_services.h"
 
 namespace zelmora {
@@ -468,16 +469,16 @@ void main_frame::on_compare_coverage() {
         return;
     }
     view_zelmora* form = frame->view();
+    farm_model* model = frame->document()->model();
+    if (model == nullptr) return;
     form->store_inputs();
     // A window of its own, owned by the database's window: it goes when the database closes.
-    auto* window = new compare_window(&frame->document()->session, frame);
+    auto* window = new compare_window(model, frame);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(tr("Compare Coverage - %1").arg(to_qstring(frame->document()->title())));
-    connect(frame->document(), &doc_zelmora::farm_changed, window, &compare_window::refresh);
-    connect(form, &view_zelmora::inputs_changed, window, [form, window] {
-        form->store_inputs();
-        window->refresh();
-    });
+    // Every change of the farm (a page, a dialog, the form, another farm opened) rates the copies once.
+    connect(model, &farm_model::changed, window, &compare_window::refresh);
+    connect(form, &view_zelmora::inputs_changed, window, [form] { form->store_inputs(); });
     connect(frame->document(), &QObject::destroyed, window, [window] {
         window->detach();
         window->close();

@@ -15,8 +15,8 @@
 #include <cstdio>
 
 #include "app/doc_zelmora.h"
-#include "rating/engine/premium_calculator.h"
 #include "ui/crop_offer.h"
+#include "ui/farm_model.h"
 #include "ui/field_rules.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
@@ -231,8 +231,8 @@ void view_zelmora::showEvent(QShowEvent* event) {
 
 void view_zelmora::initial_update() {
     if (loaded_ || !document_) return;
-    calculator_ = document_->session.calculator.get();
-    if (!calculator_) return;
+    model_ = document_->model();
+    if (!model_) return;
     loaded_ = true;
     {
         exchange_lock lock(this);
@@ -243,7 +243,7 @@ void view_zelmora::initial_update() {
 }
 
 void view_zelmora::reload_form() {
-    if (!loaded_ || !calculator_) return;
+    if (!loaded_ || !model_) return;
     exchange_lock lock(this);
     load_form();
 }
@@ -256,7 +256,7 @@ void view_zelmora::detach() {
     exchange_lock lock(this);
     if (document_) document_->detach_view(this);
     document_ = nullptr;
-    calculator_ = nullptr;
+    model_ = nullptr;
     setEnabled(false);
 }
 
@@ -267,28 +267,31 @@ void view_zelmora::load_form() {
     }
     state_list_->clear();
     for (int fips : rated_states) state_list_->addItem(to_qstring(state_name(fips)), fips);
+    const farm_inputs& in = model_->current().inputs;
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        crop_box_[i]->setChecked(calculator_->indicated[i]);
-        harvest_guarantee_[i]->setChecked(calculator_->harvest_guarantee[i]);
-        price_[i]->set_value(calculator_->price[i], 2);
-        price_volatility_[i]->set_value(calculator_->price_volatility[i], 2);
-        units_[i]->set_value(static_cast<int>(calculator_->units[i].size()), true);
-        ppcl_factor_5_[i]->set_value(calculator_->ppcl_factor[0][i], 2);
-        ppcl_factor_10_[i]->set_value(calculator_->ppcl_factor[1][i], 2);
+        crop_box_[i]->setChecked(in.indicated[i]);
+        harvest_guarantee_[i]->setChecked(in.harvest_guarantee[i]);
+        price_[i]->set_value(in.price[i], 2);
+        price_volatility_[i]->set_value(in.price_volatility[i], 2);
+        units_[i]->set_value(static_cast<int>(in.units[i].size()), true);
+        ppcl_factor_5_[i]->set_value(in.ppcl_factor[0][i], 2);
+        ppcl_factor_10_[i]->set_value(in.ppcl_factor[1][i], 2);
     }
     update_crop_boxes();
     show_state_and_counties();
 }
 
 void view_zelmora::store_inputs() {
-    if (!calculator_ || !loaded_) return;
+    if (!model_ || !loaded_) return;
+    farm f = model_->current();
+    farm_inputs& in = f.inputs;
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        calculator_->indicated[i] = crop_box_[i]->isChecked();
-        // A field whose text is not a number within its range keeps the calculator's value.
-        store_if_acceptable(price_[i], calculator_->price[i]);
-        store_if_acceptable(price_volatility_[i], calculator_->price_volatility[i]);
+        in.indicated[i] = crop_box_[i]->isChecked();
+        // A field whose text is not a number within its range keeps the value it had before the edit.
+        store_if_acceptable(price_[i], in.price[i]);
+        store_if_acceptable(price_volatility_[i], in.price_volatility[i]);
         // The crop pages have seven unit rows: a crop keeps 0 to 7 units.
         const int asked = units_[i]->get_value();
         const int count = asked < 0 ? 0 : (asked > max_units_per_crop ? max_units_per_crop : asked);
@@ -302,37 +305,39 @@ void view_zelmora::store_inputs() {
                           crop_display_name(c), count, max_units_per_crop);
             Q_EMIT status_message(QString::fromLatin1(text));
         }
-        calculator_->set_unit_count(c, count);
-        calculator_->harvest_guarantee[i] = harvest_guarantee_[i]->isChecked();
-        store_if_acceptable(ppcl_factor_5_[i], calculator_->ppcl_factor[0][i]);
-        store_if_acceptable(ppcl_factor_10_[i], calculator_->ppcl_factor[1][i]);
+        set_unit_count(f, c, count);
+        in.harvest_guarantee[i] = harvest_guarantee_[i]->isChecked();
+        store_if_acceptable(ppcl_factor_5_[i], in.ppcl_factor[0][i]);
+        store_if_acceptable(ppcl_factor_10_[i], in.ppcl_factor[1][i]);
     }
+    model_->set(f);
 }
 
 void view_zelmora::on_update() {
-    if (!calculator_) return;
+    if (!model_) return;
     show_state_and_counties();
 }
 
 void view_zelmora::update_crop_boxes() {
-    const state_record* state = calculator_->state_data.get();
-    const county_record* county = state ? state->find_county(calculator_->county_fips) : nullptr;
+    const farm& f = model_->current();
+    const county_record* county = model_->state().find_county(f.inputs.county_fips);
     for (int c = 1; c <= crop_count; ++c) {
-        const bool offered = county && calculator_->b_value_set_exists(state->state_fips(),
-                                                                        county->region_flag == -1, c);
+        const bool offered =
+            county && model_->session().b_value_set_exists(f.state_fips, county->region_flag == -1, c);
         crop_box_[static_cast<std::size_t>(c - 1)]->setEnabled(offered);
         // A disabled box may show a tick of another county; an enabled one may still have no rates here.
-        crop_box_[static_cast<std::size_t>(c - 1)]->setToolTip(crop_offer_note(crop_offer_in_county(*calculator_, c)));
+        crop_box_[static_cast<std::size_t>(c - 1)]->setToolTip(
+            crop_offer_note(crop_offer_in_county(model_->session(), f, c)));
     }
     update_crop_rows();
 }
 
 void view_zelmora::update_crop_rows() {
-    const state_record* state = calculator_->state_data.get();
-    const county_record* county = state ? state->find_county(calculator_->county_fips) : nullptr;
+    const farm& f = model_->current();
+    const county_record* county = model_->state().find_county(f.inputs.county_fips);
     for (int c = 1; c <= crop_count; ++c) {
         const bool enabled = county &&
-                             calculator_->b_value_set_exists(state->state_fips(), county->region_flag == -1, c) &&
+                             model_->session().b_value_set_exists(f.state_fips, county->region_flag == -1, c) &&
                              crop_box_[static_cast<std::size_t>(c - 1)]->isChecked();
         enable_crop_row(c, enabled);
     }
@@ -350,28 +355,30 @@ void view_zelmora::enable_crop_row(int crop_number, bool enabled) {
 void view_zelmora::apply_state_and_county() {
     const int position = state_list_->currentIndex();
     if (position < 0 || position >= rated_state_count) return;
-    calculator_->set_state(rated_states[static_cast<std::size_t>(position)], dropped_errors{});
+    farm f = model_->current();
+    f.state_fips = rated_states[static_cast<std::size_t>(position)];
     // The county list still holds the previous state's counties: the position carries over.
     const int county_position = county_list_->currentIndex();
-    calculator_->county_fips =
-        county_position < 0 ? 1 : calculator_->state_data->county_fips_at(county_position);
+    f.inputs.county_fips =
+        county_position < 0 ? 1 : model_->session().state(f.state_fips).county_fips_at(county_position);
+    model_->set(f);
 }
 
 void view_zelmora::show_state_and_counties() {
-    const int fips = calculator_->state_fips();
+    const farm& f = model_->current();
     QSignalBlocker quiet_state(state_list_);
     QSignalBlocker quiet_county(county_list_);
     for (int position = 0; position < state_list_->count() && position < rated_state_count; ++position) {
-        if (state_list_->itemData(position).toInt() == fips) {
+        if (state_list_->itemData(position).toInt() == f.state_fips) {
             state_list_->setCurrentIndex(position);
             break;
         }
     }
-    fill_county_combo(calculator_->state_data.get(), county_list_, calculator_->county_fips);
+    fill_county_combo(&model_->state(), county_list_, f.inputs.county_fips);
 }
 
 void view_zelmora::on_state_changed() {
-    if (!calculator_) return;
+    if (!model_) return;
     apply_state_and_county();
     show_state_and_counties();
     update_crop_boxes();
@@ -379,14 +386,14 @@ void view_zelmora::on_state_changed() {
 }
 
 void view_zelmora::on_county_changed() {
-    if (!calculator_) return;
+    if (!model_) return;
     apply_state_and_county();
     update_crop_boxes();
     note_edit();
 }
 
 void view_zelmora::on_crop_clicked() {
-    if (!calculator_) return;
+    if (!model_) return;
     store_inputs();
     update_crop_rows();
 }

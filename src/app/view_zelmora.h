@@ -19,7 +19,7 @@ namespace zelmora {
 class doc_zelmora;
 class edit_decimal;
 class edit_integer;
-class premium_calculator;
+class farm_model;
 
 class view_zelmora : public QWidget {
     Q_OBJECT
@@ -27,13 +27,13 @@ public:
     explicit view_zelmora(doc_zelmora* document, QWidget* parent = nullptr);
     ~view_zelmora() override;
 
-    // First display: takes the document's calculator and loads the form (once).
+    // First display: takes the document's farm and loads the form (once).
     void initial_update();
-    // After the property sheet: re-selects the calculator's state and county.
+    // After the property sheet: re-selects the farm's state and county.
     void on_update();
-    // Another farm was put into the calculator: every field shows it.
+    // Another farm was put into the window: every field shows it.
     void reload_form();
-    // Writes the form's fields into the calculator.
+    // Writes the form's fields into the farm.
     void store_inputs();
     // The document is going: the form no longer reaches it.
     void detach();
@@ -42,7 +42,7 @@ public:
 
 Q_SIGNALS:
     void status_message(const QString& text);
-    // A field, box or list of the form was changed (not yet stored into the calculator).
+    // A field, box or list of the form was changed (not yet stored into the farm).
     void inputs_changed();
 
 protected:
@@ -80,7 +80,7 @@ private:
     QComboBox* county_list_ = nullptr;  // 1011
 
     doc_zelmora* document_;
-    premium_calculator* calculator_ = nullptr;
+    farm_model* model_ = nullptr;
     bool loaded_ = false;
 };
 

@@ -152,6 +152,13 @@ std::string rating_session::load_errors(const farm& f, std::string* read_errors)
     return text;
 }
 
+premium_database::change_marker rating_session::version() const {
+    if (!is_open()) return {};
+    read_transaction reading(*database_);
+    refresh();
+    return tables_->version;
+}
+
 rating_session::activity_counts rating_session::activity() const {
     activity_counts counts = tables_->activity;
     counts.record_reads = tables_->records.reads;

@@ -63,6 +63,11 @@ public:
     bool b_value_set_exists(int state_fips, bool region_flag, int crop_number) const;
     bool has_b_values(int state_fips, int crop_number) const;
 
+    // Names the version of the database the session's tables now come from: a
+    // rating kept from an earlier call is still the rating of its farm while this
+    // gives the same marker.
+    premium_database::change_marker version() const;
+
     // What the session did so far (tests and benchmarks count it).
     struct activity_counts {
         long ratings = 0;       // calls of rate

@@ -16,7 +16,7 @@
 #include <array>
 
 #include "data/crops.h"
-#include "rating/rating_session.h"
+#include "ui/farm_model.h"
 #include "ui/clipboard.h"
 #include "ui/coverage_chart.h"
 #include "ui/numeric_controls.h"
@@ -110,7 +110,7 @@ std::unique_ptr<QMimeData> comparison_mime_data(const std::vector<comparison_tab
     return data;
 }
 
-compare_window::compare_window(rating_session* session, QWidget* parent) : QWidget(parent), session_(session) {
+compare_window::compare_window(farm_model* model, QWidget* parent) : QWidget(parent), model_(model) {
     setWindowFlag(Qt::Window);
     setWindowTitle(tr("Compare Coverage"));
     auto* column = new QVBoxLayout(this);
@@ -168,11 +168,8 @@ void compare_window::refresh() {
     // The table shown stays shown when it is still there (a crop, or the farm).
     const int shown = current_table();
     const int shown_crop = shown >= 0 ? tables_[static_cast<std::size_t>(shown)].crop_number : -1;
-    std::string error_text;
     tables_.clear();
-    if (session_ && session_->calculator) {
-        tables_ = compare_coverage(*session_, session_->calculator->current_farm(), error_text);
-    }
+    if (model_ != nullptr) tables_ = compare_coverage(model_->session(), model_->current(), model_->rating());
     {
         const QSignalBlocker quiet(tabs_);
         while (tabs_->count() > 0) tabs_->removeTab(0);

@@ -1,8 +1,8 @@
 #pragma once
-// The Compare Coverage window: for the farm of a rating session, per crop with
-// units and for the whole farm, the premiums at each coverage level under each
-// unit structure, as a table and as a chart. It rates copies of the farm and
-// never the session's calculator; refresh() rates them again after a change.
+// The Compare Coverage window: for the farm of a window, per crop with units and
+// for the whole farm, the premiums at each coverage level under each unit
+// structure, as a table and as a chart. It rates copies of the farm (never
+// changing it); refresh() rates them again after a change.
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,7 +19,7 @@ class QTextBrowser;
 namespace zelmora {
 
 class coverage_chart_widget;
-class rating_session;
+class farm_model;
 
 // The comparison tables as an HTML document: one table per crop and for the
 // farm, the cheapest structure at each level in bold on a shaded cell.
@@ -36,12 +36,12 @@ QString comparison_table_name(const comparison_table& table);
 class compare_window : public QWidget {
     Q_OBJECT
 public:
-    explicit compare_window(rating_session* session, QWidget* parent = nullptr);
+    explicit compare_window(farm_model* model, QWidget* parent = nullptr);
 
-    // Rates copies of the session's farm again and shows the new tables.
+    // Rates copies of the farm again and shows the new tables.
     void refresh();
-    // The session is going: the window keeps its last tables and rates no more.
-    void detach() { session_ = nullptr; }
+    // The farm's window is going: this one keeps its last tables and rates no more.
+    void detach() { model_ = nullptr; }
     // Puts the tables on the clipboard (plain text and HTML); false when there are none.
     bool copy_to_clipboard();
 
@@ -58,7 +58,7 @@ Q_SIGNALS:
 private:
     void show_current();
 
-    rating_session* session_;
+    farm_model* model_;
     std::vector<comparison_table> tables_;
     QTabBar* tabs_ = nullptr;
     QTextBrowser* table_view_ = nullptr;

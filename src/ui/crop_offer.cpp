@@ -2,15 +2,17 @@
 
 #include <QCoreApplication>
 
-#include "rating/engine/premium_calculator.h"
+#include "data/crops.h"
+#include "rating/farm.h"
+#include "rating/rating_session.h"
 
 namespace zelmora {
 
-crop_offer crop_offer_in_county(const premium_calculator& calculator, int crop_number) {
-    const state_record* state = calculator.state_data.get();
-    const county_record* county = state ? state->find_county(calculator.county_fips) : nullptr;
+crop_offer crop_offer_in_county(const rating_session& session, const farm& f, int crop_number) {
+    if (!session.is_open()) return crop_offer::not_offered;
+    const county_record* county = session.state(f.state_fips).find_county(f.inputs.county_fips);
     if (!county || crop_number < 1 || crop_number > crop_count) return crop_offer::not_offered;
-    if (!calculator.b_value_set_exists(state->state_fips(), county->region_flag == -1, crop_number)) {
+    if (!session.b_value_set_exists(f.state_fips, county->region_flag == -1, crop_number)) {
         return crop_offer::not_offered;
     }
     if (county->crop_indicator[static_cast<std::size_t>(crop_number - 1)] == 0) return crop_offer::no_county_rates;

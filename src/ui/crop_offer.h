@@ -1,11 +1,12 @@
 #pragma once
-// Whether the calculator's county rates a crop, and the words the windows
-// use to say why a crop or a unit row shows no figures.
+// Whether the farm's county rates a crop, and the words the windows use to say
+// why a crop or a unit row shows no figures.
 #include <QString>
 
 namespace zelmora {
 
-class premium_calculator;
+struct farm;
+class rating_session;
 
 enum class crop_offer {
     not_offered,     // the state has no b values for the crop in this county's region (or no county)
@@ -13,7 +14,7 @@ enum class crop_offer {
     rated,
 };
 
-crop_offer crop_offer_in_county(const premium_calculator& calculator, int crop_number);
+crop_offer crop_offer_in_county(const rating_session& session, const farm& f, int crop_number);
 
 // "Not offered in this county", "No rates in this county", or empty for a rated crop.
 QString crop_offer_note(crop_offer offer);

@@ -7,10 +7,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "data/crops.h"
 #include "ui/clipboard.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
-#include "utility/dropped_errors.h"
+#include "rating/reports.h"
+#include "ui/farm_model.h"
 
 namespace zelmora {
 
@@ -28,15 +30,7 @@ QLabel* heading(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-dialog_malting_barley::dialog_malting_barley(QWidget* parent, premium_calculator* calculator,
-                                             malting_barley_endorsement* endorsement, rater_aph_continuous* rater,
-                                             premium_database* database, surcharge_list* surcharges)
-    : QDialog(parent),
-      endorsement_(endorsement),
-      calculator_(calculator),
-      rater_(rater),
-      database_(database),
-      surcharges_(surcharges) {
+dialog_malting_barley::dialog_malting_barley(QWidget* parent, farm_model* model) : QDialog(parent), model_(model) {
     setWindowTitle(tr("Malting Barley Endorsement"));
     setSizeGripEnabled(true);
 
@@ -124,8 +118,8 @@ dialog_malting_barley::dialog_malting_barley(QWidget* parent, premium_calculator
     loaded_ = true;
 }
 
-unit_list& dialog_malting_barley::barley_units() const {
-    return calculator_->units[static_cast<std::size_t>(crop_barley - 1)];
+const unit_list& dialog_malting_barley::barley_units() const {
+    return model_->current().inputs.units[static_cast<std::size_t>(crop_barley - 1)];
 }
 
 int dialog_malting_barley::rows_in_use() const {
@@ -141,7 +135,7 @@ void dialog_malting_barley::load_dialog() {
         const insurance_unit& unit = barley_units()[i];
         share_[i]->set_value(unit.share, 3);
         feed_aph_yield_[i]->set_value(unit.aph_yield, 1);
-        dollar_amount_[i]->set_value(unit.malting_barley_dollar_amount, 2);
+        dollar_amount_[i]->set_value(exact_decimal(0.0), 2);
         malting_aph_yield_[i]->set_value(unit.malting_barley_approved_yield, 1);
         malting_acres_[i]->set_value(unit.malting_barley_acres, 2);
         malting_price_[i]->set_value(unit.malting_barley_price, 2);
@@ -155,41 +149,35 @@ void dialog_malting_barley::load_dialog() {
     option_list_->clear();
     option_list_->addItem(tr("Option A"));
     option_list_->addItem(tr("Option B"));
-    option_list_->setCurrentIndex(calculator_->malting_barley_option - 1);
-    show_endorsement(dropped_errors{});
+    option_list_->setCurrentIndex(model_->current().inputs.malting_barley_option - 1);
+    show_endorsement();
 }
 
 void dialog_malting_barley::store_dialog() {
-    calculator_->malting_barley_option = option_list_->currentIndex() + 1;
+    farm f = model_->current();
+    f.inputs.malting_barley_option = option_list_->currentIndex() + 1;
+    unit_list& units = f.inputs.units[static_cast<std::size_t>(crop_barley - 1)];
     const int n = rows_in_use();
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
-        insurance_unit& unit = barley_units()[i];
+        insurance_unit& unit = units[i];
         store_if_acceptable(malting_aph_yield_[i], unit.malting_barley_approved_yield);
         store_if_acceptable(malting_price_[i], unit.malting_barley_price);
         store_if_acceptable(malting_acres_[i], unit.malting_barley_acres);
     }
+    model_->set(f);
 }
 
-void dialog_malting_barley::show_endorsement(std::string& error_text) {
+void dialog_malting_barley::show_endorsement() {
     const int n = rows_in_use();
-    const auto barley = static_cast<std::size_t>(crop_barley - 1);
-    for (int r = 0; r < n; ++r) {
+    const std::vector<malting_barley_figures> figures = rate_malting_barley(model_->session(), model_->current());
+    for (int r = 0; r < n && static_cast<std::size_t>(r) < figures.size(); ++r) {
         const auto i = static_cast<std::size_t>(r);
-        insurance_unit& unit = barley_units()[i];
-        if (rater_ && surcharges_ &&
-            rater_->rate(crop_code(crop_barley), calculator_->state_fips(), calculator_->county_fips,
-                         calculator_->coverage[barley], unit.rate_yield, unit.type_code, unit.practice_code,
-                         *surcharges_, error_text)) {
-            unit.base_rate = rater_->base_premium_rate;
-            unit.reference_yield = rater_->reference_yield;
-        }
-        endorsement_->compute(*calculator_, unit);
-        liability_[i]->set_value(endorsement_->liability, 2);
-        dollar_amount_[i]->set_value(endorsement_->dollar_amount, 2);
-        producer_premium_[i]->set_value(endorsement_->producer_premium, 0);
-        total_premium_[i]->set_value(endorsement_->base_premium, 0);
-        ra_subsidy_[i]->set_value(endorsement_->subsidy, 0);
+        liability_[i]->set_value(figures[i].liability, 2);
+        dollar_amount_[i]->set_value(figures[i].dollar_amount, 2);
+        producer_premium_[i]->set_value(figures[i].producer_premium, 0);
+        total_premium_[i]->set_value(figures[i].base_premium, 0);
+        ra_subsidy_[i]->set_value(figures[i].subsidy, 0);
     }
     for (int r = n; r < rows; ++r) {
         const auto i = static_cast<std::size_t>(r);
@@ -203,13 +191,11 @@ void dialog_malting_barley::show_endorsement(std::string& error_text) {
 void dialog_malting_barley::on_change() {
     if (!loaded_) return;
     store_dialog();
-    show_endorsement(dropped_errors{});
+    show_endorsement();
 }
 
 std::string dialog_malting_barley::copy_text() {
-    std::string text;
-    for (const insurance_unit& unit : barley_units()) endorsement_->worksheet(*calculator_, unit, text);
-    return text;
+    return malting_barley_worksheets(model_->session(), model_->current());
 }
 
 void dialog_malting_barley::on_copy() { copy_text_to_clipboard(copy_text(), this, clipboard_wording::page); }

@@ -7,11 +7,7 @@
 
 #include <QDialog>
 
-#include "data/premium_database.h"
-#include "data/surcharge_list.h"
-#include "rating/engine/malting_barley_endorsement.h"
-#include "rating/engine/premium_calculator.h"
-#include "rating/engine/rater.h"
+#include "rating/farm.h"
 
 class QComboBox;
 class QPushButton;
@@ -19,6 +15,7 @@ class QPushButton;
 namespace zelmora {
 
 class edit_decimal;
+class farm_model;
 class static_decimal;
 
 class dialog_malting_barley : public QDialog {
@@ -26,8 +23,8 @@ class dialog_malting_barley : public QDialog {
 public:
     static constexpr int rows = max_units_per_crop;
 
-    dialog_malting_barley(QWidget* parent, premium_calculator* calculator, malting_barley_endorsement* endorsement,
-                          rater_aph_continuous* rater, premium_database* database, surcharge_list* surcharges);
+    // Every change goes into the model's farm at once.
+    dialog_malting_barley(QWidget* parent, farm_model* model);
 
     void accept() override;
     std::string copy_text();
@@ -35,11 +32,11 @@ public:
 private:
     void load_dialog();
     void store_dialog();
-    void show_endorsement(std::string& error_text);
+    void show_endorsement();
     void on_change();
     void on_copy();
     int rows_in_use() const;
-    unit_list& barley_units() const;
+    const unit_list& barley_units() const;
 
     QComboBox* option_list_ = nullptr;  // 1432
     std::array<static_decimal*, rows> liability_{};
@@ -54,11 +51,7 @@ private:
     std::array<edit_decimal*, rows> malting_acres_{};
     QPushButton* copy_button_ = nullptr;  // 1206
 
-    malting_barley_endorsement* endorsement_;
-    premium_calculator* calculator_;
-    rater_aph_continuous* rater_;
-    premium_database* database_;
-    surcharge_list* surcharges_;
+    farm_model* model_;
     bool loaded_ = false;
 };
 

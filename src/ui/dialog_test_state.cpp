@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "rating/rating_session.h"
 #include "ui/dialog_error_list.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
@@ -35,17 +36,25 @@ constexpr test_state test_states[] = {
     {"Ohio", 39},        {"Oklahoma", 40},     {"South Dakota", 46}, {"Tennessee", 47},
 };
 
+// A farm in the state, for the load errors of its county list.
+farm farm_in_state(int state_fips) {
+    farm f;
+    f.state_fips = state_fips;
+    return f;
+}
+
 }  // namespace
 
-dialog_test_state::dialog_test_state(QWidget* parent, premium_database* database, state_record* state,
+dialog_test_state::dialog_test_state(QWidget* parent, const rating_session& session, int& state_fips,
                                      int& county_fips, int& low, int& high, bool harvest_guarantee)
     : QDialog(parent),
-      state_(state),
+      session_(session),
+      shown_state_(state_fips),
+      state_fips_(state_fips),
       county_fips_(county_fips),
       low_(low),
       high_(high),
-      harvest_guarantee_(harvest_guarantee),
-      database_(database) {
+      harvest_guarantee_(harvest_guarantee) {
     setWindowTitle(tr("Test"));
 
     auto* grid = new QGridLayout;
@@ -138,7 +147,7 @@ void dialog_test_state::load_dialog() {
     state_list_->clear();
     for (const test_state& entry : test_states) state_list_->addItem(QString::fromLatin1(entry.name), entry.fips);
     state_list_->setCurrentIndex(-1);
-    fill_county_combo(state_, county_list_, county_fips_);
+    fill_county_combo(session_.is_open() ? &session_.state(shown_state_) : nullptr, county_list_, county_fips_);
     low_field_->set_value(low_);
     high_field_->set_value(high_);
     low_pattern_->setText(to_qstring(combination_pattern(low_, harvest_guarantee_)));
@@ -149,7 +158,8 @@ void dialog_test_state::store_dialog() {
     exchange_lock lock(this);
     low_ = static_cast<int>(low_field_->get_value());
     high_ = static_cast<int>(high_field_->get_value());
-    county_fips_ = state_ ? state_->county_fips_at(county_list_->currentIndex()) : 0;
+    state_fips_ = shown_state_;
+    county_fips_ = session_.is_open() ? session_.state(shown_state_).county_fips_at(county_list_->currentIndex()) : 0;
 }
 
 void dialog_test_state::accept() {
@@ -174,14 +184,11 @@ void dialog_test_state::on_high_changed() {
 
 void dialog_test_state::on_test_state_changed(int position) {
     if (position < 0) return;
-    const int fips = state_list_->itemData(position).toInt();
-    if (state_ && database_) {
-        std::string error_text;
-        state_->set_state_fips(fips);
-        state_->read_county_list(*database_, error_text);
-        if (!error_text.empty()) dialog_error_list::show_modal(this, "", "", error_text);
-    }
-    fill_county_combo(state_, county_list_, county_fips_);
+    shown_state_ = state_list_->itemData(position).toInt();
+    if (!session_.is_open()) return;
+    const std::string load_errors = session_.load_errors(farm_in_state(shown_state_));
+    if (!load_errors.empty()) dialog_error_list::show_modal(this, "", "", load_errors);
+    fill_county_combo(&session_.state(shown_state_), county_list_, county_fips_);
 }
 
 }  // namespace zelmora

@@ -5,13 +5,12 @@
 
 #include <QDialog>
 
-#include "data/premium_database.h"
-#include "data/state_record.h"
-
 class QComboBox;
 class QLabel;
 
 namespace zelmora {
+
+class rating_session;
 
 class edit_long;
 
@@ -21,7 +20,9 @@ std::string combination_pattern(long code, bool harvest_guarantee);
 class dialog_test_state : public QDialog {
     Q_OBJECT
 public:
-    dialog_test_state(QWidget* parent, premium_database* database, state_record* state, int& county_fips, int& low,
+    // With OK the chosen state, county and codes go back to the four references;
+    // Cancel leaves them as they were.
+    dialog_test_state(QWidget* parent, const rating_session& session, int& state_fips, int& county_fips, int& low,
                       int& high, bool harvest_guarantee);
 
     // A state rated with the four crops Corn, Soybeans, Cotton and Rice: codes 0..15.
@@ -47,12 +48,13 @@ private:
     QLabel* low_label_ = nullptr;
     QLabel* high_label_ = nullptr;
     bool four_crop_ = false;
-    state_record* state_;
+    const rating_session& session_;
+    int shown_state_;  // the state whose counties the county list shows
+    int& state_fips_;
     int& county_fips_;
     int& low_;
     int& high_;
     bool harvest_guarantee_;
-    premium_database* database_;
 };
 
 }  // namespace zelmora

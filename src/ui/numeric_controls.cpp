@@ -85,17 +85,27 @@ void edit_decimal::check() {
 }
 
 void store_if_acceptable(const edit_decimal* field, exact_decimal& target) {
-    if (field->acceptable()) target = field->get_value();
+    target = field->acceptable() ? field->get_value() : field->value_before_edit();
 }
 
 exact_decimal edit_decimal::get_value() const {
+    if (given_ && text() == given_text_) return given_value_;
     exact_decimal value = 0.0;
     value.from_text(control_text(this));
     return value;
 }
 
 void edit_decimal::set_value(const exact_decimal& value, int decimals) {
-    setText(to_qstring(insert_separators(value.to_text(decimals))));
+    given_text_ = to_qstring(insert_separators(value.to_text(decimals)));
+    given_value_ = value;
+    given_ = true;
+    before_edit_ = value;
+    setText(given_text_);
+}
+
+void edit_decimal::focusInEvent(QFocusEvent* event) {
+    if (acceptable()) before_edit_ = get_value();
+    QLineEdit::focusInEvent(event);
 }
 
 void edit_decimal::fit_to(const QString& sample) {

@@ -40,8 +40,13 @@ class edit_decimal : public QLineEdit, public range_marking {
     Q_OBJECT
 public:
     explicit edit_decimal(QWidget* parent = nullptr);
+    // The number the text reads; while the text is the one set_value showed,
+    // the value it was given (not the value rounded to the places shown).
     exact_decimal get_value() const;
     void set_value(const exact_decimal& value, int decimals);
+    // The value the field held when the user's edit began (focus came to it),
+    // or was last given: what a refused text leaves in place.
+    exact_decimal value_before_edit() const { return before_edit_; }
     // Narrows or widens the field to show `sample` (for example "00,000.0").
     void fit_to(const QString& sample);
 
@@ -49,12 +54,20 @@ public:
     // The text reads as a number within the range (any number when no range is set).
     bool acceptable() const;
 
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
 private:
     void check();
     std::optional<field_range> range_;
+    QString given_text_;
+    exact_decimal given_value_;
+    bool given_ = false;
+    exact_decimal before_edit_;
 };
 
-// Writes the field's value into `target` only when the field accepts its text.
+// Writes the field's value into `target` when the field accepts its text, and
+// the value it held before the edit began when it refuses it.
 void store_if_acceptable(const edit_decimal* field, exact_decimal& target);
 
 class static_decimal : public QLabel {

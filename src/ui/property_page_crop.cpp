@@ -9,10 +9,11 @@
 #include <QVBoxLayout>
 
 #include "rating/farm_totals.h"
-#include "rating/rating_session.h"
+#include "rating/reports.h"
 #include "ui/clipboard.h"
 #include "ui/crop_offer.h"
 #include "ui/dialog_malting_barley.h"
+#include "ui/farm_model.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
 #include "utility/dropped_errors.h"
@@ -34,21 +35,17 @@ QLabel* heading(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-property_page_crop::property_page_crop(rating_session* session, premium_calculator* calculator, int crop_number,
-                                       rater_aph_continuous* rater, surcharge_list* surcharges, QWidget* parent)
-    : property_page_crop(session, calculator, crop_number, rater, surcharges, crop_page_layout{}, parent) {}
+property_page_crop::property_page_crop(farm_model* model, int crop_number, QWidget* parent)
+    : property_page_crop(model, crop_number, crop_page_layout{}, parent) {}
 
-property_page_crop::property_page_crop(rating_session* session, premium_calculator* calculator, int crop_number,
-                                       rater_aph_continuous* rater, surcharge_list* surcharges,
-                                       const crop_page_layout& layout, QWidget* parent)
-    : property_page(parent),
-      crop_number_(crop_number),
-      calculator_(calculator),
-      session_(session),
-      rater_(rater),
-      surcharges_(surcharges),
-      layout_(layout) {
+property_page_crop::property_page_crop(farm_model* model, int crop_number, const crop_page_layout& layout,
+                                       QWidget* parent)
+    : property_page(parent), crop_number_(crop_number), model_(model), layout_(layout) {
     build_page();
+}
+
+const unit_list& property_page_crop::units() const {
+    return model_->current().inputs.units[static_cast<std::size_t>(crop_number_ - 1)];
 }
 
 void property_page_crop::build_page() {
@@ -223,40 +220,42 @@ void property_page_crop::add_below_grid(QWidget* widget) {
 }
 
 int property_page_crop::unit_rows_in_use() const {
-    const auto n = static_cast<int>(calculator_->units[static_cast<std::size_t>(crop_number_ - 1)].size());
+    const auto n = static_cast<int>(units().size());
     return n < unit_rows ? n : unit_rows;
 }
 
 void property_page_crop::load_page() {
     const auto c = static_cast<std::size_t>(crop_number_ - 1);
+    const farm& f = model_->current();
+    const farm_inputs& in = f.inputs;
+    const rating_session& session = model_->session();
     copy_button_->show();
-    fill_coverage_combo_limited(coverage_list_, calculator_->coverage[c], calculator_->state_data.get(),
-                                calculator_->county_fips, crop_number_);
-    const int ppcl = calculator_->ppcl_select[c];
+    fill_coverage_combo_limited(coverage_list_, in.coverage[c], &model_->state(), in.county_fips, crop_number_);
+    const int ppcl = in.ppcl_select[c];
     fill_prevented_planting_combo(ppcl_list_, ppcl == 0 ? 0 : (ppcl == 1 ? 1 : 2));
-    const bool active = calculator_->crop_selected(crop_number_);
-    sections_->set_value(calculator_->sections[c], true);
+    const bool active = model_->rating().selected[c];
+    sections_->set_value(in.sections[c], true);
     sections_->setEnabled(active);
 
     const int n = unit_rows_in_use();
-    // The codes "Continuous Rates" uses for the crop in the county, described by the document's lookups.
-    auto code_list = [this](code_kind kind) {
-        const code_lookup& full = kind == code_kind::type ? *session_->type_codes : *session_->practice_codes;
-        if (!session_->database) return std::vector<code_entry>{};
-        return crop_code_list(*session_->database, kind, full, crop_code(crop_number_), calculator_->state_fips(),
-                              calculator_->county_fips, dropped_errors{});
+    // The codes "Continuous Rates" uses for the crop in the county, described by the session's lookups.
+    auto code_list = [&](code_kind kind) {
+        const code_lookup& full = kind == code_kind::type ? session.type_codes() : session.practice_codes();
+        return crop_code_list(session.database(), kind, full, crop_code(crop_number_), f.state_fips, in.county_fips,
+                              dropped_errors{});
     };
+    const std::vector<code_entry> types = n > 0 ? code_list(code_kind::type) : std::vector<code_entry>{};
+    const std::vector<code_entry> practices = n > 0 ? code_list(code_kind::practice) : std::vector<code_entry>{};
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
-        const insurance_unit& unit = calculator_->units[c][i];
+        const insurance_unit& unit = in.units[c][i];
         optional_unit_[i]->setChecked(unit.optional_unit);
         share_[i]->set_value(unit.share, 3);
-        if (session_ && session_->type_codes) type_lists_[i]->fill(code_list(code_kind::type), unit.type_code);
+        type_lists_[i]->fill(types, unit.type_code);
         aph_yield_[i]->set_value(unit.aph_yield, 1);
         rate_yield_[i]->set_value(unit.rate_yield, 1);
         acres_[i]->set_value(unit.acres, 1);
-        if (session_ && session_->practice_codes)
-            practice_lists_[i]->fill(code_list(code_kind::practice), unit.practice_code);
+        practice_lists_[i]->fill(practices, unit.practice_code);
         written_agreement_[i]->set_value(unit.written_agreement_rate, 2);
         if (factor_[i] && layout_.factor_field) factor_[i]->set_value(unit.*(layout_.factor_field), 2);
     }
@@ -273,27 +272,30 @@ void property_page_crop::load_page() {
         if (factor_[i]) factor_[i]->setEnabled(enabled);
     }
     show_crop_offer();
-    show_results(dropped_errors{});
+    show_results();
 }
 
 void property_page_crop::show_crop_offer() {
-    const QString note = crop_offer_note(crop_offer_in_county(*calculator_, crop_number_));
+    const QString note =
+        crop_offer_note(crop_offer_in_county(model_->session(), model_->current(), crop_number_));
     offer_note_->setText(note.isEmpty() ? QString() : note + tr(": the units of this crop cannot be rated here."));
     offer_note_->setVisible(!note.isEmpty());
 }
 
 void property_page_crop::store_page() {
     const auto c = static_cast<std::size_t>(crop_number_ - 1);
-    coverage_from_combo(coverage_list_, calculator_->coverage[c]);
+    farm f = model_->current();
+    farm_inputs& in = f.inputs;
+    coverage_from_combo(coverage_list_, in.coverage[c]);
     const int ppcl = ppcl_list_->currentIndex();
-    calculator_->ppcl_select[c] = ppcl == 0 ? 0 : (ppcl == 1 ? 1 : 2);
-    calculator_->sections[c] = sections_->get_value();
+    in.ppcl_select[c] = ppcl == 0 ? 0 : (ppcl == 1 ? 1 : 2);
+    in.sections[c] = sections_->get_value();
     const int n = unit_rows_in_use();
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
-        insurance_unit& unit = calculator_->units[c][i];
+        insurance_unit& unit = in.units[c][i];
         unit.optional_unit = optional_unit_[i]->isChecked();
-        // A field whose text is not a number within its range keeps the unit's value.
+        // A field whose text is not a number within its range keeps the value it had before the edit.
         store_if_acceptable(share_[i], unit.share);
         // A list that shows no selection (the unit's code is no longer offered) keeps the unit's code.
         if (const int type = type_lists_[i]->selected_code(); type != -1) unit.type_code = type;
@@ -304,21 +306,20 @@ void property_page_crop::store_page() {
         store_if_acceptable(written_agreement_[i], unit.written_agreement_rate);
         if (factor_[i] && layout_.factor_field) store_if_acceptable(factor_[i], unit.*(layout_.factor_field));
     }
+    model_->set(f);
 }
 
-void property_page_crop::show_results(std::string& error_text) {
-    const rate_record_scope records(rater_);  // the crop's units are rated twice, their records read once
-    calculator_->compute_all(*surcharges_, error_text);
+void property_page_crop::show_results() {
+    const farm_rating& rated = model_->rating();
     const auto c = static_cast<std::size_t>(crop_number_ - 1);
     const int n = unit_rows_in_use();
-    std::array<bool, unit_rows> rated{};
+    std::array<bool, unit_rows> rated_rows{};
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
-        insurance_unit& unit = calculator_->units[c][i];
-        rated[i] = unit.compute(crop_number_, *calculator_, *rater_, session_ ? session_->database.get() : nullptr,
-                                *surcharges_, error_text);
-        if (rated[i]) {
-            const premium_figures figures = unit.figures();
+        const unit_rating& unit = rated.units[c][i];
+        rated_rows[i] = unit.figures.has_value();
+        if (unit.figures) {
+            const premium_figures& figures = *unit.figures;
             revenue_guarantee_[i]->set_value(figures.revenue_guarantee, 2);
             loaded_premium_[i]->set_value(figures.per_acre_premium, 2);
             producer_premium_[i]->set_value(figures.producer_premium, 0);
@@ -329,15 +330,16 @@ void property_page_crop::show_results(std::string& error_text) {
         }
     }
     for (int r = n; r < unit_rows; ++r) clear_result_row(r);
-    explain_rows(rated);
+    explain_rows(rated_rows);
     show_crop_totals();
 }
 
 void property_page_crop::show_crop_totals() {
     const auto c = static_cast<std::size_t>(crop_number_ - 1);
-    const bool shown = session_ && calculator_->crop_selected(crop_number_) && unit_rows_in_use() > 0;
+    const farm_rating& rated = model_->rating();
+    const bool shown = rated.selected[c] && unit_rows_in_use() > 0;
     farm_totals totals;
-    if (shown) totals = rate_farm_totals(*session_, calculator_->current_farm(), dropped_errors{});
+    if (shown) totals = farm_totals_of(model_->current(), rated);
     const unit_totals& units = totals.units.crops[c];
     const unit_totals& enterprise = totals.enterprise[c];
     for (std::size_t t = 0; t < crop_totals_.size(); ++t) {
@@ -355,14 +357,13 @@ void property_page_crop::show_crop_totals() {
 }
 
 void property_page_crop::explain_rows(const std::array<bool, unit_rows>& rated) {
-    const auto c = static_cast<std::size_t>(crop_number_ - 1);
     const int n = unit_rows_in_use();
     QString first_problem;
     for (int r = 0; r < unit_rows; ++r) {
         const auto i = static_cast<std::size_t>(r);
         QString problem;
         if (r < n) {
-            const insurance_unit& unit = calculator_->units[c][i];
+            const insurance_unit& unit = units()[i];
             unit_row_inputs inputs;
             inputs.type_chosen = type_lists_[i]->selected_code() != -1;
             inputs.practice_chosen = practice_lists_[i]->selected_code() != -1;
@@ -395,17 +396,13 @@ void property_page_crop::clear_result_row(int row) {
 void property_page_crop::on_change() {
     if (!loaded()) return;
     store_page();
-    show_results(dropped_errors{});
+    show_results();
     Q_EMIT farm_changed();
 }
 
 std::string property_page_crop::copy_text() {
     store_page();
-    std::string text;
-    const rate_record_scope records(rater_);
-    if (layout_.recompute_before_copy) calculator_->compute_all(*surcharges_, text);
-    calculator_->single_crop_worksheet(text, crop_number_, *surcharges_);
-    return text;
+    return single_crop_worksheet(model_->session(), model_->current(), crop_number_, layout_.recompute_before_copy);
 }
 
 void property_page_crop::on_copy() {
@@ -439,10 +436,9 @@ crop_page_layout short_rate_layout() {
 
 }  // namespace
 
-property_page_crop_barley_spring_wheat::property_page_crop_barley_spring_wheat(
-    rating_session* session, premium_calculator* calculator, int crop_number, rater_aph_continuous* rater,
-    surcharge_list* surcharges, QWidget* parent)
-    : property_page_crop(session, calculator, crop_number, rater, surcharges, fn_or_fo_layout(), parent) {
+property_page_crop_barley_spring_wheat::property_page_crop_barley_spring_wheat(farm_model* model, int crop_number,
+                                                                               QWidget* parent)
+    : property_page_crop(model, crop_number, fn_or_fo_layout(), parent) {
     malting_barley_button_ =
         with_id(new QPushButton(tr("Malting Barley Endorsement Premium Calculation"), this), 1336);
     malting_barley_button_->setAutoDefault(false);
@@ -457,21 +453,15 @@ void property_page_crop_barley_spring_wheat::load_page() {
 }
 
 void property_page_crop_barley_spring_wheat::on_malting_barley() {
-    if (!session_) return;
-    dialog_malting_barley dialog(this, calculator_, &session_->malting_barley_calculator, rater_,
-                                 session_->database.get(), surcharges_);
+    dialog_malting_barley dialog(this, model_);
     run_modal(dialog);
 }
 
-property_page_crop_canola::property_page_crop_canola(rating_session* session, premium_calculator* calculator,
-                                                     int crop_number, rater_aph_continuous* rater,
-                                                     surcharge_list* surcharges, QWidget* parent)
-    : property_page_crop(session, calculator, crop_number, rater, surcharges, cr_option_layout(), parent) {}
+property_page_crop_canola::property_page_crop_canola(farm_model* model, int crop_number, QWidget* parent)
+    : property_page_crop(model, crop_number, cr_option_layout(), parent) {}
 
-property_page_crop_winter_wheat::property_page_crop_winter_wheat(rating_session* session,
-                                                                 premium_calculator* calculator, int crop_number,
-                                                                 rater_aph_continuous* rater,
-                                                                 surcharge_list* surcharges, QWidget* parent)
-    : property_page_crop(session, calculator, crop_number, rater, surcharges, short_rate_layout(), parent) {}
+property_page_crop_winter_wheat::property_page_crop_winter_wheat(farm_model* model, int crop_number,
+                                                                 QWidget* parent)
+    : property_page_crop(model, crop_number, short_rate_layout(), parent) {}
 
 }  // namespace zelmora

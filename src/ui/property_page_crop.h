@@ -5,10 +5,7 @@
 #include <array>
 #include <string>
 
-#include "data/surcharge_list.h"
-#include "rating/engine/unit_premium.h"
-#include "rating/engine/premium_calculator.h"
-#include "rating/engine/rater.h"
+#include "rating/farm.h"
 #include "ui/property_page.h"
 
 class QCheckBox;
@@ -22,7 +19,7 @@ namespace zelmora {
 class combo_code;
 class edit_decimal;
 class edit_integer;
-class rating_session;
+class farm_model;
 class static_decimal;
 
 inline constexpr int unit_rows = max_units_per_crop;
@@ -39,12 +36,11 @@ struct crop_page_layout {
 class property_page_crop : public property_page {
     Q_OBJECT
 public:
-    property_page_crop(rating_session* session, premium_calculator* calculator, int crop_number,
-                       rater_aph_continuous* rater, surcharge_list* surcharges, QWidget* parent = nullptr);
+    property_page_crop(farm_model* model, int crop_number, QWidget* parent = nullptr);
 
     int crop_number() const { return crop_number_; }
 
-    // Writes the page into the calculator and rates the crop's units again.
+    // Writes the page into the farm and shows the farm's rating.
     void on_change();
     void on_copy();
     // The text Copy puts on the clipboard.
@@ -53,17 +49,15 @@ public:
 Q_SIGNALS:
     // A short line for the status bar: why a row has no figures, what was copied.
     void status_message(const QString& text);
-    // An input of the page went into the calculator.
+    // An input of the page went into the farm.
     void farm_changed();
 
 protected:
-    property_page_crop(rating_session* session, premium_calculator* calculator, int crop_number,
-                       rater_aph_continuous* rater, surcharge_list* surcharges, const crop_page_layout& layout,
-                       QWidget* parent);
+    property_page_crop(farm_model* model, int crop_number, const crop_page_layout& layout, QWidget* parent);
 
     void load_page() override;
     void store_page() override;
-    void show_results(std::string& error_text);
+    void show_results();
     void clear_result_row(int row);
     // The crop's units summed, and its enterprise unit, in dollars.
     void show_crop_totals();
@@ -99,11 +93,11 @@ protected:
     // enterprise unit ([1]).
     std::array<std::array<static_decimal*, 4>, 2> crop_totals_{};
 
+    // The crop's units as the farm holds them.
+    const unit_list& units() const;
+
     int crop_number_;
-    premium_calculator* calculator_;
-    rating_session* session_;
-    rater_aph_continuous* rater_;
-    surcharge_list* surcharges_;
+    farm_model* model_;
     crop_page_layout layout_;
 
 private:
@@ -116,9 +110,7 @@ private:
 class property_page_crop_barley_spring_wheat : public property_page_crop {
     Q_OBJECT
 public:
-    property_page_crop_barley_spring_wheat(rating_session* session, premium_calculator* calculator, int crop_number,
-                                           rater_aph_continuous* rater, surcharge_list* surcharges,
-                                           QWidget* parent = nullptr);
+    property_page_crop_barley_spring_wheat(farm_model* model, int crop_number, QWidget* parent = nullptr);
     void on_malting_barley();
 
 protected:
@@ -132,17 +124,14 @@ private:
 class property_page_crop_canola : public property_page_crop {
     Q_OBJECT
 public:
-    property_page_crop_canola(rating_session* session, premium_calculator* calculator, int crop_number,
-                              rater_aph_continuous* rater, surcharge_list* surcharges, QWidget* parent = nullptr);
+    property_page_crop_canola(farm_model* model, int crop_number, QWidget* parent = nullptr);
 };
 
 // Winter Wheat: the short rate factor column.
 class property_page_crop_winter_wheat : public property_page_crop {
     Q_OBJECT
 public:
-    property_page_crop_winter_wheat(rating_session* session, premium_calculator* calculator, int crop_number,
-                                    rater_aph_continuous* rater, surcharge_list* surcharges,
-                                    QWidget* parent = nullptr);
+    property_page_crop_winter_wheat(farm_model* model, int crop_number, QWidget* parent = nullptr);
 };
 
 }  // namespace zelmora

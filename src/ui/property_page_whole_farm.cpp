@@ -9,14 +9,13 @@
 #include <QVBoxLayout>
 
 #include "rating/farm_totals.h"
-#include "rating/rating_session.h"
 #include "rating/reports.h"
 #include "ui/clipboard.h"
 #include "ui/crop_offer.h"
 #include "ui/dialog_test_state.h"
+#include "ui/farm_model.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
-#include "utility/dropped_errors.h"
 
 namespace zelmora {
 
@@ -48,10 +47,8 @@ QLabel* heading(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-property_page_whole_farm::property_page_whole_farm(rating_session* session, premium_calculator* calculator,
-                                                   rater_aph_continuous* rater, surcharge_list* surcharges,
-                                                   QWidget* parent)
-    : property_page(parent), session_(session), calculator_(calculator), rater_(rater), surcharges_(surcharges) {
+property_page_whole_farm::property_page_whole_farm(farm_model* model, QWidget* parent)
+    : property_page(parent), model_(model) {
     auto* column = new QVBoxLayout(this);
     auto* note = new QLabel(
         tr("Note to user: Enter a dollar amount of insurance in the selected revenue guarantee column."), this);
@@ -175,50 +172,55 @@ property_page_whole_farm::property_page_whole_farm(rating_session* session, prem
 
 void property_page_whole_farm::load_page() {
     for (QPushButton* button : {copy_button_, test_button_, acreage_button_, dump_button_}) button->show();
+    const farm_inputs& in = model_->current().inputs;
+    const farm_rating& rated = model_->rating();
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        fill_coverage_combo(coverage_[i], calculator_->coverage_enterprise[i]);
-        coverage_[i]->setEnabled(calculator_->crop_selected(c));
+        fill_coverage_combo(coverage_[i], in.coverage_enterprise[i]);
+        coverage_[i]->setEnabled(rated.selected[i]);
     }
-    fill_coverage_combo(coverage_[whole_farm_row], calculator_->coverage_whole_farm);
+    fill_coverage_combo(coverage_[whole_farm_row], in.coverage_whole_farm);
     int whole_farm_crops = 0;
-    for (int c = 1; c <= crop_count; ++c) {
-        if (calculator_->crop_in_whole_farm(c)) ++whole_farm_crops;
+    for (const bool in_whole_farm : rated.in_whole_farm) {
+        if (in_whole_farm) ++whole_farm_crops;
     }
     coverage_[whole_farm_row]->setEnabled(whole_farm_crops > 1);
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        fill_prevented_planting_combo(ppcl_[i], calculator_->ppcl_select_enterprise[i]);
+        fill_prevented_planting_combo(ppcl_[i], in.ppcl_select_enterprise[i]);
     }
-    fill_prevented_planting_combo(ppcl_[whole_farm_row], calculator_->ppcl_select_whole_farm);
-    harvest_guarantee_->setChecked(calculator_->harvest_guarantee_whole_farm);
+    fill_prevented_planting_combo(ppcl_[whole_farm_row], in.ppcl_select_whole_farm);
+    harvest_guarantee_->setChecked(in.harvest_guarantee_whole_farm);
     show_totals();
 }
 
 void property_page_whole_farm::store_page() {
+    farm f = model_->current();
+    farm_inputs& in = f.inputs;
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        coverage_from_combo(coverage_[i], calculator_->coverage_enterprise[i]);
+        coverage_from_combo(coverage_[i], in.coverage_enterprise[i]);
     }
-    coverage_from_combo(coverage_[whole_farm_row], calculator_->coverage_whole_farm);
+    coverage_from_combo(coverage_[whole_farm_row], in.coverage_whole_farm);
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        calculator_->ppcl_select_enterprise[i] = ppcl_[i]->currentIndex();
+        in.ppcl_select_enterprise[i] = ppcl_[i]->currentIndex();
     }
-    calculator_->ppcl_select_whole_farm = ppcl_[whole_farm_row]->currentIndex();
-    calculator_->harvest_guarantee_whole_farm = harvest_guarantee_->isChecked();
+    in.ppcl_select_whole_farm = ppcl_[whole_farm_row]->currentIndex();
+    in.harvest_guarantee_whole_farm = harvest_guarantee_->isChecked();
+    model_->set(f);
 }
 
 void property_page_whole_farm::show_totals() {
-    calculator_->compute_all(*surcharges_, dropped_errors{});
-    limit_note_->setText(to_qstring(limit_note(*calculator_)));
+    const farm_rating& rated = model_->rating();
+    limit_note_->setText(to_qstring(rated.limit_note));
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        const premium_figures enterprise = calculator_->enterprise_figures(c);
+        const premium_figures enterprise = rated.enterprise_figures(c);
         guarantee_[i]->set_value(enterprise.revenue_guarantee, 2);
         loaded_premium_[i]->set_value(enterprise.per_acre_premium, 2);
         producer_premium_[i]->set_value(enterprise.producer_premium, 0);
-        if (calculator_->crop_selected(c)) {
+        if (rated.selected[i]) {
             total_premium_[i]->set_value(enterprise.total_premium, 0);
         } else {
             total_premium_[i]->clear();
@@ -226,7 +228,7 @@ void property_page_whole_farm::show_totals() {
         ra_subsidy_[i]->set_value(enterprise.subsidy, 0);
     }
     const auto w = static_cast<std::size_t>(whole_farm_row);
-    const premium_figures whole_farm = calculator_->whole_farm_figures();
+    const premium_figures whole_farm = rated.whole_farm_figures();
     guarantee_[w]->set_value(whole_farm.revenue_guarantee, 2);
     loaded_premium_[w]->set_value(whole_farm.per_acre_premium, 2);
     total_premium_[w]->set_value(whole_farm.total_premium, 0);
@@ -237,12 +239,12 @@ void property_page_whole_farm::show_totals() {
 }
 
 void property_page_whole_farm::show_unit_sums() {
-    farm_unit_totals totals;
-    if (session_) totals = rate_farm_totals(*session_, calculator_->current_farm(), dropped_errors{}).units;
+    const farm_rating& rated = model_->rating();
+    const farm_unit_totals totals = unit_totals_of(model_->current(), rated);
     for (int r = 0; r < rows; ++r) {
         const auto i = static_cast<std::size_t>(r);
         // Only the crops ticked on the form have a row; the farm's row is always there.
-        const bool shown = r == whole_farm_row || calculator_->crop_selected(r + 1);
+        const bool shown = r == whole_farm_row || rated.selected[i];
         const unit_totals& sum = r == whole_farm_row ? totals.farm : totals.crops[i];
         const std::array<exact_decimal, 4> figures = {sum.guarantee, sum.total_premium, sum.subsidy,
                                                       sum.producer_premium};
@@ -257,7 +259,7 @@ void property_page_whole_farm::show_unit_sums() {
 void property_page_whole_farm::clear_unrated_rows() {
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        const QString note = crop_offer_note(crop_offer_in_county(*calculator_, c));
+        const QString note = crop_offer_note(crop_offer_in_county(model_->session(), model_->current(), c));
         for (static_decimal* result :
              {guarantee_[i], loaded_premium_[i], total_premium_[i], ra_subsidy_[i], producer_premium_[i]}) {
             if (!note.isEmpty()) result->clear();
@@ -278,19 +280,21 @@ void property_page_whole_farm::on_change() {
 }
 
 void property_page_whole_farm::on_copy() {
-    const std::string text = whole_farm_copy_text(*calculator_);
+    const std::string text = whole_farm_copy_text(model_->session(), model_->current());
     if (copy_text_to_clipboard(text, this, clipboard_wording::page)) copied(tr("Whole-farm worksheet"), text);
 }
 
 void property_page_whole_farm::on_test() {
+    // The report rates a copy of the farm in the state and county the dialog chooses; the farm stays where it is.
+    farm tested = model_->current();
+    const bool four_crop = is_four_crop_state_fips(tested.state_fips);
     int low = 1;
-    int high = calculator_->is_four_crop_state() ? 15 : 63;
-    dialog_test_state dialog(window(), session_ ? session_->database.get() : calculator_->database,
-                             calculator_->state_data.get(), calculator_->county_fips, low, high,
-                             calculator_->harvest_guarantee_whole_farm);
-    dialog.set_four_crop_state(calculator_->is_four_crop_state());
+    int high = four_crop ? 15 : 63;
+    dialog_test_state dialog(window(), model_->session(), tested.state_fips, tested.inputs.county_fips, low, high,
+                             tested.inputs.harvest_guarantee_whole_farm);
+    dialog.set_four_crop_state(four_crop);
     if (run_modal(dialog) != QDialog::Accepted) return;
-    const std::string text = test_report(*calculator_, *surcharges_, low, high);
+    const std::string text = test_report(model_->session(), tested, low, high);
     if (copy_text_to_clipboard(text, this, clipboard_wording::page)) copied(tr("Test report"), text);
 }
 
@@ -298,7 +302,7 @@ void property_page_whole_farm::on_acreage_loop_test() {
     std::string text;
     {
         wait_cursor busy;
-        text = acreage_loop_report(*calculator_, *surcharges_);
+        text = acreage_loop_report(model_->session(), model_->current());
     }
     if (copy_text_to_clipboard(text, this, clipboard_wording::page)) copied(tr("Acreage loop report"), text);
 }
@@ -307,7 +311,7 @@ void property_page_whole_farm::on_b_value_dump() {
     std::string text;
     {
         wait_cursor busy;
-        text = b_value_dump(*calculator_, *surcharges_);
+        text = b_value_dump(model_->session(), model_->current());
     }
     if (copy_text_to_clipboard(text, this, clipboard_wording::page)) copied(tr("B value dump"), text);
 }

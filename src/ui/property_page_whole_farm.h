@@ -4,9 +4,7 @@
 #include <array>
 #include <string>
 
-#include "data/surcharge_list.h"
-#include "rating/engine/premium_calculator.h"
-#include "rating/engine/rater.h"
+#include "data/crops.h"
 #include "ui/property_page.h"
 
 class QCheckBox;
@@ -16,7 +14,7 @@ class QPushButton;
 
 namespace zelmora {
 
-class rating_session;
+class farm_model;
 class static_decimal;
 
 class property_page_whole_farm : public property_page {
@@ -25,8 +23,7 @@ public:
     static constexpr int rows = crop_count + 1;  // nine crops, then the whole farm
     static constexpr int whole_farm_row = crop_count;
 
-    property_page_whole_farm(rating_session* session, premium_calculator* calculator, rater_aph_continuous* rater,
-                             surcharge_list* surcharges, QWidget* parent = nullptr);
+    explicit property_page_whole_farm(farm_model* model, QWidget* parent = nullptr);
 
     void on_change();
     void on_copy();
@@ -37,7 +34,7 @@ public:
 Q_SIGNALS:
     // A short line for the status bar: what a button copied.
     void status_message(const QString& text);
-    // An input of the page went into the calculator.
+    // An input of the page went into the farm.
     void farm_changed();
 
 protected:
@@ -68,10 +65,7 @@ private:
     std::array<std::array<static_decimal*, 4>, rows> unit_sums_{};
     std::array<QLabel*, rows> unit_sum_names_{};
 
-    rating_session* session_;
-    premium_calculator* calculator_;
-    rater_aph_continuous* rater_;
-    surcharge_list* surcharges_;
+    farm_model* model_;
 };
 
 }  // namespace zelmora

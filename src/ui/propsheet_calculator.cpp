@@ -12,8 +12,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "rating/rating_session.h"
 #include "ui/crop_offer.h"
+#include "ui/farm_model.h"
 #include "ui/property_page_crop.h"
 #include "ui/property_page_whole_farm.h"
 #include "ui/window_services.h"
@@ -32,15 +32,11 @@ QScrollArea* scrolled(QWidget* page) {
 
 }  // namespace
 
-propsheet_calculator::propsheet_calculator(rating_session* session, QWidget* parent) : QDialog(parent) {
+propsheet_calculator::propsheet_calculator(farm_model* model, QWidget* parent) : QDialog(parent), model_(model) {
     setWindowTitle(tr("Parameters"));
     setSizeGripEnabled(true);
     tabs_ = new QTabWidget(this);
 
-    premium_calculator* calculator = session->calculator.get();
-    calculator_ = calculator;
-    rater_aph_continuous* rater = session->continuous_rater.get();
-    surcharge_list* surcharges = session->surcharges.get();
     for (int c = 1; c <= crop_count; ++c) {
         property_page_crop* page = nullptr;
         switch (c) {
@@ -48,16 +44,16 @@ propsheet_calculator::propsheet_calculator(rating_session* session, QWidget* par
         case crop_barley:
         case crop_cotton:
         case crop_rice:
-            page = new property_page_crop_barley_spring_wheat(session, calculator, c, rater, surcharges);
+            page = new property_page_crop_barley_spring_wheat(model, c);
             break;
         case crop_canola:
-            page = new property_page_crop_canola(session, calculator, c, rater, surcharges);
+            page = new property_page_crop_canola(model, c);
             break;
         case crop_winter_wheat:
-            page = new property_page_crop_winter_wheat(session, calculator, c, rater, surcharges);
+            page = new property_page_crop_winter_wheat(model, c);
             break;
         default:
-            page = new property_page_crop(session, calculator, c, rater, surcharges);
+            page = new property_page_crop(model, c);
             break;
         }
         crop_pages_[static_cast<std::size_t>(c - 1)] = page;
@@ -65,7 +61,7 @@ propsheet_calculator::propsheet_calculator(rating_session* session, QWidget* par
         connect(page, &property_page_crop::farm_changed, this, &propsheet_calculator::farm_changed);
         tabs_->addTab(scrolled(page), QString::fromLatin1(crop_display_name(c)));
     }
-    whole_farm_page_ = new property_page_whole_farm(session, calculator, rater, surcharges);
+    whole_farm_page_ = new property_page_whole_farm(model);
     tabs_->addTab(scrolled(whole_farm_page_), tr("Enterprise and Whole Farm Units"));
     connect(whole_farm_page_, &property_page_whole_farm::status_message, this, &propsheet_calculator::show_status);
     connect(whole_farm_page_, &property_page_whole_farm::farm_changed, this, &propsheet_calculator::farm_changed);
@@ -164,7 +160,7 @@ void propsheet_calculator::show_status(const QString& text) {
 
 void propsheet_calculator::mark_unrated_tabs() {
     for (int c = 1; c <= crop_count; ++c) {
-        const QString note = crop_offer_note(crop_offer_in_county(*calculator_, c));
+        const QString note = crop_offer_note(crop_offer_in_county(model_->session(), model_->current(), c));
         tabs_->setTabToolTip(c - 1, note);
         tabs_->tabBar()->setTabTextColor(c - 1, note.isEmpty() ? QColor() : QColor(0x80, 0x80, 0x80));
     }

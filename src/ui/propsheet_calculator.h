@@ -12,16 +12,15 @@ class QTabWidget;
 
 namespace zelmora {
 
-class premium_calculator;
+class farm_model;
 class property_page;
 class property_page_crop;
 class property_page_whole_farm;
-class rating_session;
 
 class propsheet_calculator : public QDialog {
     Q_OBJECT
 public:
-    explicit propsheet_calculator(rating_session* session, QWidget* parent = nullptr);
+    explicit propsheet_calculator(farm_model* model, QWidget* parent = nullptr);
 
     property_page_crop* crop_page(int crop_number) const;
     property_page_whole_farm* whole_farm_page() const { return whole_farm_page_; }
@@ -38,7 +37,7 @@ public:
 
 Q_SIGNALS:
     void status_message(const QString& text);
-    // A page stored a change of the farm into the calculator.
+    // A page stored a change of the farm.
     void farm_changed();
 
 private:
@@ -53,7 +52,7 @@ private:
     property_page_whole_farm* whole_farm_page_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QLabel* status_line_ = nullptr;
-    premium_calculator* calculator_ = nullptr;
+    farm_model* model_ = nullptr;
     int current_ = -1;
 };
 
