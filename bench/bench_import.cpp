@@ -57,7 +57,7 @@ void import_tables_from_csv(benchmark::State& state) {
 }
 
 void check_rating_database(benchmark::State& state) {
-    premium_database& db = *shared_document().database;
+    premium_database& db = shared_document().database();
     int problems = 0;
     for (auto _ : state) problems = check_database(db, database_path()).problem_count;
     state.counters["problems"] = problems;

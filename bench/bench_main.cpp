@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     bench::set_database_path(argv[1]);
     benchmark::AddCustomContext("database", argv[1]);
     for (const bool four : {false, true}) {
-        const bench::farm& f = bench::shared_farm(four);
+        const bench::picked_county& f = bench::shared_county(four);
         std::string crops;
         for (const auto& c : f.crops) {
             if (!crops.empty()) crops += ", ";

@@ -1,146 +1,97 @@
-// Rating a full farm: compute_all, one keystroke on a crop page, and the same
-// compute_all with the continuous rates records read beforehand (the floor the
-// database path is measured against).
+// Rating a full farm through the session: with the continuous rates records
+// read by the rating (a farm of a county the session has not rated), with the
+// records kept from the last rating (the arithmetic floor: every record already
+// read), and one keystroke on a crop page.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <tuple>
-#include <vector>
 
 #include "bench_support.h"
-#include "data/crops.h"
-#include "data/rowsets.h"
+#include "rating/farm_totals.h"
 
 namespace zelmora::bench {
 
 namespace {
 
 void set_farm_counters(benchmark::State& state, bool four_crop_state) {
-    const farm& f = shared_farm(four_crop_state);
-    state.counters["units"] = f.unit_count();
-    state.counters["crops"] = static_cast<double>(f.crops.size());
+    const picked_county& county = shared_county(four_crop_state);
+    state.counters["units"] = county.unit_count();
+    state.counters["crops"] = static_cast<double>(county.crops.size());
     char label[64];
-    std::snprintf(label, sizeof label, "state %d county %d", f.state_fips, f.county_fips);
+    std::snprintf(label, sizeof label, "state %d county %d", county.state_fips, county.county_fips);
     state.SetLabel(label);
 }
 
 // Results go to DoNotOptimize as values: GCC may rewrite a member handed over by reference.
-void compute_all_farm(benchmark::State& state, bool four) {
-    premium_calculator& calc = farm_calculator(four);
-    const surcharge_list& surcharges = *shared_document().surcharges;
-    std::string errors;
+void rate_farm_records_read(benchmark::State& state, bool four) {
+    const document& session = shared_document();
+    const farm& f = shared_farm(four);
     for (auto _ : state) {
-        errors.clear();
-        calc.compute_all(surcharges, errors);
-        benchmark::DoNotOptimize(calc.producer_premium_whole_farm.to_double());
+        session.forget_records();
+        const farm_rating rated = session.rate(f);
+        benchmark::DoNotOptimize(rated.whole_farm.producer_premium_whole_farm.to_double());
     }
-    if (!errors.empty()) state.SkipWithError(errors.substr(0, 200).c_str());
+    if (!session.rate(f).error_text().empty()) state.SkipWithError(session.rate(f).error_text().substr(0, 200).c_str());
     set_farm_counters(state, four);
 }
 
-// A crop page's change handler: the page stores its fields into the calculator,
-// then shows the results: compute_all and the crop's units rated once more, in
-// one record scope as the page does.
+void rate_farm_records_kept(benchmark::State& state, bool four) {
+    const document& session = shared_document();
+    const farm& f = shared_farm(four);
+    const farm_rating first = session.rate(f);
+    const long reads = session.activity().record_reads;
+    for (auto _ : state) {
+        const farm_rating rated = session.rate(f);
+        benchmark::DoNotOptimize(rated.whole_farm.producer_premium_whole_farm.to_double());
+    }
+    if (session.activity().record_reads != reads) state.SkipWithError("a kept record was read again");
+    // The floor must rate exactly as the reading path does.
+    session.forget_records();
+    const farm_rating read = session.rate(f);
+    if (read.whole_farm.producer_premium_whole_farm != first.whole_farm.producer_premium_whole_farm ||
+        read.enterprise.total_loaded_enterprise_premium != first.enterprise.total_loaded_enterprise_premium)
+        state.SkipWithError("the rating with kept records differs from the one that read them");
+    set_farm_counters(state, four);
+}
+
+// A crop page's change handler: the page puts the changed unit into the farm,
+// the farm is rated once, and the page shows the unit figures and the crop's
+// totals from that rating.
 void keystroke_on_crop_page(benchmark::State& state, bool four) {
-    premium_calculator& calc = farm_calculator(four);
-    document& doc = shared_document();
-    const int crop = shared_farm(four).crops.front().crop_number;
-    unit_list& units = calc.units[static_cast<std::size_t>(crop - 1)];
-    const exact_decimal typed[2] = {units[2].aph_yield.to_double() + 1.0, units[2].aph_yield};
-    std::string errors;
+    const document& session = shared_document();
+    farm f = shared_farm(four);
+    const int crop = shared_county(four).crops.front().crop_number;
+    const auto c = static_cast<std::size_t>(crop - 1);
+    const exact_decimal typed[2] = {f.inputs.units[c][2].aph_yield.to_double() + 1.0, f.inputs.units[c][2].aph_yield};
+    session.rate(f);
+    const rating_session::activity_counts before = session.activity();
     int keystroke = 0;
     for (auto _ : state) {
-        units[2].aph_yield = typed[keystroke++ & 1];  // store_page
-        errors.clear();
-        const rate_record_scope records(doc.continuous_rater.get());  // show_results
-        calc.compute_all(*doc.surcharges, errors);
-        for (insurance_unit& u : units)
-            benchmark::DoNotOptimize(u.compute(crop, calc, *doc.continuous_rater, doc.database.get(), *doc.surcharges, errors));
+        farm edited = f;  // store_page
+        edited.inputs.units[c][2].aph_yield = typed[keystroke++ & 1];
+        f = edited;
+        const farm_rating rated = session.rate(f);  // show_results
+        const farm_totals totals = farm_totals_of(f, rated);
+        benchmark::DoNotOptimize(totals.units.crops[c].producer_premium.to_double());
+        benchmark::DoNotOptimize(rated.units[c][2].figures.has_value());
     }
-    units[2].aph_yield = typed[1];
-    if (!errors.empty()) state.SkipWithError(errors.substr(0, 200).c_str());
-    set_farm_counters(state, four);
-}
-
-// A rater whose records were read before the timing: every other step of the
-// rating runs as in the real rater.
-class preread_rater : public rater_aph_continuous {
-public:
-    explicit preread_rater(premium_database* db) : rater_aph_continuous(db) {}
-
-    void read_records_of(const premium_calculator& calc, std::string& error_text) {
-        for (int c = 1; c <= crop_count; ++c)
-            for (const insurance_unit& u : calc.units[static_cast<std::size_t>(c - 1)]) {
-                char filter[320];
-                std::snprintf(filter, sizeof filter,
-                              "[State FIPS] = %d AND [County FIPS] = %d AND [Crop Year] = %d AND [Crop Code] = %d AND "
-                              "[Insurance Plan ID] = %d AND [Practice Code] = %d AND [Type Code] = %d",
-                              calc.state_fips(), calc.county_fips, crop_year, crop_code(c), insurance_plan_id,
-                              u.practice_code, u.type_code);
-                rowset_continuous_rates rs;
-                if (!is_ok(rs.open_with_filter(*database, filter)) || !is_ok(rs.move_first())) {
-                    error_text += "no record for ";
-                    error_text += filter;
-                    continue;
-                }
-                records_.push_back(rs.record);
-            }
-    }
-
-    int compute_rate(int year, int crop, int state, int county, int coverage_level, const exact_decimal& rate_yield,
-                     const surcharge_list& surcharges, std::string& error_text) override {
-        for (const record_continuous_rates& r : records_) {
-            if (r.state_fips != state || r.county_fips != county || r.crop_year != year || r.crop_code != crop ||
-                r.insurance_plan_id != insurance_plan_id || r.practice_code != practice_code ||
-                r.type_code != type_code)
-                continue;
-            take_record(r);
-            rate_from_record_values(year, crop, state, county, coverage_level, rate_yield, span_rate_of(r, rate_yield),
-                                    surcharges);
-            return 0;
-        }
-        error_text += "ERROR, no record read beforehand\r\n";
-        return 1;
-    }
-
-private:
-    std::vector<record_continuous_rates> records_;
-};
-
-void compute_all_records_preread(benchmark::State& state, bool four) {
-    document& doc = shared_document();
-    std::string errors;
-    preread_rater rater(doc.database.get());
-    premium_calculator calc(doc.database.get(), &rater, errors);
-    calc.copy_from(farm_calculator(four), errors);
-    rater.read_records_of(calc, errors);
-    if (!errors.empty()) {
-        state.SkipWithError(errors.substr(0, 200).c_str());
-        return;
-    }
-    for (auto _ : state) {
-        errors.clear();
-        calc.compute_all(*doc.surcharges, errors);
-        benchmark::DoNotOptimize(calc.producer_premium_whole_farm.to_double());
-    }
-    if (!errors.empty()) state.SkipWithError(errors.substr(0, 200).c_str());
-
-    // The floor must rate exactly as the real path does.
-    premium_calculator& real = farm_calculator(four);
-    real.compute_all(*doc.surcharges, errors);
-    if (real.producer_premium_whole_farm != calc.producer_premium_whole_farm ||
-        real.total_loaded_enterprise_premium != calc.total_loaded_enterprise_premium)
-        state.SkipWithError("the pre-read rating differs from the real one");
+    const rating_session::activity_counts after = session.activity();
+    const double keystrokes = static_cast<double>(state.iterations());
+    state.counters["ratings_per_keystroke"] = static_cast<double>(after.ratings - before.ratings) / keystrokes;
+    state.counters["table_loads_per_keystroke"] =
+        static_cast<double>(after.table_loads - before.table_loads) / keystrokes;
+    state.counters["record_reads_per_keystroke"] =
+        static_cast<double>(after.record_reads - before.record_reads) / keystrokes;
     set_farm_counters(state, four);
 }
 
 }  // namespace
 
-BENCHMARK_CAPTURE(compute_all_farm, six_crop_farm, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(compute_all_farm, four_crop_farm, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(rate_farm_records_read, six_crop_farm, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(rate_farm_records_read, four_crop_farm, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(rate_farm_records_kept, six_crop_farm, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(rate_farm_records_kept, four_crop_farm, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(keystroke_on_crop_page, six_crop_farm, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(keystroke_on_crop_page, four_crop_farm, true)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(compute_all_records_preread, six_crop_farm, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(compute_all_records_preread, four_crop_farm, true)->Unit(benchmark::kMicrosecond);
 
 }  // namespace zelmora::bench

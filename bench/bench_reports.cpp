@@ -1,4 +1,4 @@
-// The page reports and the worksheets on a full farm.
+// The page reports and the worksheets on a full farm, each rating the farm.
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
@@ -9,56 +9,39 @@ namespace zelmora::bench {
 namespace {
 
 void report_test_1_to_63(benchmark::State& state, bool four) {
-    premium_calculator& calc = farm_calculator(four);
-    const surcharge_list& surcharges = *shared_document().surcharges;
     for (auto _ : state) {
-        std::string text = test_report(calc, surcharges, 1, 63);
+        std::string text = test_report(shared_document(), shared_farm(four), 1, 63);
         benchmark::DoNotOptimize(text.data());
-        calc.indicated.fill(true);  // the Test leaves the ticks of combination 63
     }
 }
 
 void report_acreage_loop(benchmark::State& state, bool four) {
-    const premium_calculator& calc = farm_calculator(four);
-    const surcharge_list& surcharges = *shared_document().surcharges;
     for (auto _ : state) {
-        std::string text = acreage_loop_report(calc, surcharges);
+        std::string text = acreage_loop_report(shared_document(), shared_farm(four));
         benchmark::DoNotOptimize(text.data());
     }
 }
 
 void report_b_value_dump(benchmark::State& state, bool four) {
-    const premium_calculator& calc = farm_calculator(four);
-    const surcharge_list& surcharges = *shared_document().surcharges;
     for (auto _ : state) {
-        std::string text = b_value_dump(calc, surcharges);
+        std::string text = b_value_dump(shared_document(), shared_farm(four));
         benchmark::DoNotOptimize(text.data());
     }
 }
 
-// The crop page's Copy: compute_all, then the worksheet of the page's crop, in
-// one record scope as the page does.
+// The crop page's Copy: the farm rated, then the worksheet of the page's crop.
 void single_crop_worksheet_copy(benchmark::State& state, bool four) {
-    premium_calculator& calc = farm_calculator(four);
-    const surcharge_list& surcharges = *shared_document().surcharges;
-    const int crop = shared_farm(four).crops.front().crop_number;
+    const int crop = shared_county(four).crops.front().crop_number;
     for (auto _ : state) {
-        std::string text;
-        const rate_record_scope records(calc.rater);
-        calc.compute_all(surcharges, text);
-        calc.single_crop_worksheet(text, crop, surcharges);
+        std::string text = single_crop_worksheet(shared_document(), shared_farm(four), crop, true);
         benchmark::DoNotOptimize(text.data());
     }
 }
 
-// The whole-farm worksheet prints the results of the last compute_all.
+// The whole-farm page's Copy: the farm rated, then its whole-farm worksheet.
 void whole_farm_worksheet_text(benchmark::State& state, bool four) {
-    premium_calculator& calc = farm_calculator(four);
-    std::string errors;
-    calc.compute_all(*shared_document().surcharges, errors);
     for (auto _ : state) {
-        std::string text;
-        calc.whole_farm_worksheet(text);
+        std::string text = whole_farm_copy_text(shared_document(), shared_farm(four));
         benchmark::DoNotOptimize(text.data());
     }
 }

@@ -13,6 +13,7 @@
 #include "data/crops.h"
 #include "data/rowsets.h"
 #include "data/state_record.h"
+#include "rating/farm_file.h"
 
 namespace zelmora::bench {
 
@@ -36,13 +37,13 @@ void set_database_path(std::string path) { path_storage() = std::move(path); }
 
 std::unique_ptr<document> open_document(const std::string& path, settings_store& store) {
     auto doc = std::make_unique<document>();
-    doc->open(path, store, doc->error_text);
+    if (doc->open(path, doc->error_text)) doc->error_text += doc->load_errors(read_farm_settings(store));
     return doc;
 }
 
-int farm::unit_count() const { return static_cast<int>(crops.size()) * max_units_per_crop; }
+int picked_county::unit_count() const { return static_cast<int>(crops.size()) * max_units_per_crop; }
 
-farm pick_farm(premium_database& db, bool four_crop_state) {
+picked_county pick_county(premium_database& db, bool four_crop_state) {
     // The rated keys of crop year 2004 by county and crop number, in stored order.
     using county_id = std::pair<int, int>;
     std::map<county_id, std::map<int, std::vector<std::pair<int, int>>>> keys;
@@ -62,14 +63,14 @@ farm pick_farm(premium_database& db, bool four_crop_state) {
     rates.release();
 
     // The county offering the most of the crops it has rates for; the first such in stored order.
-    farm best;
+    picked_county best;
     rowset_county_list counties;
     if (!is_ok(counties.open_with_filter(db)) || !is_ok(counties.move_first())) return best;
     do {
         const record_county_list& r = counties.record;
         const auto found = keys.find({r.state_fips, r.county_fips});
         if (found == keys.end()) continue;
-        farm candidate;
+        picked_county candidate;
         candidate.state_fips = r.state_fips;
         candidate.county_fips = r.county_fips;
         for (int c = 1; c <= crop_count; ++c) {
@@ -82,25 +83,26 @@ farm pick_farm(premium_database& db, bool four_crop_state) {
     return best;
 }
 
-void load_farm(premium_calculator& calculator, const farm& f, std::string& error_text) {
-    if (calculator.state_fips() != f.state_fips) calculator.set_state(f.state_fips, error_text);
-    calculator.county_fips = f.county_fips;
-    calculator.indicated.fill(true);
-    calculator.harvest_guarantee.fill(false);
-    calculator.harvest_guarantee_whole_farm = false;
-    calculator.coverage_whole_farm = 75;
-    calculator.ppcl_select_whole_farm = 1;
-    for (auto& list : calculator.units) list.clear();
-    for (const farm::crop_keys& crop : f.crops) {
+farm full_farm(const picked_county& county) {
+    farm f = default_farm();
+    f.state_fips = county.state_fips;
+    farm_inputs& in = f.inputs;
+    in.county_fips = county.county_fips;
+    in.indicated.fill(true);
+    in.harvest_guarantee.fill(false);
+    in.harvest_guarantee_whole_farm = false;
+    in.coverage_whole_farm = 75;
+    in.ppcl_select_whole_farm = 1;
+    for (const picked_county::crop_keys& crop : county.crops) {
         const int c = crop.crop_number;
         const std::size_t i = ix(c);
-        calculator.price[i] = typical_price[i];
-        calculator.coverage[i] = 65 + 5 * (c % 5);
-        calculator.coverage_enterprise[i] = 70 + 5 * (c % 3);
-        calculator.ppcl_select[i] = c % 3;
-        calculator.ppcl_select_enterprise[i] = (c + 1) % 3;
-        calculator.sections[i] = 1 + c % 4;
-        unit_list& units = calculator.units[i];
+        in.price[i] = typical_price[i];
+        in.coverage[i] = 65 + 5 * (c % 5);
+        in.coverage_enterprise[i] = 70 + 5 * (c % 3);
+        in.ppcl_select[i] = c % 3;
+        in.ppcl_select_enterprise[i] = (c + 1) % 3;
+        in.sections[i] = 1 + c % 4;
+        unit_list& units = in.units[i];
         const std::size_t n = crop.practice_type.size();
         for (int u = 0; u < max_units_per_crop; ++u) {
             insurance_unit unit;
@@ -122,13 +124,14 @@ void load_farm(premium_calculator& calculator, const farm& f, std::string& error
             units.push_back(unit);
         }
     }
+    return f;
 }
 
 document& shared_document() {
     static std::unique_ptr<document> doc = [] {
         memory_settings_store store;
         auto d = open_document(database_path(), store);
-        if (!d->database) {
+        if (!d->is_open()) {
             std::fprintf(stderr, "zelmora_bench: %s", d->error_text.c_str());
             std::exit(1);
         }
@@ -137,30 +140,20 @@ document& shared_document() {
     return *doc;
 }
 
-const farm& shared_farm(bool four_crop_state) {
-    static const std::array<farm, 2> farms = {pick_farm(*shared_document().database, false),
-                                              pick_farm(*shared_document().database, true)};
-    return farms[four_crop_state ? 1 : 0];
+const picked_county& shared_county(bool four_crop_state) {
+    static const std::array<picked_county, 2> counties = {pick_county(shared_document().database(), false),
+                                                          pick_county(shared_document().database(), true)};
+    return counties[four_crop_state ? 1 : 0];
 }
 
-premium_calculator& farm_calculator(bool four_crop_state) {
-    static std::array<std::unique_ptr<premium_calculator>, 2> calculators;
-    auto& calc = calculators[four_crop_state ? 1 : 0];
-    if (!calc) {
-        document& doc = shared_document();
-        std::string errors;
-        calc = std::make_unique<premium_calculator>(doc.database.get(), doc.continuous_rater.get(), errors);
-        calc->read_b_values(errors);
-        calc->read_b_value_table(errors);
-        load_farm(*calc, shared_farm(four_crop_state), errors);
-    }
-    return *calc;
+const farm& shared_farm(bool four_crop_state) {
+    static const std::array<farm, 2> farms = {full_farm(shared_county(false)), full_farm(shared_county(true))};
+    return farms[four_crop_state ? 1 : 0];
 }
 
 memory_settings_store saved_settings() {
     memory_settings_store store;
-    farm_calculator(false).write_settings(store);
-    shared_document().continuous_rater->write_settings(store);
+    write_farm_settings(shared_farm(false), store);
     return store;
 }
 

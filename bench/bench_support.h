@@ -1,15 +1,12 @@
 #pragma once
-// What the benchmarks share: the rating database they run on, an opened
-// document (connection, rater, calculator, surcharges, code lookups) and the
-// two full farms they rate.
+// What the benchmarks share: the rating database they run on, a session opened
+// on it and the two full farms they rate.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "data/premium_database.h"
-#include "data/surcharge_list.h"
-#include "rating/engine/premium_calculator.h"
-#include "rating/engine/rater.h"
+#include "rating/farm.h"
 #include "rating/rating_session.h"
 #include "utility/settings_store.h"
 
@@ -19,18 +16,18 @@ namespace zelmora::bench {
 const std::string& database_path();
 void set_database_path(std::string path);
 
-// What a document holds while it is open, with the error text of its opening.
+// A session with the error text of its opening.
 struct document : rating_session {
     std::string error_text;
 };
 
-// The document's open sequence (rating_session::open).
+// The open a window makes: the session, then the tables of the farm the settings keep.
 std::unique_ptr<document> open_document(const std::string& path, settings_store& store);
 
-// A farm picked from the database: a county of the given kind of state that
-// offers as many crops as any, and for every offered crop the practice and
-// type codes it has continuous rates for.
-struct farm {
+// A county picked from the database: one of the given kind of state that offers
+// as many crops as any, and for every offered crop the practice and type codes
+// it has continuous rates for.
+struct picked_county {
     int state_fips = 0;
     int county_fips = 0;
     struct crop_keys {
@@ -41,23 +38,22 @@ struct farm {
     int unit_count() const;
 };
 
-farm pick_farm(premium_database& db, bool four_crop_state);
+picked_county pick_county(premium_database& db, bool four_crop_state);
 
-// Puts the farm into the calculator: state, county, every offered crop ticked,
-// seven units per crop cycling through the crop's codes, coverage levels and
-// prices that exercise every path of the rating.
-void load_farm(premium_calculator& calculator, const farm& f, std::string& error_text);
+// The full farm of the county: every offered crop ticked, seven units per crop
+// cycling through the crop's codes, coverage levels and prices that exercise
+// every path of the rating.
+farm full_farm(const picked_county& county);
 
-// The document opened once per run on `database_path()`, shared by the cases
+// The session opened once per run on `database_path()`, shared by the cases
 // that do not measure the opening itself.
 document& shared_document();
-// The farm of a six-crop or a four-crop state, picked once per run.
+// The county of a six-crop or a four-crop state, picked once per run.
+const picked_county& shared_county(bool four_crop_state);
+// Its full farm.
 const farm& shared_farm(bool four_crop_state);
-// A calculator of the shared document (on its connection and rater) holding
-// that farm. The cases may change its inputs; `load_farm` puts them back.
-premium_calculator& farm_calculator(bool four_crop_state);
 
-// Settings as a document finds them when it opens: those of the six-crop farm.
+// Settings as a window finds them when it opens: those of the six-crop farm.
 memory_settings_store saved_settings();
 
 }  // namespace zelmora::bench

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench_support.h"
+#include "rating/farm_file.h"
 
 namespace {
 
@@ -45,22 +46,18 @@ int main(int argc, char** argv) {
             std::fputs(errors.c_str(), stderr);
             return 1;
         }
-        rater_aph_continuous rater(db.get());
-        premium_calculator calc(db.get(), &rater, errors);
-        bench::load_farm(calc, bench::pick_farm(*db, false), errors);
-        calc.write_settings(store);
+        write_farm_settings(bench::full_farm(bench::pick_county(*db, false)), store);
     }
     malloc_trim(0);  // hand the picking's memory back before measuring
     print_step("settings prepared");
     auto doc = bench::open_document(argv[1], store);
-    if (!doc->database) {
+    if (!doc->is_open()) {
         std::fputs(doc->error_text.c_str(), stderr);
         return 1;
     }
     print_step("document open");
-    std::string errors;
-    doc->calculator->compute_all(*doc->surcharges, errors);
-    print_step("farm rated (compute_all)");
-    if (!errors.empty()) std::fputs(errors.c_str(), stderr);
+    const farm_rating rated = doc->rate(read_farm_settings(store));
+    print_step("farm rated");
+    if (!rated.error_text().empty()) std::fputs(rated.error_text().c_str(), stderr);
     return 0;
 }

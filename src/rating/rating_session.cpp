@@ -159,6 +159,8 @@ premium_database::change_marker rating_session::version() const {
     return tables_->version;
 }
 
+void rating_session::forget_records() const { tables_->records.clear(); }
+
 rating_session::activity_counts rating_session::activity() const {
     activity_counts counts = tables_->activity;
     counts.record_reads = tables_->records.reads;
@@ -224,22 +226,25 @@ session_engine::session_engine(const rating_session& session, const farm& f)
 
 void session_engine::rate_farm(std::array<std::vector<unit_rating>, crop_count>* units, std::string& farm_errors) {
     premium_calculator& k = calculator_;
+    std::array<std::vector<premium_calculator::prerated_unit>, crop_count> prerated;
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
         for (const insurance_unit& entered : k.units[i]) {
-            unit_results results;
-            std::string reason;
-            const bool rated = rate_unit(c, entered, results, k, rater_, *surcharges_, reason);
+            premium_calculator::prerated_unit& done = prerated[i].emplace_back();
+            done.rated = rate_unit(c, entered, done.results, k, rater_, *surcharges_, done.error_text);
             if (units == nullptr) continue;
             unit_rating& unit = (*units)[i].emplace_back();
-            if (rated) unit.figures = results.figures();
-            unit.reason = std::move(reason);
-            unit.base_rate = results.base_rate;
-            unit.reference_yield = results.reference_yield;
-            unit.residual_factor = results.residual_factor;
+            if (done.rated) unit.figures = done.results.figures();
+            unit.reason = done.error_text;
+            unit.base_rate = done.results.base_rate;
+            unit.reference_yield = done.results.reference_yield;
+            unit.residual_factor = done.results.residual_factor;
         }
     }
+    // The farm's rating takes each unit as rated above rather than rating it again.
+    k.take_prerated_units(std::move(prerated));
     k.compute_all(*surcharges_, farm_errors);
+    k.take_prerated_units({});
 }
 
 session_engine::~session_engine() {

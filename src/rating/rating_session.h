@@ -68,6 +68,10 @@ public:
     // gives the same marker.
     premium_database::change_marker version() const;
 
+    // Drops the continuous rates records kept, so that the next rating reads
+    // them again (what a farm of another county costs; the benchmarks measure it).
+    void forget_records() const;
+
     // What the session did so far (tests and benchmarks count it).
     struct activity_counts {
         long ratings = 0;       // calls of rate

@@ -231,9 +231,28 @@ exact_decimal premium_calculator::unit_factor(int c, const insurance_unit& u) {
     }
 }
 
+void premium_calculator::take_prerated_units(std::array<std::vector<prerated_unit>, crop_count> units_rated) {
+    prerated_ = std::move(units_rated);
+}
+
 bool premium_calculator::compute_crop_units(int c, const surcharge_list& surcharges, std::string& error_text) {
     if (rater == nullptr) return units[ix(c)].empty();
     match_rated_units();
+    const std::vector<prerated_unit>& done = prerated_[ix(c)];
+    if (!units[ix(c)].empty() && done.size() == units[ix(c)].size()) {
+        bool all = true;
+        for (std::size_t u = 0; u < done.size(); ++u) {
+            error_text += done[u].error_text;
+            if (done[u].rated)
+                rated_units[ix(c)][u] = done[u].results;
+            else
+                all = false;
+        }
+        // The rater was last asked for the crop's last unit.
+        rater->type_code = units[ix(c)].back().type_code;
+        rater->practice_code = units[ix(c)].back().practice_code;
+        return all;
+    }
     bool all = true;
     for (std::size_t u = 0; u < units[ix(c)].size(); ++u)
         if (!rate_unit(c, units[ix(c)][u], rated_units[ix(c)][u], *this, *rater, surcharges, error_text)) all = false;

@@ -78,6 +78,18 @@ public:
     // Rates each unit of the crop; the units the rater cannot rate keep what they held.
     bool compute_crop_units(int crop_number, const surcharge_list& surcharges, std::string& error_text);
 
+    // A unit already rated on its own, for the same farm and rater: rating it
+    // again would give the same figures, the same lines and leave the rater with
+    // the same practice and type.
+    struct prerated_unit {
+        bool rated = false;
+        unit_results results;
+        std::string error_text;
+    };
+    // Hands compute_all the units rated beforehand (one entry per unit of every
+    // crop), which it then takes instead of rating them again.
+    void take_prerated_units(std::array<std::vector<prerated_unit>, crop_count> units);
+
     // ------------------------------------------------------------ enterprise units
     void aggregate_enterprise_units(int crop_number);
     void compute_enterprise_discount();
@@ -123,6 +135,7 @@ private:
     exact_decimal capped_sum(int crop_number, bool region_flag, const std::array<exact_decimal, 15>& x) const;
 
     int state_fips_ = -1;
+    std::array<std::vector<prerated_unit>, crop_count> prerated_;
 };
 
 }  // namespace zelmora
