@@ -265,14 +265,17 @@ TEST(Rowsets, ValuesComeBackAsTheRecordBindsThem) {
     f.exec("INSERT INTO `County Average Yields` VALUES (19, 169, 81, NULL)");
     rowset_county_average_yields yields;
     ASSERT_EQ(yields.open_with_filter(f.db()), S_OK_CODE);
-    ASSERT_EQ(yields.move_first(), S_OK_CODE);
-    EXPECT_EQ(static_cast<double>(yields.record.average_yield), 0.10000000149011612);
-    // A NULL in a numeric column is no value to rate with: the fetch fails and the connection says which.
-    EXPECT_EQ(yields.move_next(), DB_E_UNSUPPORTEDCONVERSION);
-    EXPECT_EQ(f.db().read_errors(), "ERROR, unusable value in table [County Average Yields], column [Average Yield], "
-                                    "rowid 2: NULL\r\n");
-    EXPECT_EQ(yields.move_next(), DB_S_ENDOFROWSET);
-    f.db().clear_read_errors();
+    {
+        const read_errors_scope reads(f.db());
+        ASSERT_EQ(yields.move_first(), S_OK_CODE);
+        EXPECT_EQ(static_cast<double>(yields.record.average_yield), 0.10000000149011612);
+        // A NULL in a numeric column is no value to rate with: the fetch fails and the scope says which.
+        EXPECT_EQ(yields.move_next(), DB_E_UNSUPPORTEDCONVERSION);
+        EXPECT_TRUE(reads.failed());
+        EXPECT_EQ(reads.errors(), "ERROR, unusable value in table [County Average Yields], column [Average Yield], "
+                                  "rowid 2: NULL\r\n");
+        EXPECT_EQ(yields.move_next(), DB_S_ENDOFROWSET);
+    }
 
     record_continuous_rates r;
     r.state_fips = 19;
@@ -321,6 +324,44 @@ TEST(Rowsets, ValuesComeBackAsTheRecordBindsThem) {
     EXPECT_EQ(counties.record.crop_indicator[2], 0);
     EXPECT_EQ(counties.record.indicator_8085[8], -1);
     EXPECT_EQ(counties.move_next(), DB_S_ENDOFROWSET);
+}
+
+// Failed reads are gathered by the scopes around them: each scope sees what
+// failed since it began (a repeated failure once), and nothing outlives the
+// outermost scope, so no caller has an old failure to clear.
+TEST(ReadErrors, AScopeGathersTheFailedReadsSinceItBeganAndNothingOutlivesIt) {
+    fixture_database f;
+    f.exec("INSERT INTO `County Average Yields` VALUES (19, 169, 41, 0.1)");
+    f.exec("INSERT INTO `County Average Yields` VALUES (19, 169, 81, NULL)");
+    f.exec("INSERT INTO `County Average Yields` VALUES (19, 169, 15, NULL)");
+    auto line = [](int rowid) {
+        return "ERROR, unusable value in table [County Average Yields], column [Average Yield], rowid " +
+               std::to_string(rowid) + ": NULL\r\n";
+    };
+    // Reads the first row and `failures` rows after it, each a failed fetch.
+    auto read_rows = [&f](int failures) {
+        rowset_county_average_yields yields;
+        ASSERT_EQ(yields.open_with_filter(f.db()), S_OK_CODE);
+        ASSERT_EQ(yields.move_first(), S_OK_CODE);
+        for (int n = 0; n < failures; ++n) EXPECT_EQ(yields.move_next(), DB_E_UNSUPPORTEDCONVERSION);
+    };
+
+    read_rows(1);  // outside any scope
+    {
+        const read_errors_scope outer(f.db());
+        EXPECT_FALSE(outer.failed()) << outer.errors();
+        read_rows(1);
+        EXPECT_EQ(outer.errors(), line(2));
+        {
+            const read_errors_scope inner(f.db());
+            EXPECT_FALSE(inner.failed());
+            read_rows(2);
+            EXPECT_EQ(inner.errors(), line(3));
+        }
+        EXPECT_EQ(outer.errors(), line(2) + line(3));
+    }
+    const read_errors_scope later(f.db());
+    EXPECT_FALSE(later.failed()) << later.errors();
 }
 
 TEST(Rowsets, LongTextsAreCutToTheBuffer) {
@@ -399,19 +440,20 @@ TEST(Rowsets, OpenAndFetchFailures) {
                                     "INSERT INTO `B Value Single Crop` VALUES (1, 4, 0.5, '-1e40');"
                                     "INSERT INTO `B Value Single Crop` VALUES (2, 14, '0.25', -1.5);"),
               S_OK_CODE);
+    const read_errors_scope reads(*db);
     ASSERT_EQ(b.open_with_filter(*db), S_OK_CODE);
     EXPECT_EQ(b.move_first(), S_OK_CODE);
     for (int row = 2; row <= 8; ++row) {
         SCOPED_TRACE(row);
         EXPECT_EQ(b.move_next(), DB_E_UNSUPPORTEDCONVERSION);
     }
-    // Each is noted on the connection with its table, column, rowid and value.
+    // Each is noted with its table, column, rowid and value.
     for (const char* line :
          {"ERROR, unusable value in table [B Value Single Crop], column [B Index], rowid 2: 'abc'\r\n",
           "ERROR, unusable value in table [B Value Single Crop], column [Set Number], rowid 3: 300\r\n",
           "column [B Value], rowid 5: 'x.5'\r\n", "column [B Value], rowid 7: 1.0000000000000001e+300\r\n",
           "column [B Value Harvest Guarantee], rowid 8: -1e+40\r\n"})
-        EXPECT_NE(db->read_errors().find(line), std::string::npos) << line << db->read_errors();
+        EXPECT_NE(reads.errors().find(line), std::string::npos) << line << reads.errors();
     ASSERT_EQ(b.move_next(), S_OK_CODE);
     EXPECT_EQ(b.record.set_number, 2);
     EXPECT_EQ(b.record.b_index, 14);
@@ -686,6 +728,7 @@ TEST(ReadTransaction, AReaderSeesOneSetOfRowsAndAWriterWaitsOrFailsClearly) {
     premium_database& reader = c.f.db();
     premium_database& writer = *c.other;
     writer.set_busy_timeout(50);
+    const read_errors_scope reads(reader);
     auto description = [&reader] {
         rowset_lookup_type_code rs;
         EXPECT_EQ(rs.open_with_filter(reader), S_OK_CODE);
@@ -709,7 +752,7 @@ TEST(ReadTransaction, AReaderSeesOneSetOfRowsAndAWriterWaitsOrFailsClearly) {
     // Once the reader is done the same commit goes through.
     ASSERT_EQ(writer.execute_statement("COMMIT"), S_OK_CODE);
     EXPECT_EQ(description(), "new");
-    EXPECT_FALSE(reader.has_read_errors());
+    EXPECT_FALSE(reads.failed()) << reads.errors();
 }
 
 TEST(ReadTransaction, ALockedFetchIsAnErrorWithItsTextNeverTheEndOfTheRows) {
@@ -718,14 +761,18 @@ TEST(ReadTransaction, ALockedFetchIsAnErrorWithItsTextNeverTheEndOfTheRows) {
     premium_database& reader = c.f.db();
     reader.set_busy_timeout(50);
     ASSERT_EQ(c.other->execute_statement("BEGIN EXCLUSIVE"), S_OK_CODE);
-    rowset_lookup_type_code rs;
-    hresult hr = rs.open_with_filter(reader);
-    if (hr == S_OK_CODE) hr = rs.move_first();
-    EXPECT_NE(hr, S_OK_CODE);
-    EXPECT_NE(hr, DB_S_ENDOFROWSET);
-    EXPECT_NE(reader.read_errors().find("table [Lookup Type Code]\r\nOther error: A0000005\r\ndatabase is locked\r\n"),
-              std::string::npos)
-        << reader.read_errors();
+    {
+        const read_errors_scope reading(reader);
+        rowset_lookup_type_code rs;
+        hresult hr = rs.open_with_filter(reader);
+        if (hr == S_OK_CODE) hr = rs.move_first();
+        EXPECT_NE(hr, S_OK_CODE);
+        EXPECT_NE(hr, DB_S_ENDOFROWSET);
+        EXPECT_TRUE(reading.failed());
+        EXPECT_NE(reading.errors().find("table [Lookup Type Code]\r\nOther error: A0000005\r\ndatabase is locked\r\n"),
+                  std::string::npos)
+            << reading.errors();
+    }
     ASSERT_EQ(c.other->execute_statement("ROLLBACK"), S_OK_CODE);
 }
 
@@ -774,7 +821,7 @@ TEST(ReadTransaction, AReaderBesideAWriterNeverSeesAMix) {
                 ++seen;
             }
         }
-        ASSERT_FALSE(db->has_read_errors()) << db->read_errors();
+        ASSERT_FALSE(reading.failed()) << reading.errors();
         EXPECT_EQ(generations.size(), 1u);
         EXPECT_EQ(seen, 2 * row_count);
         ++reads;

@@ -6,8 +6,9 @@
 #include <cmath>
 #include <map>
 
+#include "rating/farm_file.h"
 #include "rating/input_rules.h"
-#include "rating/engine/premium_calculator.h"
+#include "rating_fixture.h"
 
 using namespace zelmora;
 
@@ -87,13 +88,13 @@ TEST(InputRules, RangesAndSetsOfTheKeys) {
     EXPECT_EQ(input_key(*find_input_rule("Malting Barley"), 6, 3), "Malting Barley 6 03");
 }
 
-// Every key the calculator saves has a row, so saved inputs can always be checked.
-TEST(InputRules, EveryKeyTheCalculatorSavesHasARow) {
-    std::string errors;
-    premium_calculator calculator(nullptr, nullptr, errors);
-    for (int crop = 1; crop <= crop_count; ++crop) calculator.set_unit_count(crop, max_units_per_crop);
+// Every key of a farm's inputs that the settings store keeps has a row, so saved
+// inputs can always be checked.
+TEST(InputRules, EveryKeyTheSettingsKeepHasARow) {
+    farm f = default_farm();
+    for (int crop = 1; crop <= crop_count; ++crop) set_unit_count(f, crop, max_units_per_crop);
     memory_settings_store store;
-    calculator.write_settings(store);
+    write_farm_settings(f, store);
 
     std::map<std::string, const input_rule*> rule_of;
     for (const input_rule& rule : input_rules())
@@ -101,6 +102,7 @@ TEST(InputRules, EveryKeyTheCalculatorSavesHasARow) {
             for (int unit = 1; unit <= max_units_per_crop; ++unit) rule_of[input_key(rule, crop, unit)] = &rule;
     ASSERT_FALSE(store.values().empty());
     for (const auto& [address, stored] : store.values()) {
+        if (address.first != settings_section) continue;  // the rater's own section
         const auto found = rule_of.find(address.second);
         ASSERT_NE(found, rule_of.end()) << address.second;
         const input_rule& rule = *found->second;
@@ -119,19 +121,21 @@ TEST(InputRules, EveryKeyTheCalculatorSavesHasARow) {
 }
 
 TEST(InputRules, SectionsFromStoredSettingsAreClampedAndNeverOverflow) {
-    std::string errors;
-    premium_calculator calculator(nullptr, nullptr, errors);
     memory_settings_store store;
     store.write_integer("Settings", "Sections Corn", INT_MIN);
     store.write_integer("Settings", "Sections Soybeans", INT_MAX);
-    calculator.read_settings(store, errors);
-    EXPECT_EQ(calculator.sections[0], 0);
-    EXPECT_EQ(calculator.sections[1], max_sections);
+    const farm read = read_farm_settings(store);
+    EXPECT_EQ(read.inputs.sections[0], 0);
+    EXPECT_EQ(read.inputs.sections[1], max_sections);
 
-    // A value set directly, past any reading, still gives a finite ratio.
-    calculator.sections[0] = INT_MIN;
-    calculator.enterprise_base_rate[0] = 0.1;
-    calculator.compute_enterprise_discount();
-    EXPECT_TRUE(std::isfinite(calculator.enterprise_discount_ratio[0].to_double()));
-    EXPECT_TRUE(std::isfinite(calculator.enterprise_discounted_rate[0].to_double()));
+    // A value set directly, past any reading, still rates to a finite ratio and
+    // discounted rate (Corn at an enterprise base rate near 0.1).
+    zelmora::testing::rating_fixture f;
+    f.add_county(17, 1, "Adams", {crop_corn});
+    f.farm_value.inputs.sections[0] = INT_MIN;
+    f.add_unit(crop_corn, 100, 1, 150).written_agreement_rate = 0.1 / 0.9;
+    const enterprise_results enterprise = f.rate().enterprise;
+    EXPECT_GT(enterprise.enterprise_base_rate[0], 0.09);
+    EXPECT_TRUE(std::isfinite(enterprise.enterprise_discount_ratio[0].to_double()));
+    EXPECT_TRUE(std::isfinite(enterprise.enterprise_discounted_rate[0].to_double()));
 }

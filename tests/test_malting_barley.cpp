@@ -1,32 +1,55 @@
 // The malting barley endorsement: contract price limits, yield, dollar amount,
-// liability and premium, the coverage tables and the worksheet.
+// liability and premium, the coverage tables and the worksheet, as the dialog
+// rates them (each Barley unit's base rate from the rater, then its endorsement).
 #include <gtest/gtest.h>
 
-#include "rating/engine/malting_barley_endorsement.h"
 #include "rating_fixture.h"
 
 using namespace zelmora;
 using zelmora::testing::at;
 using zelmora::testing::rating_fixture;
+using zelmora::testing::value_of;
+namespace rows = zelmora::testing::rows;
 
 namespace {
 
-// Barley at price 2.12 and coverage 80; a unit of 200 malting barley acres at
-// share 1, APH yield 60, approved yield 70, contract price 2.72 and a base rate
-// of 0.03276 (so the base premium 75 is 0.0504).
-insurance_unit barley_unit(rating_fixture& f) {
-    premium_calculator& calc = f.calculator();
-    calc.price[at(crop_barley)] = 2.12;
-    calc.coverage[at(crop_barley)] = 80;
-    insurance_unit unit;
-    unit.aph_yield = 60.0;
-    unit.share = 1.0;
-    unit.base_rate = 0.03276;
-    unit.malting_barley_acres = 200.0;
-    unit.malting_barley_approved_yield = 70.0;
-    unit.malting_barley_price = 2.72;
-    return unit;
-}
+// Adams county (17001) offering Barley, with a record that rates a unit of
+// rate yield 84 at 0.84 * 0.039 = 0.03276 (a yield span rate of 0.2 and a prior
+// rate of 0.084 times 1.2 are higher), so the base premium 75 is 0.0504.
+// Barley at price 2.12 and coverage 80; one unit of 200 malting barley acres at
+// share 1, APH yield 60, approved yield 70 and contract price 2.72.
+class barley_fixture : public rating_fixture {
+public:
+    barley_fixture() {
+        add_county(17, 1, "Adams", {crop_barley});
+        record_continuous_rates record = rows::rates(17, 1, 2004, 91, 90, 0, 997);
+        record.reference_yield = 10000;
+        record.reference_rate = 39;
+        record.exponent = 1000;
+        for (int i = 0; i < 13; ++i) {
+            record.yield[i] = (i + 1) * 2000;
+            record.premium[i] = 200;
+        }
+        record.prior_year_reference_yield = 10000;
+        record.prior_year_reference_rate = 100;
+        record.prior_year_exponent = 1000;
+        add_rates(record);
+        add_surcharge(rows::surcharge(65, 91, 17, 1, 2004, 0, 997, 1.0f, 1.0f, 1.0f, 1.0f));
+
+        farm_value.inputs.price[at(crop_barley)] = 2.12;
+        farm_value.inputs.coverage[at(crop_barley)] = 80;
+        insurance_unit& unit = add_unit(crop_barley, 200, 1.0, 60.0);
+        unit.rate_yield = 84.0;
+        unit.malting_barley_acres = 200.0;
+        unit.malting_barley_approved_yield = 70.0;
+        unit.malting_barley_price = 2.72;
+    }
+
+    insurance_unit& unit(std::size_t n = 0) { return farm_value.inputs.units[at(crop_barley)].at(n); }
+    std::vector<malting_barley_figures> endorsements() { return rate_malting_barley(session(), farm_value); }
+    malting_barley_figures endorsement() { return endorsements().at(0); }
+    std::string worksheets() { return malting_barley_worksheets(session(), farm_value); }
+};
 
 }  // namespace
 
@@ -44,24 +67,21 @@ TEST(MaltingBarley, ContractPriceLiesBetweenTheBarleyPriceAndTheOptionLimit) {
         {1, 3.37, "3.3700", "1.2500"},  // at the limit
         {1, 1.50, "2.1200", "0.0000"},  // below the Barley price: raised to it
     };
+    barley_fixture f;
     for (const price_case& c : cases) {
-        rating_fixture f;
-        insurance_unit unit = barley_unit(f);
-        f.calculator().malting_barley_option = c.option;
-        unit.malting_barley_price = c.entered;
-        malting_barley_endorsement endorsement;
-        endorsement.compute(f.calculator(), unit);
-        EXPECT_EQ(endorsement.contract_price.to_text(4), c.contract) << c.option << " " << c.entered;
-        EXPECT_EQ(endorsement.additional_value.to_text(4), c.additional) << c.option << " " << c.entered;
+        f.farm_value.inputs.malting_barley_option = c.option;
+        f.unit().malting_barley_price = c.entered;
+        EXPECT_EQ(f.endorsement().contract_price.to_text(4), c.contract) << c.option << " " << c.entered;
+        const std::string worksheet = f.worksheets();
+        EXPECT_EQ(value_of(worksheet, "Contract Price"), c.contract) << c.option << " " << c.entered;
+        EXPECT_EQ(value_of(worksheet, "Additional Value"), c.additional) << c.option << " " << c.entered;
     }
 }
 
 TEST(MaltingBarley, ContractBelowTheBarleyPriceInsuresNothing) {
-    rating_fixture f;
-    insurance_unit unit = barley_unit(f);
-    unit.malting_barley_price = 1.0;
-    malting_barley_endorsement endorsement;
-    endorsement.compute(f.calculator(), unit);
+    barley_fixture f;
+    f.unit().malting_barley_price = 1.0;
+    const malting_barley_figures endorsement = f.endorsement();
     EXPECT_EQ(endorsement.dollar_amount.to_double(), 0.0);
     EXPECT_EQ(endorsement.liability.to_double(), 0.0);
     EXPECT_EQ(endorsement.base_premium.to_double(), 0.0);
@@ -74,27 +94,20 @@ TEST(MaltingBarley, YieldIsTheLesserOfTheAphAndTheApprovedYield) {
         double dollar_amount;  // (0.8 * yield) * 0.6
     };
     const yield_case cases[] = {{60, 70, 28.8}, {70, 70, 33.6}, {80, 70, 33.6}};
+    barley_fixture f;
     for (const yield_case& c : cases) {
-        rating_fixture f;
-        insurance_unit unit = barley_unit(f);
-        unit.aph_yield = c.aph;
-        unit.malting_barley_approved_yield = c.approved;
-        malting_barley_endorsement endorsement;
-        endorsement.compute(f.calculator(), unit);
-        EXPECT_EQ(endorsement.dollar_amount.to_double(), c.dollar_amount) << c.aph << " " << c.approved;
+        f.unit().aph_yield = c.aph;
+        f.unit().malting_barley_approved_yield = c.approved;
+        EXPECT_EQ(f.endorsement().dollar_amount.to_double(), c.dollar_amount) << c.aph << " " << c.approved;
     }
 }
 
 TEST(MaltingBarley, WorksheetOfAnOptionBUnit) {
-    rating_fixture f;
-    insurance_unit unit = barley_unit(f);
-    malting_barley_endorsement endorsement;
-    std::string text;
-    endorsement.worksheet(f.calculator(), unit, text);
+    barley_fixture f;
     // Dollar amount (0.8 * 60) * 0.6 = 28.80; liability 28.80 * 200 = 5760;
     // premium rate 0.0504 * 1.27 = 0.064008; premium ((0.064008 * 5760) * 1.1) * 0.9
     // = 364.999... -> 365; subsidy 0.48 * 365 = 175.2 -> 175; producer premium 190.
-    EXPECT_EQ(text,
+    EXPECT_EQ(f.worksheets(),
               "Acres\t200.0\r\n"
               "APH Yield\t60.0000\r\n"
               "Approved Yield\t70.0000\r\n"
@@ -112,29 +125,36 @@ TEST(MaltingBarley, WorksheetOfAnOptionBUnit) {
               "Subsidy\t175.0000\r\n"
               "Dollar Amount of Insurance\t28.8000\r\n"
               "Producer Premium\t190.0000\r\n");
+
+    // The unit's rating keeps the same base rate, and the endorsement of the unit
+    // on that rate (what the quote prints) is the dialog's.
+    const farm_rating rating = f.rate();
+    ASSERT_NE(rating.unit(crop_barley, 1), nullptr);
+    EXPECT_EQ(rating.unit(crop_barley, 1)->base_rate.to_text(8), "0.03276000");
+    const malting_barley_figures quoted = malting_barley_of(f.farm_value, f.unit(), rating.unit(crop_barley, 1)->base_rate);
+    const malting_barley_figures shown = f.endorsement();
+    EXPECT_EQ(quoted.liability.to_double(), 5760.0);
+    EXPECT_EQ(quoted.base_premium.to_double(), 365.0);
+    EXPECT_EQ(quoted.subsidy.to_double(), shown.subsidy.to_double());
+    EXPECT_EQ(quoted.producer_premium.to_double(), shown.producer_premium.to_double());
+    EXPECT_EQ(quoted.premium_rate.to_double(), shown.premium_rate.to_double());
 }
 
 TEST(MaltingBarley, OptionAWorksheetNamesItsFactor) {
-    rating_fixture f;
-    insurance_unit unit = barley_unit(f);
-    f.calculator().malting_barley_option = 1;
-    malting_barley_endorsement endorsement;
-    endorsement.optional_rate_factor_a = 1.2;
-    std::string text;
-    endorsement.worksheet(f.calculator(), unit, text);
-    EXPECT_NE(text.find("Selected Option\t1\r\nOptional Rate Factor A\t1.2\r\nCoverage Level\t80\r\n"),
+    barley_fixture f;
+    f.farm_value.inputs.malting_barley_option = 1;
+    const std::string text = f.worksheets();
+    EXPECT_NE(text.find("Selected Option\t1\r\nOptional Rate Factor A\t1.1\r\nCoverage Level\t80\r\n"),
               std::string::npos)
         << text;
-    // ((0.064008 * 5760) * 1.2) * 0.9 = 398.18... -> 398.
-    EXPECT_EQ(endorsement.base_premium.to_double(), 398.0);
+    // ((0.064008 * 5760) * 1.1) * 0.9 = 364.999... -> 365.
+    EXPECT_EQ(f.endorsement().base_premium.to_double(), 365.0);
 }
 
 TEST(MaltingBarley, UnlistedCoverageLevelGivesNoPremium) {
-    rating_fixture f;
-    insurance_unit unit = barley_unit(f);
-    f.calculator().coverage[at(crop_barley)] = 60;
-    malting_barley_endorsement endorsement;
-    endorsement.compute(f.calculator(), unit);
+    barley_fixture f;
+    f.farm_value.inputs.coverage[at(crop_barley)] = 60;
+    const malting_barley_figures endorsement = f.endorsement();
     EXPECT_EQ(endorsement.dollar_amount.to_double(), 21.6);  // (0.6 * 60) * 0.6
     EXPECT_EQ(endorsement.liability.to_double(), 4320.0);
     EXPECT_EQ(endorsement.premium_rate.to_double(), 0.0);
@@ -151,32 +171,44 @@ TEST(MaltingBarley, CoverageTables) {
     };
     const table_case cases[] = {{65, 0.65, 0.59}, {70, 0.79, 0.59}, {75, 1.0, 0.55}, {80, 1.27, 0.48},
                                 {85, 1.6, 0.38},  {60, 0.0, 0.0},   {66, 0.0, 0.0},  {90, 0.0, 0.0}};
+    barley_fixture f;
     for (const table_case& c : cases) {
-        EXPECT_EQ(malting_barley_endorsement::rate_differential(c.level).to_double(), c.rate_differential) << c.level;
-        EXPECT_EQ(malting_barley_endorsement::subsidy_factor(c.level).to_double(), c.subsidy_factor) << c.level;
+        f.farm_value.inputs.coverage[at(crop_barley)] = c.level;
+        EXPECT_EQ(value_of(f.worksheets(), "Rate Differential"), exact_decimal(c.rate_differential).to_text(4))
+            << c.level;
+        // The premium rate is the base premium 75 times the differential; the
+        // subsidy the factor times the premium, in whole dollars.
+        const malting_barley_figures endorsement = f.endorsement();
+        exact_decimal rate = exact_decimal(0.03276 / 0.65) * c.rate_differential;
+        EXPECT_EQ(endorsement.premium_rate.to_double(), rate.round_to(8).to_double()) << c.level;
+        EXPECT_EQ(endorsement.base_premium > 0.0, c.subsidy_factor > 0.0) << c.level;
+        exact_decimal subsidy = endorsement.base_premium * c.subsidy_factor;
+        EXPECT_EQ(endorsement.subsidy.to_double(), subsidy.round_to(0).to_double()) << c.level;
     }
 }
 
 TEST(MaltingBarley, UnitWithoutMaltingAcresKeepsThePreviousPriceFigures) {
-    rating_fixture f;
-    insurance_unit unit = barley_unit(f);
-    malting_barley_endorsement endorsement;
-    endorsement.compute(f.calculator(), unit);
-
-    insurance_unit none = unit;
+    barley_fixture f;
+    insurance_unit none = f.unit();
     none.malting_barley_acres = 0.0;
     none.malting_barley_price = 4.0;
-    f.calculator().coverage[at(crop_barley)] = 65;
-    endorsement.compute(f.calculator(), none);
+    f.farm_value.inputs.units[at(crop_barley)].push_back(none);
 
-    EXPECT_EQ(endorsement.acres.to_double(), 0.0);
-    EXPECT_EQ(endorsement.liability.to_double(), 0.0);
-    EXPECT_EQ(endorsement.premium_rate.to_double(), 0.0);
-    EXPECT_EQ(endorsement.base_premium.to_double(), 0.0);
-    EXPECT_EQ(endorsement.subsidy.to_double(), 0.0);
-    EXPECT_EQ(endorsement.producer_premium.to_double(), 0.0);
-    EXPECT_EQ(endorsement.base_premium_75.to_double(), 0.0);
-    EXPECT_EQ(endorsement.dollar_amount.to_double(), 28.8);
-    EXPECT_EQ(endorsement.contract_price.to_text(4), "2.7200");
-    EXPECT_EQ(endorsement.coverage_level, 80);
+    const std::vector<malting_barley_figures> endorsements = f.endorsements();
+    ASSERT_EQ(endorsements.size(), 2u);
+    const malting_barley_figures& second = endorsements[1];
+    EXPECT_EQ(second.acres.to_double(), 0.0);
+    EXPECT_EQ(second.liability.to_double(), 0.0);
+    EXPECT_EQ(second.premium_rate.to_double(), 0.0);
+    EXPECT_EQ(second.base_premium.to_double(), 0.0);
+    EXPECT_EQ(second.subsidy.to_double(), 0.0);
+    EXPECT_EQ(second.producer_premium.to_double(), 0.0);
+    EXPECT_EQ(second.dollar_amount.to_double(), 28.8);
+    EXPECT_EQ(second.contract_price.to_text(4), "2.7200");
+    EXPECT_EQ(second.coverage_level, 80);
+    // Its worksheet, after the first unit's, lists no base premium 75.
+    const std::string text = f.worksheets();
+    const std::size_t second_sheet = text.find("Acres\t0.0\r\n");
+    ASSERT_NE(second_sheet, std::string::npos) << text;
+    EXPECT_EQ(value_of(text.substr(second_sheet), "Base Premium 75"), "0.0000");
 }

@@ -1,167 +1,302 @@
-// The rating session on the demo database: its open sequence, and farms as
-// values: a copy of the farm rated in a second calculator leaves the first as
-// it was, and copy_from copies all but what it keeps.
+// The rating session: its open sequence on the demo database, farms as
+// values rated through one call (a copy of a farm rates like it, a unit
+// without a rate is reported with its reason and changes no other unit's
+// figures), and the tables and records it keeps until the database changes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "rating/rating_session.h"
+#include "rating_fixture.h"
 
 using namespace zelmora;
+using zelmora::testing::at;
+using zelmora::testing::rating_fixture;
+namespace rows = zelmora::testing::rows;
 
 namespace {
 
+insurance_unit unit_of(double acres, double aph, double rate, bool optional) {
+    insurance_unit u;
+    u.acres = acres;
+    u.aph_yield = aph;
+    u.rate_yield = rate;
+    u.share = 1.0;
+    u.practice_code = 3;
+    u.optional_unit = optional;
+    return u;
+}
+
 // Story County, Iowa: three Corn units and two Soybeans units.
-farm story_county_farm(const premium_calculator& defaults) {
-    farm f = defaults.current_farm();
+farm story_county_farm() {
+    farm f = default_farm();
     f.state_fips = 19;
     f.inputs.county_fips = 169;
-    auto unit = [](double acres, double aph, double rate, bool optional) {
-        insurance_unit u;
-        u.acres = acres;
-        u.aph_yield = aph;
-        u.rate_yield = rate;
-        u.share = 1.0;
-        u.practice_code = 3;
-        u.optional_unit = optional;
-        return u;
-    };
-    f.inputs.units[crop_corn - 1] = {unit(320, 165, 160, false), unit(160, 152, 150, true), unit(80, 171, 168, true)};
-    f.inputs.units[crop_soybeans - 1] = {unit(240, 48, 47, false), unit(120, 44, 45, true)};
-    f.inputs.coverage[crop_corn - 1] = 75;
-    f.inputs.coverage_enterprise[crop_corn - 1] = 80;
-    f.inputs.coverage[crop_soybeans - 1] = 70;
+    f.inputs.units[at(crop_corn)] = {unit_of(320, 165, 160, false), unit_of(160, 152, 150, true),
+                                     unit_of(80, 171, 168, true)};
+    f.inputs.units[at(crop_soybeans)] = {unit_of(240, 48, 47, false), unit_of(120, 44, 45, true)};
+    f.inputs.coverage[at(crop_corn)] = 75;
+    f.inputs.coverage_enterprise[at(crop_corn)] = 80;
+    f.inputs.coverage[at(crop_soybeans)] = 70;
     f.inputs.coverage_whole_farm = 75;
     return f;
 }
 
-// Every figure the pages show for the farm: each unit, each enterprise unit, the whole farm.
-std::vector<premium_figures> shown_figures(premium_calculator& calc, rating_session& session) {
-    std::string errors;
-    calc.compute_all(*session.surcharges, errors);
+bool same(const premium_figures& a, const premium_figures& b) {
+    return a.revenue_guarantee == b.revenue_guarantee && a.per_acre_premium == b.per_acre_premium &&
+           a.total_premium == b.total_premium && a.subsidy == b.subsidy && a.producer_premium == b.producer_premium;
+}
+
+// Every figure the pages show for the farm: each rated unit, each enterprise unit, the whole farm.
+std::vector<premium_figures> shown_figures(const farm_rating& rating) {
     std::vector<premium_figures> figures;
     for (int crop = 1; crop <= crop_count; ++crop) {
-        for (insurance_unit& unit : calc.units[static_cast<std::size_t>(crop - 1)])
-            if (unit.compute(crop, calc, *session.continuous_rater, session.database.get(), *session.surcharges,
-                             errors))
-                figures.push_back(unit.figures());
-        figures.push_back(calc.enterprise_figures(crop));
+        for (const unit_rating& unit : rating.units[at(crop)])
+            if (unit.figures) figures.push_back(*unit.figures);
+        figures.push_back(rating.enterprise_figures(crop));
     }
-    figures.push_back(calc.whole_farm_figures());
+    figures.push_back(rating.whole_farm_figures());
     return figures;
 }
 
 bool same_figures(const std::vector<premium_figures>& a, const std::vector<premium_figures>& b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].revenue_guarantee != b[i].revenue_guarantee || a[i].per_acre_premium != b[i].per_acre_premium ||
-            a[i].total_premium != b[i].total_premium || a[i].subsidy != b[i].subsidy ||
-            a[i].producer_premium != b[i].producer_premium)
-            return false;
-    }
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!same(a[i], b[i])) return false;
     return true;
 }
 
 class RatingSession : public ::testing::Test {
 protected:
-    void SetUp() override {
-        memory_settings_store empty;
-        ASSERT_TRUE(session_.open(ZELMORA_DEMO_DATABASE, empty, errors_)) << errors_;
-        std::string load_errors;
-        session_.calculator->load_farm(story_county_farm(*session_.calculator), load_errors);
-        ASSERT_EQ(load_errors, "");
-    }
+    void SetUp() override { ASSERT_TRUE(session_.open(ZELMORA_DEMO_DATABASE, errors_)) << errors_; }
 
     rating_session session_;
     std::string errors_;
 };
 
+}  // namespace
+
 TEST_F(RatingSession, OpensEveryPartOfTheSequenceOnTheDemoDatabase) {
     EXPECT_EQ(errors_, "");
     EXPECT_TRUE(session_.is_open());
-    ASSERT_NE(session_.continuous_rater, nullptr);
-    ASSERT_NE(session_.calculator, nullptr);
-    EXPECT_NE(session_.surcharges, nullptr);
-    EXPECT_NE(session_.practice_codes, nullptr);
-    EXPECT_NE(session_.type_codes, nullptr);
-    EXPECT_EQ(session_.calculator->database, session_.database.get());
-    EXPECT_EQ(session_.calculator->rater, session_.continuous_rater.get());
-    EXPECT_TRUE(session_.calculator->has_b_values(crop_corn));
+    EXPECT_EQ(session_.path(), ZELMORA_DEMO_DATABASE);
+    EXPECT_FALSE(session_.practice_codes().empty());
+    EXPECT_FALSE(session_.type_codes().empty());
+    EXPECT_TRUE(session_.has_b_values(19, crop_corn));
+    EXPECT_GT(session_.state(19).county_count(), 0);
+    EXPECT_EQ(session_.load_errors(story_county_farm()), "");
 }
 
 TEST(RatingSessionOpen, AMissingDatabaseCreatesNothingAndSaysWhy) {
     rating_session session;
-    memory_settings_store empty;
     std::string errors;
-    EXPECT_FALSE(session.open("/nonexistent/folder/none.sqlite", empty, errors));
+    const std::string path = "/nonexistent/folder/none.sqlite";
+    EXPECT_FALSE(session.open(path, errors));
     EXPECT_EQ(errors.rfind("ERROR, unable to open database", 0), 0u) << errors;
     EXPECT_FALSE(session.is_open());
-    EXPECT_EQ(session.continuous_rater, nullptr);
-    EXPECT_EQ(session.calculator, nullptr);
-    EXPECT_EQ(session.surcharges, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    // Nothing to rate with: a rating of nothing.
+    const farm_rating rating = session.rate(story_county_farm());
+    for (const auto& units : rating.units) EXPECT_TRUE(units.empty());
 }
 
 TEST_F(RatingSession, ACopyOfTheFarmRatesLikeTheOriginal) {
-    premium_calculator& original = *session_.calculator;
-    std::string errors;
-    const auto copy = session_.calculator_for(original.current_farm(), errors);
-    EXPECT_EQ(errors, "");
-    const auto expected = shown_figures(original, session_);
+    const farm original = story_county_farm();
+    const farm copy = original;
+    EXPECT_TRUE(copy == original);
+    const farm_rating rating = session_.rate(original);
+    EXPECT_EQ(rating.error_text(), "");
+    const auto expected = shown_figures(rating);
     ASSERT_GT(expected.front().total_premium, 0.0);
-    EXPECT_TRUE(same_figures(shown_figures(*copy, session_), expected));
+    EXPECT_TRUE(same_figures(shown_figures(session_.rate(copy)), expected));
+    EXPECT_TRUE(same_figures(shown_figures(session_.rate(original)), expected));  // and again
+
+    farm other = copy;
+    other.inputs.malting_barley_option = 1;
+    EXPECT_FALSE(other == original);
 }
 
 TEST_F(RatingSession, ACopyRatedAtAnotherCoverageLevelLeavesTheOriginalUnchanged) {
-    premium_calculator& original = *session_.calculator;
-    const auto before = shown_figures(original, session_);
+    const farm original = story_county_farm();
+    const auto before = shown_figures(session_.rate(original));
 
-    std::string errors;
-    farm higher = original.current_farm();
+    farm higher = original;
     higher.inputs.coverage.fill(85);
     higher.inputs.coverage_enterprise.fill(85);
     higher.inputs.coverage_whole_farm = 85;
-    const auto copy = session_.calculator_for(higher, errors);
-    const auto at_85 = shown_figures(*copy, session_);
+    const auto at_85 = shown_figures(session_.rate(higher));
 
     EXPECT_FALSE(same_figures(at_85, before));
     EXPECT_GT(at_85.back().revenue_guarantee, before.back().revenue_guarantee);
-    EXPECT_EQ(original.coverage[crop_corn - 1], 75);
-    EXPECT_EQ(original.coverage_whole_farm, 75);
-    // The original's stored results and its units' results are as they were.
-    const premium_figures whole_farm = original.whole_farm_figures();
-    EXPECT_EQ(whole_farm.total_premium, before.back().total_premium);
-    EXPECT_EQ(whole_farm.revenue_guarantee, before.back().revenue_guarantee);
-    EXPECT_EQ(original.units[crop_corn - 1][0].figures().total_premium, before.front().total_premium);
-    EXPECT_TRUE(same_figures(shown_figures(original, session_), before));
+    EXPECT_EQ(original.inputs.coverage[at(crop_corn)], 75);
+    EXPECT_EQ(original.inputs.coverage_whole_farm, 75);
+    EXPECT_TRUE(same_figures(shown_figures(session_.rate(original)), before));
 }
 
-TEST_F(RatingSession, CopyFromCopiesAllButTheMaltingBarleyOptionAndTheFiguresEachComputationForms) {
-    premium_calculator& original = *session_.calculator;
-    shown_figures(original, session_);
-    original.malting_barley_option = 1;
+// A unit the rater has no rate for (a type the county has no rates of) has no
+// figures and says why, in the unit and among the rating's diagnostics; every
+// other unit rates as it does when that unit is absent.
+TEST_F(RatingSession, AUnitWithoutARateIsReportedWithItsReasonAndTheOthersRateAsWithoutIt) {
+    const farm without = story_county_farm();
+    farm with = without;
+    insurance_unit unrated = unit_of(200, 160, 160, false);
+    unrated.type_code = 999;
+    auto& corn = with.inputs.units[at(crop_corn)];
+    corn.insert(corn.begin() + 1, unrated);
 
-    std::string errors;
-    premium_calculator copy(session_.database.get(), session_.continuous_rater.get(), errors);
-    copy.per_acre_premium_whole_farm = 12.5;
-    copy.liability_per_acre[crop_corn - 1] = 7.0;
-    copy.copy_from(original, errors);
+    const farm_rating before = session_.rate(without);
+    const farm_rating after = session_.rate(with);
 
-    EXPECT_EQ(copy.state_fips(), 19);
-    EXPECT_EQ(copy.county_fips, 169);
-    EXPECT_TRUE(copy.crop_selected(crop_corn));  // the county list of the new state is read
-    EXPECT_EQ(copy.units[crop_corn - 1].size(), 3u);
-    EXPECT_EQ(copy.units[crop_corn - 1][1].figures().total_premium,
-              original.units[crop_corn - 1][1].figures().total_premium);
-    EXPECT_EQ(copy.coverage_enterprise, original.coverage_enterprise);
-    EXPECT_EQ(copy.b_value_set, original.b_value_set);
-    EXPECT_EQ(copy.total_loaded_enterprise_premium, original.total_loaded_enterprise_premium);
-    EXPECT_EQ(copy.total_premium_whole_farm, original.total_premium_whole_farm);
-    EXPECT_EQ(copy.percent_liability, original.percent_liability);
-    EXPECT_EQ(copy.limit_applied_whole_farm, original.limit_applied_whole_farm);
-    // Kept from before the copy.
-    EXPECT_EQ(copy.malting_barley_option, 2);
-    EXPECT_EQ(copy.per_acre_premium_whole_farm, 12.5);
-    EXPECT_EQ(copy.liability_per_acre[crop_corn - 1], 7.0);
+    const std::string reason =
+        "ERROR, no record found in table [Continuous Rates]\r\n"
+        "[State FIPS] = 19 AND [County FIPS] = 169 AND [Crop Year] = 2004 AND [Crop Code] = 41 AND "
+        "[Insurance Plan ID] = 90 AND [Practice Code] = 3 AND [Type Code] = 999\r\n";
+    const unit_rating* second = after.unit(crop_corn, 2);
+    ASSERT_NE(second, nullptr);
+    EXPECT_FALSE(second->figures);
+    EXPECT_EQ(second->reason, reason);
+    EXPECT_EQ(second->base_rate.to_double(), 0.0);
+    ASSERT_EQ(after.diagnostics.size(), 1u);
+    EXPECT_EQ(after.diagnostics[0].level, diagnostic::severity::error);
+    EXPECT_EQ(after.diagnostics[0].where, "Corn unit 2");
+    EXPECT_EQ(after.diagnostics[0].text, reason);
+    EXPECT_EQ(after.error_text(), reason);
+    EXPECT_FALSE(after.read_failed);
+    EXPECT_TRUE(before.diagnostics.empty());
+
+    // Every other unit: the same figures, base rate and reference yield.
+    ASSERT_EQ(after.units[at(crop_corn)].size(), 4u);
+    const std::size_t corn_positions[] = {0, 2, 3};  // of the three units without it: 0, 1, 2
+    for (std::size_t n = 0; n < 3; ++n) {
+        const unit_rating& was = before.units[at(crop_corn)][n];
+        const unit_rating& is = after.units[at(crop_corn)][corn_positions[n]];
+        ASSERT_TRUE(was.figures && is.figures) << n;
+        EXPECT_TRUE(same(*is.figures, *was.figures)) << n;
+        EXPECT_EQ(is.base_rate, was.base_rate) << n;
+        EXPECT_EQ(is.reference_yield, was.reference_yield) << n;
+        EXPECT_EQ(is.reason, "");
+    }
+    ASSERT_EQ(after.units[at(crop_soybeans)].size(), 2u);
+    for (std::size_t n = 0; n < 2; ++n)
+        EXPECT_TRUE(same(*after.units[at(crop_soybeans)][n].figures, *before.units[at(crop_soybeans)][n].figures));
+    EXPECT_TRUE(same(after.enterprise_figures(crop_soybeans), before.enterprise_figures(crop_soybeans)));
+    // The unit's acres still count in its crop's enterprise unit.
+    EXPECT_GT(after.enterprise_figures(crop_corn).total_premium, before.enterprise_figures(crop_corn).total_premium);
 }
+
+namespace {
+
+// Iowa, county 1, Corn offered, with a record of practice 3, type 997 that
+// rates a unit of rate yield 150 at 0.05 + 0.01 = 0.06: reference yield 150,
+// rate 0.050, exponent -2.0, load 0.010; yield span rates 0.080, 0.075, ...
+// (0.055 at 150, times 1.2: 0.066); prior rate 0.060 (0.07 times 1.2: 0.084);
+// a 65% surcharge row with differentials 1.
+struct one_record_fixture : rating_fixture {
+    one_record_fixture() {
+        in_county(19);
+        add_county(19, 1, "Adair", {crop_corn});
+        record_continuous_rates rates = rows::rates(19, 1, 2004, 41, 90, 3, 997);
+        rates.reference_yield = 15000;
+        rates.reference_rate = 50;
+        rates.exponent = -2000;
+        rates.fixed_rate_load = 10;
+        for (int i = 0; i < 13; ++i) {
+            rates.yield[i] = (100 + 10 * i) * 100;
+            rates.premium[i] = 80 - 5 * i;
+        }
+        rates.prior_year_reference_yield = 15000;
+        rates.prior_year_reference_rate = 60;
+        rates.prior_year_exponent = -2000;
+        rates.prior_year_fixed_rate_load = 10;
+        add_rates(rates);
+        add_surcharge(rows::surcharge(65, 41, 19, 1, 2004, 3, 997, 1.0f, 1.0f, 1.0f, 1.0f));
+        // Two units of the same keys.
+        for (int n = 0; n < 2; ++n) {
+            insurance_unit& unit = add_unit(crop_corn, 100, 1, 150);
+            unit.rate_yield = 150;
+            unit.practice_code = 3;
+        }
+    }
+    long record_reads() { return session().activity().record_reads; }
+    double base_rate(const farm_rating& rating, int unit = 1) { return rating.unit(crop_corn, unit)->base_rate.to_double(); }
+};
 
 }  // namespace
+
+// A session keeps the records it read while the database stays as it was, and
+// sees a change the moment another connection (or its own) commits it.
+TEST(RatingSessionRecords, ARatingSeesWhatAnotherConnectionCommits) {
+    one_record_fixture f;
+    farm_rating rating = f.rate();
+    EXPECT_EQ(f.base_rate(rating, 1), 0.06);
+    EXPECT_EQ(f.base_rate(rating, 2), 0.06);
+    EXPECT_EQ(f.record_reads(), 1);  // one record for both units
+
+    // Nothing changed: the record is not read again.
+    rating = f.rate();
+    EXPECT_EQ(f.base_rate(rating), 0.06);
+    EXPECT_EQ(f.record_reads(), 1);
+
+    // Another connection (the fixture's own) rewrites the record: 1^-2 * 0.040 + 0.010 = 0.05.
+    f.db.exec("UPDATE `Continuous Rates` SET `Reference Rate` = 40");
+    rating = f.rate();
+    EXPECT_EQ(f.base_rate(rating), 0.05);
+    EXPECT_EQ(f.record_reads(), 2);
+    rating = f.rate();
+    EXPECT_EQ(f.base_rate(rating), 0.05);
+    EXPECT_EQ(f.record_reads(), 2);
+
+    // A rewrite on the session's own connection counts as well: 0.030 + 0.010.
+    ASSERT_EQ(f.session().database().execute_statement("UPDATE `Continuous Rates` SET `Reference Rate` = 30"), 0);
+    EXPECT_EQ(f.base_rate(f.rate()), 0.04);
+    EXPECT_EQ(f.record_reads(), 3);
+    EXPECT_EQ(f.session().activity().ratings, 5);
+}
+
+// A record that is missing is kept with its text like one that was found, and
+// the rating says the same until the database changes; a read that failed is
+// no answer to keep: the next rating tries again.
+TEST(RatingSessionRecords, AMissingRecordIsKeptWithItsTextUntilTheDatabaseChanges) {
+    one_record_fixture f;
+    f.farm_value.inputs.units[at(crop_corn)].resize(1);
+    f.farm_value.inputs.units[at(crop_corn)][0].practice_code = 2;
+    const std::string no_record =
+        "ERROR, no record found in table [Continuous Rates]\r\n"
+        "[State FIPS] = 19 AND [County FIPS] = 1 AND [Crop Year] = 2004 AND [Crop Code] = 41 AND "
+        "[Insurance Plan ID] = 90 AND [Practice Code] = 2 AND [Type Code] = 997\r\n";
+
+    for (int n = 0; n < 2; ++n) {
+        const farm_rating rating = f.rate();
+        EXPECT_FALSE(rating.unit(crop_corn, 1)->figures);
+        EXPECT_EQ(rating.unit(crop_corn, 1)->reason, no_record);
+        EXPECT_FALSE(rating.read_failed);
+    }
+    EXPECT_EQ(f.record_reads(), 1);
+
+    // Mended by another connection: the next rating finds it.
+    f.db.exec("UPDATE `Continuous Rates` SET `Practice Code` = 2");
+    farm_rating rating = f.rate();
+    ASSERT_TRUE(rating.unit(crop_corn, 1)->figures) << rating.unit(crop_corn, 1)->reason;
+    EXPECT_EQ(f.record_reads(), 2);
+
+    // The table is gone: the rating says it could not read it and keeps
+    // nothing, so the next rating reads again.
+    f.db.exec("ALTER TABLE `Continuous Rates` RENAME TO `Gone`");
+    for (long reads = 3; reads <= 4; ++reads) {
+        rating = f.rate();
+        EXPECT_FALSE(rating.unit(crop_corn, 1)->figures);
+        EXPECT_TRUE(rating.read_failed);
+        ASSERT_FALSE(rating.diagnostics.empty());
+        EXPECT_EQ(rating.diagnostics.back().where, "database");
+        EXPECT_EQ(rating.diagnostics.back().text.rfind("ERROR, unable to read table [Continuous Rates]\r\n", 0), 0u)
+            << rating.diagnostics.back().text;
+        EXPECT_EQ(f.record_reads(), reads);
+    }
+    f.db.exec("ALTER TABLE `Gone` RENAME TO `Continuous Rates`");
+    rating = f.rate();
+    EXPECT_TRUE(rating.unit(crop_corn, 1)->figures) << rating.unit(crop_corn, 1)->reason;
+    EXPECT_FALSE(rating.read_failed);
+
+}

@@ -1,39 +1,20 @@
 // Texts of the enterprise and whole-farm page: the limit note, the copy text,
-// the Test report, the Acreage Loop Test and the B Value Dump.
+// the Test report, the Acreage Loop Test and the B Value Dump, each of a farm
+// rated on a small database; and the acre weights of the crops.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
+#include "rating/farm_totals.h"
 #include "rating/reports.h"
 #include "rating_fixture.h"
 
 using namespace zelmora;
 using zelmora::testing::at;
+using zelmora::testing::cells_of;
+using zelmora::testing::lines_of;
 using zelmora::testing::rating_fixture;
+namespace rows = zelmora::testing::rows;
 
 namespace {
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n", start)) {
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
-std::vector<std::string> cells_of(const std::string& line) {
-    std::vector<std::string> cells;
-    std::size_t start = 0;
-    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
-        cells.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-    cells.push_back(line.substr(start));
-    return cells;
-}
 
 bool starts_with(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -41,36 +22,52 @@ bool starts_with(const std::string& text, const std::string& prefix) { return te
 
 TEST(LimitNote, ShowsTheRateBeforeAndAfterTheLimit) {
     rating_fixture f;
-    f.add_county(17, 1, "Adams", {crop_corn});
-    f.add_whole_farm_b(17, 32, 0, 0.0123f);  // the polynomial rate: 0.0123
-    premium_calculator& calc = f.calculator();
+    f.add_county(17, 1, "Adams", {crop_corn, crop_soybeans});
+    f.add_whole_farm_b(17, 48, 0, 0.0123f);  // the polynomial rate: 0.0123
+    // Each crop's own rate from its single-crop b values: 0.0912 (widened
+    // 0.0912000015...), so the limit of two crops of 100 acres each is
+    // (0.0912 * 100 + 0.0912 * 100) / 200 * 0.5 = 0.0456.
+    for (int crop : {crop_corn, crop_soybeans}) {
+        f.use_b_value_set(17, crop, 1);
+        f.add_unit(crop, 100, 1, 100);
+    }
+    f.add_single_crop_b(1, 0, 0.0912f);
 
-    calc.premium_rate_whole_farm = 0.0456;
-    calc.limit_applied_whole_farm = 1;
-    EXPECT_EQ(limit_note(calc), "Limited 0.012->0.046");
+    farm_rating rating = f.rate();
+    EXPECT_EQ(rating.whole_farm.limit_whole_farm.to_double(), 0.0456);
+    EXPECT_EQ(rating.whole_farm.premium_rate_whole_farm.to_double(), 0.0456);
+    EXPECT_EQ(rating.whole_farm.limit_applied_whole_farm, 1);
+    EXPECT_EQ(rating.limit_note, "Limited 0.012->0.046");
 
-    calc.limit_applied_whole_farm = 0;
-    EXPECT_EQ(limit_note(calc), "");
+    // Corn alone: a limit of 0 (one crop) does not raise the rate 0.
+    f.farm_value.inputs.indicated[at(crop_soybeans)] = false;
+    rating = f.rate();
+    EXPECT_EQ(rating.whole_farm.limit_applied_whole_farm, 0);
+    EXPECT_EQ(rating.limit_note, "");
 }
 
 TEST(WholeFarmCopyText, FramesTheWorksheetWithTheBarLines) {
     rating_fixture f;
-    f.add_county(17, 1, "Adams", {crop_corn});
-    premium_calculator& calc = f.calculator();
-    calc.coverage_whole_farm = 75;
+    f.add_county(17, 1, "Adams", {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    f.farm_value.inputs.coverage_whole_farm = 75;
+    // Each crop's reference yield 100 + c from a record of its own type, and an
+    // enterprise base rate c / 100 from a written agreement rate of c / 100 / 0.9.
     for (int c = 1; c <= crop_count; ++c) {
-        calc.enterprise_reference_yield[at(c)] = 100.0 + c;
-        calc.enterprise_base_rate[at(c)] = c / 100.0;
+        insurance_unit& unit = f.add_unit(c, 1, 1, 100);
+        unit.type_code = 100 + c;
+        unit.written_agreement_rate = c / 100.0 / 0.9;
+        record_continuous_rates record = rows::rates(17, 1, 2004, crop_code(c), 90, 0, 100 + c);
+        record.reference_yield = (100 + c) * 100;
+        f.add_rates(record);
     }
-    calc.producer_premium_whole_farm = 2221.0;
 
-    const std::string text = whole_farm_copy_text(calc);
+    const std::string text = f.copy_text();
 
     EXPECT_TRUE(starts_with(text, "WHOLE FARM\r\nCoverage Level\t75\r\nPrevented Planting Selector\t0\r\n18a. Per [Corn]\t"))
         << text.substr(0, 200);
     // Winter Wheat (crop 7) is not listed.
     const std::string tail =
-        "29. Producer Premium\t2221.00000000\r\n"
+        "29. Producer Premium\t" + f.rate().whole_farm.producer_premium_whole_farm.to_text(8) + "\r\n"
         "\r\n"
         "County Yield Used Bar\t101.000000\t102.000000\t103.000000\t104.000000\t105.000000\t106.000000\t108.000000"
         "\t109.000000\r\n"
@@ -82,11 +79,8 @@ TEST(WholeFarmCopyText, FramesTheWorksheetWithTheBarLines) {
 TEST(TestReport, OneCombinationInASixCropState) {
     rating_fixture f;
     f.add_county(17, 1, "Adams", {1, 2, 3, 4, 5, 6, 7, 8, 9});
-    premium_calculator& calc = f.calculator();
-    calc.indicated[at(crop_winter_wheat)] = false;
-    calc.indicated[at(crop_cotton)] = true;
-
-    const std::string text = test_report(calc, f.surcharges, 5, 5);
+    f.farm_value.inputs.indicated[at(crop_winter_wheat)] = false;
+    f.farm_value.inputs.indicated[at(crop_cotton)] = true;
 
     // No units anywhere: every figure is zero.
     const char* names[] = {"Corn", "Soybeans", "Spring Wheat", "Canola", "Sunflower",
@@ -100,46 +94,54 @@ TEST(TestReport, OneCombinationInASixCropState) {
     expected +=
         "Whole Farm\tARG Minimum\t0.00\r\n\tARG Maximum\t0.00\r\n\tGuarantee\t0.00\r\n\tBase Premium\t0.00\r\n"
         "\tTotal Premium\t0\r\n\tRA Subsidy\t0\r\n\tProducer Premium\t0\r\n";
-    EXPECT_EQ(text, expected);
+    EXPECT_EQ(f.session().rate(f.farm_value).diagnostics.size(), 0u);
+    EXPECT_EQ(test_report(f.session(), f.farm_value, 5, 5), expected);
 
-    // Combination 5 is Canola and Barley; the crops outside the model keep their ticks.
-    const bool ticks[] = {false, false, false, true, false, true, false, true, true};
-    for (int c = 1; c <= crop_count; ++c) EXPECT_EQ(calc.indicated[at(c)], ticks[c - 1]) << c;
+    // Combination 5 is Canola and Barley; the crops outside the model keep their
+    // ticks. A crop's ARG Maximum shows whether it is rated in the column: units
+    // of APH yield 100 give 0.85 (widened) * 100 * price.
+    for (int crop : {crop_corn, crop_canola, crop_winter_wheat, crop_cotton}) f.add_unit(crop, 100, 1, 100);
+    const std::vector<std::string> lines = lines_of(test_report(f.session(), f.farm_value, 5, 5));
+    const struct {
+        int crop;
+        const char* arg_maximum;
+    } ticks[] = {{crop_corn, "0.00"}, {crop_canola, "85.00"}, {crop_winter_wheat, "0.00"}, {crop_cotton, "42.50"}};
+    for (const auto& t : ticks) {
+        const std::string& row = lines.at(3 + 7 * static_cast<std::size_t>(t.crop - 1) + 1);
+        EXPECT_EQ(row, std::string("\tARG Maximum\t") + t.arg_maximum) << t.crop;
+    }
 }
 
 TEST(TestReport, ColumnsCarryTheFiguresOfTheirCombination) {
     rating_fixture f;
     f.add_county(17, 1, "Adams", {1, 2, 3, 4, 5, 6});
-    premium_calculator& calc = f.calculator();
-    calc.harvest_guarantee_whole_farm = true;
+    f.farm_value.inputs.harvest_guarantee_whole_farm = true;
     f.add_unit(crop_corn, 100, 1, 150);
-    calc.price[at(crop_corn)] = 2.0;
+    f.farm_value.inputs.price[at(crop_corn)] = 2.0;
 
-    const std::string text = test_report(calc, f.surcharges, 31, 33);
+    const std::string text = test_report(f.session(), f.farm_value, 31, 33);
     const std::vector<std::string> lines = lines_of(text);
     ASSERT_EQ(lines.size(), 3u + 63u + 7u);
     EXPECT_EQ(lines[2], "\t\t0CCCCC\tC00000\tC0000C");
     // Corn's ARG Maximum: (0.85 widened * 150) * 2.0 = 255.0000076 when Corn is in
-    // the combination, and its older weighted yield of 0 when it is not.
+    // the combination, and 0 (no weighted yield) when it is not.
     EXPECT_EQ(lines[4], "\tARG Maximum\t0.00\t255.00\t255.00");
-    // Corn's guarantee: 2.0 * 150 * 0.65 = 195.
-    EXPECT_EQ(lines[5], "\tGuarantee\t0.00\t195.00\t195.00");
+    // Corn's guarantee: 2.0 * 150 * 0.65 = 195. A column without Corn keeps the
+    // guarantee of the rating before it (the farm's own, where Corn is ticked).
+    EXPECT_EQ(lines[5], "\tGuarantee\t195.00\t195.00\t195.00");
     // The whole farm: ARG minimum 0.65 * 150 * 2.0 = 195 once Corn is in it.
     EXPECT_EQ(lines[66], "Whole Farm\tARG Minimum\t0.00\t195.00\t195.00");
-    EXPECT_TRUE(calc.indicated[at(crop_corn)]);
-    EXPECT_TRUE(calc.indicated[at(crop_barley)]);
-    EXPECT_FALSE(calc.indicated[at(crop_soybeans)]);
 }
 
 TEST(TestReport, FourCropStateReadsOnlyTheLowFourBits) {
     rating_fixture f;
+    f.in_county(5);
     f.add_county(5, 1, "Arkansas County", {1, 2, 8, 9});
-    premium_calculator& calc = f.calculator(5);
     f.add_unit(crop_rice, 100, 1, 50);
     f.add_unit(crop_cotton, 200, 0.5, 600);
-    calc.price[at(crop_rice)] = 4.0;
+    f.farm_value.inputs.price[at(crop_rice)] = 4.0;
 
-    const std::string text = test_report(calc, f.surcharges, 3, 19);
+    const std::string text = test_report(f.session(), f.farm_value, 3, 19);
     const std::vector<std::string> lines = lines_of(text);
     ASSERT_EQ(lines.size(), 3u + 63u + 7u);
     const std::vector<std::string> header = cells_of(lines[2]);
@@ -159,9 +161,8 @@ TEST(TestReport, FourCropStateReadsOnlyTheLowFourBits) {
 TEST(AcreageLoop, DefaultUnitsAndSixtyAcreageLinesPerWholeFarmCrop) {
     rating_fixture f;
     f.add_county(17, 1, "Adams", {crop_corn, crop_soybeans});
-    premium_calculator& calc = f.calculator();
 
-    const std::string text = acreage_loop_report(calc, f.surcharges);
+    const std::string text = acreage_loop_report(f.session(), f.farm_value);
 
     const std::string head =
         "WARNING, No unit provided for crop Corn; using defaults.\r\n"
@@ -215,28 +216,20 @@ TEST(AcreageLoop, DefaultUnitsAndSixtyAcreageLinesPerWholeFarmCrop) {
     EXPECT_NE(text.find("\r\nCorn\t10.000000\t0.027500\t"), std::string::npos);
     EXPECT_NE(text.find("\r\nCorn\t2960.000000\t0.893300\t"), std::string::npos);
     EXPECT_TRUE(text.size() >= 4 && text.substr(text.size() - 4) == "\r\n\r\n");
-
-    // The page's calculator is not touched.
-    for (const auto& list : calc.units) EXPECT_TRUE(list.empty());
 }
 
 TEST(AcreageLoop, PageUnitIsCopiedWithThreeHundredAcres) {
     rating_fixture f;
     f.add_county(17, 1, "Adams", {crop_corn, crop_soybeans});
-    premium_calculator& calc = f.calculator();
-    insurance_unit& soybeans = f.add_unit(crop_soybeans, 50, 0.5, 40);
-    soybeans.base_rate = 0.05;
-    soybeans.written_agreement_rate = 0.06;
+    f.add_unit(crop_soybeans, 50, 0.5, 40).written_agreement_rate = 0.06;
     f.add_unit(crop_soybeans, 70, 1, 40);  // only the first unit is used
 
-    const std::string text = acreage_loop_report(calc, f.surcharges);
+    const std::string text = acreage_loop_report(f.session(), f.farm_value);
 
     EXPECT_EQ(text.find("WARNING, No unit provided for crop Soybeans"), std::string::npos);
     EXPECT_NE(text.find("WARNING, No unit provided for crop Corn; using defaults.\r\n"), std::string::npos);
     // The effective base rate is the written agreement rate.
     EXPECT_NE(text.find("\r\nCrop\tSoybeans\tAcres\t300.000000\tAPH Rate\t0.060000\r\n"), std::string::npos);
-    EXPECT_EQ(calc.units[at(crop_soybeans)].size(), 2u);
-    EXPECT_EQ(calc.units[at(crop_soybeans)].front().acres.to_double(), 50.0);
 }
 
 TEST(BValueDump, SixCropStateColumnsOfTheCropsWithBValues) {
@@ -244,14 +237,12 @@ TEST(BValueDump, SixCropStateColumnsOfTheCropsWithBValues) {
     f.add_county(17, 1, "Adams", {1, 2, 3, 4, 5, 6});
     f.add_whole_farm_b(17, 48, 0, 0.25f, 0.5f);
     f.add_whole_farm_b(17, 16, 329, 0.125f, 0.0f);
-    premium_calculator& calc = f.calculator();
-    const std::size_t il = static_cast<std::size_t>(state_index(17));
-    calc.b_value_set[il][at(crop_corn)][0] = 1;
-    calc.b_value_set[il][at(crop_soybeans)][1] = 2;  // the other region still counts
-    calc.b_values[0][0] = 0.01f;
-    calc.b_values[0][14] = -2.5f;
+    f.use_b_value_set(17, crop_corn, 1);
+    f.use_b_value_set(17, crop_soybeans, 2, true);  // the other region still counts
+    f.add_single_crop_b(1, 0, 0.01f);
+    f.add_single_crop_b(1, 14, -2.5f);
 
-    const std::string text = b_value_dump(calc, f.surcharges);
+    const std::string text = b_value_dump(f.session(), f.farm_value);
     const std::vector<std::string> lines = lines_of(text);
 
     ASSERT_EQ(lines.size(), 1u + 15u + 2u + 2u + 330u);
@@ -266,19 +257,16 @@ TEST(BValueDump, SixCropStateColumnsOfTheCropsWithBValues) {
     EXPECT_EQ(lines[19], "\tILRR0000\tILRR0000\tILR00000\tILR00000\tIL0R0000\tIL0R0000\tIL000000\tIL000000");
     EXPECT_EQ(lines[20], "1\t0.25\t0.5\t0\t0\t0\t0\t0\t0");
     EXPECT_EQ(lines[349], "330\t0\t0\t0\t0\t0.125\t0\t0\t0");
-    // The page's calculator keeps its ticks and harvest choice.
-    EXPECT_TRUE(calc.indicated[at(crop_barley)]);
-    EXPECT_FALSE(calc.harvest_guarantee_whole_farm);
 }
 
 TEST(BValueDump, FourCropStateHasSixteenCombinationsOf165Terms) {
     rating_fixture f;
+    f.in_county(5);
     f.add_county(5, 1, "Arkansas County", {1, 2, 8, 9});
-    premium_calculator& calc = f.calculator(5);
-    const std::size_t ar = static_cast<std::size_t>(state_index(5));
-    for (int c : {crop_corn, crop_soybeans, crop_cotton, crop_rice}) calc.b_value_set[ar][at(c)][0] = 1;
+    for (int c : {crop_corn, crop_soybeans, crop_cotton, crop_rice}) f.use_b_value_set(5, c, 1);
+    f.add_single_crop_b(1, 0, 0.5f);
 
-    const std::string text = b_value_dump(calc, f.surcharges);
+    const std::string text = b_value_dump(f.session(), f.farm_value);
     const std::vector<std::string> lines = lines_of(text);
 
     ASSERT_EQ(lines.size(), 1u + 15u + 2u + 2u + 165u);
@@ -298,38 +286,37 @@ TEST(BValueDump, FourCropStateHasSixteenCombinationsOf165Terms) {
 
 TEST(BValueDump, CombinationWithACropWithoutBValuesGivesNoColumn) {
     rating_fixture f;
+    f.in_county(5);
     f.add_county(5, 1, "Arkansas County", {1, 2, 8, 9});
-    premium_calculator& calc = f.calculator(5);
-    calc.b_value_set[static_cast<std::size_t>(state_index(5))][at(crop_rice)][0] = 1;
+    f.use_b_value_set(5, crop_rice, 1);
+    f.add_single_crop_b(1, 0, 0.5f);
 
-    std::string numbers, names;
-    std::vector<std::string> rows = {"1", "2"};
-    whole_farm_b_value_columns(calc, numbers, names, rows);
+    const std::vector<std::string> lines = lines_of(b_value_dump(f.session(), f.farm_value));
 
-    EXPECT_EQ(numbers, "\t1\t1\t0\t0");
-    EXPECT_EQ(names, "\tAR000R\tAR000R\tAR0000\tAR0000");
-    EXPECT_EQ(rows[0], "1\t0\t0\t0\t0");
+    ASSERT_EQ(lines.size(), 1u + 15u + 2u + 2u + 165u);
+    EXPECT_EQ(lines[18], "\t1\t1\t0\t0");
+    EXPECT_EQ(lines[19], "\tAR000R\tAR000R\tAR0000\tAR0000");
+    EXPECT_EQ(lines[20], "1\t0\t0\t0\t0");
 }
 
 TEST(CropAcreWeights, SelectedCropsAndTheWholeFarmTotal) {
     rating_fixture f;
     f.add_county(17, 1, "Adams", {crop_corn, crop_winter_wheat, crop_soybeans});
-    premium_calculator& calc = f.calculator();
     f.add_unit(crop_corn, 100, 0.5, 150);
     f.add_unit(crop_corn, 200, 1, 150);
     f.add_unit(crop_winter_wheat, 80, 1, 50);  // selected, but never in the whole farm
     f.add_unit(crop_barley, 90, 1, 60);        // not offered in the county
     f.add_unit(crop_soybeans, 40, 1, 45);
-    calc.indicated[at(crop_soybeans)] = false;  // not ticked
+    f.farm_value.inputs.indicated[at(crop_soybeans)] = false;  // not ticked
 
-    crop_decimals weights;
-    for (auto& w : weights) w = 7.0;
-    exact_decimal total = 7.0;
-    crop_acre_weights(calc, weights, total);
+    const farm_rating rating = f.rate();
+    const farm_totals totals = farm_totals_of(f.farm_value, rating);
 
-    EXPECT_EQ(weights[at(crop_corn)].to_double(), 250.0);
-    EXPECT_EQ(weights[at(crop_winter_wheat)].to_double(), 80.0);
-    EXPECT_EQ(weights[at(crop_barley)].to_double(), 0.0);
-    EXPECT_EQ(weights[at(crop_soybeans)].to_double(), 0.0);
-    EXPECT_EQ(total.to_double(), 250.0);
+    EXPECT_EQ(totals.units.crops[at(crop_corn)].acres.to_double(), 250.0);
+    EXPECT_EQ(totals.units.crops[at(crop_winter_wheat)].acres.to_double(), 80.0);
+    EXPECT_EQ(totals.units.crops[at(crop_barley)].acres.to_double(), 0.0);
+    EXPECT_EQ(totals.units.crops[at(crop_soybeans)].acres.to_double(), 0.0);
+    EXPECT_EQ(rating.whole_farm.crop_acre_weight_whole_farm.to_double(), 250.0);
+    EXPECT_TRUE(rating.selected[at(crop_winter_wheat)]);
+    EXPECT_FALSE(rating.in_whole_farm[at(crop_winter_wheat)]);
 }

@@ -1,5 +1,6 @@
-// The rewrites of "Lookup Column Number" and "County List", the state input
-// listing and the maintenance commands, on small scratch databases.
+// The rewrites of "Lookup Column Number" and "County List" and the state input
+// listing, through the maintenance commands, on small scratch databases. Each
+// command reads the single-crop b values and the state's counties anew.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,11 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "data/crops.h"
 #include "data/rowsets.h"
 #include "fixture_database.h"
 #include "table_rows.h"
-#include "rating/engine/premium_calculator.h"
-#include "rating/engine/rater.h"
 #include "rating/table_maintenance.h"
 
 namespace zelmora {
@@ -48,7 +48,7 @@ std::vector<int> rows_written_counts(const std::string& report) {
 
 class table_maintenance_test : public ::testing::Test {
 protected:
-    table_maintenance_test() : rater(&fixture.db()) {
+    table_maintenance_test() {
         // The single-crop b-value table needs a row of its own; the set numbers
         // decide which crops have b values.
         add_b_value_row(1);
@@ -84,14 +84,6 @@ protected:
     void add_column_row(int state, int column, const char* code) {
         fixture.add<rowset_lookup_column_number>(rows::column_lookup(state, column, code));
     }
-    // A temporary calculator as the commands prepare it.
-    std::unique_ptr<premium_calculator> calculator_for(int state, std::string& report) {
-        auto calculator = std::make_unique<premium_calculator>(&db(), &rater, report);
-        calculator->read_b_values(report);
-        calculator->read_b_value_table(report);
-        calculator->set_state(state, report);
-        return calculator;
-    }
     std::vector<record_county_list> county_rows(int state) {
         return read_rows<rowset_county_list>(db(), "[State FIPS] = " + std::to_string(state));
     }
@@ -100,7 +92,6 @@ protected:
     }
 
     testing::fixture_database fixture;
-    rater_aph_continuous rater;
 };
 
 // ------------------------------------------------------------ crop indicators
@@ -194,12 +185,11 @@ TEST_F(table_maintenance_test, column_lookup_of_a_six_crop_state_writes_every_co
     add_six_crop_b_values(19);
     add_column_row(19, 5, "STALE");
     add_column_row(20, 7, "KEEP");
-    std::string report;
-    auto calculator = calculator_for(19, report);
-    report.clear();
 
-    rewrite_column_lookup(*calculator->state_data, db(), *calculator, report);
-    EXPECT_EQ(report, "Rows written\t63");
+    // The state has no counties: the command says so, and columns need none.
+    const rewrite_report report = write_column_lookup(db(), 19);
+    EXPECT_EQ(report.text, "ERROR, no counties for state.\r\nRows written\t63");
+    EXPECT_FALSE(report.failed());
 
     const auto rows = column_rows(19);
     ASSERT_EQ(rows.size(), 63u);
@@ -230,11 +220,7 @@ TEST_F(table_maintenance_test, split_states_write_a_second_row_for_their_other_r
         add_six_crop_b_values(c.state);
         // Neither Minnesota's county 11 nor South Dakota's county 9 exists.
         add_county(c.state, 1, "North", 0);
-        std::string report;
-        auto calculator = calculator_for(c.state, report);
-        report.clear();
-        rewrite_column_lookup(*calculator->state_data, db(), *calculator, report);
-        EXPECT_EQ(report, "Rows written\t126");
+        EXPECT_EQ(write_column_lookup(db(), c.state).text, "Rows written\t126");
 
         const auto rows = column_rows(c.state);
         ASSERT_EQ(rows.size(), 126u);
@@ -271,11 +257,8 @@ TEST_F(table_maintenance_test, combinations_with_a_crop_without_b_values_are_not
         {5, {9, 8, 1}, {"ARR00R", "ARR000", "AR000R"}},
     };
     for (const case_row& c : cases) {
-        std::string report;
-        auto calculator = calculator_for(c.state, report);
-        report.clear();
-        rewrite_column_lookup(*calculator->state_data, db(), *calculator, report);
-        EXPECT_EQ(report, "Rows written\t" + std::to_string(c.columns.size()));
+        add_county(c.state, 1, "One", 0);
+        EXPECT_EQ(write_column_lookup(db(), c.state).text, "Rows written\t" + std::to_string(c.columns.size()));
         const auto rows = column_rows(c.state);
         ASSERT_EQ(rows.size(), c.columns.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -292,12 +275,11 @@ TEST_F(table_maintenance_test, failed_column_lookup_insert_keeps_the_old_rows) {
     fixture.exec(
         "CREATE TRIGGER refuse_column BEFORE INSERT ON `Lookup Column Number` WHEN NEW.`Column Number` = 10 "
         "BEGIN SELECT RAISE(ABORT, 'forced'); END");
-    std::string report;
-    auto calculator = calculator_for(19, report);
-    report.clear();
+    add_county(19, 1, "Adair", 0);
 
-    rewrite_column_lookup(*calculator->state_data, db(), *calculator, report);
-    EXPECT_EQ(report,
+    const rewrite_report report = write_column_lookup(db(), 19);
+    EXPECT_EQ(report.failed_states, 1);
+    EXPECT_EQ(report.text,
               "\r\nERROR, unable to insert into [Lookup Column Number]\r\n"
               "A specified value violated the integrity constraints for a column or table.\r\n"
               "forced\r\n"
@@ -327,11 +309,9 @@ TEST_F(table_maintenance_test, county_list_rewrite_rebuilds_the_indicators) {
     }
     add_surcharge(19, 1, 2004, 91, 85);
 
-    std::string report;
-    auto calculator = calculator_for(19, report);
-    report.clear();
-    EXPECT_TRUE(rewrite_county_list(*calculator->state_data, db(), *calculator, report));
-    EXPECT_EQ(report, "");
+    const rewrite_report report = write_county_list(db(), 19);
+    EXPECT_FALSE(report.failed());
+    EXPECT_EQ(report.text, "");
 
     const auto rows = county_rows(19);
     ASSERT_EQ(rows.size(), 2u);
@@ -366,15 +346,10 @@ TEST_F(table_maintenance_test, failed_county_list_insert_keeps_the_old_rows) {
         "A specified value violated the integrity constraints for a column or table.\r\n"
               "forced\r\n"
         "ERROR, [County List] not rewritten for state 19; its rows are unchanged.\r\n";
-    std::string report;
-    auto calculator = calculator_for(19, report);
-    report.clear();
-    EXPECT_FALSE(rewrite_county_list(*calculator->state_data, db(), *calculator, report));
-    EXPECT_EQ(report, expected_failure);
-
-    // The command reports the same after preparing its own calculator.
-    const std::string command_report = write_county_list(db(), rater, 19).text;
-    EXPECT_NE(command_report.find(expected_failure), std::string::npos) << command_report;
+    add_b_value_set(19, crop_corn, false);  // the b values load without a line
+    const rewrite_report report = write_county_list(db(), 19);
+    EXPECT_EQ(report.text, expected_failure);
+    EXPECT_EQ(report.failed_states, 1);
 
     const auto rows = county_rows(19);
     ASSERT_EQ(rows.size(), 3u);
@@ -389,11 +364,10 @@ TEST_F(table_maintenance_test, failed_delete_leaves_no_duplicate_rows) {
     add_rates(19, 1, 2004, 41);
     fixture.exec(
         "CREATE TRIGGER refuse_delete BEFORE DELETE ON `County List` BEGIN SELECT RAISE(ABORT, 'forced'); END");
-    std::string report;
-    auto calculator = calculator_for(19, report);
-    report.clear();
-    EXPECT_FALSE(rewrite_county_list(*calculator->state_data, db(), *calculator, report));
-    EXPECT_EQ(report,
+    add_b_value_set(19, crop_corn, false);
+    const rewrite_report report = write_county_list(db(), 19);
+    EXPECT_EQ(report.failed_states, 1);
+    EXPECT_EQ(report.text,
               "DELETE FROM [County List] WHERE [State FIPS] = 19\r\nERROR, unable to delete from [County List]\r\n"
               "A specified value violated the integrity constraints for a column or table.\r\n"
               "forced\r\n"
@@ -405,12 +379,11 @@ TEST_F(table_maintenance_test, failed_delete_leaves_no_duplicate_rows) {
 
 TEST_F(table_maintenance_test, failed_rates_read_keeps_the_old_rows) {
     add_county(19, 1, "Adair", 0, {-1, -1, 0, 0, 0, 0, 0, 0, 0});
-    std::string report;
-    auto calculator = calculator_for(19, report);
+    add_b_value_set(19, crop_corn, false);
     fixture.exec("DROP TABLE `Continuous Rates`");
-    report.clear();
-    EXPECT_FALSE(rewrite_county_list(*calculator->state_data, db(), *calculator, report));
-    EXPECT_EQ(report,
+    const rewrite_report report = write_county_list(db(), 19);
+    EXPECT_TRUE(report.failed());
+    EXPECT_EQ(report.text,
               "ERROR, unable to open table [Continuous Rates].\r\n"
               "ERROR, [County List] not rewritten for state 19; its rows are unchanged.\r\n");
     const auto rows = county_rows(19);
@@ -420,14 +393,15 @@ TEST_F(table_maintenance_test, failed_rates_read_keeps_the_old_rows) {
 
 TEST_F(table_maintenance_test, state_without_loaded_counties_is_not_rewritten) {
     add_county(19, 1, "Adair", 0, {-1, 0, 0, 0, 0, 0, 0, 0, 0});
-    std::string report;
-    auto calculator = calculator_for(19, report);
-    // As the record looks when its county list could not be read.
-    state_record empty;
-    empty.set_state_fips(19);
-    report.clear();
-    EXPECT_FALSE(rewrite_county_list(empty, db(), *calculator, report));
-    EXPECT_EQ(report, "ERROR, no counties loaded for state 19; [County List] not rewritten.\r\n");
+    // The county list cannot be read: its only row holds a text where a number belongs.
+    fixture.exec("UPDATE `County List` SET `Region Flag` = 'north'");
+    const rewrite_report report = write_county_list(db(), 19);
+    EXPECT_NE(report.text.find("ERROR, no counties loaded for state 19; [County List] not rewritten.\r\n"),
+              std::string::npos)
+        << report.text;
+    EXPECT_NE(report.read_errors.find("column [Region Flag]"), std::string::npos) << report.read_errors;
+    EXPECT_TRUE(report.failed());
+    fixture.exec("UPDATE `County List` SET `Region Flag` = 0");
     const auto rows = county_rows(19);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].crop_indicator[0], -1);
@@ -443,12 +417,11 @@ TEST_F(table_maintenance_test, county_listing_gives_region_and_two_crop_masks) {
     add_rates(19, 3, 2004, 81);  // only 2003 counts in the listing
     add_rates(19, 1, 2003, 11, 90, 12);
     add_rates(19, 1, 2003, 11, 90, 11);
-    std::string report;
-    auto calculator = calculator_for(19, report);
-    report.clear();
+    add_b_value_set(20, crop_corn, false);  // another state's: none of Iowa's columns
 
-    list_state_inputs(*calculator->state_data, db(), *calculator, report);
+    const std::string report = show_state_inputs(db(), 19);
     EXPECT_EQ(report,
+              "B Values Single Crop\r\n"
               "B Values Whole Farm\r\n"
               "County List\r\n"
               "19\t1\tAdair\t0\t68\t136\r\n"
@@ -479,19 +452,16 @@ TEST_F(table_maintenance_test, whole_farm_listing_has_every_b_value_of_each_writ
          "5\t0\t9\t164\t0.00000\t0.00000\t9\tARR00R\r\n5\t0\t8\t0\t0.00000\t0.00000\t8\tARR000\r\n"},
     };
     for (const case_row& c : cases) {
-        std::string report;
-        auto calculator = calculator_for(c.state, report);
-        report.clear();
-        list_state_inputs(*calculator->state_data, db(), *calculator, report);
+        const std::string report = show_state_inputs(db(), c.state);
         const std::string head = "B Values Whole Farm\r\n";
-        ASSERT_EQ(report.compare(0, head.size(), head), 0);
+        const auto begin = report.find(head);
+        ASSERT_NE(begin, std::string::npos) << c.state;
         const auto end = report.find("County List\r\n");
         ASSERT_NE(end, std::string::npos);
-        const std::string listing = report.substr(head.size(), end - head.size());
+        const std::string listing = report.substr(begin + head.size(), end - begin - head.size());
         EXPECT_EQ(count_of(listing, "\r\n"), c.lines) << c.state;
         EXPECT_EQ(listing.compare(0, c.first.size(), c.first), 0) << c.state;
         EXPECT_NE(listing.find(c.probe), std::string::npos) << c.state;
-        EXPECT_FALSE(calculator->harvest_guarantee_whole_farm);
     }
 }
 
@@ -500,8 +470,8 @@ TEST_F(table_maintenance_test, whole_farm_listing_has_every_b_value_of_each_writ
 TEST_F(table_maintenance_test, show_state_inputs_lists_single_crop_then_whole_farm_then_counties) {
     add_b_value_set(19, crop_corn, false);
     add_county(19, 1, "Adair", 0);
-    add_county(17, 1, "Adams", 0);  // the calculator's default state
-    const std::string report = show_state_inputs(db(), rater, 19);
+    add_county(17, 1, "Adams", 0);  // the default farm's state
+    const std::string report = show_state_inputs(db(), 19);
     EXPECT_EQ(report.find("ERROR"), std::string::npos) << report;
     const auto single = report.find("B Values Single Crop\r\n");
     const auto whole = report.find("B Values Whole Farm\r\n");
@@ -520,7 +490,7 @@ TEST_F(table_maintenance_test, write_column_lookup_rewrites_the_current_state) {
     add_county(19, 1, "Adair", 0);
     add_county(17, 1, "Adams", 0);
     add_column_row(19, 99, "STALE");
-    const std::string report = write_column_lookup(db(), rater, 19).text;
+    const std::string report = write_column_lookup(db(), 19).text;
     EXPECT_EQ(report, "Rows written\t63");
     EXPECT_EQ(column_rows(19).size(), 63u);
 }
@@ -530,10 +500,10 @@ TEST_F(table_maintenance_test, column_lookup_all_states_reports_each_count_in_tu
     add_six_crop_b_values(27);
     add_b_value_set(5, crop_corn, false);
     add_b_value_set(5, crop_rice, false);
-    // An empty single-crop b-value table is reported by every calculator prepared.
+    // An empty single-crop b-value table is reported for every state.
     fixture.exec("DELETE FROM `B Value Single Crop`");
 
-    const std::string report = write_column_lookup_all_states(db(), rater).text;
+    const std::string report = write_column_lookup_all_states(db()).text;
     std::vector<int> expected(rated_states.size(), 0);
     for (std::size_t i = 0; i < rated_states.size(); ++i) {
         if (rated_states[i] == 5) expected[i] = 3;
@@ -542,21 +512,21 @@ TEST_F(table_maintenance_test, column_lookup_all_states_reports_each_count_in_tu
     }
     EXPECT_EQ(rows_written_counts(report), expected);
     EXPECT_FALSE(std::regex_search(report, std::regex("Rows written\t[0-9]+\r\n")));
-    // A fresh calculator for each state.
+    // The b values are read anew for each state.
     EXPECT_EQ(count_of(report, "ERROR, no records in [B Value Single Crop].\r\n"), 23);
     EXPECT_EQ(column_rows(5).size(), 3u);
     EXPECT_EQ(column_rows(19).size(), 63u);
     EXPECT_EQ(column_rows(27).size(), 126u);
 }
 
-TEST_F(table_maintenance_test, all_county_lists_use_one_calculator_and_skip_states_without_counties) {
+TEST_F(table_maintenance_test, all_county_lists_read_the_b_values_once_and_skip_states_without_counties) {
     add_county(19, 1, "Adair", 0);
     add_county(17, 1, "Adams", 0);
     add_rates(19, 1, 2004, 41);
     add_rates(17, 1, 2004, 81);
     fixture.exec("DELETE FROM `B Value Single Crop`");
 
-    const std::string report = write_all_county_lists(db(), rater).text;
+    const std::string report = write_all_county_lists(db()).text;
     EXPECT_EQ(count_of(report, "ERROR, no records in [B Value Single Crop].\r\n"), 1);
     EXPECT_EQ(count_of(report, "; [County List] not rewritten.\r\n"), 21);
     EXPECT_NE(report.find("ERROR, no counties loaded for state 4; [County List] not rewritten.\r\n"),

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "rating/farm_rating.h"
 #include "rating/reports.h"
 
 namespace zelmora::fuzzing {
@@ -57,26 +58,32 @@ void check_finite(const char* what, const exact_decimal& value) {
     if (!std::isfinite(value.to_double())) fault(what, value.to_text(2));
 }
 
-// Every result of the last compute_all.
-void check_results(const premium_calculator& k) {
-    for (const unit_list& units : k.units)
-        for (const insurance_unit& u : units)
-            for (const exact_decimal* v : {&u.base_rate, &u.reference_yield, &u.residual_factor, &u.revenue_guarantee,
-                                           &u.loaded_per_acre_premium, &u.total_premium, &u.ra_subsidy,
-                                           &u.producer_premium})
+// Every figure and step of a rating.
+void check_results(const farm_rating& rating) {
+    for (const std::vector<unit_rating>& units : rating.units)
+        for (const unit_rating& u : units) {
+            for (const exact_decimal* v : {&u.base_rate, &u.reference_yield, &u.residual_factor})
                 check_finite("unit result", *v);
+            if (u.figures)
+                for (const exact_decimal* v : {&u.figures->revenue_guarantee, &u.figures->per_acre_premium,
+                                               &u.figures->total_premium, &u.figures->subsidy,
+                                               &u.figures->producer_premium})
+                    check_finite("unit result", *v);
+        }
+    const enterprise_results& e = rating.enterprise;
+    const whole_farm_results& w = rating.whole_farm;
     for (const crop_decimals* a :
-         {&k.enterprise_revenue_guarantee, &k.enterprise_base_rate, &k.enterprise_aph_yield,
-          &k.enterprise_discount_ratio, &k.enterprise_discounted_rate, &k.enterprise_premium_rate,
-          &k.enterprise_residual_factor, &k.loaded_enterprise_premium, &k.total_loaded_enterprise_premium,
-          &k.enterprise_per_acre_premium, &k.enterprise_subsidy, &k.enterprise_producer_premium, &k.percent_liability,
-          &k.liability_per_acre, &k.weighted_aph_yield})
+         {&e.enterprise_revenue_guarantee, &e.enterprise_base_rate, &e.enterprise_aph_yield,
+          &e.enterprise_discount_ratio, &e.enterprise_discounted_rate, &e.enterprise_premium_rate,
+          &e.enterprise_residual_factor, &e.loaded_enterprise_premium, &e.total_loaded_enterprise_premium,
+          &e.enterprise_per_acre_premium, &e.enterprise_subsidy, &e.enterprise_producer_premium, &w.percent_liability,
+          &w.liability_per_acre, &w.weighted_aph_yield})
         for (const exact_decimal& v : *a) check_finite("enterprise result", v);
     for (const exact_decimal* v :
-         {&k.revenue_guarantee_whole_farm, &k.premium_rate_whole_farm, &k.limit_whole_farm,
-          &k.per_acre_premium_whole_farm, &k.base_premium_whole_farm, &k.total_premium_whole_farm,
-          &k.ra_subsidy_whole_farm, &k.producer_premium_whole_farm, &k.arg_minimum_whole_farm,
-          &k.arg_maximum_whole_farm})
+         {&w.revenue_guarantee_whole_farm, &w.premium_rate_whole_farm, &w.limit_whole_farm,
+          &w.per_acre_premium_whole_farm, &w.base_premium_whole_farm, &w.total_premium_whole_farm,
+          &w.ra_subsidy_whole_farm, &w.producer_premium_whole_farm, &w.arg_minimum_whole_farm,
+          &w.arg_maximum_whole_farm})
         check_finite("whole-farm result", *v);
 }
 
@@ -85,15 +92,12 @@ void check_results(const premium_calculator& k) {
 void rate_and_check(const std::string& path, settings_store& session_inputs, bool figures_must_be_finite) {
     session s;
     std::string errors;
-    if (!open_session(path, session_inputs, s, errors)) return;
-    premium_calculator& k = *s.calculator;
-    const std::string tsv = rate_tsv(s);
-    if (figures_must_be_finite) check_results(k);
-    std::string worksheet;
-    k.compute_all(*s.surcharges, errors);
-    k.single_crop_worksheet(worksheet, crop_corn, *s.surcharges);
-    const std::string whole_farm = whole_farm_copy_text(k);
-    if (figures_must_be_finite) check_results(k);
+    std::string read_errors;
+    if (!open_session(path, session_inputs, s, errors, read_errors)) return;
+    const std::string tsv = rate_tsv(s.ratings, s.rated_farm);
+    if (figures_must_be_finite) check_results(s.ratings.rate(s.rated_farm));
+    const std::string worksheet = single_crop_worksheet(s.ratings, s.rated_farm, crop_corn, true);
+    const std::string whole_farm = whole_farm_copy_text(s.ratings, s.rated_farm);
 }
 
 }  // namespace zelmora::fuzzing

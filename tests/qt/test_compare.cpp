@@ -24,7 +24,6 @@
 #include "ui/property_page_crop.h"
 #include "ui/property_page_whole_farm.h"
 #include "ui/propsheet_calculator.h"
-#include "utility/settings_store.h"
 #include "window_fixture.h"
 
 namespace zelmora {
@@ -53,17 +52,6 @@ QString label_text(QWidget* page, const QString& name) {
     return label ? label->text() : QStringLiteral("<no %1>").arg(name);
 }
 
-// Every input of the farm, as the settings store holds them.
-std::string saved_inputs(const premium_calculator& calculator) {
-    memory_settings_store store;
-    calculator.write_settings(store);
-    std::string text;
-    for (const auto& [key, value] : store.values()) {
-        text += key.first + "/" + key.second + "=" + (value.is_integer ? std::to_string(value.integer) : value.text) + "\n";
-    }
-    return text;
-}
-
 QAction* action_named(QWidget& window, const QString& text) {
     for (QAction* action : window.findChildren<QAction*>()) {
         if (QString(action->text()).remove(QLatin1Char('&')) == text) return action;
@@ -79,19 +67,21 @@ class compare_test : public QObject {
     std::unique_ptr<database_copy> data_;
     std::unique_ptr<doc_zelmora> document_;
 
-    premium_calculator& calc() { return *document_->session.calculator; }
+    farm_model& model() { return *document_->model(); }
+    const farm_inputs& inputs() { return model().current().inputs; }
 
     // Corn with three units (one optional, one on half shares) and soybeans with one, in Illinois county 1.
-    void two_crop_farm(premium_calculator& calculator) {
-        std::string discarded;
-        calculator.set_state(17, discarded);
-        calculator.county_fips = 1;
-        calculator.indicated.fill(false);
-        calculator.indicated[0] = true;
-        calculator.indicated[1] = true;
-        calculator.units[0] = {unit_of(150.0, 100.0, 1.0, false), unit_of(160.0, 80.5, 0.5, true),
-                               unit_of(140.0, 40.0, 1.0, false)};
-        calculator.units[1] = {unit_of(45.0, 120.0, 1.0, false)};
+    static void two_crop_farm(farm_model& model) {
+        testing::change_farm(model, [](farm& f) {
+            f.state_fips = 17;
+            f.inputs.county_fips = 1;
+            f.inputs.indicated.fill(false);
+            f.inputs.indicated[0] = true;
+            f.inputs.indicated[1] = true;
+            f.inputs.units[0] = {unit_of(150.0, 100.0, 1.0, false), unit_of(160.0, 80.5, 0.5, true),
+                                 unit_of(140.0, 40.0, 1.0, false)};
+            f.inputs.units[1] = {unit_of(45.0, 120.0, 1.0, false)};
+        });
     }
 
 private Q_SLOTS:
@@ -102,7 +92,7 @@ private Q_SLOTS:
         data_ = std::make_unique<database_copy>();
         document_ = std::make_unique<doc_zelmora>();
         QVERIFY(document_->open_document(data_->path()));
-        two_crop_farm(calc());
+        two_crop_farm(model());
     }
     void cleanup() {
         document_.reset();
@@ -114,14 +104,14 @@ private Q_SLOTS:
 
     // The crop page's sum is the unit rows it shows: guarantee per acre x acres x share, and the dollars summed.
     void crop_page_totals_are_its_unit_rows_summed() {
-        propsheet_calculator sheet(&document_->session);
+        propsheet_calculator sheet(&model());
         property_page_crop* page = sheet.crop_page(1);
         double guarantee = 0.0;
         double premium = 0.0;
         double subsidy = 0.0;
         double producer = 0.0;
         for (int r = 0; r < 3; ++r) {
-            const insurance_unit& unit = calc().units[0][static_cast<std::size_t>(r)];
+            const insurance_unit& unit = inputs().units[0][static_cast<std::size_t>(r)];
             const double per_acre = number_of(find_control_as<QLabel>(page, 1127 + 11 * r)->text());
             QVERIFY(per_acre > 0.0);
             guarantee += std::round(per_acre * unit.acres.to_double() * unit.share.to_double());
@@ -135,7 +125,7 @@ private Q_SLOTS:
         QCOMPARE(number_of(label_text(page, QStringLiteral("crop_total_0_3"))), producer);
         QCOMPARE(premium - subsidy, producer);
         // The enterprise line is the whole-farm page's corn row, in dollars of the whole crop.
-        const premium_figures enterprise = calc().enterprise_figures(1);
+        const premium_figures enterprise = model().rating().enterprise_figures(1);
         QCOMPARE(number_of(label_text(page, QStringLiteral("crop_total_1_1"))), enterprise.total_premium.to_double());
         QCOMPARE(number_of(label_text(page, QStringLiteral("crop_total_1_3"))), enterprise.producer_premium.to_double());
         const double acre_shares = 100.0 + 80.5 * 0.5 + 40.0;
@@ -147,17 +137,19 @@ private Q_SLOTS:
         QVERIFY(number_of(label_text(page, QStringLiteral("crop_total_0_1"))) > premium);
     }
 
-    // A unit that cannot be rated shows no figures and adds nothing, whatever an earlier rating left in it.
+    // A unit that cannot be rated shows no figures and adds nothing, even after it had figures.
     void a_unit_without_figures_adds_nothing() {
         insurance_unit no_practice = unit_of(160.0, 80.0, 1.0, false);
         no_practice.practice_code = 2;  // not offered in the county
-        no_practice.total_premium = 999.0;
-        no_practice.ra_subsidy = 500.0;
-        no_practice.producer_premium = 499.0;
-        no_practice.revenue_guarantee = 300.0;
-        calc().units[0] = {unit_of(150.0, 100.0, 1.0, false), no_practice};
-        propsheet_calculator sheet(&document_->session);
+        testing::change_farm(model(), [](farm& f) {
+            f.inputs.units[0] = {unit_of(150.0, 100.0, 1.0, false), unit_of(160.0, 80.0, 1.0, false)};
+        });
+        QVERIFY(model().rating().unit(1, 2)->figures);  // rated once, with figures
+        testing::change_farm(model(), [&no_practice](farm& f) { f.inputs.units[0][1] = no_practice; });
+        propsheet_calculator sheet(&model());
         property_page_crop* page = sheet.crop_page(1);
+        QVERIFY(!model().rating().unit(1, 2)->figures);
+        QVERIFY(!model().rating().unit(1, 2)->reason.empty());
         QVERIFY(find_control_as<QLabel>(page, 1129 + 11)->text().isEmpty());
         QCOMPARE(label_text(page, QStringLiteral("crop_total_0_1")), find_control_as<QLabel>(page, 1129)->text());
         QCOMPARE(label_text(page, QStringLiteral("crop_total_0_3")), find_control_as<QLabel>(page, 1131)->text());
@@ -165,7 +157,7 @@ private Q_SLOTS:
 
     // The whole-farm page: a row per ticked crop with the sums its page shows, and the farm's row their sum.
     void whole_farm_page_sums_each_crop_and_the_farm() {
-        propsheet_calculator sheet(&document_->session);
+        propsheet_calculator sheet(&model());
         sheet.show();
         sheet.show_page(crop_count);
         property_page_whole_farm* farm = sheet.whole_farm_page();
@@ -187,14 +179,24 @@ private Q_SLOTS:
 
     // The window shows the library's comparison of the farm, and rating it leaves the farm as it was.
     void compare_window_shows_the_comparison_and_leaves_the_farm_alone() {
-        calc().coverage[0] = 70;
-        calc().coverage_enterprise[0] = 80;
-        const std::string before = saved_inputs(calc());
-        compare_window window(&document_->session);
-        QCOMPARE(saved_inputs(calc()), before);
-        std::string errors;
-        const std::vector<comparison_table> expected =
-            compare_coverage(document_->session, calc().current_farm(), errors);
+        testing::change_farm(model(), [](farm& f) {
+            f.inputs.coverage[0] = 70;
+            f.inputs.coverage_enterprise[0] = 80;
+        });
+        const farm before = model().current();
+        const farm_rating rated_before = model().rating();
+        QVERIFY(rated_before.unit(1, 2) && rated_before.unit(1, 2)->figures);
+        compare_window window(&model());
+        QVERIFY(model().current() == before);
+        // The copies rated beside it leave nothing in the session that rates the farm otherwise.
+        const farm_rating rated_after = document_->session.rate(model().current());
+        QCOMPARE(rated_after.enterprise_figures(1).producer_premium.to_double(),
+                 rated_before.enterprise_figures(1).producer_premium.to_double());
+        QCOMPARE(rated_after.unit(1, 2)->figures->total_premium.to_double(),
+                 rated_before.unit(1, 2)->figures->total_premium.to_double());
+        QCOMPARE(rated_after.whole_farm_figures().total_premium.to_double(),
+                 rated_before.whole_farm_figures().total_premium.to_double());
+        const std::vector<comparison_table> expected = compare_coverage(document_->session, model().current());
         QVERIFY(!expected.empty());
         QCOMPARE(comparison_tsv(window.tables()), comparison_tsv(expected));
         QCOMPARE(window.current_table(), 0);
@@ -220,9 +222,12 @@ private Q_SLOTS:
         main_frame frame;
         child_frame* window = frame.open_document(data_->path());
         QVERIFY(window);
-        premium_calculator& farm = *window->document()->session.calculator;
+        farm_model& farm = *window->document()->model();
         two_crop_farm(farm);
-        for (int id : {1004, 1005}) find_control_as<QLineEdit>(window->view(), id)->setText(QStringLiteral("%1").arg(farm.units[id - 1004].size()));
+        for (int c : {1, 2}) {
+            const std::size_t units = farm.current().inputs.units[static_cast<std::size_t>(c - 1)].size();
+            find_control_as<QLineEdit>(window->view(), 1003 + c)->setText(QString::number(units));
+        }
         for (int id : {1007, 1008}) find_control_as<QCheckBox>(window->view(), id)->setChecked(true);  // corn, soybeans
         QAction* compare = action_named(frame, QStringLiteral("Compare Coverage"));
         QVERIFY(compare && compare->isEnabled());
@@ -240,17 +245,17 @@ private Q_SLOTS:
         window->document()->on_show_crops();
         const std::string after_page = comparison_tsv(comparison->tables());
         QVERIFY(after_page != before);
-        std::string errors;
-        QCOMPARE(after_page, comparison_tsv(compare_coverage(window->document()->session, farm.current_farm(), errors)));
+        QCOMPARE(farm.current().inputs.units[0][0].acres.to_double(), 400.0);
+        QCOMPARE(after_page, comparison_tsv(compare_coverage(window->document()->session, farm.current())));
         QCOMPARE(comparison->current_table(), 1);
 
         auto* price = find_control_as<QLineEdit>(window->view(), 1000);  // corn's price
         price->setText(QStringLiteral("3.50"));
         Q_EMIT price->editingFinished();
-        QCOMPARE(farm.price[0].to_double(), 3.5);
+        QCOMPARE(farm.current().inputs.price[0].to_double(), 3.5);
         const std::string after_form = comparison_tsv(comparison->tables());
         QVERIFY(after_form != after_page);
-        QCOMPARE(after_form, comparison_tsv(compare_coverage(window->document()->session, farm.current_farm(), errors)));
+        QCOMPARE(after_form, comparison_tsv(compare_coverage(window->document()->session, farm.current())));
 
         // One window per database: the command shows the open one again.
         compare->trigger();
@@ -262,7 +267,7 @@ private Q_SLOTS:
         main_frame frame;
         child_frame* window = frame.open_document(data_->path());
         QVERIFY(window);
-        two_crop_farm(*window->document()->session.calculator);
+        two_crop_farm(*window->document()->model());
         for (int id : {1004, 1005}) find_control_as<QLineEdit>(window->view(), id)->setText(QStringLiteral("1"));
         for (int id : {1007, 1008}) find_control_as<QCheckBox>(window->view(), id)->setChecked(true);
         QAction* copy = action_named(frame, QStringLiteral("Copy"));
@@ -277,7 +282,7 @@ private Q_SLOTS:
         QVERIFY(copied->hasHtml());
         QCOMPARE(copied->html().count(QStringLiteral("<table")), static_cast<int>(comparison->tables().size()));
 
-        propsheet_calculator sheet(&document_->session);
+        propsheet_calculator sheet(&model());
         sheet.show();
         sheet.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&sheet));

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "data/state_record.h"
+#include "rating/rating_session.h"
 #include "ui/clipboard.h"
 #include "ui/coverage_chart.h"
 #include "ui/dialog_error_list.h"
@@ -142,8 +143,9 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(bool, harvest);
         QFETCH(QString, pattern);
-        int county = 1, low = 1, high = 63;
-        dialog_test_state dialog(nullptr, nullptr, nullptr, county, low, high, harvest);
+        const rating_session closed;  // no database: the dialog has no states' counties to offer
+        int state = 17, county = 1, low = 1, high = 63;
+        dialog_test_state dialog(nullptr, closed, state, county, low, high, harvest);
         auto* low_field = find_control_as<QLineEdit>(&dialog, 1238);
         auto* high_field = find_control_as<QLineEdit>(&dialog, 1240);
         QVERIFY(low_field && high_field);
@@ -165,6 +167,7 @@ private Q_SLOTS:
         QCOMPARE(low, find_control_as<edit_long>(&dialog, 1238)->get_value());
         QCOMPARE(high, low);
         QCOMPARE(county, 0);  // no state record: no county
+        QCOMPARE(state, 17);
     }
 
     void error_list_copies_exactly_its_text() {

@@ -55,7 +55,11 @@ class desktop_test : public QObject {
     std::unique_ptr<database_copy> data_;
     std::unique_ptr<doc_zelmora> document_;
 
-    premium_calculator& calc() { return *document_->session.calculator; }
+    farm_model& model() { return *document_->model(); }
+    const farm_inputs& inputs() { return model().current().inputs; }
+    void set_corn(unit_list units) {
+        testing::change_farm(model(), [&units](farm& f) { f.inputs.units[0] = std::move(units); });
+    }
 
 private Q_SLOTS:
     void init() {
@@ -65,7 +69,7 @@ private Q_SLOTS:
         data_ = std::make_unique<database_copy>();
         document_ = std::make_unique<doc_zelmora>();
         QVERIFY(testing::open_in_illinois(*document_, *data_));
-        calc().indicated[0] = true;
+        testing::change_farm(model(), [](farm& f) { f.inputs.indicated[0] = true; });
     }
     void cleanup() {
         document_.reset();
@@ -99,12 +103,17 @@ private Q_SLOTS:
     }
 
     // Each field of a crop page either stores its text or refuses it (red frame, tooltip
-    // naming the range) and keeps the unit's value.
+    // naming the range) and keeps the unit's value. Each text is a new edit: the field is
+    // entered afresh, as a user clicking into it does.
     void crop_page_fields_store_or_refuse() {
-        calc().units[0] = {corn_unit()};
-        propsheet_calculator sheet(&document_->session);
+        set_corn({corn_unit()});
+        propsheet_calculator sheet(&model());
+        sheet.show();
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
         property_page_crop* page = sheet.crop_page(1);
-        insurance_unit& unit = calc().units[0][0];
+        auto unit = [this]() -> const insurance_unit& { return inputs().units[0][0]; };
+        QWidget* elsewhere = find_control(page, 1105);
         const struct {
             int id;
             const char* text;
@@ -126,9 +135,12 @@ private Q_SLOTS:
         for (const auto& c : cases) {
             const QString name = QStringLiteral("%1 <- %2").arg(c.id).arg(QString::fromLatin1(c.text));
             auto* field = find_control_as<edit_decimal>(page, c.id);
-            const double before = (unit.*(c.field)).to_double();
+            const double before = (unit().*(c.field)).to_double();
+            elsewhere->setFocus();
+            field->setFocus();
+            QVERIFY(field->hasFocus());
             field->setText(QString::fromLatin1(c.text));
-            QCOMPARE((unit.*(c.field)).to_double(), c.stored ? *c.stored : before);
+            QCOMPARE((unit().*(c.field)).to_double(), c.stored ? *c.stored : before);
             QVERIFY2(field->refused() == !c.stored, qPrintable(name));
             const QString tip = QString::fromLatin1(c.tip);
             QVERIFY2(tip.isEmpty() ? field->toolTip().isEmpty() : field->toolTip().startsWith(tip),
@@ -137,14 +149,19 @@ private Q_SLOTS:
         }
         // A refused share did not reach the premium: the page still shows the figures of share 0.5.
         find_control_as<edit_decimal>(page, 1126)->setText(QStringLiteral("150"));
-        QCOMPARE(unit.share.to_double(), 0.5);
+        QCOMPARE(unit().share.to_double(), 0.5);
+        QCOMPARE(text_of(page, 1129), testing::shown_as(model().rating().unit(1, 1)->figures->total_premium, 0));
         sheet.accept();  // OK stores the page: the refused text still does not arrive
-        QCOMPARE(unit.share.to_double(), 0.5);
+        QCOMPARE(unit().share.to_double(), 0.5);
     }
 
     void form_fields_store_or_refuse() {
         auto view = std::make_unique<view_zelmora>(document_.get());
         view->initial_update();
+        view->show();
+        view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view.get()));
+        QWidget* elsewhere = find_control(view.get(), 1010);
         const struct {
             int id;
             const char* text;
@@ -154,68 +171,77 @@ private Q_SLOTS:
             {1006, "0.25", 0.25}, {1006, "11", -1},    {1014, "1.05", 1.05}, {1017, "-1", -1},
         };
         for (const auto& c : cases) {
-            const double before = c.id == 1000   ? calc().price[0].to_double()
-                                  : c.id == 1006 ? calc().price_volatility[0].to_double()
-                                  : c.id == 1014 ? calc().ppcl_factor[0][0].to_double()
-                                                 : calc().ppcl_factor[1][0].to_double();
-            find_control_as<edit_decimal>(view.get(), c.id)->setText(QString::fromLatin1(c.text));
+            auto value = [this, id = c.id] {
+                return id == 1000   ? inputs().price[0].to_double()
+                       : id == 1006 ? inputs().price_volatility[0].to_double()
+                       : id == 1014 ? inputs().ppcl_factor[0][0].to_double()
+                                    : inputs().ppcl_factor[1][0].to_double();
+            };
+            const double before = value();
+            auto* field = find_control_as<edit_decimal>(view.get(), c.id);
+            elsewhere->setFocus();
+            field->setFocus();
+            QVERIFY(field->hasFocus());
+            field->setText(QString::fromLatin1(c.text));
             view->store_inputs();
-            const double after = c.id == 1000   ? calc().price[0].to_double()
-                                 : c.id == 1006 ? calc().price_volatility[0].to_double()
-                                 : c.id == 1014 ? calc().ppcl_factor[0][0].to_double()
-                                                : calc().ppcl_factor[1][0].to_double();
+            const double after = value();
             QCOMPARE(after, c.stored < 0 ? before : c.stored);
         }
         view->detach();
     }
 
-    // Arkansas rated cotton; North Dakota does not: its whole-farm page shows no cotton figures,
-    // while the calculator (and so the worksheets) keep what they hold.
+    // Arkansas rates cotton; North Dakota does not: its whole-farm page shows no cotton figures,
+    // and the farm's rating there has no cotton (nothing of the Arkansas rating stays behind).
     void figures_of_another_state_are_cleared() {
-        std::string discarded;
-        calc().set_state(5, discarded);
         const county_record* cotton_county = nullptr;
-        for (const county_record& county : calc().state_data->counties()) {
+        for (const county_record& county : document_->session.state(5).counties()) {
             if (county.crop_indicator[crop_cotton - 1] != 0) {
                 cotton_county = &county;
                 break;
             }
         }
         QVERIFY(cotton_county);
-        calc().county_fips = cotton_county->county_fips;
-        calc().indicated.fill(false);
-        calc().indicated[crop_cotton - 1] = true;
-        calc().units[crop_cotton - 1] = {corn_unit()};
-        calc().units[0].clear();
+        const int cotton_county_fips = cotton_county->county_fips;
+        testing::change_farm(model(), [cotton_county_fips](farm& f) {
+            f.state_fips = 5;
+            f.inputs.county_fips = cotton_county_fips;
+            f.inputs.indicated.fill(false);
+            f.inputs.indicated[crop_cotton - 1] = true;
+            f.inputs.units[crop_cotton - 1] = {corn_unit()};
+            f.inputs.units[0].clear();
+        });
         const int guarantee_id = 1296;
         {
-            propsheet_calculator sheet(&document_->session);
+            propsheet_calculator sheet(&model());
             sheet.show_page(crop_count);
-            QVERIFY2(!text_of(sheet.whole_farm_page(), guarantee_id).isEmpty(), "Arkansas rates cotton");
+            QVERIFY2(model().rating().enterprise_figures(crop_cotton).revenue_guarantee > 0.0, "Arkansas rates cotton");
+            QCOMPARE(text_of(sheet.whole_farm_page(), guarantee_id),
+                     testing::shown_as(model().rating().enterprise_figures(crop_cotton).revenue_guarantee, 2));
         }
-        const exact_decimal stale = calc().enterprise_revenue_guarantee[crop_cotton - 1];
-        calc().set_state(38, discarded);
-        calc().county_fips = calc().state_data->county_fips_at(0);
-        propsheet_calculator sheet(&document_->session);
+        testing::change_farm(model(), [this](farm& f) {
+            f.state_fips = 38;
+            f.inputs.county_fips = document_->session.state(38).county_fips_at(0);
+        });
+        propsheet_calculator sheet(&model());
         sheet.show_page(crop_count);
         property_page_whole_farm* page = sheet.whole_farm_page();
         for (int id : {1296, 1291, 1292, 1293, 1294}) QVERIFY2(text_of(page, id).isEmpty(), qPrintable(QString::number(id)));
         QCOMPARE(find_control(page, 1296)->toolTip(), QStringLiteral("Not offered in this county"));
-        QCOMPARE(calc().enterprise_revenue_guarantee[crop_cotton - 1].to_double(), stale.to_double());
+        QVERIFY(!model().rating().selected[crop_cotton - 1]);
         QCOMPARE(sheet.tabs()->tabToolTip(crop_cotton - 1), QStringLiteral("Not offered in this county"));
-        QVERIFY(sheet.tabs()->tabToolTip(0).isEmpty() || calc().state_data->find_county(calc().county_fips));
+        QVERIFY(sheet.tabs()->tabToolTip(0).isEmpty() || model().state().find_county(inputs().county_fips));
     }
 
     // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp switch pages from a list and never change it.
     void page_keys_work_from_a_list() {
-        calc().units[0] = {corn_unit()};
-        propsheet_calculator sheet(&document_->session);
+        set_corn({corn_unit()});
+        propsheet_calculator sheet(&model());
         sheet.show();
         sheet.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&sheet));
         auto* coverage = find_control_as<QComboBox>(sheet.crop_page(1), 1105);
         const int level = coverage->currentIndex();
-        const int before = calc().coverage[0];
+        const int before = inputs().coverage[0];
         const struct {
             int from;
             Qt::Key key;
@@ -236,14 +262,16 @@ private Q_SLOTS:
             QCOMPARE(sheet.tabs()->currentIndex(), press.to);
         }
         QCOMPARE(coverage->currentIndex(), level);
-        QCOMPARE(calc().coverage[0], before);
+        QCOMPARE(inputs().coverage[0], before);
     }
 
     // At 1024 x 768 every control of every page lies inside the window, without scrolling sideways.
     void parameters_window_fits_1024_by_768() {
-        calc().units[0] = {corn_unit(), corn_unit(), corn_unit(), corn_unit(), corn_unit(), corn_unit(), corn_unit()};
-        calc().indicated[crop_spring_wheat - 1] = true;
-        propsheet_calculator sheet(&document_->session);
+        testing::change_farm(model(), [](farm& f) {
+            f.inputs.units[0] = unit_list(7, corn_unit());
+            f.inputs.indicated[crop_spring_wheat - 1] = true;
+        });
+        propsheet_calculator sheet(&model());
         const QRect screen(0, 0, 1024, 768);
         // What the sheet picks on a 1024 x 768 screen (the test platform's screen is smaller).
         sheet.resize(screen.size() - QSize(20, 60));
@@ -282,8 +310,8 @@ private Q_SLOTS:
         no_practice.practice_code = 2;  // not offered in the county: the list shows no selection
         insurance_unit no_acres = corn_unit();
         no_acres.acres = 0.0;
-        calc().units[0] = {corn_unit(), no_practice, no_acres};
-        propsheet_calculator sheet(&document_->session);
+        set_corn({corn_unit(), no_practice, no_acres});
+        propsheet_calculator sheet(&model());
         property_page_crop* page = sheet.crop_page(1);
         QVERIFY(find_control(page, 1127)->toolTip().isEmpty());
         QCOMPARE(find_control(page, 1138)->toolTip(), QStringLiteral("No practice chosen"));
@@ -295,8 +323,8 @@ private Q_SLOTS:
     }
 
     void copies_say_what_they_copied() {
-        calc().units[0] = {corn_unit()};
-        propsheet_calculator sheet(&document_->session);
+        set_corn({corn_unit()});
+        propsheet_calculator sheet(&model());
         find_control_as<QPushButton>(sheet.crop_page(1), 1206)->click();
         const QString corn = sheet.status_line()->text();
         QVERIFY2(corn.startsWith(QStringLiteral("Corn worksheet copied, ")) && corn.endsWith(QStringLiteral(" lines")),
@@ -331,10 +359,11 @@ private Q_SLOTS:
     }
 
     void test_dialog_labels_its_codes() {
-        int county = calc().county_fips;
+        int state = model().current().state_fips;
+        int county = inputs().county_fips;
         int low = 1;
         int high = 63;
-        dialog_test_state dialog(nullptr, document_->session.database.get(), calc().state_data.get(), county, low, high, false);
+        dialog_test_state dialog(nullptr, document_->session, state, county, low, high, false);
         const auto labels = dialog.findChildren<QLabel*>();
         auto has_label = [&labels](const QString& text) {
             for (QLabel* label : labels) {

@@ -17,7 +17,6 @@
 
 #include "app/dialog_about.h"
 #include "ui/dialog_error_list.h"
-#include "utility/dropped_errors.h"
 #include "ui/numeric_controls.h"
 #include "ui/property_page_crop.h"
 #include "ui/propsheet_calculator.h"
@@ -51,7 +50,8 @@ class document_test : public QObject {
             document.reset();
             view.reset();
         }
-        premium_calculator& calc() { return *document->session.calculator; }
+        farm_model& model() { return *document->model(); }
+        const farm_inputs& inputs() { return model().current().inputs; }
         template <class T>
         T* control(int id) {
             return find_control_as<T>(view.get(), id);
@@ -110,7 +110,11 @@ private Q_SLOTS:
         QVERIFY(report.find("This is the bundled demo database") != std::string::npos);
         QVERIFY(report.find("No problems found.\n") != std::string::npos);
         // The document still rates from the same connection afterwards.
-        form.calc().compute_all(*form.document->session.surcharges, dropped_errors{});
+        const long ratings = form.document->session.activity().ratings;
+        const farm_rating rated = form.document->session.rate(form.model().current());
+        QCOMPARE(form.document->session.activity().ratings, ratings + 1);
+        QVERIFY(!rated.read_failed);
+        QVERIFY2(rated.error_text().empty(), rated.error_text().c_str());
         form.close();
     }
 
@@ -131,7 +135,8 @@ private Q_SLOTS:
         QCOMPARE(states->currentText(), QStringLiteral("Illinois"));
         // A second database is a second, independent document.
         child_frame* second = frame.open_document(data.path());
-        QVERIFY(second && second->document()->session.calculator.get() != window->document()->session.calculator.get());
+        QVERIFY(second && second->document()->model() != window->document()->model());
+        QVERIFY(&second->document()->session != &window->document()->session);
         QCOMPARE(frame.recent_files().size(), std::size_t{1});
         QCOMPARE(frame.windowTitle().count(QStringLiteral("Untitled farm")), 1);
         // The Window menu lists both documents after its own commands; choosing one activates it.
@@ -155,20 +160,19 @@ private Q_SLOTS:
         auto* counties = form.control<QComboBox>(1011);
         QVERIFY(counties->count() > 5);
         counties->setCurrentIndex(4);
-        QCOMPARE(form.calc().county_fips, form.calc().state_data->county_fips_at(4));
+        QCOMPARE(form.inputs().county_fips, form.model().state().county_fips_at(4));
         states->setCurrentIndex(states->findData(19));
-        QCOMPARE(form.calc().state_fips(), 19);
+        QCOMPARE(form.model().current().state_fips, 19);
         QCOMPARE(counties->currentIndex(), 4);
-        QCOMPARE(form.calc().county_fips, form.calc().state_data->county_fips_at(4));
-        QCOMPARE(counties->currentData().toInt(), form.calc().county_fips);
+        QCOMPARE(form.inputs().county_fips, form.document->session.state(19).county_fips_at(4));
+        QCOMPARE(counties->currentData().toInt(), form.inputs().county_fips);
     }
 
     void crop_rows_follow_the_boxes_and_the_b_values() {
         database_copy data;
         open_form form;
         QVERIFY(form.open(data.path()));
-        premium_calculator& calc = form.calc();
-        const county_record* county = calc.state_data->find_county(calc.county_fips);
+        const county_record* county = form.model().state().find_county(form.inputs().county_fips);
         QVERIFY(county);
         const int boxes[] = {1007, 1008, 1025, 1029, 1031, 1035, 1090, 1012, 1013};
         const int prices[] = {1000, 1001, 1002, 1039, 1041, 1044, 1079, 1080, 1081};
@@ -176,7 +180,7 @@ private Q_SLOTS:
         for (int c = 1; c <= crop_count; ++c) {
             auto* box = form.control<QCheckBox>(boxes[c - 1]);
             auto* price = form.control<QWidget>(prices[c - 1]);
-            const bool has = calc.b_value_set_exists(17, county->region_flag == -1, c);
+            const bool has = form.document->session.b_value_set_exists(17, county->region_flag == -1, c);
             QCOMPARE(box->isEnabled(), has);
             if (!has) {
                 ++without;
@@ -189,7 +193,7 @@ private Q_SLOTS:
             box->click();  // unticked: the row is disabled at once
             QVERIFY(!box->isChecked());
             QVERIFY(!price->isEnabled());
-            QVERIFY(!calc.indicated[static_cast<std::size_t>(c - 1)]);
+            QVERIFY(!form.inputs().indicated[static_cast<std::size_t>(c - 1)]);
             box->click();
             QVERIFY(price->isEnabled());
         }
@@ -201,16 +205,16 @@ private Q_SLOTS:
         database_copy data;
         open_form form;
         QVERIFY(form.open(data.path()));
-        const exact_decimal before = form.calc().price[0];
+        const exact_decimal before = form.inputs().price[0];
         form.control<QLineEdit>(1000)->setText(QStringLiteral("9.99"));
         form.control<QLineEdit>(1004)->setText(QStringLiteral("2"));
-        QCOMPARE(form.calc().price[0].to_double(), before.to_double());
-        QCOMPARE(form.calc().units[0].size(), std::size_t{0});
+        QCOMPARE(form.inputs().price[0].to_double(), before.to_double());
+        QCOMPARE(form.inputs().units[0].size(), std::size_t{0});
         auto* corn = form.control<QCheckBox>(1007);
         corn->click();
         corn->click();
-        QCOMPARE(form.calc().price[0].to_double(), 9.99);
-        QCOMPARE(form.calc().units[0].size(), std::size_t{2});
+        QCOMPARE(form.inputs().price[0].to_double(), 9.99);
+        QCOMPARE(form.inputs().units[0].size(), std::size_t{2});
     }
 
     void number_of_units_is_kept_within_seven() {
@@ -220,13 +224,13 @@ private Q_SLOTS:
         QSignalSpy messages(form.view.get(), &view_zelmora::status_message);
         form.control<QLineEdit>(1004)->setText(QStringLiteral("12"));
         form.view->store_inputs();
-        QCOMPARE(form.calc().units[0].size(), std::size_t{7});
+        QCOMPARE(form.inputs().units[0].size(), std::size_t{7});
         QCOMPARE(form.control<QLineEdit>(1004)->text(), QStringLiteral("7"));
         QCOMPARE(messages.count(), 1);
         QVERIFY(messages.at(0).at(0).toString().startsWith(QStringLiteral("Corn:")));
         form.control<QLineEdit>(1004)->setText(QStringLiteral("3"));
         form.view->store_inputs();
-        QCOMPARE(form.calc().units[0].size(), std::size_t{3});
+        QCOMPARE(form.inputs().units[0].size(), std::size_t{3});
         QCOMPARE(messages.count(), 1);
     }
 
@@ -237,14 +241,14 @@ private Q_SLOTS:
             QVERIFY(form.open(data.path()));
             form.control<QLineEdit>(1000)->setText(QStringLiteral("3.33"));
             form.control<QLineEdit>(1004)->setText(QStringLiteral("2"));
-            form.calc().coverage_whole_farm = 80;
+            testing::change_farm(form.model(), [](farm& f) { f.inputs.coverage_whole_farm = 80; });
             form.close();
         }
         open_form next;
         QVERIFY(next.open(data.path()));
-        QCOMPARE(next.calc().price[0].to_double(), 3.33);
-        QCOMPARE(next.calc().units[0].size(), std::size_t{2});
-        QCOMPARE(next.calc().coverage_whole_farm, 65);
+        QCOMPARE(next.inputs().price[0].to_double(), 3.33);
+        QCOMPARE(next.inputs().units[0].size(), std::size_t{2});
+        QCOMPARE(next.inputs().coverage_whole_farm, 65);  // not a key of the settings store
         QCOMPARE(next.control<QLineEdit>(1000)->text(), QStringLiteral("3.33"));
         QCOMPARE(next.control<QLineEdit>(1004)->text(), QStringLiteral("2"));
     }
@@ -263,7 +267,7 @@ private Q_SLOTS:
         }
         open_form next;
         QVERIFY(next.open(data.path()));
-        QCOMPARE(next.calc().price[1].to_double(), 7.25);
+        QCOMPARE(next.inputs().price[1].to_double(), 7.25);
     }
 
     void cancel_keeps_the_acres_already_typed() {
@@ -278,8 +282,8 @@ private Q_SLOTS:
             return int(QDialog::Rejected);
         });
         form.document->on_show_crops();
-        QCOMPARE(form.calc().units[0].size(), std::size_t{1});  // "Show Crops" stored the form first
-        QCOMPARE(form.calc().units[0][0].acres.to_double(), 1234.5);
+        QCOMPARE(form.inputs().units[0].size(), std::size_t{1});  // "Show Crops" stored the form first
+        QCOMPARE(form.inputs().units[0][0].acres.to_double(), 1234.5);
     }
 
     void maintenance_buttons_reach_the_document() {

@@ -150,15 +150,14 @@ private Q_SLOTS:
         QVERIFY(window);
         const QString title = window->windowTitle();
         const QString price = field(window, 1000)->text();
-        const std::string before = farm_file_text(*window->document()->session.calculator,
-                                                  *window->document()->session.continuous_rater);
+        const farm before = window->document()->model()->current();
         QVERIFY(!frame.open_farm(refused.toStdString()));
         QCOMPARE(messages_.size(), std::size_t{1});
         QVERIFY(messages_[0].contains(QStringLiteral("\"Coverage Whole Farm\" must be 65, 70, 75, 80 or 85, not \"72\"")));
         QCOMPARE(window->windowTitle(), title);
         QCOMPARE(field(window, 1000)->text(), price);
-        QCOMPARE(farm_file_text(*window->document()->session.calculator, *window->document()->session.continuous_rater),
-                 before);
+        QVERIFY(window->document()->model()->current() == before);
+        QVERIFY(!window->document()->farm_modified());
         QVERIFY(window->document()->farm_file_path().empty());
     }
 
@@ -174,26 +173,26 @@ private Q_SLOTS:
         field(window, 1000)->setText(QStringLiteral("3.33"));
         QVERIFY(window->isWindowModified());
         // Typed back as it was: nothing to save, no question.
-        field(window, 1000)->setText(QString::fromStdString(window->document()->session.calculator->price[0].to_text(2)));
+        const exact_decimal price = window->document()->model()->current().inputs.price[0];
+        field(window, 1000)->setText(QString::fromStdString(price.to_text(2)));
         QVERIFY(!window->document()->farm_modified());
         QVERIFY(!window->isWindowModified());
 
         QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+        farm_model& model = *window->document()->model();
         QCOMPARE(window->windowTitle(), QStringLiteral("iowa-farm - ") +
-                                            QString::fromStdString(window->document()
-                                                                       ->session.calculator->state_data
-                                                                       ->find_county(169)
-                                                                       ->county_name) +
+                                            QString::fromStdString(model.state().find_county(169)->county_name) +
                                             QStringLiteral(", Iowa[*]"));
         // New Farm: the defaults in the same state and county, untitled.
-        window->document()->session.calculator->coverage_whole_farm = 85;
+        testing::change_farm(model, [](farm& f) { f.inputs.coverage_whole_farm = 85; });
         save_answer_ = save_choice::discard;
         QVERIFY(window->new_farm());
         QCOMPARE(save_questions_.size(), std::size_t{1});
-        QCOMPARE(window->document()->session.calculator->state_fips(), 19);
-        QCOMPARE(window->document()->session.calculator->county_fips, 169);
-        QCOMPARE(window->document()->session.calculator->coverage_whole_farm, 65);
-        QVERIFY(window->document()->session.calculator->units[0].empty());
+        QCOMPARE(model.current().state_fips, 19);
+        QCOMPARE(model.current().inputs.county_fips, 169);
+        QCOMPARE(model.current().inputs.coverage_whole_farm, 65);
+        QVERIFY(model.current().inputs.units[0].empty());
+        QVERIFY(!window->isWindowModified());
         QVERIFY(window->windowTitle().startsWith(QStringLiteral("Untitled farm - ")));
     }
 
@@ -286,8 +285,8 @@ private Q_SLOTS:
             main_frame next;
             child_frame* window = next.open_document(data.path());
             QVERIFY(window);
-            QCOMPARE(window->document()->session.calculator->price[0].to_double(), 4.44);
-            QCOMPARE(window->document()->session.calculator->units[0].size(), std::size_t{2});
+            QCOMPARE(window->document()->model()->current().inputs.price[0].to_double(), 4.44);
+            QCOMPARE(window->document()->model()->current().inputs.units[0].size(), std::size_t{2});
         }
     }
 
@@ -325,7 +324,7 @@ private Q_SLOTS:
         QVERIFY(window);
         frame.open_start_farm({});
         QVERIFY(window->document()->farm_file_path().empty());
-        QCOMPARE(window->document()->session.calculator->state_fips(), 19);
+        QCOMPARE(window->document()->model()->current().state_fips, 19);
         QVERIFY(messages_.empty());
     }
 };

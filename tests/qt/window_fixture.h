@@ -16,8 +16,10 @@
 #include "app/view_zelmora.h"
 #include "data/premium_database.h"
 #include "qtsupport/qsettings_store.h"
+#include "rating/farm.h"
+#include "ui/farm_model.h"
+#include "ui/numeric_controls.h"
 #include "ui/window_services.h"
-#include "utility/dropped_errors.h"
 
 namespace zelmora::testing {
 
@@ -49,11 +51,26 @@ inline QString text_of(QWidget* window, int id) {
     return QStringLiteral("<no control %1>").arg(id);
 }
 
+// A figure as the windows show it: `places` decimals and thousands separators.
+inline QString shown_as(const exact_decimal& value, int places) {
+    return QString::fromStdString(insert_separators(value.to_text(places)));
+}
+
+// Puts a changed copy of the model's farm back into it, as a window does.
+template <class Change>
+void change_farm(farm_model& model, Change change) {
+    farm f = model.current();
+    change(f);
+    model.set(f);
+}
+
 // Opens the document on the copy and puts its farm in Illinois, county 1.
 inline bool open_in_illinois(doc_zelmora& document, const database_copy& data) {
-    if (!document.open_document(data.path())) return false;
-    document.session.calculator->set_state(17, dropped_errors{});
-    document.session.calculator->county_fips = 1;
+    if (!document.open_document(data.path()) || document.model() == nullptr) return false;
+    change_farm(*document.model(), [](farm& f) {
+        f.state_fips = 17;
+        f.inputs.county_fips = 1;
+    });
     return true;
 }
 

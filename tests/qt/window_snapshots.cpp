@@ -58,15 +58,15 @@ int main(int argc, char** argv) {
     if (!window) return 1;
     // The farm file opens as File > Open Farm... opens it, with the command line's keys.
     if (farm_file && !window->open_farm(argv[3])) return 1;
-    premium_calculator& calc = *window->document()->session.calculator;
-    std::string discarded;
+    farm_model& model = *window->document()->model();
+    farm f = model.current();
     if (!farm_file) {
-        calc.set_state(17, discarded);
-        calc.county_fips = 1;
+        f.state_fips = 17;
+        f.inputs.county_fips = 1;
     }
     const std::vector<int> built_in_crops = farm_file ? std::vector<int>{} : std::vector<int>{1, 2, 6};
     for (int crop : built_in_crops) {
-        auto& units = calc.units[static_cast<std::size_t>(crop - 1)];
+        auto& units = f.inputs.units[static_cast<std::size_t>(crop - 1)];
         units.clear();
         for (int i = 0; i < 3; ++i) {
             insurance_unit unit;
@@ -82,35 +82,33 @@ int main(int argc, char** argv) {
             units.push_back(unit);
         }
     }
+    model.set(f);
     // The form shows the counts, so that storing it keeps the units.
     if (!farm_file) {
         for (int id : {1004, 1005, 1109}) find_control_as<QLineEdit>(window->view(), id)->setText(QStringLiteral("3"));
     }
     save(frame, folder, "form.png");
 
-    propsheet_calculator sheet(&window->document()->session);
+    propsheet_calculator sheet(&model);
     save(sheet, folder, "crop-page.png");
     sheet.show_page(5);
     save(sheet, folder, "barley-page.png");
     sheet.show_page(9);
     save(sheet, folder, "whole-farm-page.png");
-    dialog_malting_barley barley(&sheet, window->document()->session.calculator.get(),
-                                 &window->document()->session.malting_barley_calculator,
-                                 window->document()->session.continuous_rater.get(), window->document()->session.database.get(),
-                                 window->document()->session.surcharges.get());
+    dialog_malting_barley barley(&sheet, &model);
     save(barley, folder, "malting-barley.png");
     barley.hide();
-    int county = calc.county_fips;
+    int state = model.current().state_fips;
+    int county = model.current().inputs.county_fips;
     int low = 1;
     int high = 63;
-    dialog_test_state test(&sheet, window->document()->session.database.get(), calc.state_data.get(), county, low, high,
-                           false);
-    test.set_four_crop_state(calc.is_four_crop_state());
+    dialog_test_state test(&sheet, window->document()->session, state, county, low, high, false);
+    test.set_four_crop_state(is_four_crop_state_fips(state));
     save(test, folder, "test-dialog.png");
     test.hide();
     sheet.hide();
 
-    compare_window comparison(&window->document()->session);
+    compare_window comparison(&model);
     comparison.resize(size.width() - 40, size.height() - 60);
     comparison.show_table(static_cast<int>(comparison.tables().size()) - 1);  // the farm: every structure
     save(comparison, folder, "compare-window.png");
