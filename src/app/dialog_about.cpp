@@ -9,17 +9,16 @@
 #include <cstdio>
 
 #include "ui/window_services.h"
+#include "utility/version.h"
 
 namespace zelmora {
 
 dialog_about::dialog_about(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("About Zelmora 2004"));
-    char version[64];
-    std::snprintf(version, sizeof version, "Zelmora Version %.2f", zelmora_version);
     char built[64];
     std::snprintf(built, sizeof built, "Build Date: %s", __DATE__);
 
-    auto* version_text = new QLabel(QString::fromLatin1(version), this);
+    auto* version_text = new QLabel(QStringLiteral("Zelmora Version ") + QString::fromLatin1(project_version), this);
     set_control_id(version_text, 1248);
     QFont larger = version_text->font();
     larger.setBold(true);

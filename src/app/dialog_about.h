@@ -4,8 +4,6 @@
 
 namespace zelmora {
 
-inline constexpr double zelmora_version = 4.0;
-
 class dialog_about : public QDialog {
     Q_OBJECT
 public:

@@ -15,17 +15,31 @@
 #include "ui/dialog_error_list.h"
 #include "ui/propsheet_calculator.h"
 #include "ui/window_services.h"
+#include "utility/database_location.h"
 
 namespace zelmora {
 
 std::string database_not_opened_text(const std::string& path) {
     const QFileInfo file(to_qstring(path));
-    std::string text = "\r\nThe rating database \"" + to_std(file.fileName()) + "\" could not be opened.\r\n";
-    text += "It was looked for in the folder " + to_std(QDir::toNativeSeparators(file.absolutePath())) + ".\r\n";
-    if (file.fileName() == QString::fromLatin1(premium_database_file_name)) {
+    const std::string folder = to_std(QDir::toNativeSeparators(file.absolutePath()));
+    std::string text = "The rating database \"" + to_std(file.fileName()) + "\" could not be opened.\r\n";
+    text += "It was looked for in the folder " + folder + ".\r\n";
+    if (file.fileName() == QString::fromLatin1(premium_database_file_name) &&
+        file.absolutePath() == to_qstring(executable_folder())) {
         text += "\"make run\" generates the demo rating database there.\r\n";
     }
     text += "File > Open opens another rating database.\r\n";
+    return text;
+}
+
+std::string database_not_found_text(const database_search& search) {
+    std::string text = std::string("No rating database was found: Zelmora looks for \"") + premium_database_file_name +
+                       "\" in these folders, in this order:\r\n";
+    for (const std::string& folder : search.folders)
+        text += "  " + to_std(QDir::toNativeSeparators(to_qstring(folder))) + "\r\n";
+    text += "Put a rating database of that name into one of them, or open one with File > Open. The zelmora "
+            "package installs the demo rating database in /usr/share/zelmora; \"make run\" generates it beside "
+            "the program.\r\n";
     return text;
 }
 
@@ -73,7 +87,8 @@ bool doc_zelmora::open_document(const std::string& path) {
     std::string error_text;
     if (!session.open(path, *make_store(), error_text)) {
         if (!error_text.empty()) {
-            dialog_error_list::show_modal(nullptr, "", "", error_text + database_not_opened_text(path));
+            // The plain sentences first, then what the database driver said.
+            dialog_error_list::show_modal(nullptr, "", "", database_not_opened_text(path) + "\r\n" + error_text);
         }
         return false;
     }

@@ -15,15 +15,19 @@
 #include "rating/quote_content.h"
 #include "rating/rating_session.h"
 #include "rating/table_maintenance.h"
+#include "utility/database_location.h"
 #include "utility/settings_store.h"
 
 namespace zelmora {
 
 class view_zelmora;
 
-// What the windows add after the lines of a database that did not open: the
-// file looked for, where, and how to get one.
+// What the windows say of a database that did not open, before the lines of the
+// failure: the file, the folder it was looked for in, and how to get one.
 std::string database_not_opened_text(const std::string& path);
+// What they say when no rating database was found at the start: the file name,
+// every folder looked in, and how to get one.
+std::string database_not_found_text(const database_search& search);
 // One line per state after a county list rewrite that reported no error:
 // the state's name and the rows its "County List" now holds.
 std::string county_list_summary(premium_database& db, const std::vector<int>& state_fipses);

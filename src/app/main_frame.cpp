@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -31,6 +32,7 @@
 #include "quote/quote_document.h"
 #include "app/user_guide.h"
 #include "ui/compare_window.h"
+#include "ui/dialog_error_list.h"
 #include "ui/window_services.h"
 
 namespace zelmora {
@@ -49,8 +51,17 @@ QIcon theme_icon(const char* name) { return QIcon::fromTheme(QString::fromLatin1
 
 }  // namespace
 
+QIcon application_icon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1/apps/%2.png").arg(size).arg(QString::fromLatin1(application_id)),
+                     QSize(size, size));
+    return icon;
+}
+
 main_frame::main_frame(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Zelmora 2004"));
+    setWindowIcon(application_icon());
     mdi_ = new QMdiArea(this);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -355,7 +366,7 @@ void main_frame::update_window_menu() {
 
 QString main_frame::empty_window_text() const {
     QString text = tr("No rating database is open.");
-    if (!looked_for_.empty()) text += QStringLiteral("\n") + to_qstring(database_not_opened_text(looked_for_)).trimmed();
+    if (!not_opened_text_.empty()) text += QStringLiteral("\n") + to_qstring(not_opened_text_).trimmed();
     else text += QStringLiteral("\n") + tr("File > Open opens a rating database.");
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
@@ -380,6 +391,7 @@ child_frame* main_frame::open_document(const std::string& path) {
     auto document = std::make_unique<doc_zelmora>();
     if (!document->open_document(path)) {
         looked_for_ = path;
+        not_opened_text_ = database_not_opened_text(path);
         update_empty_hint();
         return nullptr;
     }
@@ -397,6 +409,14 @@ child_frame* main_frame::open_document(const std::string& path) {
     add_recent_file(path);
     update_commands();
     return frame;
+}
+
+void main_frame::show_database_not_found(const database_search& search) {
+    if (!search.folders.empty())
+        looked_for_ = to_std(QDir(to_qstring(search.folders.front())).filePath(QString::fromLatin1(premium_database_file_name)));
+    not_opened_text_ = database_not_found_text(search);
+    dialog_error_list::show_modal(nullptr, "", "", not_opened_text_);
+    update_empty_hint();
 }
 
 void main_frame::on_file_open() {

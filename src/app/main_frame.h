@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include <QIcon>
 #include <QMainWindow>
+
+#include "utility/database_location.h"
 
 class QAction;
 class QLabel;
@@ -18,6 +21,11 @@ class child_frame;
 class compare_window;
 class doc_zelmora;
 
+// The application's name on the desktop: its desktop entry, AppStream data and icon carry it.
+inline constexpr const char* application_id = "com.terravane.zelmora";
+// The application's icon in the sizes a title bar, a task bar and a menu draw it.
+QIcon application_icon();
+
 class main_frame : public QMainWindow {
     Q_OBJECT
 public:
@@ -26,6 +34,10 @@ public:
 
     // Opens a rating database as a further document; nullptr when it does not open.
     child_frame* open_document(const std::string& path);
+    // At the start, when no rating database was found: says where it was looked
+    // for, in the error list and then in the empty window, whose Open dialog
+    // starts in the first of those folders.
+    void show_database_not_found(const database_search& search);
     child_frame* active_frame() const;
     // The Compare Coverage window of a database's window, when it is open.
     static compare_window* comparison_of(const child_frame* frame);
@@ -110,7 +122,8 @@ private:
     QMenu* window_menu_ = nullptr;
     std::vector<QAction*> window_entries_;  // the open documents, after the fixed commands
     QLabel* empty_hint_ = nullptr;
-    std::string looked_for_;  // the last database path that did not open
+    std::string looked_for_;        // the last database path that did not open
+    std::string not_opened_text_;  // what the empty window says of it
     std::vector<QAction*> recent_actions_;
     QAction* recent_separator_ = nullptr;
     std::vector<std::string> recent_files_;

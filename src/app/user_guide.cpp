@@ -23,7 +23,8 @@ constexpr const char* guide_heading = "## Using the application";
 QStringList user_guide_places() {
     const QDir executable(QCoreApplication::applicationDirPath());
     QStringList places = {executable.filePath(QStringLiteral("README.md")),
-                          executable.filePath(QStringLiteral("../../README.md"))};
+                          executable.filePath(QStringLiteral("../../README.md")),
+                          executable.filePath(QStringLiteral("../share/doc/zelmora/README.md"))};
 #ifdef ZELMORA_SOURCE_DIR
     places << QDir(QString::fromUtf8(ZELMORA_SOURCE_DIR)).filePath(QStringLiteral("README.md"));
 #endif

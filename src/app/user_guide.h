@@ -9,7 +9,8 @@ class QWidget;
 namespace zelmora {
 
 // Where the README is looked for: beside the executable, two folders up
-// (build/bin in a source tree), and the source folder the program was built from.
+// (build/bin in a source tree), in the documentation folder of an installed
+// program (bin/../share/doc/zelmora), and the source folder the program was built from.
 QStringList user_guide_places();
 // The first README.md among those places; empty when there is none.
 QString find_user_guide();

@@ -1,7 +1,6 @@
 // zelmora-cli: the rating library on the command line.
 #include <QCoreApplication>
 #include <QDate>
-#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -18,6 +17,7 @@
 #include "quote/quote_document.h"
 #include "rating/quote_content.h"
 #include "rating/farm_file.h"
+#include "utility/database_location.h"
 #include "utility/printable.h"
 
 namespace {
@@ -28,6 +28,15 @@ void write_all(std::FILE* stream, const std::string& text) {
     if (text.empty()) return;
     const std::string printable = zelmora::printable_text(text);
     std::fwrite(printable.data(), 1, printable.size(), stream);
+}
+
+// No --database and no rating database in any of the folders it is looked for in.
+std::string database_not_found_text(const zelmora::database_search& search) {
+    std::string text = std::string("zelmora-cli: no rating database \"") + zelmora::premium_database_file_name +
+                       "\" was found; it was looked for in these folders, in this order:\n";
+    for (const std::string& folder : search.folders) text += "  " + folder + "\n";
+    text += "Give one with --database PATH, or put one of that name in one of these folders.\n";
+    return text;
 }
 
 int usage_error(const std::string& message) {
@@ -89,10 +98,18 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const std::string database =
-        !line.database.empty()
-            ? line.database
-            : QDir(QCoreApplication::applicationDirPath()).filePath(zelmora::premium_database_file_name).toStdString();
+    // Without --database: the first rating database of the usual name beside the
+    // program, in the user's data folder or in a system data folder. import-tables
+    // reads none.
+    std::string database = line.database;
+    if (database.empty() && line.command != zelmora::command_kind::import_tables) {
+        const zelmora::database_search search = zelmora::find_rating_database(zelmora::premium_database_file_name);
+        if (!search.found) {
+            write_all(stderr, database_not_found_text(search));
+            return zelmora::exit_database_unreadable;
+        }
+        database = *search.found;
+    }
     // Commands on a database file: no inputs, no session.
     if (zelmora::is_database_command(line.command)) {
         std::string out;

@@ -185,6 +185,20 @@ void apply_command_line_inputs(settings_store& store, premium_calculator& calcul
     }
 }
 
+bool is_farm_file(const std::string& path) {
+    constexpr std::string_view extension = ".ini";
+    if (path.size() >= extension.size()) {
+        std::string end = path.substr(path.size() - extension.size());
+        for (char& c : end)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (end == extension) return true;
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::string start(farm_file_mark.size(), '\0');
+    file.read(start.data(), static_cast<std::streamsize>(start.size()));
+    return file && start == farm_file_mark;
+}
+
 bool read_farm_file(const std::string& path, memory_settings_store& store, std::string& error) {
     if (!read_ini_file(path, store, error)) return false;
     std::string reason;
@@ -218,7 +232,7 @@ std::string farm_file_text(const premium_calculator& calculator, const rater& co
     calculator.write_settings(keys);
     write_farm_file_inputs(calculator, keys);
     continuous_rater.write_settings(keys);
-    std::string text = "; Zelmora 2004 farm\n";
+    std::string text = std::string(farm_file_mark) + "farm\n";
     std::string section;
     for (const auto& [line_section, key, value] : keys.lines) {
         if (line_section != section) {

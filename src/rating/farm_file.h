@@ -10,6 +10,7 @@
 //   "Malting Barley Option"                1 (option A) or 2 (option B)
 // Absent keys keep the calculator's values.
 #include <string>
+#include <string_view>
 
 #include "rating/farm.h"
 #include "rating/premium_calculator.h"
@@ -19,6 +20,17 @@
 namespace zelmora {
 
 inline constexpr const char* settings_section = "Settings";
+
+// How a farm file's first line begins: the comment farm_file_text writes ("; Zelmora
+// 2004 farm") and the examples' ("; Zelmora 2004 inputs: ..."). A desktop
+// recognises farm files by it (the file type installed beside the program),
+// whatever their names.
+inline constexpr std::string_view farm_file_mark = "; Zelmora 2004 ";
+
+// True when `path` names a farm file as a file manager or the command line of
+// the application gives it: a name ending in ".ini" (in any case), or a file
+// whose first line begins with farm_file_mark.
+bool is_farm_file(const std::string& path);
 
 // Checks the inputs before anything is rated: every key of the section that is
 // present holds a value its row of input_rules allows (unit keys for the units
@@ -47,7 +59,7 @@ farm read_farm(settings_store& store);
 void load_farm(settings_store& store, premium_calculator& calculator, rater& continuous_rater,
                std::string& error_text);
 
-// The text of a farm file: a comment line, "[Settings]" with the calculator's
+// The text of a farm file: a comment line led by farm_file_mark, "[Settings]" with the calculator's
 // keys in the order write_settings writes them and then the keys above (whole-
 // farm coverage, the prevented planting factors of every crop, the CR option of
 // every unit, the malting barley option; factors with three places, or up to six

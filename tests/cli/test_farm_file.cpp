@@ -170,3 +170,35 @@ TEST(FarmFile, AFailedWriteSaysWhyAndLeavesTheOldFileAsItWas) {
     EXPECT_EQ(read_file(path), "[Settings]\nState FIPS=38\n");
     EXPECT_FALSE(fs::exists(scratch.path() / ".farm.ini.saving"));
 }
+
+// What a file manager hands the application: farm files by their name or by their first line.
+TEST(FarmFile, IsRecognisedByItsNameOrItsFirstLine) {
+    scratch_directory scratch;
+    rated_farm iowa;
+    rate_file(std::string(ZELMORA_EXAMPLES_DIR) + "/iowa-farm.ini", iowa);
+    ASSERT_EQ(iowa.farm_text.rfind(farm_file_mark, 0), 0u);  // what the desktop's file type looks for
+
+    struct file_case {
+        const char* name;
+        std::string text;  // what the file holds; no file at all when it is "-"
+        bool farm;
+    };
+    const std::vector<file_case> cases = {
+        {"saved farm", iowa.farm_text, true},                          // the writer's own, without an extension
+        {"copied.txt", iowa.farm_text, true},                          // any name
+        {"iowa-example", read_file(std::string(ZELMORA_EXAMPLES_DIR) + "/iowa-farm.ini"), true},
+        {"plain.ini", "[Settings]\nState FIPS=19\n", true},            // an .ini farm file of before
+        {"SHOUTED.INI", "-", true},                                    // the name alone decides
+        {"notes.txt", "; Zelmora 2003 farm\n[Settings]\n", false},
+        {"short", "; Zelmora", false},                                 // shorter than the mark
+        {"iowa.ini.bak", iowa.farm_text.substr(1), false},             // a farm that lost its first character
+        {"nothing-here", "-", false},
+    };
+    for (const file_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = scratch.file(c.name);
+        if (c.text != "-") write_file(path, c.text);
+        EXPECT_EQ(is_farm_file(path), c.farm);
+    }
+    EXPECT_FALSE(is_farm_file(scratch.path().string()));  // a folder
+}

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -83,19 +85,60 @@ private Q_SLOTS:
         QVERIFY(frame.open_document(data.missing()) == nullptr);
         QCOMPARE(error_lists_.size(), std::size_t{1});
         const QString shown = QString::fromStdString(error_lists_[0]);
-        QVERIFY(shown.startsWith(QStringLiteral("ERROR, unable to open database")));
-        // After the lines of the failure: the file, its folder, and how to get one.
+        // First the plain sentences: the file, its folder, and how to get one; then the failure's own lines.
         const QString folder = QFileInfo(QString::fromStdString(data.missing())).absolutePath();
-        QVERIFY(shown.contains(QStringLiteral("\r\nThe rating database \"no such database.sqlite\" could not be opened.\r\n"
-                                              "It was looked for in the folder ") + folder + QStringLiteral(".\r\n")));
-        QVERIFY(shown.endsWith(QStringLiteral("File > Open opens another rating database.\r\n")));
+        QVERIFY2(shown.startsWith(QStringLiteral("The rating database \"no such database.sqlite\" could not be opened.\r\n"
+                                                 "It was looked for in the folder ") + folder + QStringLiteral(".\r\n")),
+                 qPrintable(shown));
+        const qsizetype plain_end = shown.indexOf(QStringLiteral("File > Open opens another rating database.\r\n\r\n"));
+        const qsizetype technical = shown.indexOf(QStringLiteral("ERROR, unable to open database"));
+        QVERIFY(plain_end > 0 && technical > plain_end);
+        QVERIFY(shown.indexOf(QStringLiteral("80004005")) > technical);
         QVERIFY(!shown.contains(QStringLiteral("make run")));  // only the file beside the executable is generated
         QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
-        // The empty window says the same until a database is open.
+        // The empty window says the same until a database is open, without the technical lines.
         QVERIFY(frame.empty_window_text().contains(folder));
-        QVERIFY(frame.empty_window_text().startsWith(QStringLiteral("No rating database is open.")));
+        QVERIFY(frame.empty_window_text().startsWith(QStringLiteral("No rating database is open.\nThe rating database")));
+        QVERIFY(!frame.empty_window_text().contains(QStringLiteral("ERROR")));
         QVERIFY(!doc_zelmora::new_document());
         QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
+    }
+
+    void no_database_found_names_every_folder_looked_in() {
+        database_search search;
+        search.folders = {"/opt/zelmora/bin", "/home/ann/.local/share/zelmora", "/usr/local/share/zelmora",
+                          "/usr/share/zelmora"};
+        main_frame frame;
+        frame.show_database_not_found(search);
+        QCOMPARE(error_lists_.size(), std::size_t{1});
+        const QString shown = QString::fromStdString(error_lists_[0]);
+        QVERIFY2(shown.startsWith(QStringLiteral(
+                     "No rating database was found: Zelmora looks for \"APH Base Premium Data.sqlite\" in these "
+                     "folders, in this order:\r\n  /opt/zelmora/bin\r\n  /home/ann/.local/share/zelmora\r\n"
+                     "  /usr/local/share/zelmora\r\n  /usr/share/zelmora\r\nPut a rating database of that name into "
+                     "one of them, or open one with File > Open.")),
+                 qPrintable(shown));
+        QVERIFY(!shown.contains(QStringLiteral("ERROR")));  // nothing was opened: no driver's lines
+        QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
+        const QString empty = frame.empty_window_text();
+        QVERIFY(empty.startsWith(QStringLiteral("No rating database is open.\nNo rating database was found")));
+        QVERIFY(empty.contains(QStringLiteral("\n  /usr/share/zelmora\n")));
+        QVERIFY(!empty.contains(QLatin1Char('\r')));
+    }
+
+    void windows_carry_the_application_icon() {
+        main_frame frame;
+        const QIcon icon = frame.windowIcon();
+        QVERIFY(!icon.isNull());
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
+            const QImage drawn = icon.pixmap(QSize(size, size)).toImage();
+            QCOMPARE(drawn.size(), QSize(size, size));
+            // Drawn, not blank: the shield's green at the middle of the left edge's inside.
+            const QColor inside = drawn.pixelColor(size / 4, size / 2);
+            QVERIFY2(inside.alpha() == 255 && inside.green() > inside.red() && inside.green() > inside.blue(),
+                     qPrintable(QStringLiteral("%1: %2").arg(size).arg(inside.name(QColor::HexArgb))));
+        }
     }
 
     void check_rating_database_shows_the_read_only_report() {
