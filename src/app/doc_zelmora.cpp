@@ -33,13 +33,14 @@ std::string database_not_opened_text(const std::string& path) {
 }
 
 std::string database_not_found_text(const database_search& search) {
-    std::string text = std::string("No rating database was found: Zelmora looks for \"") + premium_database_file_name +
-                       "\" in these folders, in this order:\r\n";
+    // Short lines: the error list shows them as they are, without wrapping.
+    std::string text = std::string("The rating database \"") + premium_database_file_name + "\" was not found.\r\n";
+    text += "It was looked for in these folders, in this order:\r\n";
     for (const std::string& folder : search.folders)
         text += "  " + to_std(QDir::toNativeSeparators(to_qstring(folder))) + "\r\n";
-    text += "Put a rating database of that name into one of them, or open one with File > Open. The zelmora "
-            "package installs the demo rating database in /usr/share/zelmora; \"make run\" generates it beside "
-            "the program.\r\n";
+    text += "Put a rating database of that name into one of them, or open one with File > Open.\r\n";
+    text += "The zelmora package installs the demo rating database in /usr/share/zelmora;\r\n";
+    text += "\"make run\" generates it beside the program.\r\n";
     return text;
 }
 

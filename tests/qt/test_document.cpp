@@ -113,15 +113,16 @@ private Q_SLOTS:
         QCOMPARE(error_lists_.size(), std::size_t{1});
         const QString shown = QString::fromStdString(error_lists_[0]);
         QVERIFY2(shown.startsWith(QStringLiteral(
-                     "No rating database was found: Zelmora looks for \"APH Base Premium Data.sqlite\" in these "
-                     "folders, in this order:\r\n  /opt/zelmora/bin\r\n  /home/ann/.local/share/zelmora\r\n"
-                     "  /usr/local/share/zelmora\r\n  /usr/share/zelmora\r\nPut a rating database of that name into "
-                     "one of them, or open one with File > Open.")),
+                     "The rating database \"APH Base Premium Data.sqlite\" was not found.\r\n"
+                     "It was looked for in these folders, in this order:\r\n  /opt/zelmora/bin\r\n"
+                     "  /home/ann/.local/share/zelmora\r\n  /usr/local/share/zelmora\r\n  /usr/share/zelmora\r\n"
+                     "Put a rating database of that name into one of them, or open one with File > Open.\r\n")),
                  qPrintable(shown));
         QVERIFY(!shown.contains(QStringLiteral("ERROR")));  // nothing was opened: no driver's lines
         QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
         const QString empty = frame.empty_window_text();
-        QVERIFY(empty.startsWith(QStringLiteral("No rating database is open.\nNo rating database was found")));
+        QVERIFY(empty.startsWith(QStringLiteral("No rating database is open.\nThe rating database \"APH Base Premium "
+                                                "Data.sqlite\" was not found.\n")));
         QVERIFY(empty.contains(QStringLiteral("\n  /usr/share/zelmora\n")));
         QVERIFY(!empty.contains(QLatin1Char('\r')));
     }
