@@ -40,8 +40,10 @@ inline payout_farm payout_farm_of(const premium_calculator& k) {
         crop.coverage_enterprise = k.coverage_enterprise[i];
         crop.enterprise_aph_yield_exact = k.enterprise_aph_yield_exact[i];
         crop.enterprise_producer_premium = k.enterprise_producer_premium[i];
-        for (const insurance_unit& u : k.units[i])
-            crop.units.push_back({u.aph_yield, u.acres, u.share, k.coverage[i], u.revenue_guarantee, u.producer_premium});
+        for (const insurance_unit& u : k.units[i]) {
+            crop.units.push_back(
+                {u.aph_yield, u.acres, u.share, k.coverage[i], u.revenue_guarantee, u.producer_premium});
+        }
         farm.crops.push_back(std::move(crop));
         if (k.crop_in_whole_farm(c)) {
             wf.in_unit[i] = true;

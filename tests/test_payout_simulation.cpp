@@ -108,7 +108,10 @@ TEST(PayoutSimulation, DrawsFollowTheModel) {
         soy_price.push_back(o.crops[1].harvest_price.to_double());
     }
     double mean_price = 0, mean_log = 0, var_log = 0;
-    for (std::size_t i = 0; i < draws.size(); ++i) mean_price += corn_price[i] / 40000.0, mean_log += corn_log_price[i] / 40000.0;
+    for (std::size_t i = 0; i < draws.size(); ++i) {
+        mean_price += corn_price[i] / 40000.0;
+        mean_log += corn_log_price[i] / 40000.0;
+    }
     for (const double l : corn_log_price) var_log += (l - mean_log) * (l - mean_log) / 40000.0;
 
     EXPECT_NEAR(mean_price, 2.50, 0.01);               // the mean is the RA price

@@ -86,11 +86,13 @@ outcome uniform_outcome(const payout_farm& farm, double price_change, double yie
 
 // ------------------------------------------------------------------ the rules
 
-exact_decimal price_in_guarantee(const exact_decimal& ra_price, const exact_decimal& harvest_price, bool harvest_option) {
+exact_decimal price_in_guarantee(const exact_decimal& ra_price, const exact_decimal& harvest_price,
+                                 bool harvest_option) {
     return harvest_option && harvest_price > ra_price ? harvest_price : ra_price;
 }
 
-exact_decimal unit_guarantee_per_acre(const payout_unit& unit, const exact_decimal& ra_price, const exact_decimal& price) {
+exact_decimal unit_guarantee_per_acre(const payout_unit& unit, const exact_decimal& ra_price,
+                                      const exact_decimal& price) {
     if (price <= ra_price) return unit.revenue_guarantee;
     exact_decimal guarantee = (price * unit.aph_yield) * (unit.coverage / 100.0);
     return guarantee.round_to(2);

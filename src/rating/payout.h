@@ -129,10 +129,12 @@ outcome uniform_outcome(const payout_farm& farm, double price_change, double yie
 
 // The price in a guarantee: the RA price, or the harvest price where that is
 // higher and the harvest price option is on.
-exact_decimal price_in_guarantee(const exact_decimal& ra_price, const exact_decimal& harvest_price, bool harvest_option);
+exact_decimal price_in_guarantee(const exact_decimal& ra_price, const exact_decimal& harvest_price,
+                                 bool harvest_option);
 // A unit's guarantee per acre at a price in guarantee: the rated one at the RA
 // price, else (price x APH yield) x coverage rounded to cents.
-exact_decimal unit_guarantee_per_acre(const payout_unit& unit, const exact_decimal& ra_price, const exact_decimal& price);
+exact_decimal unit_guarantee_per_acre(const payout_unit& unit, const exact_decimal& ra_price,
+                                      const exact_decimal& price);
 // A unit's actual yield per acre in an outcome (never below 0).
 exact_decimal actual_yield(const payout_unit& unit, const crop_outcome& crop, std::size_t unit_index);
 // Actual yield x harvest price, cents (a negative price counts as 0).

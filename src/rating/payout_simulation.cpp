@@ -212,8 +212,9 @@ void pay_draw(const std::vector<level_plan>& plans, const draw_layout& layout, c
                 units += unit_payout(unit, unit_guarantee_per_acre(unit, crop.price, price),
                                      s.revenue_per_acre[layout.first_unit[k] + u]);
             }
-            const exact_decimal enterprise =
-                shortfall_payout(enterprise_guarantee_per_acre(crop, price) * plans[l].acre_shares[k], s.crop_revenue[k]);
+            const exact_decimal enterprise_guarantee =
+                enterprise_guarantee_per_acre(crop, price) * plans[l].acre_shares[k];
+            const exact_decimal enterprise = shortfall_payout(enterprise_guarantee, s.crop_revenue[k]);
             out[figures.at(l, k, payout_structure::units_as_entered)] = units.to_double();
             out[figures.at(l, k, payout_structure::enterprise_unit)] = enterprise.to_double();
             units_total += units;
@@ -241,7 +242,6 @@ struct block_moments {
 };
 
 struct simulation_run {
-    const payout_model& model;
     const simulation_settings& settings;
     std::vector<level_plan> plans;
     draw_layout layout;
@@ -327,7 +327,7 @@ std::string payout_model_problem(const payout_model& m) {
 }
 
 std::string simulation_settings_problem(const simulation_settings& s) {
-    if (s.jobs < 1) return "the job count is below 1";
+    if (s.jobs < 1 || s.jobs > 256) return "the job count is not within 1 to 256";
     if (s.min_draws < 1 || s.max_draws < s.min_draws) return "the draws run from more than their most";
     if (s.max_draws > (std::uint64_t{1} << 36)) return "more than 2^36 draws";
     if (!std::isfinite(s.target_relative_error) || s.target_relative_error <= 0.0)
@@ -359,7 +359,7 @@ expected_payouts simulate_payouts(const std::vector<coverage_level_farm>& levels
     if (!result.problem.empty()) return result;
 
     const payout_farm& shape = levels.front().farm;
-    simulation_run run{model, settings, {}, draw_layout(shape), model_weights(model), {}, 0};
+    simulation_run run{settings, {}, draw_layout(shape), model_weights(model), {}, 0};
     for (const coverage_level_farm& level : levels) {
         level_plan plan;
         plan.farm = &level.farm;
@@ -459,8 +459,8 @@ std::vector<outcome> simulated_outcomes(const payout_farm& farm, const payout_mo
             const payout_crop& crop = farm.crops[k];
             crop_outcome& c = o.crops[ix(crop.crop_number)];
             c.harvest_price = harvest[ix(crop.crop_number)];
-            c.unit_yields.assign(yields.begin() + static_cast<std::ptrdiff_t>(layout.first_unit[k]),
-                                 yields.begin() + static_cast<std::ptrdiff_t>(layout.first_unit[k] + crop.units.size()));
+            const auto first_unit = yields.begin() + static_cast<std::ptrdiff_t>(layout.first_unit[k]);
+            c.unit_yields.assign(first_unit, first_unit + static_cast<std::ptrdiff_t>(crop.units.size()));
         }
         outcomes.push_back(std::move(o));
     }

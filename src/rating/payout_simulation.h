@@ -59,7 +59,7 @@ struct simulation_settings {
     std::uint64_t min_draws = 65'536;
     std::uint64_t max_draws = 1'048'576;
     double target_relative_error = 0.01;
-    int jobs = 1;  // threads drawing at once; the figures do not depend on it
+    int jobs = 1;  // threads drawing at once, 1 to 256; the figures do not depend on it
 };
 
 // Empty when the settings can be used; otherwise one line saying why not.
