@@ -9,17 +9,17 @@
 #include <cstdio>
 
 #include "ui/window_services.h"
+#include "utility/number_text.h"
 
 namespace zelmora {
 
 dialog_about::dialog_about(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("About Zelmora 2004"));
-    char version[64];
-    std::snprintf(version, sizeof version, "Zelmora Version %.2f", zelmora_version);
+    const std::string version = "Zelmora Version " + fixed_text(zelmora_version, 2);
     char built[64];
     std::snprintf(built, sizeof built, "Build Date: %s", __DATE__);
 
-    auto* version_text = new QLabel(QString::fromLatin1(version), this);
+    auto* version_text = new QLabel(QString::fromStdString(version), this);
     set_control_id(version_text, 1248);
     QFont larger = version_text->font();
     larger.setBold(true);
