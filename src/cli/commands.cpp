@@ -14,15 +14,11 @@
 #include "rating/reports.h"
 #include "rating/table_maintenance.h"
 #include "utility/dropped_errors.h"
+#include "utility/number_text.h"
 
 namespace zelmora {
 
 namespace {
-
-std::string lower_case(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 bool parse_int(const std::string& text, int& value) {
     const char* first = text.data();

@@ -21,6 +21,7 @@
 #include "data/crops.h"
 #include "data/demo_database.h"
 #include "data/rowsets.h"
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -110,11 +111,7 @@ std::string quoted_text(const unsigned char* text, int bytes) {
     return out + "\"";
 }
 
-std::string number_text(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.9g", value);
-    return text;
-}
+std::string number_text(double value) { return general_text(value, 9); }
 
 std::string in_column(const table_description& t, const column_spec& c) {
     return "in [" + t.name + "] `" + c.name + "`";
@@ -220,11 +217,6 @@ int column_index(const table_description& t, const std::string& name) {
 bool is_region_flag(const column_spec& c) { return c.name == "Region Flag"; }
 
 // ------------------------------------------------------------------ the schema
-
-std::string lower_case(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 struct stored_column {
     std::string name;

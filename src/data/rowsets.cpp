@@ -9,6 +9,8 @@
 #include <limits>
 #include <string>
 
+#include "utility/number_text.h"
+
 namespace zelmora {
 
 void copy_to_buffer(char* buffer, std::size_t size, const std::string& text) {
@@ -233,11 +235,7 @@ bool read_real(sqlite3_value* value, double& out) {
         default: {
             const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
             if (text == nullptr) return false;
-            char* end = nullptr;
-            out = std::strtod(text, &end);
-            if (end == text) return false;
-            while (*end == ' ') ++end;
-            if (*end != '\0') return false;
+            if (!read_decimal_number(text, out)) return false;
             break;
         }
     }
@@ -251,11 +249,7 @@ std::string value_text(sqlite3_value* value) {
         case SQLITE_NULL: return "NULL";
         case SQLITE_BLOB: return "a blob";
         case SQLITE_INTEGER: return std::to_string(sqlite3_value_int64(value));
-        case SQLITE_FLOAT: {
-            char buffer[40];
-            std::snprintf(buffer, sizeof buffer, "%.17g", sqlite3_value_double(value));
-            return buffer;
-        }
+        case SQLITE_FLOAT: return general_text(sqlite3_value_double(value), 17);
         default: {
             const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
             std::string shown = text != nullptr ? text : "";

@@ -19,17 +19,13 @@
 #include "data/premium_database.h"
 #include "data/rowsets.h"
 #include "data/schema.h"
+#include "utility/number_text.h"
 
 namespace zelmora {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string lower_case(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -57,22 +53,19 @@ std::string shown(const std::string& text) {
 
 // ------------------------------------------------------------------ converting a field
 
-bool parse_real(std::string_view text, double& value) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    const char* last = text.data() + text.size();
-    const auto [end, ec] = std::from_chars(text.data(), last, value);
-    return ec == std::errc() && end == last && !text.empty();
+// "inf", "-Infinity", "nan": numbers mdb-export may write, which no column can hold.
+bool is_non_finite_word(std::string_view text) {
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+    const std::string word = lower_case(std::string(text));
+    return word == "inf" || word == "infinity" || word == "nan";
 }
 
 // A whole number; a number written with a zero fraction ("19.0") counts as one.
 bool parse_integer(std::string_view text, long long& value, bool& out_of_range) {
     out_of_range = false;
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    const char* last = text.data() + text.size();
-    const auto [end, ec] = std::from_chars(text.data(), last, value);
-    if (ec == std::errc() && end == last && !text.empty()) return true;
+    if (read_whole_number(text, value)) return true;
     double d = 0;
-    if (!parse_real(text, d) || !std::isfinite(d) || d != std::trunc(d)) return false;
+    if (!read_decimal_number(text, d) || d != std::trunc(d)) return false;
     if (std::fabs(d) >= 9.2e18) {
         out_of_range = true;
         return false;
@@ -123,8 +116,8 @@ std::string bind_field(const column_spec& column, const csv_field& field, sqlite
         }
         case column_type::r4: {
             double d = 0;
-            if (!parse_real(text, d)) return "is not a number";
-            if (!std::isfinite(d)) return "is not a finite number";
+            if (is_non_finite_word(text)) return "is not a finite number";
+            if (!read_decimal_number(text, d)) return "is not a number";
             if (std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max()))
                 return "is beyond single precision";
             // Stored as the single-precision value the readers will see.

@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include "quote/coverage_chart.h"
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -25,12 +26,7 @@ QString html_escaped(const std::string& text) { return QString::fromStdString(te
 
 // "1234567.891" -> "1,234,567.891".
 QString separated(const exact_decimal& value, int places) {
-    QString text = QString::fromStdString(value.to_text(places));
-    const qsizetype point = text.indexOf(QLatin1Char('.'));
-    const qsizetype end = point < 0 ? text.size() : point;
-    const qsizetype first = text.startsWith(QLatin1Char('-')) ? 1 : 0;
-    for (qsizetype i = end; i > first + 3; i -= 3) text.insert(i - 3, QLatin1Char(','));
-    return text;
+    return QString::fromStdString(insert_separators(value.to_text(places)));
 }
 
 QString dollars(const exact_decimal& value) { return QStringLiteral("$") + separated(value, 0); }

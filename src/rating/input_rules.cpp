@@ -1,7 +1,6 @@
 #include "rating/input_rules.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -67,28 +66,7 @@ constexpr std::array<input_rule, 32> rules = {
     range("Malting Barley Acres", F::unit, decimal, 0, 1000000),
 };
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view without_blanks(std::string_view text) {
-    while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// Skips a run of digits from `at`; answers how many there were.
-std::size_t skip_digits(std::string_view text, std::size_t& at) {
-    const std::size_t start = at;
-    while (at < text.size() && is_digit(text[at])) ++at;
-    return at - start;
-}
-
-std::string number_text(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
-}
+std::string number_text(double value) { return general_text(value, 15); }
 
 }  // namespace
 
@@ -128,50 +106,6 @@ std::string allowed_values_text(const input_rule& rule) {
     }
     return std::string(rule.kind == input_kind::whole_number ? "a whole number" : "a decimal number") + " from " +
            number_text(rule.minimum) + " to " + number_text(rule.maximum);
-}
-
-bool read_whole_number(std::string_view text, int& value) {
-    text = without_blanks(text);
-    std::size_t at = text.empty() || is_digit(text.front()) ? 0 : 1;
-    if (at == 1 && text.front() != '+' && text.front() != '-') return false;
-    if (skip_digits(text, at) == 0 || at != text.size()) return false;
-    if (text.front() == '+') text.remove_prefix(1);  // from_chars takes no '+'
-    int read = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
-    if (ec != std::errc() || end != text.data() + text.size()) return false;
-    value = read;
-    return true;
-}
-
-bool is_decimal_form(std::string_view text) {
-    text = without_blanks(text);
-    // [sign] digits [. digits] | [sign] . digits, then [e [sign] digits].
-    std::size_t at = 0;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-    std::size_t digits = skip_digits(text, at);
-    if (at < text.size() && text[at] == '.') {
-        ++at;
-        digits += skip_digits(text, at);
-    }
-    if (digits == 0) return false;
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        ++at;
-        if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-        if (skip_digits(text, at) == 0) return false;
-    }
-    return at == text.size();
-}
-
-bool read_decimal_number(std::string_view text, double& value) {
-    if (!is_decimal_form(text)) return false;
-    text = without_blanks(text);
-    // from_chars takes no '+' and reads in the "C" form whatever the locale.
-    if (text.front() == '+') text.remove_prefix(1);
-    double read = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(read)) return false;
-    value = read;
-    return true;
 }
 
 bool value_allowed(const input_rule& rule, double value) {

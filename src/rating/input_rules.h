@@ -1,12 +1,15 @@
 #pragma once
 // The values the calculator's input keys (section "Settings") may hold: one row
 // per key pattern with its kind, its inclusive range and, for some whole
-// numbers, the only values allowed; and the two number readers they are held to.
-// The command line checks its inputs with them; an input field can take its
-// limits from the same row.
+// numbers, the only values allowed. A value's text is read with
+// read_whole_number or read_decimal_number (utility/number_text.h). The command
+// line checks its inputs with them; the windows' fields take their limits from
+// the same rows.
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -46,14 +49,6 @@ std::string input_key(const input_rule& rule, int crop_number = 0, int unit_numb
 
 // What a rule allows, in words: "65, 70, 75, 80 or 85", "a decimal number from 0 to 10".
 std::string allowed_values_text(const input_rule& rule);
-
-// Reads the whole text as one whole number that fits 32 bits.
-bool read_whole_number(std::string_view text, int& value);
-// The whole text has the form of a decimal number (whatever its size).
-bool is_decimal_form(std::string_view text);
-// Reads the whole text as one plain finite decimal number (no hexadecimal, no
-// "nan" or "inf"); a number too large or too small for a double is refused.
-bool read_decimal_number(std::string_view text, double& value);
 
 // The value is of the rule's kind and within what it allows.
 bool value_allowed(const input_rule& rule, double value);

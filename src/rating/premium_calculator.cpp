@@ -6,11 +6,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
 #include "data/rowsets.h"
 #include "rating/input_rules.h"
 #include "utility/messages.h"
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -30,8 +30,7 @@ std::string key_d(const char* name, int crop_number) {
 
 // The leading integer of a text (0 when it has none); out-of-range values are clamped.
 int leading_integer(const std::string& text) {
-    const long v = std::strtol(text.c_str(), nullptr, 10);
-    return static_cast<int>(std::clamp<long>(v, INT_MIN, INT_MAX));
+    return static_cast<int>(std::clamp<long long>(leading_whole_number(text).value_or(0), INT_MIN, INT_MAX));
 }
 
 bool low_byte(int stored) { return (stored & 0xFF) != 0; }
@@ -328,11 +327,11 @@ void premium_calculator::dump_b_values(std::string& text) const {
             std::snprintf(line, sizeof line, "Crop\t%d\tSet\t%d\r\n", c, set);
             text += line;
             for (int i = 0; i < 15; ++i) {
-                std::snprintf(line, sizeof line, "%d\t%d\t%d\t%d\t%g\t%g\r\n", state, c, flag ? 1 : 0, i,
-                              static_cast<double>(b_values[static_cast<std::size_t>(set - 1)][static_cast<std::size_t>(i)]),
-                              static_cast<double>(
-                                  b_values_harvest[static_cast<std::size_t>(set - 1)][static_cast<std::size_t>(i)]));
+                std::snprintf(line, sizeof line, "%d\t%d\t%d\t%d\t", state, c, flag ? 1 : 0, i);
                 text += line;
+                text += general_text(b_values[static_cast<std::size_t>(set - 1)][static_cast<std::size_t>(i)], 6) + "\t" +
+                        general_text(b_values_harvest[static_cast<std::size_t>(set - 1)][static_cast<std::size_t>(i)], 6) +
+                        "\r\n";
             }
         }
     };

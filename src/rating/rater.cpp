@@ -3,24 +3,21 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+
+#include "utility/number_text.h"
 
 namespace zelmora {
 
 namespace {
 
-std::string lf_text(const exact_decimal& v) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%lf", v.to_double());
-    return buffer;
-}
+// "%lf".
+std::string lf_text(const exact_decimal& v) { return fixed_text(v.to_double(), 6); }
 
-// The C library's text-to-double conversion; a text that is not a finite
+// The number the text begins with; a text that does not begin with a finite
 // number leaves the value as it was.
 void read_lf(settings_store& store, const std::string& section, const char* key, exact_decimal& field) {
     const std::string text = store.read_text(section, key, lf_text(field));
-    const double v = std::strtod(text.c_str(), nullptr);
-    if (std::isfinite(v)) field = v;
+    if (const std::optional<double> v = leading_decimal(text)) field = *v;
 }
 
 // Yield ratio limited to 0.5 .. 1.5. A zero reference yield gives the upper

@@ -16,7 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "comma_locales.h"
 #include "fixture_database.h"
+#include "rating/farm_file.h"
 
 extern char** environ;
 
@@ -82,7 +86,9 @@ protected:
     // The settings folders of every run: HOME and XDG_CONFIG_HOME.
     fs::path home() const { return dir_.path() / "home"; }
 
-    run_result run(const std::vector<std::string>& args) const {
+    // `environment` holds NAME=value entries that replace NAME's inherited value
+    // (an empty value: as if unset, for the locale variables).
+    run_result run(const std::vector<std::string>& args, const std::vector<std::string>& environment_changes = {}) const {
         const fs::path out_file = dir_.path() / "stdout";
         const fs::path err_file = dir_.path() / "stderr";
         std::vector<std::string> arguments = {ZELMORA_CLI_BINARY};
@@ -91,13 +97,17 @@ protected:
         for (auto& a : arguments) argv.push_back(a.data());
         argv.push_back(nullptr);
 
+        std::vector<std::string> changes = {"HOME=" + home().string(), "XDG_CONFIG_HOME=" + home().string()};
+        changes.insert(changes.end(), environment_changes.begin(), environment_changes.end());
+        auto changed = [&changes](const std::string& entry) {
+            return std::any_of(changes.begin(), changes.end(), [&entry](const std::string& change) {
+                return entry.compare(0, change.find('=') + 1, change, 0, change.find('=') + 1) == 0;
+            });
+        };
         std::vector<std::string> environment;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            if (entry.rfind("HOME=", 0) != 0 && entry.rfind("XDG_CONFIG_HOME=", 0) != 0) environment.push_back(entry);
-        }
-        environment.push_back("HOME=" + home().string());
-        environment.push_back("XDG_CONFIG_HOME=" + home().string());
+        for (char** e = environ; *e; ++e)
+            if (!changed(*e)) environment.push_back(*e);
+        environment.insert(environment.end(), changes.begin(), changes.end());
         std::vector<char*> envp;
         for (auto& e : environment) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -844,4 +854,101 @@ TEST_F(Cli, QuoteRefusalsAndUnwritableFiles) {
     const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "quote", "--pdf", missing});
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("no-such-folder"), std::string::npos) << r.err;
+}
+
+// ------------------------------------------------------------------ locales
+
+namespace {
+
+// How a German or French user's environment asks for a comma as decimal mark:
+// the whole locale, LANG alone, or LC_NUMERIC alone.
+std::vector<std::vector<std::string>> comma_environments() {
+    std::vector<std::vector<std::string>> environments;
+    for (const std::string name : zelmora::testing::comma_locales) {
+        environments.push_back({"LC_ALL=" + name});
+        environments.push_back({"LC_ALL=", "LC_NUMERIC=", "LANG=" + name});
+        environments.push_back({"LC_ALL=", "LANG=C", "LC_NUMERIC=" + name});
+    }
+    return environments;
+}
+
+const std::vector<std::string> c_environment = {"LC_ALL=C"};
+
+std::string environment_text(const std::vector<std::string>& environment) {
+    std::string text;
+    for (const std::string& entry : environment) text += entry + " ";
+    return text;
+}
+
+}  // namespace
+
+TEST_F(Cli, RatingsAreTheSameUnderAGermanOrFrenchLocale) {
+    for (const char* name : zelmora::testing::comma_locales) ASSERT_EQ(zelmora::testing::comma_locale_problem(name), "");
+    const std::string database = ZELMORA_DEMO_DATABASE;
+    std::vector<std::vector<std::string>> commands;
+    for (const char* name : {"iowa-farm.ini", "north-dakota-farm.ini", "arkansas-farm.ini"})
+        commands.push_back({"--database", database, "--inputs", example(name), "rate", "--tsv"});
+    commands.push_back({"--database", database, "batch", example("iowa-farm.ini"), example("north-dakota-farm.ini"),
+                        example("arkansas-farm.ini")});
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command[3] + " " + command[4]);
+        const run_result in_c = run(command, c_environment);
+        ASSERT_EQ(in_c.status, 0) << in_c.err;
+        ASSERT_NE(in_c.out.find('.'), std::string::npos) << in_c.out;
+        for (const auto& environment : comma_environments()) {
+            const run_result r = run(command, environment);
+            EXPECT_EQ(r.status, 0) << environment_text(environment);
+            EXPECT_EQ(r.out, in_c.out) << environment_text(environment);
+            EXPECT_EQ(r.err, in_c.err) << environment_text(environment);
+        }
+    }
+}
+
+// The window's save path (the farm file's text, written beside and renamed)
+// running under a comma locale writes the bytes it writes in the C locale, and
+// the command line under that locale rates the saved file as the example.
+TEST_F(Cli, AFarmFileSavedUnderACommaLocaleIsReadBackTheSame) {
+    using zelmora::testing::scoped_c_locale;
+    auto saved_text = [](const std::string& example_path) {
+        zelmora::memory_settings_store store;
+        std::string error;
+        EXPECT_TRUE(zelmora::read_farm_file(example_path, store, error)) << error;
+        zelmora::session s;
+        std::string load_errors;
+        EXPECT_TRUE(zelmora::open_session(ZELMORA_DEMO_DATABASE, store, s, load_errors)) << load_errors;
+        return zelmora::farm_file_text(*s.calculator, *s.continuous_rater);
+    };
+    for (const char* example_name : {"iowa-farm.ini", "north-dakota-farm.ini", "arkansas-farm.ini"}) {
+        SCOPED_TRACE(example_name);
+        const std::vector<std::string> rate = {"--database", ZELMORA_DEMO_DATABASE, "rate", "--tsv"};
+        auto with_inputs = [&rate](const std::string& path) {
+            std::vector<std::string> command = {"--inputs", path};
+            command.insert(command.end(), rate.begin(), rate.end());
+            return command;
+        };
+        const run_result example_in_c = run(with_inputs(example(example_name)), c_environment);
+        ASSERT_EQ(example_in_c.status, 0) << example_in_c.err;
+        std::string text_in_c;
+        {
+            const scoped_c_locale c_locale("C");
+            text_in_c = saved_text(example(example_name));
+        }
+        ASSERT_NE(text_in_c.find("\nPrice Corn="), std::string::npos) << text_in_c;
+
+        for (const char* locale_name : zelmora::testing::comma_locales) {
+            SCOPED_TRACE(locale_name);
+            const std::string saved = (dir_.path() / (std::string(locale_name) + "-" + example_name)).string();
+            {
+                const scoped_c_locale locale(locale_name);
+                ASSERT_EQ(locale.problem(), "");
+                const std::string text = saved_text(example(example_name));
+                EXPECT_EQ(text, text_in_c);
+                std::string error;
+                ASSERT_TRUE(zelmora::write_farm_file(saved, text, error)) << error;
+            }
+            const run_result r = run(with_inputs(saved), {"LC_ALL=" + std::string(locale_name)});
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(r.out, example_in_c.out);
+        }
+    }
 }

@@ -93,7 +93,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(bool, reads);
         QFETCH(double, value);
-        const std::optional<double> read = read_number_text(text.toStdString());
+        const std::optional<double> read = read_grouped_decimal(text.toStdString());
         QCOMPARE(read.has_value(), reads);
         if (reads) QCOMPARE(*read, value);
     }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "comma_locales.h"
 #include "rating/farm_file.h"
 #include "ui/property_page_whole_farm.h"
 #include "ui/propsheet_calculator.h"
@@ -78,6 +79,19 @@ QStringList command_line_figures(const std::string& database, const std::string&
     return rows;
 }
 
+// The standard output of `zelmora-cli --inputs FARM rate --tsv` run with LC_ALL=`locale`.
+QByteArray command_line_rating(const std::string& database, const QString& farm, const char* locale) {
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+    cli.setProcessEnvironment(environment);
+    cli.start(QStringLiteral(ZELMORA_CLI_BINARY), {QStringLiteral("--database"), QString::fromStdString(database),
+                                                   QStringLiteral("--inputs"), farm, QStringLiteral("rate"),
+                                                   QStringLiteral("--tsv")});
+    cli.waitForFinished(60000);
+    return cli.exitCode() == 0 ? cli.readAllStandardOutput() : QByteArray("exit ") + QByteArray::number(cli.exitCode());
+}
+
 }  // namespace
 
 class farm_files_test : public QObject {
@@ -133,6 +147,42 @@ private Q_SLOTS:
             QCOMPARE(saved, shown);
             QCOMPARE(original, shown);
             QCOMPARE(frame.recent_farms().front(), QFileInfo(file_answer_).absoluteFilePath().toStdString());
+        }
+    }
+
+    // Under a German or French locale (Qt sets the C library's from the
+    // environment), a price typed in the form is saved with its point, and the
+    // command line under that locale rates the saved file as it rates the same
+    // farm written by hand and rated in the C locale.
+    void a_price_typed_under_a_comma_locale_is_saved_and_rated_as_typed() {
+        database_copy data;
+        QTemporaryDir folder;
+        QByteArray by_hand = file_bytes(QString::fromStdString(example("iowa-farm.ini")));
+        QVERIFY(by_hand.contains("\nPrice Corn=2.83\n"));
+        by_hand.replace("\nPrice Corn=2.83\n", "\nPrice Corn=3.17\n");
+        const QString by_hand_path = folder.filePath(QStringLiteral("by-hand.ini"));
+        QFile by_hand_file(by_hand_path);
+        QVERIFY(by_hand_file.open(QIODevice::WriteOnly) && by_hand_file.write(by_hand) == by_hand.size());
+        by_hand_file.close();
+        const QByteArray expected = command_line_rating(data.path(), by_hand_path, "C");
+        QVERIFY2(expected.contains("\tCorn\t"), expected.constData());
+
+        for (const char* locale_name : testing::comma_locales) {
+            const testing::scoped_c_locale locale(locale_name);
+            QVERIFY2(locale.problem().empty(), locale.problem().c_str());
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+            QLineEdit* price = field(window, 1000);  // Corn's price
+            price->setText(QStringLiteral("3.17"));
+            Q_EMIT price->editingFinished();
+            file_answer_ = folder.filePath(QString::fromLatin1(locale_name) + QStringLiteral(".ini"));
+            QVERIFY(window->save_as());
+            const QByteArray saved = file_bytes(file_answer_);
+            QVERIFY2(saved.contains("\nPrice Corn=3.17\n"), saved.constData());
+            QVERIFY2(saved.contains("\n[APHContinuous]\n"), saved.constData());
+            QCOMPARE(command_line_rating(data.path(), file_answer_, locale_name), expected);
         }
     }
 
