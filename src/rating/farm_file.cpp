@@ -1,15 +1,12 @@
 #include "rating/farm_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <vector>
 
 #include "data/crops.h"
 #include "rating/input_rules.h"
+#include "utility/atomic_file.h"
 #include "utility/ini_file.h"
 #include "utility/printable.h"
 
@@ -231,36 +228,15 @@ std::string farm_file_text(const premium_calculator& calculator, const rater& co
 }
 
 bool write_farm_file(const std::string& path, const std::string& text, std::string& error) {
-    namespace fs = std::filesystem;
     const std::string cannot = "cannot write farm file \"" + path + "\": ";
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    if (std::filesystem::is_directory(path, ec)) {
         error = cannot + "it is a folder";
         return false;
     }
-    // Beside the file, so that the rename stays on its file system.
-    const fs::path target(path);
-    fs::path temporary = target;
-    temporary.replace_filename("." + target.filename().string() + ".saving");
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            error = cannot + std::strerror(errno);
-            return false;
-        }
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            error = cannot + "the text could not be written in full";
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        error = cannot + ec.message();
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+    std::string reason;
+    if (!write_file_atomically(path, text, existing_file::replace, reason)) {
+        error = cannot + reason;
         return false;
     }
     return true;

@@ -56,9 +56,11 @@ void load_farm(settings_store& store, premium_calculator& calculator, rater& con
 // gives the same text, and a change of one input changes one line.
 std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater);
 
-// Writes the text as the file `path` atomically: into a temporary file beside
-// it, then renamed over it, so that a failed write leaves the old file as it
-// was. False with a one-line reason ("cannot write farm file "PATH": ...").
+// Writes the text as the file `path` atomically (atomic_file): into a
+// temporary file beside it, flushed to the disk, then renamed over it, so that
+// a failed write leaves the old file as it was. A symbolic link stays and the
+// file it names is written; the file keeps its permissions. False with a
+// one-line reason ("cannot write farm file "PATH": " and the system's reason).
 bool write_farm_file(const std::string& path, const std::string& text, std::string& error);
 
 }  // namespace zelmora
