@@ -22,11 +22,16 @@ inline constexpr const char* settings_section = "Settings";
 
 // Checks the inputs before anything is rated: every key of the section that is
 // present holds a value its row of input_rules allows (unit keys for the units
-// 1..count of their crop only). `listed` is the inputs file's own store, whose
-// keys are also checked for names the command line does not know ("PP Factor
-// 5 Corm", "CR Option 1 09"); nullptr for the user's settings store.
-// False with a one-line reason naming the key, the value (cut to 40
-// characters) and what is allowed.
+// 1..count of their crop only). `listed` is the inputs file's own store, which
+// must have a "[Settings]" section and whose keys are also checked for names
+// the command line does not know: a "PP Factor" or "CR Option" key that names
+// no crop or unit of the inputs ("PP Factor 5 Corm", "CR Option 1 09"), and in
+// "[Settings]", "[APHContinuous]" and "[Farm Details]" (the farm's free texts
+// "Producer", "Agent", "Agent Contact" and "Note") any key that is not one of
+// the section's, named with the closest one ("Crop Acre 1 01": "did you mean
+// "Crop Acres 1 01"?"); other sections are not read. nullptr for the user's
+// settings store. False with a one-line reason naming the key, the value (cut
+// to 40 characters) and what is allowed.
 bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error);
 
 // Applies the keys above to a calculator that has read its settings.
