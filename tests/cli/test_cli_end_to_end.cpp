@@ -259,6 +259,9 @@ TEST_F(Cli, BadInputsFilesExitWithTwo) {
         {"[Settings]\nPP Factor 5 Corn=abc\n", "PP Factor 5 Corn"},
         {"[Settings]\nPP Factor 5 Corm=1.1\n", "PP Factor 5 Corm"},
         {"[Settings]\nUnits Canola=2\nCR Option 4 03=0.9\n", "CR Option 4 03"},
+        {"[Settings]\nUnits Corn=1\nCrop Acre 1 01=99999\n", "did you mean \"Crop Acres 1 01\"?"},
+        {"[Settings]\ncoverage 1=80\n", "did you mean \"Coverage 1\"?"},
+        {"", "no [Settings] section"},
     };
     for (const auto& [text, mentioned] : cases) {
         const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(text), "rate"});
