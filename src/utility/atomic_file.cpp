@@ -304,7 +304,7 @@ bool same_file(const std::string& first, const std::string& second) {
 // ------------------------------------------------------------------ removal_on_interrupt
 
 removal_on_interrupt::removal_on_interrupt(const std::string& path) {
-    if (path.size() >= sizeof interrupted_path || interrupted_path_taken.exchange(true)) return;
+    if (path.empty() || path.size() >= sizeof interrupted_path || interrupted_path_taken.exchange(true)) return;
     std::memcpy(interrupted_path, path.c_str(), path.size() + 1);
     interrupted_path_armed.store(true);
     armed_ = true;

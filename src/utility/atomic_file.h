@@ -93,7 +93,7 @@ bool same_file(const std::string& first, const std::string& second);
 // and then lets the signal end the process as it would have. Signals the
 // process ignores stay ignored; the handlers that were installed come back
 // when the guard ends. One guard is active at a time: a second one, or one for
-// a path longer than PATH_MAX, guards nothing.
+// an empty path or a path longer than PATH_MAX, guards nothing.
 //
 // The signal handler may only do what is async-signal-safe, so the path is
 // prepared beforehand in a buffer at namespace scope with a flag saying it is
