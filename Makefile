@@ -5,7 +5,7 @@
 # make package builds a Release tree of its own in build-package/ with Debian's
 #            hardening flags and makes the Debian package zelmora_<version>_<arch>.deb
 #            (CPack) in this folder.
-# make fuzz  builds the fuzz targets with clang's libFuzzer into build-fuzz/ and
+# make fuzz  builds the fuzz targets with clang 16's libFuzzer into build-fuzz/ and
 #            runs each for FUZZ_SECONDS (60); crash inputs go to tests/fuzz/crashes/.
 BUILD       ?= build
 TEST_BUILD  ?= build-test
@@ -58,7 +58,8 @@ package: deps
 
 fuzz:
 	@scripts/install-deps fuzz
-	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMORA_FUZZ=ON \
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang-16 -DCMAKE_CXX_COMPILER=clang++-16 \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMORA_FUZZ=ON \
 	  -DZELMORA_SANITIZE=ON -DZELMORA_WITH_QT=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_inputs fuzz_database
 	@scripts/run-fuzz "$(FUZZ_BUILD)" $(FUZZ_SECONDS)

@@ -328,12 +328,12 @@ void main_frame::on_print() {
 void main_frame::on_export_pdf() {
     child_frame* frame = active_frame();
     if (!frame || !frame->document()) return;
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export Quote as PDF"), open_folder(),
-                                                      tr("PDF files (*.pdf)"));
+    const QString path =
+        ask_file_name(this, file_dialog_kind::save, tr("Export Quote as PDF"), open_folder(), tr("PDF files (*.pdf)"));
     if (path.isEmpty()) return;
+    // Written whole or not at all: a file that was there stays when the write fails.
     QString error;
-    if (!write_quote_pdf(frame->document()->make_quote(), path, error))
-        QMessageBox::warning(this, tr("Export Quote as PDF"), error);
+    if (!write_quote_pdf(frame->document()->make_quote(), path, error)) show_message(this, error);
 }
 
 void main_frame::update_window_menu() {

@@ -357,12 +357,15 @@ std::string help_text() {
            "Exit status:\n"
            "  0  done\n"
            "  1  the rating database cannot be opened or read (a table, a row or a stored value)\n"
-           "  2  a usage error, an unreadable or malformed inputs file, a rewrite without --yes,\n"
-           "     or input import-tables refuses (no such directory, an existing output)\n"
+           "  2  a usage error, an unreadable or malformed inputs file (an unknown key too), a\n"
+           "     rewrite without --yes, input import-tables refuses (no such directory, an\n"
+           "     existing output), or an output file of batch or quote that is one of the\n"
+           "     inputs or the rating database\n"
            "  3  a rewrite failed for a state (its rows are unchanged); the report says why;\n"
            "     or import-tables failed part way (no file is left); or a farm of a batch was\n"
            "     refused or failed (the others are rated), or the batch's lines could not be written\n"
-           "     or the quote's PDF or HTML file could not be written\n"
+           "     or the quote's PDF or HTML file could not be written (the file is left as it was),\n"
+           "     or standard output could not be written\n"
            "  4  check-database found problems\n";
 }
 

@@ -19,6 +19,7 @@
 #include "data/premium_database.h"
 #include "data/rowsets.h"
 #include "data/schema.h"
+#include "utility/atomic_file.h"
 #include "utility/number_text.h"
 
 namespace zelmora {
@@ -258,6 +259,16 @@ void remove_database_files(const std::string& path) {
     for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(path + suffix, ec);
 }
 
+// The finished database flushed to the disk and renamed to the output, which
+// it never replaces: an output created since the start (a file, a symbolic
+// link) stays, and the import fails.
+bool put_in_place(const std::string& temporary, const std::string& output, import_result& result) {
+    std::string reason;
+    if (publish_new_file(temporary, output, reason)) return true;
+    result.problems = "cannot rename \"" + temporary + "\" to \"" + output + "\": " + reason + "\n";
+    return false;
+}
+
 }  // namespace
 
 bool table_is_required(const std::string& table_name) {
@@ -272,7 +283,7 @@ import_result import_tables(const std::string& directory, const std::string& out
         result.problems = "\"" + directory + "\" is not a directory\n";
         return result;
     }
-    if (fs::exists(output, ec)) {
+    if (fs::exists(fs::symlink_status(output, ec))) {  // a symbolic link too, even a dangling one
         result.problems = "\"" + output + "\" exists; the import writes a new file only\n";
         return result;
     }
@@ -311,6 +322,7 @@ import_result import_tables(const std::string& directory, const std::string& out
     result.outcome = import_outcome::failed;
     const std::string temporary = output + ".import-" + std::to_string(::getpid());
     remove_database_files(temporary);
+    const removal_on_interrupt removal(temporary);  // no journal: the file is all there is
     bool written = false;
     {
         std::string error;
@@ -346,13 +358,7 @@ import_result import_tables(const std::string& directory, const std::string& out
             }
         }
     }
-    if (written) {
-        fs::rename(temporary, output, ec);
-        if (ec) {
-            result.problems = "cannot rename \"" + temporary + "\" to \"" + output + "\": " + ec.message() + "\n";
-            written = false;
-        }
-    }
+    if (written) written = put_in_place(temporary, output, result);
     if (!written) {
         remove_database_files(temporary);
         return result;

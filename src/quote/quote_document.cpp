@@ -1,7 +1,6 @@
 #include "quote/quote_document.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -11,6 +10,7 @@
 #include <QUrl>
 
 #include "quote/coverage_chart.h"
+#include "utility/atomic_file.h"
 #include "utility/number_text.h"
 
 namespace zelmora {
@@ -32,6 +32,16 @@ QString separated(const exact_decimal& value, int places) {
 QString dollars(const exact_decimal& value) { return QStringLiteral("$") + separated(value, 0); }
 QString cents(const exact_decimal& value) { return QStringLiteral("$") + separated(value, 2); }
 QString percent(int level) { return QString::number(level) + QStringLiteral("%"); }
+
+// The bytes as the file, whole or not at all (atomic_file).
+bool write_quote_file(const QByteArray& bytes, const QString& path, QString& error) {
+    std::string reason;
+    if (write_file_atomically(path.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                              existing_file::replace, reason))
+        return true;
+    error = QStringLiteral("cannot write \"%1\": %2").arg(path, QString::fromStdString(reason));
+    return false;
+}
 
 QString cell(const QString& text, bool number = true) {
     return (number ? QStringLiteral("<td align=\"right\">") : QStringLiteral("<td>")) + text + QStringLiteral("</td>");
@@ -309,34 +319,23 @@ bool render_quote(const quote_content& quote, QPagedPaintDevice& device, QString
 }
 
 bool write_quote_pdf(const quote_content& quote, const QString& path, QString& error) {
+    // Laid out in memory, where nothing can fail part way, then written as a whole.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
     {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly)) {
-            error = QStringLiteral("cannot write \"%1\": %2").arg(path, probe.errorString());
-            return false;
-        }
+        QPdfWriter writer(&pdf);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                         QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
+        writer.setResolution(300);
+        writer.setTitle(QStringLiteral("Crop Revenue Insurance Quote"));
+        writer.setCreator(QStringLiteral("Zelmora 2004"));
+        if (!render_quote(quote, writer, error)) return false;
     }
-    QPdfWriter writer(path);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                     QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
-    writer.setResolution(300);
-    writer.setTitle(QStringLiteral("Crop Revenue Insurance Quote"));
-    writer.setCreator(QStringLiteral("Zelmora 2004"));
-    return render_quote(quote, writer, error);
+    return write_quote_file(pdf.data(), path, error);
 }
 
 bool write_quote_html(const quote_content& quote, const QString& path, QString& error) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        error = QStringLiteral("cannot write \"%1\": %2").arg(path, file.errorString());
-        return false;
-    }
-    const QByteArray bytes = quote_html(quote, true).toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        error = QStringLiteral("cannot write \"%1\": %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return write_quote_file(quote_html(quote, true).toUtf8(), path, error);
 }
 
 }  // namespace zelmora

@@ -20,7 +20,10 @@ QString quote_html(const quote_content& quote, bool embedded_images);
 // False with a reason when the device cannot be painted on.
 bool render_quote(const quote_content& quote, QPagedPaintDevice& device, QString& error);
 
-// Writes the quote as a PDF file (US Letter) or as an HTML file; false with a reason.
+// Writes the quote as a PDF file (US Letter) or as an HTML file, whole or not at
+// all: laid out in memory, then through a temporary file beside it renamed to
+// its name (atomic_file). False with a reason ("cannot write "PATH": " and the
+// system's reason); the file that was there is then left as it was.
 bool write_quote_pdf(const quote_content& quote, const QString& path, QString& error);
 bool write_quote_html(const quote_content& quote, const QString& path, QString& error);
 

@@ -1,21 +1,25 @@
 #include "rating/farm_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
+#include <iterator>
+#include <map>
 #include <optional>
 #include <vector>
 
 #include "data/crops.h"
 #include "rating/input_rules.h"
+#include "utility/atomic_file.h"
 #include "utility/ini_file.h"
 #include "utility/printable.h"
 
 namespace zelmora {
 
 namespace {
+
+// The farm's own description, free texts the rating does not read.
+constexpr const char* farm_details_section = "Farm Details";
+constexpr const char* farm_details_keys[] = {"Producer", "Agent", "Agent Contact", "Note"};
 
 // The text of a key, or nothing when the key is absent: no stored text can be
 // both of two different defaults.
@@ -71,6 +75,50 @@ bool known_extra_key(const std::string& key, settings_store& store) {
             if (key == input_key(rule_named("CR Option"), crop, unit)) return true;
     }
     return false;
+}
+
+// The keys of the rater's section, as it writes them.
+const memory_settings_store& continuous_rater_keys() {
+    static const memory_settings_store keys = [] {
+        memory_settings_store written;
+        rater_aph_continuous(nullptr).write_settings(written);
+        return written;
+    }();
+    return keys;
+}
+
+// The key names a section of a farm file may hold; nullptr for a section the
+// command line does not read (the application's own, such as "Recent File
+// List", when its settings file is given as the inputs).
+const std::vector<std::string>* known_keys_of(const std::string& section) {
+    static const std::vector<std::string> details(std::begin(farm_details_keys), std::end(farm_details_keys));
+    static const std::map<std::string, std::vector<std::string>> rater = [] {
+        std::map<std::string, std::vector<std::string>> keys;
+        for (const auto& [address, value] : continuous_rater_keys().values()) keys[address.first].push_back(address.second);
+        return keys;
+    }();
+    if (section == settings_section) return &input_keys();
+    if (section == farm_details_section) return &details;
+    const auto found = rater.find(section);
+    return found == rater.end() ? nullptr : &found->second;
+}
+
+// Every key of the sections the command line reads is one it knows: a
+// mistyped key is refused, naming the key it most likely meant, rather than
+// left unread. The keys of units beyond a crop's count are known.
+bool check_key_names(const memory_settings_store& listed, std::string& error) {
+    for (const auto& [address, stored] : listed.values()) {
+        const auto& [section, key] = address;
+        const std::vector<std::string>* known = known_keys_of(section);
+        if (known == nullptr) continue;
+        const bool found = section == settings_section ? is_input_key(key)
+                                                       : std::find(known->begin(), known->end(), key) != known->end();
+        if (found) continue;
+        error = "unknown key " + quoted_value(key) + " in [" + section + "]; did you mean " +
+                quoted_value(closest_key(key, *known)) + "?";
+        return false;
+    }
+    return true;
 }
 
 void apply_decimal(settings_store& store, const std::string& key, exact_decimal& field) {
@@ -142,6 +190,10 @@ void write_farm_file_inputs(const premium_calculator& calculator, settings_store
 }  // namespace
 
 bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error) {
+    if (listed && !listed->has_section(settings_section)) {
+        error = std::string("no [") + settings_section + "] section";
+        return false;
+    }
     const auto rules = input_rules();
     for (const input_rule& rule : rules)
         if (rule.form == key_form::plain && !check_key(store, rule, input_key(rule), error)) return false;
@@ -168,6 +220,7 @@ bool check_inputs(settings_store& store, const memory_settings_store* listed, st
                 return false;
             }
         }
+        if (!check_key_names(*listed, error)) return false;
     }
     return true;
 }
@@ -245,36 +298,15 @@ std::string farm_file_text(const premium_calculator& calculator, const rater& co
 }
 
 bool write_farm_file(const std::string& path, const std::string& text, std::string& error) {
-    namespace fs = std::filesystem;
     const std::string cannot = "cannot write farm file \"" + path + "\": ";
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    if (std::filesystem::is_directory(path, ec)) {
         error = cannot + "it is a folder";
         return false;
     }
-    // Beside the file, so that the rename stays on its file system.
-    const fs::path target(path);
-    fs::path temporary = target;
-    temporary.replace_filename("." + target.filename().string() + ".saving");
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            error = cannot + std::strerror(errno);
-            return false;
-        }
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            error = cannot + "the text could not be written in full";
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        error = cannot + ec.message();
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+    std::string reason;
+    if (!write_file_atomically(path, text, existing_file::replace, reason)) {
+        error = cannot + reason;
         return false;
     }
     return true;

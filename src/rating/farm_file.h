@@ -34,11 +34,16 @@ bool is_farm_file(const std::string& path);
 
 // Checks the inputs before anything is rated: every key of the section that is
 // present holds a value its row of input_rules allows (unit keys for the units
-// 1..count of their crop only). `listed` is the inputs file's own store, whose
-// keys are also checked for names the command line does not know ("PP Factor
-// 5 Corm", "CR Option 1 09"); nullptr for the user's settings store.
-// False with a one-line reason naming the key, the value (cut to 40
-// characters) and what is allowed.
+// 1..count of their crop only). `listed` is the inputs file's own store, which
+// must have a "[Settings]" section and whose keys are also checked for names
+// the command line does not know: a "PP Factor" or "CR Option" key that names
+// no crop or unit of the inputs ("PP Factor 5 Corm", "CR Option 1 09"), and in
+// "[Settings]", "[APHContinuous]" and "[Farm Details]" (the farm's free texts
+// "Producer", "Agent", "Agent Contact" and "Note") any key that is not one of
+// the section's, named with the closest one ("Crop Acre 1 01": "did you mean
+// "Crop Acres 1 01"?"); other sections are not read. nullptr for the user's
+// settings store. False with a one-line reason naming the key, the value (cut
+// to 40 characters) and what is allowed.
 bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error);
 
 // Applies the keys above to a calculator that has read its settings.
@@ -68,9 +73,11 @@ void load_farm(settings_store& store, premium_calculator& calculator, rater& con
 // gives the same text, and a change of one input changes one line.
 std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater);
 
-// Writes the text as the file `path` atomically: into a temporary file beside
-// it, then renamed over it, so that a failed write leaves the old file as it
-// was. False with a one-line reason ("cannot write farm file "PATH": ...").
+// Writes the text as the file `path` atomically (atomic_file): into a
+// temporary file beside it, flushed to the disk, then renamed over it, so that
+// a failed write leaves the old file as it was. A symbolic link stays and the
+// file it names is written; the file keeps its permissions. False with a
+// one-line reason ("cannot write farm file "PATH": " and the system's reason).
 bool write_farm_file(const std::string& path, const std::string& text, std::string& error);
 
 }  // namespace zelmora

@@ -1,8 +1,10 @@
 #include "rating/input_rules.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "data/crops.h"
 
@@ -92,6 +94,93 @@ std::string input_key(const input_rule& rule, int crop_number, int unit_number) 
             return key;
     }
     return rule.name;
+}
+
+const std::vector<std::string>& input_keys() {
+    // Built once, and never changed after.
+    static const std::vector<std::string> keys = [] {
+        const int units = static_cast<int>(find_input_rule("Units")->maximum);
+        std::vector<std::string> all;
+        for (const input_rule& rule : input_rules()) {
+            if (rule.form == key_form::plain) {
+                all.push_back(input_key(rule));
+                continue;
+            }
+            for (int crop = 1; crop <= crop_count; ++crop) {
+                if (rule.form != key_form::unit) {
+                    all.push_back(input_key(rule, crop));
+                    continue;
+                }
+                for (int unit = 1; unit <= units; ++unit) all.push_back(input_key(rule, crop, unit));
+            }
+        }
+        return all;
+    }();
+    return keys;
+}
+
+bool is_input_key(std::string_view key) {
+    const auto digit = [](char c, char lowest) { return c >= lowest && c <= '9'; };
+    for (const input_rule& rule : input_rules()) {
+        const std::string_view name = rule.name;
+        if (rule.form == key_form::plain) {
+            if (key == name) return true;
+            continue;
+        }
+        if (key.size() <= name.size() + 1 || key.substr(0, name.size()) != name || key[name.size()] != ' ') continue;
+        const std::string_view rest = key.substr(name.size() + 1);
+        switch (rule.form) {
+            case key_form::plain: break;
+            case key_form::crop_name:
+                for (int crop = 1; crop <= crop_count; ++crop)
+                    if (rest == crop_display_name(crop)) return true;
+                break;
+            case key_form::crop_number:
+                if (rest.size() == 1 && digit(rest[0], '1')) return true;
+                break;
+            case key_form::unit:
+                // Any unit number of two digits: a store keeps the keys of units it no longer counts.
+                if (rest.size() == 4 && digit(rest[0], '1') && rest[1] == ' ' && digit(rest[2], '0') &&
+                    digit(rest[3], '0') && rest.substr(2) != "00")
+                    return true;
+                break;
+        }
+    }
+    return false;
+}
+
+std::string closest_key(std::string_view key, const std::vector<std::string>& known) {
+    key = key.substr(0, 64);
+    std::string closest;
+    std::size_t fewest = std::numeric_limits<std::size_t>::max();
+    std::vector<std::size_t> previous, current;
+    for (const std::string& candidate : known) {
+        // Levenshtein distance, one row at a time; a candidate that cannot come
+        // closer than the closest so far is left as soon as that is clear.
+        const std::size_t length_difference =
+            candidate.size() > key.size() ? candidate.size() - key.size() : key.size() - candidate.size();
+        if (length_difference >= fewest) continue;
+        previous.resize(candidate.size() + 1);
+        current.resize(candidate.size() + 1);
+        for (std::size_t j = 0; j <= candidate.size(); ++j) previous[j] = j;
+        bool hopeless = false;
+        for (std::size_t i = 1; i <= key.size() && !hopeless; ++i) {
+            current[0] = i;
+            std::size_t row_least = current[0];
+            for (std::size_t j = 1; j <= candidate.size(); ++j) {
+                const std::size_t change = previous[j - 1] + (key[i - 1] == candidate[j - 1] ? 0 : 1);
+                current[j] = std::min({change, previous[j] + 1, current[j - 1] + 1});
+                row_least = std::min(row_least, current[j]);
+            }
+            std::swap(previous, current);
+            hopeless = row_least >= fewest;
+        }
+        if (!hopeless && previous[candidate.size()] < fewest) {
+            fewest = previous[candidate.size()];
+            closest = candidate;
+        }
+    }
+    return closest;
 }
 
 std::string allowed_values_text(const input_rule& rule) {

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "utility/number_text.h"
 
@@ -46,6 +47,21 @@ const input_rule* find_input_rule(std::string_view name);
 
 // The key of a rule for a crop and unit number (ignored where the form has none).
 std::string input_key(const input_rule& rule, int crop_number = 0, int unit_number = 0);
+
+// Every key the rules give, for the crops 1..9 and the units 1..7 (as many as a
+// crop may hold, so that the keys of units beyond a crop's count stay known),
+// in the order of the rules.
+const std::vector<std::string>& input_keys();
+
+// The key has the form of one of the rules' keys: a crop's name or number 1..9
+// and, for a unit, any unit number 01..99 (the keys of units beyond a crop's
+// count, or beyond the most it may hold, are not read).
+bool is_input_key(std::string_view key);
+
+// Of `known`, the key a mistyped `key` most likely meant: the fewest
+// insertions, deletions and changes of a character (a change of case counts
+// as one), the first of equals. Only the first 64 bytes of `key` are looked at.
+std::string closest_key(std::string_view key, const std::vector<std::string>& known);
 
 // What a rule allows, in words: "65, 70, 75, 80 or 85", "a decimal number from 0 to 10".
 std::string allowed_values_text(const input_rule& rule);

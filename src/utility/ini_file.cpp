@@ -83,6 +83,7 @@ bool parse_ini_text(std::string_view text, memory_settings_store& store, std::st
                 return false;
             }
             in_section = true;
+            store.add_section(section);
         } else {
             const auto equals = line.find('=');
             if (equals == std::string_view::npos) {

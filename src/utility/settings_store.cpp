@@ -24,10 +24,12 @@ std::string memory_settings_store::read_text(const std::string& section, const s
 }
 
 void memory_settings_store::write_integer(const std::string& section, const std::string& key, int v) {
+    sections_.insert(section);
     values_[{section, key}] = value{true, v, {}};
 }
 
 void memory_settings_store::write_text(const std::string& section, const std::string& key, const std::string& v) {
+    sections_.insert(section);
     values_[{section, key}] = value{false, 0, v};
 }
 

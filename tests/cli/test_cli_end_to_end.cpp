@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -73,11 +75,27 @@ std::vector<std::string> lines_ending_in(const std::string& text, const std::str
     return lines;
 }
 
+// The last line of a text, with its line end: what the command line said last
+// (Qt Gui may say something of its own before it).
+std::string last_line(const std::string& text) {
+    const auto end = text.size() > 1 ? text.rfind('\n', text.size() - 2) : std::string::npos;
+    return end == std::string::npos ? text : text.substr(end + 1);
+}
+
 std::size_t count_entries(const fs::path& dir) {
     std::size_t n = 0;
     for ([[maybe_unused]] const auto& entry : fs::recursive_directory_iterator(dir)) ++n;
     return n;
 }
+
+// Where a run's standard output goes, and the largest file it may write.
+struct run_options {
+    std::string standard_output;  // empty: captured in run_result::out
+    rlim_t file_size_limit = 0;   // bytes (the file size limit, SIGXFSZ ignored); 0: none
+    // NAME=value entries that replace NAME's inherited value (an empty value: as
+    // if unset, for the locale variables).
+    std::vector<std::string> environment;
+};
 
 class Cli : public ::testing::Test {
 protected:
@@ -88,8 +106,28 @@ protected:
 
     // `environment` holds NAME=value entries that replace NAME's inherited value
     // (an empty value: as if unset, for the locale variables).
-    run_result run(const std::vector<std::string>& args, const std::vector<std::string>& environment_changes = {}) const {
-        const fs::path out_file = dir_.path() / "stdout";
+    run_result run(const std::vector<std::string>& args, const std::vector<std::string>& environment) const {
+        run_options options;
+        options.environment = environment;
+        return run(args, options);
+    }
+
+    run_result run(const std::vector<std::string>& args, const run_options& options = {}) const {
+        const pid_t pid = start(args, options);
+        run_result result;
+        if (pid <= 0) return result;
+        int wait_status = 0;
+        waitpid(pid, &wait_status, 0);
+        EXPECT_TRUE(WIFEXITED(wait_status)) << "zelmora-cli did not exit normally";
+        result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+        if (options.standard_output.empty()) result.out = read_file(dir_.path() / "stdout");
+        result.err = read_file(dir_.path() / "stderr");
+        return result;
+    }
+
+    // Starts zelmora-cli without waiting for it; its process id (0 when it could not start).
+    pid_t start(const std::vector<std::string>& args, const run_options& options = {}) const {
+        const fs::path out_file = options.standard_output.empty() ? dir_.path() / "stdout" : fs::path(options.standard_output);
         const fs::path err_file = dir_.path() / "stderr";
         std::vector<std::string> arguments = {ZELMORA_CLI_BINARY};
         arguments.insert(arguments.end(), args.begin(), args.end());
@@ -98,7 +136,7 @@ protected:
         argv.push_back(nullptr);
 
         std::vector<std::string> changes = {"HOME=" + home().string(), "XDG_CONFIG_HOME=" + home().string()};
-        changes.insert(changes.end(), environment_changes.begin(), environment_changes.end());
+        changes.insert(changes.end(), options.environment.begin(), options.environment.end());
         auto changed = [&changes](const std::string& entry) {
             return std::any_of(changes.begin(), changes.end(), [&entry](const std::string& change) {
                 return entry.compare(0, change.find('=') + 1, change, 0, change.find('=') + 1) == 0;
@@ -117,19 +155,37 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        // The limit and the ignored signal are inherited; this process takes its own back at once.
+        rlimit own_limit{};
+        getrlimit(RLIMIT_FSIZE, &own_limit);
+        struct sigaction own_action {};
+        if (options.file_size_limit > 0) {
+            const rlimit limit{options.file_size_limit, own_limit.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            sigaction(SIGXFSZ, &ignore, &own_action);
+        }
         pid_t pid = 0;
-        run_result result;
         const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        if (options.file_size_limit > 0) {
+            setrlimit(RLIMIT_FSIZE, &own_limit);
+            sigaction(SIGXFSZ, &own_action, nullptr);
+        }
         posix_spawn_file_actions_destroy(&actions);
         EXPECT_EQ(spawned, 0) << "cannot start " << argv[0];
-        if (spawned != 0) return result;
-        int wait_status = 0;
-        waitpid(pid, &wait_status, 0);
-        EXPECT_TRUE(WIFEXITED(wait_status)) << "zelmora-cli did not exit normally";
-        result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-        result.out = read_file(out_file);
-        result.err = read_file(err_file);
-        return result;
+        return spawned == 0 ? pid : 0;
+    }
+
+    // The names in the scratch folder, hidden ones included, but those of the runs' own files.
+    std::vector<std::string> scratch_names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_.path())) {
+            const std::string name = entry.path().filename().string();
+            if (name != "stdout" && name != "stderr" && name != "home") names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     // A copy of the demo database that a test may change.
@@ -222,6 +278,9 @@ TEST_F(Cli, BadInputsFilesExitWithTwo) {
         {"[Settings]\nPP Factor 5 Corn=abc\n", "PP Factor 5 Corn"},
         {"[Settings]\nPP Factor 5 Corm=1.1\n", "PP Factor 5 Corm"},
         {"[Settings]\nUnits Canola=2\nCR Option 4 03=0.9\n", "CR Option 4 03"},
+        {"[Settings]\nUnits Corn=1\nCrop Acre 1 01=99999\n", "did you mean \"Crop Acres 1 01\"?"},
+        {"[Settings]\ncoverage 1=80\n", "did you mean \"Coverage 1\"?"},
+        {"", "no [Settings] section"},
     };
     for (const auto& [text, mentioned] : cases) {
         const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(text), "rate"});
@@ -949,6 +1008,176 @@ TEST_F(Cli, AFarmFileSavedUnderACommaLocaleIsReadBackTheSame) {
             const run_result r = run(with_inputs(saved), {"LC_ALL=" + std::string(locale_name)});
             EXPECT_EQ(r.status, 0) << r.err;
             EXPECT_EQ(r.out, example_in_c.out);
+// Every command checks what it writes to standard output up to its close: a
+// report that did not reach it all is a failure naming the reason, not a success.
+TEST_F(Cli, EveryCommandThatCannotWriteStandardOutputExitsWithThree) {
+    const std::string iowa = example("iowa-farm.ini");
+    const std::string database = ZELMORA_DEMO_DATABASE;
+    const std::vector<std::vector<std::string>> commands = {
+        {"--database", database, "--inputs", iowa, "rate"},
+        {"--database", database, "--inputs", iowa, "rate", "--tsv"},
+        {"--database", database, "--inputs", iowa, "compare"},
+        {"--database", database, "--inputs", iowa, "worksheet", "1"},
+        {"--database", database, "--inputs", iowa, "whole-farm"},
+        {"--database", database, "--inputs", example("north-dakota-farm.ini"), "malting-barley"},
+        {"--database", database, "--inputs", iowa, "test-report", "1", "3"},
+        {"--database", database, "--inputs", iowa, "acreage-loop"},
+        {"--database", database, "--inputs", iowa, "b-value-dump"},
+        {"--database", database, "--inputs", iowa, "state-inputs"},
+        {"--database", database, "check-database"},
+        {"--help"},
+        {"--version"},
+    };
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args.back());
+        const run_result r = run(args, {"/dev/full"});
+        EXPECT_EQ(r.status, 3);
+        EXPECT_EQ(r.err, "zelmora-cli: cannot write standard output: No space left on device\n");
+    }
+    const run_result batch = run({"--database", database, "batch", ZELMORA_EXAMPLES_DIR}, {"/dev/full"});
+    EXPECT_EQ(batch.status, 3);
+    EXPECT_EQ(batch.err, "zelmora-cli: batch: cannot write the lines: No space left on device\n");
+}
+
+// A quote file is written whole or not at all: the file that was there stays
+// when the device is full or the disk fills up part way.
+TEST_F(Cli, QuoteFilesAreWrittenWholeOrNotAtAll) {
+    const std::string iowa = example("iowa-farm.ini");
+    for (const char* option : {"--pdf", "--html"}) {
+        SCOPED_TRACE(option);
+        const run_result full = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", iowa, "quote", option, "/dev/full"});
+        EXPECT_EQ(full.status, 3);
+        EXPECT_EQ(last_line(full.err), "zelmora-cli: quote: cannot write \"/dev/full\": No space left on device\n");
+
+        const fs::path quote = dir_.path() / "quote";
+        write_file(quote, "the quote of last week");
+        const run_result limited = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", iowa, "quote", option,
+                                        quote.string()},
+                                       {"", 8192});
+        EXPECT_EQ(limited.status, 3);
+        EXPECT_EQ(last_line(limited.err), "zelmora-cli: quote: cannot write \"" + quote.string() + "\": File too large\n");
+        EXPECT_EQ(read_file(quote), "the quote of last week");
+        EXPECT_EQ(scratch_names(), std::vector<std::string>{"quote"});
+
+        const run_result written = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", iowa, "quote", option,
+                                        quote.string()});
+        EXPECT_EQ(written.status, 0) << written.err;
+        EXPECT_GT(fs::file_size(quote), 8192u);
+        EXPECT_EQ(scratch_names(), std::vector<std::string>{"quote"});
+        fs::remove(quote);
+    }
+}
+
+// An output file that is one of the inputs or the rating database, by whatever
+// name, is refused before anything is read or written.
+TEST_F(Cli, QuoteAndBatchNeverWriteOverTheirInputsOrTheDatabase) {
+    const std::string farm = inputs_file(read_file(example("iowa-farm.ini")), "farm.ini");
+    const std::string database = database_copy();
+    const fs::path folder = dir_.path() / "farms";
+    fs::create_directories(folder);
+    fs::copy_file(farm, folder / "a.ini");
+    fs::create_symlink(farm, dir_.path() / "alias.ini");
+    const std::string alias = (dir_.path() / "alias.ini").string();
+    const std::string in_folder = (folder / "a.ini").string();
+    const std::string through_folder = (folder / ".." / "farm.ini").string();
+    const std::string pdf = (dir_.path() / "x.pdf").string();
+    const std::map<std::string, std::string> before = {
+        {farm, read_file(farm)}, {database, read_file(database)}, {in_folder, read_file(in_folder)}};
+
+    struct refused {
+        std::vector<std::string> args;
+        const char* reason;
+    };
+    const refused cases[] = {
+        {{"--inputs", farm, "quote", "--pdf", farm}, "is the inputs file"},
+        {{"--inputs", farm, "quote", "--html", alias}, "is the inputs file"},
+        {{"--inputs", alias, "quote", "--pdf", through_folder}, "is the inputs file"},
+        {{"--inputs", farm, "quote", "--pdf", database}, "is the rating database"},
+        {{"--inputs", farm, "quote", "--pdf", pdf, "--html", pdf}, "--pdf and --html name the same file"},
+        {{"batch", "--output", farm, farm}, "is the farm file"},
+        {{"batch", "--output", alias, farm}, "is the farm file"},
+        {{"batch", "--output", in_folder, folder.string()}, "is the farm file"},
+        {{"batch", "--output", through_folder, example("iowa-farm.ini"), farm}, "is the farm file"},
+        {{"batch", "--output", database, farm}, "is the rating database"},
+    };
+    for (const refused& c : cases) {
+        std::vector<std::string> args = {"--database", database};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const run_result r = run(args);
+        SCOPED_TRACE(r.err);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        const std::string line = last_line(r.err);
+        EXPECT_NE(line.find(c.reason), std::string::npos);
+        EXPECT_EQ(line.rfind("zelmora-cli: ", 0), 0u);
+        for (const auto& [path, text] : before) EXPECT_EQ(read_file(path), text) << path;
+        EXPECT_FALSE(fs::exists(pdf));
+    }
+}
+
+// --output FILE takes its name only once every line is in it: a batch that
+// cannot open its database or write a line leaves the previous FILE as it was.
+TEST_F(Cli, ABatchOutputTakesItsNameOnlyWhenEveryLineIsWritten) {
+    const std::string iowa = example("iowa-farm.ini");
+    const fs::path book = dir_.path() / "book.tsv";
+    const std::string previous = "the previous book\n";
+    write_file(book, previous);
+    fs::permissions(book, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    const run_result no_database =
+        run({"--database", (dir_.path() / "none.sqlite").string(), "batch", "--output", book.string(), iowa});
+    EXPECT_EQ(no_database.status, 1);
+    EXPECT_EQ(read_file(book), previous);
+    EXPECT_EQ(scratch_names(), std::vector<std::string>{"book.tsv"});
+
+    const run_result limited =
+        run({"--database", ZELMORA_DEMO_DATABASE, "batch", "--output", book.string(), ZELMORA_EXAMPLES_DIR}, {"", 1024});
+    EXPECT_EQ(limited.status, 3);
+    EXPECT_EQ(limited.err, "zelmora-cli: batch: cannot write the lines: File too large\n");
+    EXPECT_EQ(read_file(book), previous);
+    EXPECT_EQ(scratch_names(), std::vector<std::string>{"book.tsv"});
+
+    // A refused farm leaves its lines out; the others take the name.
+    const std::string rated = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", iowa, "rate", "--tsv"}).out;
+    const std::string missing = (dir_.path() / "missing.ini").string();
+    const run_result one_refused =
+        run({"--database", ZELMORA_DEMO_DATABASE, "batch", "--output", book.string(), missing, iowa});
+    EXPECT_EQ(one_refused.status, 3);
+    EXPECT_EQ(read_file(book), with_name_column(iowa, rated));
+    EXPECT_EQ(fs::status(book).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(scratch_names(), std::vector<std::string>{"book.tsv"});
+}
+
+// Stopped part way, a batch leaves FILE as it was: SIGTERM and SIGINT also
+// remove the file of the lines written so far, SIGKILL cannot.
+TEST_F(Cli, AnInterruptedBatchLeavesItsOutputAsItWas) {
+    const fs::path book = dir_.path() / "book.tsv";
+    const std::string previous = "the previous book\n";
+    std::vector<std::string> args = {"--database", ZELMORA_DEMO_DATABASE, "batch", "--jobs", "1", "--output",
+                                     book.string()};
+    for (int i = 0; i < 20000; ++i) args.push_back(example("iowa-farm.ini"));
+    for (const int signal_number : {SIGTERM, SIGINT, SIGKILL}) {
+        SCOPED_TRACE(signal_number);
+        write_file(book, previous);
+        const pid_t pid = start(args);
+        ASSERT_GT(pid, 0);
+        // Until the file of the lines is there.
+        const auto writing = [&] {
+            for (const std::string& name : scratch_names())
+                if (name.rfind(".book.tsv.", 0) == 0) return true;
+            return false;
+        };
+        for (int waited = 0; waited < 10000 && !writing(); ++waited) usleep(1000);
+        ASSERT_TRUE(writing());
+        usleep(100000);  // some lines written
+        kill(pid, signal_number);
+        int wait_status = 0;
+        waitpid(pid, &wait_status, 0);
+        ASSERT_TRUE(WIFSIGNALED(wait_status)) << "the batch ended before its signal";
+        EXPECT_EQ(WTERMSIG(wait_status), signal_number);
+        EXPECT_EQ(read_file(book), previous);
+        if (signal_number != SIGKILL) {
+            EXPECT_EQ(scratch_names(), std::vector<std::string>{"book.tsv"});
         }
     }
 }

@@ -10,7 +10,10 @@
 #include "cli/commands.h"
 #include "cli/number_text.h"
 #include "fixture_database.h"
+#include "data/crops.h"
 #include "rating/farm_file.h"
+#include "rating/premium_calculator.h"
+#include "rating/rater.h"
 #include "utility/ini_file.h"
 #include "utility/printable.h"
 
@@ -279,6 +282,54 @@ TEST(CliInputChecks, AcceptsEveryAllowedFormAndIgnoresUnitsBeyondTheCount) {
         "[APHContinuous]\nAcres=1e308",  // another section
     };
     for (const char* keys : cases) EXPECT_EQ(check_text(std::string("[Settings]\n") + keys + "\n"), "") << keys;
+}
+
+// A key the command line would not read is refused, naming the key it most
+// likely meant; so is a file without the section of the inputs.
+TEST(CliInputChecks, UnknownKeysAreRefusedNamingTheClosestKnownKey) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Settings]\nUnits Corn=1\nCrop Acre 1 01=99999\n",
+         "unknown key \"Crop Acre 1 01\" in [Settings]; did you mean \"Crop Acres 1 01\"?"},
+        {"[Settings]\ncoverage 1=80\n", "unknown key \"coverage 1\" in [Settings]; did you mean \"Coverage 1\"?"},
+        {"[Settings]\nPrice Corm=2.8\n", "unknown key \"Price Corm\" in [Settings]; did you mean \"Price Corn\"?"},
+        {"[Settings]\nUnits Corn=1\nAPH Yield 1 1=150\n",
+         "unknown key \"APH Yield 1 1\" in [Settings]; did you mean \"APH Yield 1 01\"?"},
+        {"[Settings]\nType 10 01=997\n", "unknown key \"Type 10 01\" in [Settings]; did you mean \"Type 1 01\"?"},
+        {"[Settings]\nCoverage 0=75\n", "unknown key \"Coverage 0\" in [Settings]; did you mean \"Coverage 1\"?"},
+        {"[Settings]\nState=19\n", "unknown key \"State\" in [Settings]; did you mean \"State FIPS\"?"},
+        {"[Settings]\n[APHContinuous]\nMap Areas=0\n",
+         "unknown key \"Map Areas\" in [APHContinuous]; did you mean \"Map Area\"?"},
+        {"[Settings]\n[Farm Details]\nProducer Name=Ann\n",
+         "unknown key \"Producer Name\" in [Farm Details]; did you mean \"Producer\"?"},
+        {"[Settings]\n" + std::string(100, 'K') + "=1\n",
+         "unknown key \"" + std::string(40, 'K') + "...\" in [Settings]; did you mean \"State FIPS\"?"},
+        {"[Settings]\nPrice\x1b[2J Corn=1\n",
+         "unknown key \"Price?[2J Corn\" in [Settings]; did you mean \"Price Corn\"?"},
+        {"", "no [Settings] section"},
+        {"; only a comment\n\n", "no [Settings] section"},
+        {"[APHContinuous]\nAcres=0\n", "no [Settings] section"},
+        {"[settings]\nState FIPS=19\n", "no [Settings] section"},
+    };
+    for (const auto& [text, message] : cases) EXPECT_EQ(check_text(text), message) << text;
+}
+
+// What the application writes is read back: every key of a farm with seven
+// units in every crop, and the farm's free texts.
+TEST(CliInputChecks, EveryKeyTheApplicationWritesIsKnown) {
+    std::string no_database;
+    premium_calculator calculator(nullptr, nullptr, no_database);
+    for (int crop = 1; crop <= crop_count; ++crop) calculator.set_unit_count(crop, max_units_per_crop);
+    const rater_aph_continuous rater(nullptr);
+    const std::string text = farm_file_text(calculator, rater) +
+                             "\n[Farm Details]\nProducer=Ann Lee\nAgent=Bo\nAgent Contact=555-0100\nNote=Dryland\n"
+                             "\n[Recent File List]\nFile1=/home/ann/rates.sqlite\n";  // a section the inputs do not read
+    EXPECT_NE(text.find("Malting Barley Acres 9 07="), std::string::npos);
+    EXPECT_EQ(check_text(text), "");
+    // The keys of units beyond a crop's count, which a settings store keeps and the calculator does not read.
+    EXPECT_EQ(check_text("[Settings]\nUnits Corn=1\nAPH Yield 1 07=-5\nCR Option 1 02=0.5\n"),
+              "\"CR Option 1 02\" names no crop or unit of these inputs");
+    EXPECT_EQ(check_text("[Settings]\nUnits Corn=1\nAPH Yield 1 07=-5\nFN or FO 9 99=x\n"), "");
+    EXPECT_EQ(check_text("[Settings]\n"), "");  // no key at all: the calculator's defaults
 }
 
 TEST(CliInputChecks, QuotesAtMost40CharactersOfAValue) {

@@ -143,12 +143,9 @@ TEST(FarmFile, AFailedWriteSaysWhyAndLeavesTheOldFileAsItWas) {
     write_file(path, "[Settings]\nState FIPS=19\n");
     std::string error;
 
-    // The temporary file beside it cannot be made.
-    fs::create_directories(scratch.path() / ".farm.ini.saving" / "in the way");
-    EXPECT_FALSE(write_farm_file(path, "[Settings]\nState FIPS=38\n", error));
-    EXPECT_EQ(error.rfind("cannot write farm file \"" + path + "\": ", 0), 0u) << error;
-    EXPECT_EQ(read_file(path), "[Settings]\nState FIPS=19\n");
-    fs::remove_all(scratch.path() / ".farm.ini.saving");
+    // A device that takes nothing.
+    EXPECT_FALSE(write_farm_file("/dev/full", "[Settings]\nState FIPS=38\n", error));
+    EXPECT_EQ(error, "cannot write farm file \"/dev/full\": No space left on device");
 
     // A folder that is not there, and a folder in place of the file.
     EXPECT_FALSE(write_farm_file(scratch.file("gone/farm.ini"), "x", error));
@@ -168,7 +165,28 @@ TEST(FarmFile, AFailedWriteSaysWhyAndLeavesTheOldFileAsItWas) {
     // A write that succeeds replaces the file and leaves no temporary behind.
     ASSERT_TRUE(write_farm_file(path, "[Settings]\nState FIPS=38\n", error)) << error;
     EXPECT_EQ(read_file(path), "[Settings]\nState FIPS=38\n");
-    EXPECT_FALSE(fs::exists(scratch.path() / ".farm.ini.saving"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator()), 1);
+}
+
+// A farm saved through a symbolic link (a farm kept in a shared folder) leaves
+// the link and writes the file it names, with the permissions it had.
+TEST(FarmFile, ASaveKeepsTheSymbolicLinkAndThePermissions) {
+    scratch_directory scratch;
+    fs::create_directories(scratch.path() / "shared");
+    const std::string real = scratch.file("shared/farm.ini");
+    write_file(real, "[Settings]\nState FIPS=19\n");
+    const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                             fs::perms::group_write | fs::perms::others_read;
+    fs::permissions(real, shared);
+    const std::string link = scratch.file("farm.ini");
+    fs::create_symlink("shared/farm.ini", link);
+
+    std::string error;
+    ASSERT_TRUE(write_farm_file(link, "[Settings]\nState FIPS=38\n", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(read_file(real), "[Settings]\nState FIPS=38\n");
+    EXPECT_EQ(fs::status(real).permissions(), shared);
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path() / "shared"), fs::directory_iterator()), 1);
 }
 
 // What a file manager hands the application: farm files by their name or by their first line.

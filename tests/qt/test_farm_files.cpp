@@ -1,6 +1,7 @@
 // Farm files in the windows: each window's farm opened, saved and rated as the
 // command line rates it, the edit marker and the Save / Discard / Cancel
 // question, and the farm the settings store keeps with two windows open.
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +9,11 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <array>
 #include <memory>
@@ -35,6 +40,30 @@ QString label_text(QWidget* page, int id) {
     if (auto* label = find_control_as<QLabel>(page, id)) return label->text();
     return QStringLiteral("<no control %1>").arg(id);
 }
+
+// While it lives, no file of this process may grow past `bytes`: a write past it
+// fails ("File too large") instead of raising SIGXFSZ.
+class file_size_limit {
+public:
+    explicit file_size_limit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &own_limit_);
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGXFSZ, &ignore, &own_action_);
+        const rlimit limit{bytes, own_limit_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    file_size_limit(const file_size_limit&) = delete;
+    file_size_limit& operator=(const file_size_limit&) = delete;
+    ~file_size_limit() {
+        setrlimit(RLIMIT_FSIZE, &own_limit_);
+        sigaction(SIGXFSZ, &own_action_, nullptr);
+    }
+
+private:
+    rlimit own_limit_{};
+    struct sigaction own_action_ {};
+};
 
 QByteArray file_bytes(const QString& path) {
     QFile file(path);
@@ -298,18 +327,57 @@ private Q_SLOTS:
         const QByteArray saved = file_bytes(path);
 
         field(window, 1000)->setText(QStringLiteral("3.33"));
-        // The temporary file beside it cannot be made (for any user, the superuser too).
-        QVERIFY(QDir(folder.path()).mkpath(QStringLiteral(".farm.ini.saving/in the way")));
-        QVERIFY(!window->save());
+        {
+            // A disk that fills up part way (for any user, the superuser too).
+            const file_size_limit full_disk(256);
+            QVERIFY(!window->save());
+        }
         QCOMPARE(messages_.size(), std::size_t{1});
-        QVERIFY(messages_[0].startsWith(QStringLiteral("cannot write farm file \"") + path + QStringLiteral("\": ")));
+        QCOMPARE(messages_[0], QStringLiteral("cannot write farm file \"") + path + QStringLiteral("\": File too large"));
         QCOMPARE(file_bytes(path), saved);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("farm.ini")});
         QVERIFY(window->isWindowModified());
 
         file_answer_ = folder.filePath(QStringLiteral("gone/farm.ini"));
         QVERIFY(!window->save_as());
         QCOMPARE(messages_.size(), std::size_t{2});
         QCOMPARE(window->document()->farm_file_path(), path.toStdString());
+    }
+
+    // File > Export Quote as PDF writes the quote whole or not at all: a disk that
+    // fills up, or a device that takes nothing, says why and leaves the file that was there.
+    void the_quote_is_exported_whole_or_not_at_all() {
+        database_copy data;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("quote.pdf"));
+        main_frame frame;
+        QVERIFY(frame.open_document(data.path()));
+        QAction* export_pdf = nullptr;
+        for (QAction* action : frame.findChildren<QAction*>())
+            if (QString(action->text()).remove(QLatin1Char('&')) == QStringLiteral("Export Quote as PDF..."))
+                export_pdf = action;
+        QVERIFY(export_pdf);
+
+        file_answer_ = path;
+        export_pdf->trigger();
+        QVERIFY(messages_.empty());
+        const QByteArray written = file_bytes(path);
+        QVERIFY(written.startsWith("%PDF"));
+        {
+            const file_size_limit full_disk(static_cast<rlim_t>(written.size() / 2));
+            export_pdf->trigger();
+        }
+        QCOMPARE(messages_.size(), std::size_t{1});
+        QCOMPARE(messages_[0], QStringLiteral("cannot write \"") + path + QStringLiteral("\": File too large"));
+        QCOMPARE(file_bytes(path), written);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("quote.pdf")});
+
+        file_answer_ = QStringLiteral("/dev/full");
+        export_pdf->trigger();
+        QCOMPARE(messages_.size(), std::size_t{2});
+        QCOMPARE(messages_[1], QStringLiteral("cannot write \"/dev/full\": No space left on device"));
     }
 
     void two_windows_the_edited_farm_is_back_whichever_closes_first() {
