@@ -94,7 +94,7 @@ struct run_options {
     rlim_t file_size_limit = 0;   // bytes (the file size limit, SIGXFSZ ignored); 0: none
     // NAME=value entries that replace NAME's inherited value (an empty value: as
     // if unset, for the locale variables).
-    std::vector<std::string> environment;
+    std::vector<std::string> environment = {};
 };
 
 class Cli : public ::testing::Test {
@@ -106,7 +106,7 @@ protected:
 
     // `environment` holds NAME=value entries that replace NAME's inherited value
     // (an empty value: as if unset, for the locale variables).
-    run_result run(const std::vector<std::string>& args, const std::vector<std::string>& environment) const {
+    run_result run_in(const std::vector<std::string>& environment, const std::vector<std::string>& args) const {
         run_options options;
         options.environment = environment;
         return run(args, options);
@@ -951,11 +951,11 @@ TEST_F(Cli, RatingsAreTheSameUnderAGermanOrFrenchLocale) {
                         example("arkansas-farm.ini")});
     for (const auto& command : commands) {
         SCOPED_TRACE(command[3] + " " + command[4]);
-        const run_result in_c = run(command, c_environment);
+        const run_result in_c = run_in(c_environment, command);
         ASSERT_EQ(in_c.status, 0) << in_c.err;
         ASSERT_NE(in_c.out.find('.'), std::string::npos) << in_c.out;
         for (const auto& environment : comma_environments()) {
-            const run_result r = run(command, environment);
+            const run_result r = run_in(environment, command);
             EXPECT_EQ(r.status, 0) << environment_text(environment);
             EXPECT_EQ(r.out, in_c.out) << environment_text(environment);
             EXPECT_EQ(r.err, in_c.err) << environment_text(environment);
@@ -985,7 +985,7 @@ TEST_F(Cli, AFarmFileSavedUnderACommaLocaleIsReadBackTheSame) {
             command.insert(command.end(), rate.begin(), rate.end());
             return command;
         };
-        const run_result example_in_c = run(with_inputs(example(example_name)), c_environment);
+        const run_result example_in_c = run_in(c_environment, with_inputs(example(example_name)));
         ASSERT_EQ(example_in_c.status, 0) << example_in_c.err;
         std::string text_in_c;
         {
@@ -1005,9 +1005,13 @@ TEST_F(Cli, AFarmFileSavedUnderACommaLocaleIsReadBackTheSame) {
                 std::string error;
                 ASSERT_TRUE(zelmora::write_farm_file(saved, text, error)) << error;
             }
-            const run_result r = run(with_inputs(saved), {"LC_ALL=" + std::string(locale_name)});
+            const run_result r = run_in({"LC_ALL=" + std::string(locale_name)}, with_inputs(saved));
             EXPECT_EQ(r.status, 0) << r.err;
             EXPECT_EQ(r.out, example_in_c.out);
+        }
+    }
+}
+
 // Every command checks what it writes to standard output up to its close: a
 // report that did not reach it all is a failure naming the reason, not a success.
 TEST_F(Cli, EveryCommandThatCannotWriteStandardOutputExitsWithThree) {
