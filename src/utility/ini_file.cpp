@@ -113,10 +113,11 @@ bool parse_ini_text(std::string_view text, memory_settings_store& store, std::st
                 error = line_error(line_number, "malformed %XX escape in the key");
                 return false;
             }
-            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-                value = value.substr(1, value.size() - 2);
+            // A value in double quotes is a text, whatever it looks like ("007").
+            const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+            if (quoted) value = value.substr(1, value.size() - 2);
             int integer = 0;
-            if (whole_integer(value, integer))
+            if (!quoted && whole_integer(value, integer))
                 store.write_integer(section, key, integer);
             else
                 store.write_text(section, key, std::string(value));
