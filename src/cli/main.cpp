@@ -35,8 +35,10 @@ int usage_error(const std::string& message) {
     return 2;
 }
 
-// The quote of the session's farm, written to the files the command names.
-int write_quote(const zelmora::command_line& line, zelmora::session& s, const std::string& database) {
+// The quote of the session's farm, written to the files the command names,
+// with the details of the inputs file.
+int write_quote(const zelmora::command_line& line, zelmora::session& s, const std::string& database,
+                const zelmora::farm_details& details) {
     const std::string farm_name =
         line.inputs.empty() ? std::string("the saved inputs") : QFileInfo(QString::fromStdString(line.inputs)).fileName().toStdString();
     const std::string date = QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString();
@@ -47,6 +49,7 @@ int write_quote(const zelmora::command_line& line, zelmora::session& s, const st
         zelmora::read_transaction reading(*s.database);
         quote = zelmora::build_quote(s, s.calculator->current_farm(), farm_name, database_file, date, rating_errors);
     }
+    quote.details = details;
     if (s.database->has_read_errors()) {
         write_all(stderr, s.database->read_errors());
         return zelmora::exit_database_unreadable;
@@ -129,7 +132,8 @@ int main(int argc, char** argv) {
         return zelmora::exit_database_unreadable;
     }
     std::fflush(stderr);
-    if (line.command == zelmora::command_kind::quote) return write_quote(line, session, database);
+    if (line.command == zelmora::command_kind::quote)
+        return write_quote(line, session, database, zelmora::read_farm_details(file_inputs));
 
     std::string out;
     std::string messages;
