@@ -59,14 +59,13 @@ const char* style_sheet =
     "h2 { font-size: 11pt; margin-top: 12px; margin-bottom: 3px; color: #1f3f6f; }"
     "h3 { font-size: 9pt; margin-top: 8px; margin-bottom: 2px; }"
     "p.continued { font-size: 9pt; font-weight: bold; color: #1f3f6f; margin-top: 0px; margin-bottom: 2px; }"
-    "table.grid { border-collapse: collapse; font-size: 7pt; }"
+    "table.grid { border-collapse: collapse; font-size: 7pt; margin-bottom: 5px; }"
     "table.grid td, table.grid th { border: 1px solid #b0b0b0; padding: 2px 4px; }"
     "tr.head th { background-color: #e4e9f0; font-weight: bold; white-space: nowrap; }"
     "td.number { white-space: nowrap; }"
     "tr.total td { font-weight: bold; background-color: #f2f2f2; }"
     "tr.cheapest td { background-color: #e6f4e6; }"
     "p.line { margin-top: 0px; margin-bottom: 3px; }"
-    "p.after { margin-top: 4px; }"
     "p.note { font-size: 7pt; color: #444; }"
     "p.banner { font-size: 14pt; font-weight: bold; color: #ffffff; background-color: #c0161b; }";
 
@@ -210,7 +209,7 @@ void crop_section(const quote_crop& crop, quote_markup& m) {
               number_cell(dollars(crop.totals.subsidy)) + number_cell(dollars(crop.totals.producer_premium)) +
               text_cell(QString()) + QStringLiteral("</tr>");
     m.html += QStringLiteral("</table>");
-    m.html += QStringLiteral("<p class=\"after\">Enterprise unit at ") + percent(crop.enterprise_coverage_level) +
+    m.html += QStringLiteral("<p>Enterprise unit at ") + percent(crop.enterprise_coverage_level) +
               QStringLiteral(" (prevented planting coverage: ") +
               prevented_planting(crop.enterprise_prevented_planting) + QStringLiteral("): guarantee ") +
               dollars(crop.enterprise_guarantee) + QStringLiteral(" (") + cents(crop.enterprise.revenue_guarantee) +
