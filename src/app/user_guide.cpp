@@ -57,16 +57,31 @@ void fit_guide_pictures(QTextBrowser& browser) {
             if (fragment.charFormat().isImageFormat())
                 pictures.push_back({fragment.position(), fragment.length(), fragment.charFormat().toImageFormat()});
         }
+    // A picture made smaller is drawn from a copy scaled smoothly to its width,
+    // named after the picture's file (which the format keeps) and that width.
+    constexpr int file_property = QTextFormat::UserProperty + 1;
     QTextCursor cursor(document);
     for (picture& p : pictures) {
-        const QVariant resource = document->resource(QTextDocument::ImageResource, QUrl(p.format.name()));
+        QString file = p.format.property(file_property).toString();
+        if (file.isEmpty()) file = p.format.name();
+        const QVariant resource = document->resource(QTextDocument::ImageResource, QUrl(file));
         const QImage image = resource.value<QImage>().isNull() ? resource.value<QPixmap>().toImage()
                                                                : resource.value<QImage>();
         if (image.isNull() || image.width() <= 0) continue;
-        const qreal width = std::min<qreal>(image.width(), room);
-        if (qAbs(p.format.width() - width) < 0.5) continue;
-        p.format.setWidth(width);
-        p.format.setHeight(image.height() * width / image.width());
+        const int width = std::min(image.width(), static_cast<int>(room));
+        QString name = file;
+        QImage shown = image;
+        if (width < image.width()) {
+            name = file + QStringLiteral("#width=") + QString::number(width);
+            shown = image.scaledToWidth(width, Qt::SmoothTransformation);
+            // Looked up as the document resolves names: against its base.
+            document->addResource(QTextDocument::ImageResource, document->baseUrl().resolved(QUrl(name)), shown);
+        }
+        if (p.format.name() == name && qAbs(p.format.width() - shown.width()) < 0.5) continue;
+        p.format.setProperty(file_property, file);
+        p.format.setName(name);
+        p.format.setWidth(shown.width());
+        p.format.setHeight(shown.height());
         cursor.setPosition(p.position);
         cursor.setPosition(p.position + p.length, QTextCursor::KeepAnchor);
         cursor.setCharFormat(p.format);

@@ -1,6 +1,6 @@
 // Writes pictures of the main windows into a folder, for a person to look at:
 // the form, a crop page, the whole-farm page, the malting barley dialog, the
-// Test dialog and the Compare Coverage window. A second argument (for example
+// Test dialog, the Compare Coverage window and the User Guide. A second argument (for example
 // 1024x768) sizes the main window; the Parameters window then fits the screen
 // it is shown on. A third names an inputs file (examples/iowa-farm.ini) whose
 // farm is shown instead of the built-in one; the farm's window is then also
@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/user_guide.h"
 #include "ui/compare_window.h"
 #include "ui/dialog_error_list.h"
 #include "ui/dialog_malting_barley.h"
@@ -164,6 +165,10 @@ int main(int argc, char** argv) {
     comparison.show_table(static_cast<int>(comparison.tables().size()) - 1);  // the farm: every structure
     save(comparison, folder, "compare-window.png");
     comparison.hide();
+    if (QWidget* guide = show_user_guide(nullptr)) {
+        save(*guide, folder, "user-guide.png");
+        guide->close();
+    }
     if (farm_file) save_farm_pictures(frame, *window, folder);
     return 0;
 }
