@@ -98,7 +98,7 @@ QString prevented_planting(int selection) { return QString::fromLatin1(prevented
 
 void farm_section(const quote_content& q, quote_markup& m) {
     m.html += QStringLiteral("<h1>Crop Revenue Insurance Quote, Crop Year 2004</h1>");
-    m.open_table(QString(), QStringLiteral("cellpadding=\"2\""));
+    m.open_table(QStringLiteral("Farm"), QStringLiteral("cellpadding=\"2\""));
     auto line = [&m](const QString& label, const QString& value) {
         m.html += QStringLiteral("<tr><td><b>") + label + QStringLiteral("</b></td><td>") + value +
                   QStringLiteral("</td></tr>");

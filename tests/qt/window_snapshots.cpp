@@ -4,7 +4,8 @@
 // 1024x768) sizes the main window; the Parameters window then fits the screen
 // it is shown on. A third names an inputs file (examples/iowa-farm.ini) whose
 // farm is shown instead of the built-in one; the farm's window is then also
-// pictured with its File menu open, edited, and asking whether to save.
+// pictured with its File menu open, its Farm details dialog, edited, and
+// asking whether to save.
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include "app/user_guide.h"
 #include "ui/compare_window.h"
 #include "ui/dialog_error_list.h"
+#include "ui/dialog_farm_details.h"
 #include "ui/dialog_malting_barley.h"
 #include "ui/dialog_test_state.h"
 #include "ui/property_page_crop.h"
@@ -70,6 +72,11 @@ void save_farm_pictures(main_frame& frame, child_frame& window, const QString& f
     save_with(frame, over, folder, "farm-file-menu.png");
     if (recent) recent->menu()->hide();
     file->hide();
+
+    dialog_farm_details details({"Jane Q. Doe", "Sam Agent", "701-555-0100", "Quoted at the kitchen table.\nCall after harvest."},
+                                &frame);
+    save(details, folder, "farm-details.png");
+    details.hide();
 
     find_control_as<QLineEdit>(window.view(), 1001)->setText(QStringLiteral("7.00"));
     save_with(frame, {}, folder, "farm-window-edited.png");
