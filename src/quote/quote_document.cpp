@@ -62,7 +62,7 @@ const char* style_sheet =
     "table.grid { border-collapse: collapse; font-size: 7pt; margin-bottom: 5px; }"
     "table.grid td, table.grid th { border: 1px solid #b0b0b0; padding: 2px 4px; }"
     "tr.head th { background-color: #e4e9f0; font-weight: bold; white-space: nowrap; }"
-    "td.number { white-space: nowrap; }"
+    "td.unbroken { white-space: nowrap; }"
     "tr.total td { font-weight: bold; background-color: #f2f2f2; }"
     "tr.cheapest td { background-color: #e6f4e6; }"
     "p.line { margin-top: 0px; margin-bottom: 3px; }"
@@ -84,10 +84,11 @@ struct quote_markup {
 const QString grid_attributes = QStringLiteral("class=\"grid\" cellspacing=\"0\"");
 const QString full_width_grid_attributes = QStringLiteral("class=\"grid\" cellspacing=\"0\" width=\"100%\"");
 
-// A figure's cell: never broken over two lines.
+// A figure's cell, or a short label's: never broken over two lines.
 QString number_cell(const QString& text) {
-    return QStringLiteral("<td class=\"number\" align=\"right\">") + text + QStringLiteral("</td>");
+    return QStringLiteral("<td class=\"unbroken\" align=\"right\">") + text + QStringLiteral("</td>");
 }
+QString label_cell(const QString& text) { return QStringLiteral("<td class=\"unbroken\">") + text + QStringLiteral("</td>"); }
 QString text_cell(const QString& text) { return QStringLiteral("<td>") + text + QStringLiteral("</td>"); }
 
 QString unit_name(const quote_unit& u) {
@@ -183,7 +184,7 @@ void crop_section(const quote_crop& crop, quote_markup& m) {
     m.html += heading_row(headings);
     constexpr int figure_columns = 7;
     for (const quote_unit& u : crop.units) {
-        m.html += QStringLiteral("<tr>") + number_cell(unit_name(u)).replace(QStringLiteral(" align=\"right\""), QString());
+        m.html += QStringLiteral("<tr>") + label_cell(unit_name(u));
         if (!one_type) m.html += text_cell(html_escaped(u.type_name));
         if (!one_practice) m.html += text_cell(html_escaped(u.practice_name));
         m.html += number_cell(separated(u.acres, 1)) + number_cell(separated(u.share, 3)) +
