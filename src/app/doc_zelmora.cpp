@@ -97,6 +97,7 @@ bool doc_zelmora::open_document(const std::string& path) {
     session.database->clear_read_errors();
     // Whatever the sequence collected is shown once, after its last step.
     if (!error_text.empty()) dialog_error_list::show_modal(nullptr, "", "", error_text);
+    keep_rater_settings();
     take_farm_as_opened();
     return true;
 }
@@ -120,7 +121,20 @@ QString doc_zelmora::farm_title() const {
 std::string doc_zelmora::current_farm_text() {
     if (!session.calculator || !session.continuous_rater) return {};
     if (view_) view_->store_inputs();
-    return farm_file_text(*session.calculator, *session.continuous_rater);
+    rater_aph_continuous settings(nullptr);
+    settings.read_settings(farm_rater_settings_);
+    return farm_file_text(*session.calculator, settings, details_);
+}
+
+void doc_zelmora::keep_rater_settings() {
+    farm_rater_settings_ = {};
+    if (session.continuous_rater) session.continuous_rater->write_settings(farm_rater_settings_);
+}
+
+void doc_zelmora::set_details(const farm_details& details) {
+    if (details == details_) return;
+    details_ = details;
+    farm_modified();
 }
 
 bool doc_zelmora::farm_modified() {
@@ -159,6 +173,8 @@ bool doc_zelmora::open_farm(const std::string& path, std::string& error) {
     if (!read_farm_file(path, store, error)) return false;
     std::string load_errors;
     load_farm(store, *session.calculator, *session.continuous_rater, load_errors);
+    keep_rater_settings();
+    details_ = read_farm_details(store);
     if (session.database) {
         load_errors += session.database->read_errors();
         session.database->clear_read_errors();
@@ -189,6 +205,8 @@ void doc_zelmora::new_farm() {
     place.write_integer(settings_section, "County FIPS", county);
     std::string load_errors;
     load_farm(place, *session.calculator, *session.continuous_rater, load_errors);
+    keep_rater_settings();
+    details_ = {};
     farm_path_.clear();
     reload_view();
     take_farm_as_saved();
@@ -230,8 +248,11 @@ std::string doc_zelmora::title() const {
 quote_content doc_zelmora::make_quote() {
     if (!session.calculator || !session.database) return {};
     const read_transaction reading(*session.database);  // one set of rows for every rating of the quote
-    return build_quote(session, session.calculator->current_farm(), quote_farm_name(), title(),
-                       QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString(), dropped_errors{});
+    quote_content quote =
+        build_quote(session, session.calculator->current_farm(), quote_farm_name(), title(),
+                    QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString(), dropped_errors{});
+    quote.details = details_;
+    return quote;
 }
 
 void doc_zelmora::on_show_crops() {
@@ -330,9 +351,10 @@ void doc_zelmora::on_check_database() {
         wait_cursor busy;
         result = check_database(*session.database, path_);
     }
+    // A report to read: OK closes it, there is nothing to cancel.
     dialog_error_list::show_modal(nullptr, result.problem_count > 0 || result.unreadable ? "Rating database problems"
                                                                                          : "Rating database checked",
-                                  "", result.report);
+                                  "", result.report, dialog_error_list::buttons::ok_only);
 }
 
 }  // namespace zelmora

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 
+#include "rating/farm_file.h"
 #include "rating/quote_content.h"
 #include "rating/rating_session.h"
 #include "rating/table_maintenance.h"
@@ -65,6 +66,11 @@ public:
     quote_content make_quote();
     // What the quote names the farm by.
     std::string quote_farm_name() const { return farm_display_name(); }
+
+    // Whose farm it is and who quotes it: kept in the farm file and printed on
+    // the quote. New details mark the farm changed like any input.
+    const farm_details& details() const { return details_; }
+    void set_details(const farm_details& details);
 
     // The farm's file; empty while the farm is untitled.
     const std::string& farm_file_path() const { return farm_path_; }
@@ -123,6 +129,8 @@ Q_SIGNALS:
 
 private:
     std::string current_farm_text();
+    // Takes the rater's settings as the farm now has them (opened, started or read at the open).
+    void keep_rater_settings();
     void reload_view();
     // A rewrite's report; a failed one shown as an error.
     void show_rewrite_report(const rewrite_report& report);
@@ -134,6 +142,11 @@ private:
     store_factory stores_;
     std::string path_;
     std::string farm_path_;
+    farm_details details_;
+    // The rater's settings of the farm. Every rating leaves the practice and type
+    // of the unit it rated last in the rater, which is no input of the farm: a
+    // look at the pages or a printed quote changes nothing of the farm.
+    memory_settings_store farm_rater_settings_;
     std::string saved_text_;      // the farm as last opened, started or saved
     std::string opened_text_;     // the farm when the document opened
     std::string opened_farm_path_;

@@ -25,6 +25,11 @@ class doc_zelmora;
 inline constexpr const char* application_id = "com.terravane.zelmora";
 // The application's icon in the sizes a title bar, a task bar and a menu draw it.
 QIcon application_icon();
+// Export Quote as PDF's suggestion: the farm's name with ".pdf", in the farm
+// file's folder (an untitled farm's: the rating database's folder).
+QString quote_pdf_suggestion(const doc_zelmora& document);
+// The name with ".pdf" added unless it already ends in ".pdf" (any case).
+QString with_pdf_suffix(const QString& path);
 
 class main_frame : public QMainWindow {
     Q_OBJECT
@@ -74,6 +79,7 @@ private:
     void on_check_database();
     void on_print();
     void on_export_pdf();
+    void on_farm_details();
     void on_compare_coverage();
     // Edit > Copy: a text field's selection, else the active database's comparison table.
     void on_copy();
@@ -101,6 +107,7 @@ private:
     std::vector<std::string> recent_farms_;
     QAction* save_action_ = nullptr;
     QAction* save_as_action_ = nullptr;
+    QAction* farm_details_action_ = nullptr;
     QAction* exit_action_ = nullptr;
     QAction* undo_action_ = nullptr;
     QAction* cut_action_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class QTextBrowser;
 class QWidget;
 
 namespace zelmora {
@@ -16,7 +17,10 @@ QStringList user_guide_places();
 QString find_user_guide();
 // The README's "Using the application" section, heading included; the whole text when it has none.
 QString user_guide_section(const QString& readme);
-// Shows the guide, or a message naming the places looked in.
-void show_user_guide(QWidget* parent);
+// Shows the guide, or a message naming the places looked in; returns the
+// guide's window (nullptr for the message).
+QWidget* show_user_guide(QWidget* parent);
+// Scales each picture of the guide down to the width the browser shows, never up.
+void fit_guide_pictures(QTextBrowser& browser);
 
 }  // namespace zelmora

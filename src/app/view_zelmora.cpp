@@ -17,6 +17,7 @@
 #include "app/doc_zelmora.h"
 #include "rating/premium_calculator.h"
 #include "ui/crop_offer.h"
+#include "ui/demo_notice.h"
 #include "ui/field_rules.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
@@ -57,6 +58,10 @@ void view_zelmora::build_form() {
     setWindowTitle(tr("Zelmora"));
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);
+
+    // On the demo database, a band over everything says that its rates are invented.
+    demo_notice_ = make_demo_notice(content);
+    column->addWidget(demo_notice_);
 
     // State and county.
     auto* place = new QHBoxLayout;
@@ -234,6 +239,7 @@ void view_zelmora::initial_update() {
     calculator_ = document_->session.calculator.get();
     if (!calculator_) return;
     loaded_ = true;
+    show_demo_notice(demo_notice_, document_->session.database.get());
     {
         exchange_lock lock(this);
         load_form();

@@ -91,8 +91,10 @@ std::string refused_quote_file(const zelmora::command_line& line, const std::str
     return {};
 }
 
-// The quote of the session's farm, written to the files the command names.
-int write_quote(const zelmora::command_line& line, zelmora::session& s, const std::string& database) {
+// The quote of the session's farm, written to the files the command names,
+// with the details of the inputs file.
+int write_quote(const zelmora::command_line& line, zelmora::session& s, const std::string& database,
+                const zelmora::farm_details& details) {
     const std::string farm_name =
         line.inputs.empty() ? std::string("the saved inputs") : QFileInfo(QString::fromStdString(line.inputs)).fileName().toStdString();
     const std::string date = QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString();
@@ -103,6 +105,7 @@ int write_quote(const zelmora::command_line& line, zelmora::session& s, const st
         zelmora::read_transaction reading(*s.database);
         quote = zelmora::build_quote(s, s.calculator->current_farm(), farm_name, database_file, date, rating_errors);
     }
+    quote.details = details;
     if (s.database->has_read_errors()) {
         write_all(stderr, s.database->read_errors());
         return zelmora::exit_database_unreadable;
@@ -199,7 +202,8 @@ int main(int argc, char** argv) {
         return zelmora::exit_database_unreadable;
     }
     std::fflush(stderr);
-    if (line.command == zelmora::command_kind::quote) return output.finish(write_quote(line, session, database));
+    if (line.command == zelmora::command_kind::quote)
+        return output.finish(write_quote(line, session, database, zelmora::read_farm_details(file_inputs)));
 
     std::string out;
     std::string messages;

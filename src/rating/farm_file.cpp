@@ -18,8 +18,7 @@ namespace zelmora {
 
 namespace {
 
-// The farm's own description, free texts the rating does not read.
-constexpr const char* farm_details_section = "Farm Details";
+// The keys of the farm's own description (farm_details_section), free texts the rating does not read.
 constexpr const char* farm_details_keys[] = {"Producer", "Agent", "Agent Contact", "Note"};
 
 // The text of a key, or nothing when the key is absent: no stored text can be
@@ -188,7 +187,58 @@ void write_farm_file_inputs(const premium_calculator& calculator, settings_store
     store.write_integer(settings_section, "Malting Barley Option", calculator.malting_barley_option);
 }
 
+// The keys of the details, in the order a farm file lists them.
+struct detail_key {
+    const char* key;
+    std::string farm_details::*text;
+};
+constexpr detail_key detail_keys[] = {
+    {"Producer", &farm_details::producer},
+    {"Agent", &farm_details::agent},
+    {"Agent Contact", &farm_details::agent_contact},
+    {"Note", &farm_details::note},
+};
+
 }  // namespace
+
+std::string escaped_detail(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\') {
+            escaped += "\\\\";
+        } else if (c == '\r' || c == '\n') {
+            // CR LF, a lone CR and LF are all one line break.
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            escaped += "\\n";
+        } else if (c != '\0') {  // a NUL byte would make the file unreadable
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string unescaped_detail(std::string_view text) {
+    std::string plain;
+    plain.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '\\' || text[i + 1] == 'n')) {
+            plain += text[i + 1] == 'n' ? '\n' : '\\';
+            ++i;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+farm_details read_farm_details(settings_store& store) {
+    farm_details details;
+    for (const detail_key& d : detail_keys)
+        details.*d.text = unescaped_detail(store.read_text(farm_details_section, d.key, ""));
+    return details;
+}
 
 bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error) {
     if (listed && !listed->has_section(settings_section)) {
@@ -281,11 +331,16 @@ void load_farm(settings_store& store, premium_calculator& calculator, rater& con
     continuous_rater.read_settings(store);
 }
 
-std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater) {
+std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater,
+                           const farm_details& details) {
     ordered_store keys;
     calculator.write_settings(keys);
     write_farm_file_inputs(calculator, keys);
     continuous_rater.write_settings(keys);
+    // In double quotes: blanks at either end and a text that looks like a number stay as they are.
+    for (const detail_key& d : detail_keys)
+        if (!(details.*d.text).empty())
+            keys.write_text(farm_details_section, d.key, "\"" + escaped_detail(details.*d.text) + "\"");
     std::string text = std::string(farm_file_mark) + "farm\n";
     std::string section;
     for (const auto& [line_section, key, value] : keys.lines) {

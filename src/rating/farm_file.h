@@ -8,7 +8,8 @@
 //   "PP Factor 10 <crop display name>"     decimal text, ppcl_factor[1] of the crop
 //   "CR Option <crop number> <unit %02d>"  decimal text, cr_option_factor of the unit
 //   "Malting Barley Option"                1 (option A) or 2 (option B)
-// Absent keys keep the calculator's values.
+// Absent keys keep the calculator's values. A farm file may also say whose farm
+// it is, in a section of its own, "[Farm Details]" (farm_details below).
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,30 @@
 namespace zelmora {
 
 inline constexpr const char* settings_section = "Settings";
+inline constexpr const char* farm_details_section = "Farm Details";
+
+// Who the farm is quoted for and by, as the quote prints them: the keys
+// "Producer", "Agent", "Agent Contact" and "Note" of "[Farm Details]". Texts,
+// each written in double quotes with a backslash written "\\" and a line break
+// "\n", so that a note of several lines stays one line of the file and any text
+// reads back as it was written (line breaks as "\n" alone). Nothing rates them.
+struct farm_details {
+    std::string producer;
+    std::string agent;
+    std::string agent_contact;
+    std::string note;
+
+    bool operator==(const farm_details&) const = default;
+    bool empty() const { return *this == farm_details{}; }
+};
+
+// A detail's text as a farm file holds it, and back. Unknown escapes ("C:\farm")
+// read as written.
+std::string escaped_detail(std::string_view text);
+std::string unescaped_detail(std::string_view text);
+
+// The details a farm file's store holds; absent keys are empty.
+farm_details read_farm_details(settings_store& store);
 
 // How a farm file's first line begins: the comment farm_file_text writes ("; Zelmora
 // 2004 farm") and the examples' ("; Zelmora 2004 inputs: ..."). A desktop
@@ -69,9 +94,11 @@ void load_farm(settings_store& store, premium_calculator& calculator, rater& con
 // farm coverage, the prevented planting factors of every crop, the CR option of
 // every unit, the malting barley option; factors with three places, or up to six
 // when they need them), then "[APHContinuous]" with the
-// rater's. One "key=value" a line, lines ending in "\n": the same farm always
-// gives the same text, and a change of one input changes one line.
-std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater);
+// rater's, then "[Farm Details]" with the details that are not empty (no
+// section when all are). One "key=value" a line, lines ending in "\n": the
+// same farm always gives the same text, and a change of one input changes one line.
+std::string farm_file_text(const premium_calculator& calculator, const rater& continuous_rater,
+                           const farm_details& details = {});
 
 // Writes the text as the file `path` atomically (atomic_file): into a
 // temporary file beside it, flushed to the disk, then renamed over it, so that

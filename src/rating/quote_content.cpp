@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "data/demo_database.h"
+#include "rating/insurance_unit.h"
 #include "rating/reports.h"
 #include "utility/dropped_errors.h"
 
@@ -19,6 +20,25 @@ std::string code_name(const code_lookup* codes, int code) {
 }
 
 }  // namespace
+
+const char* prevented_planting_text(int selection) {
+    switch (selection) {
+    case 1: return "+5%";
+    case 2: return "+10%";
+    default: return "none";
+    }
+}
+
+int subsidy_percent(const quote_unit& unit) {
+    return static_cast<int>(rounded(subsidy_factor(unit.coverage_level) * 100.0, 0));
+}
+
+exact_decimal producer_premium_per_acre(const quote_unit& unit) {
+    const exact_decimal insured_acres = unit.acres * unit.share;
+    if (!unit.rated || !(insured_acres > 0.0)) return 0.0;
+    exact_decimal per_acre = unit.figures.producer_premium / insured_acres;
+    return per_acre.round_to(2);
+}
 
 quote_content build_quote(rating_session& session, const farm& f, const std::string& farm_name,
                           const std::string& database_file, const std::string& date_text, std::string& error_text) {
@@ -57,6 +77,8 @@ quote_content build_quote(rating_session& session, const farm& f, const std::str
             crop.name = crop_display_name(c);
             crop.price = k.price[ix(c)];
             crop.totals = totals.crops[ix(c)];
+            crop.prevented_planting = k.ppcl_select[ix(c)];
+            crop.enterprise_prevented_planting = k.ppcl_select_enterprise[ix(c)];
             crop.enterprise_coverage_level = k.coverage_enterprise[ix(c)];
             crop.enterprise = k.enterprise_figures(c);
             crop.enterprise_guarantee = crop.enterprise.revenue_guarantee * crop.totals.acres;
@@ -94,6 +116,7 @@ quote_content build_quote(rating_session& session, const farm& f, const std::str
             if (k.crop_in_whole_farm(c) && !k.units[ix(c)].empty()) ++whole_farm_crops;
         quote.whole_farm_offered = whole_farm_crops > 1 && k.revenue_guarantee_whole_farm > 0.0;
         quote.whole_farm_coverage_level = k.coverage_whole_farm;
+        quote.whole_farm_prevented_planting = k.ppcl_select_whole_farm;
         quote.whole_farm = k.whole_farm_figures();
         quote.whole_farm_guarantee = k.revenue_guarantee_whole_farm * k.crop_acre_weight_whole_farm;
         quote.whole_farm_guarantee.round_to(0);

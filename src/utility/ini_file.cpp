@@ -105,11 +105,12 @@ bool parse_ini_text(std::string_view text, memory_settings_store& store, std::st
                 error = line_error(line_number, "malformed %XX escape in the key");
                 return false;
             }
-            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-                value = value.substr(1, value.size() - 2);
-            // A bare whole number is an integer; a quoted one with blanks stays a text.
+            // A value in double quotes is a text, whatever it looks like ("007"); a bare
+            // whole number is an integer.
+            const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+            if (quoted) value = value.substr(1, value.size() - 2);
             int integer = 0;
-            if (trim(value).size() == value.size() && read_whole_number(value, integer))
+            if (!quoted && trim(value).size() == value.size() && read_whole_number(value, integer))
                 store.write_integer(section, key, integer);
             else
                 store.write_text(section, key, std::string(value));

@@ -203,6 +203,38 @@ protected:
 
     static std::string example(const char* name) { return std::string(ZELMORA_EXAMPLES_DIR) + "/" + name; }
 
+    // The quote of a farm as pdftotext -layout reads it, one text per page.
+    std::vector<std::string> quote_pages(const std::string& inputs) const {
+        const fs::path pdf = dir_.path() / "pages.pdf";
+        const fs::path text = dir_.path() / "pages.txt";
+        const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "quote", "--pdf", pdf.string()});
+        EXPECT_EQ(r.status, 0) << r.err;
+        const std::string command = "pdftotext -layout '" + pdf.string() + "' '" + text.string() + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        std::vector<std::string> pages = split(read_file(text), '\f');
+        if (!pages.empty() && pages.back().find_first_not_of(" \n") == std::string::npos) pages.pop_back();
+        return pages;
+    }
+
+    // The units of `rate --tsv`: crop, unit number, total premium, subsidy and producer premium.
+    struct rated_unit {
+        std::string crop;
+        int number = 0;
+        long total_premium = 0;
+        long subsidy = 0;
+        long producer_premium = 0;
+    };
+    std::vector<rated_unit> rated_units(const std::string& inputs) const {
+        std::vector<rated_unit> units;
+        const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "rate", "--tsv"});
+        for (const auto& line : split(r.out, '\n')) {
+            const auto cells = split(line, '\t');
+            if (cells.size() < 8 || cells[0] != "unit" || cells[5].empty()) continue;
+            units.push_back({cells[1], std::stoi(cells[2]), std::stol(cells[5]), std::stol(cells[6]), std::stol(cells[7])});
+        }
+        return units;
+    }
+
     scratch_directory dir_;
 };
 
@@ -897,6 +929,189 @@ TEST_F(Cli, QuoteWritesThePdfAndHtmlWithTheFarmTotals) {
     const std::string unmarked = pdf_text(pdf);
     EXPECT_EQ(unmarked.find("DEMO RATES"), std::string::npos);
     EXPECT_NE(unmarked.find(dollars(producer)), std::string::npos);
+}
+
+namespace {
+
+std::string dollar_text(long value) {
+    std::string digits = std::to_string(value);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), ",");
+    return "$" + digits;
+}
+
+// The lines of a page between the demo banner and the footer, without blank lines.
+std::vector<std::string> body_lines(const std::string& page) {
+    std::vector<std::string> lines;
+    for (const auto& line : split(page, '\n')) {
+        if (line.find_first_not_of(' ') == std::string::npos || line.find("DEMO RATES - NOT FOR REAL QUOTES") != std::string::npos)
+            continue;
+        if (line.find("This quote is an estimate") != std::string::npos) break;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> words_of(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+bool is_unit_row(const std::string& line) {
+    const auto words = words_of(line);
+    return words.size() > 2 && std::all_of(words[0].begin(), words[0].end(), ::isdigit) &&
+           (words[1] == "basic" || words[1] == "optional");
+}
+
+// A dollar figure ("$1,234"), not the "$1,000" of a heading.
+bool has_figures(std::string line) {
+    for (auto at = line.find("$1,000 of"); at != std::string::npos; at = line.find("$1,000 of")) line.erase(at, 6);
+    for (std::size_t at = line.find('$'); at != std::string::npos; at = line.find('$', at + 1))
+        if (at + 1 < line.size() && std::isdigit(static_cast<unsigned char>(line[at + 1]))) return true;
+    return false;
+}
+
+// A table's heading row: the words of its headings and no figure.
+bool is_heading_row(const std::string& line) {
+    return !has_figures(line) && line.find("Guarantee") != std::string::npos &&
+           (line.find("Unit") != std::string::npos || line.find("Coverage") != std::string::npos);
+}
+
+}  // namespace
+
+// Six crops of seven units run over several pages: a unit's row stays whole on
+// one page (and is printed once), a table that goes on over a break starts its
+// page with "<crop> (continued)" and its heading row, no page ends with a
+// heading or what leads into a table, and headings break only between words.
+TEST_F(Cli, QuotePagesBreakBetweenRowsAndNameTheirContinuedTables) {
+    const std::string farm = std::string(ZELMORA_SOURCE_DIR) + "/tests/golden/farms/minnesota-six-crops.ini";
+    const std::vector<std::string> pages = quote_pages(farm);
+    ASSERT_GE(pages.size(), 3u);
+    const std::vector<rated_unit> units = rated_units(farm);
+    ASSERT_EQ(units.size(), 42u);
+
+    for (const rated_unit& u : units) {
+        const std::vector<std::string> figures = {dollar_text(u.total_premium), dollar_text(u.subsidy),
+                                                  dollar_text(u.producer_premium)};
+        int rows = 0;
+        for (const std::string& page : pages)
+            for (const std::string& line : body_lines(page)) {
+                if (!is_unit_row(line) || words_of(line)[0] != std::to_string(u.number)) continue;
+                std::size_t at = 0;
+                bool whole = true;
+                for (const std::string& figure : figures) {
+                    at = line.find(" " + figure + " ", at);
+                    whole = whole && at != std::string::npos;
+                    if (!whole) break;
+                }
+                rows += whole ? 1 : 0;
+            }
+        EXPECT_EQ(rows, 1) << u.crop << " unit " << u.number << ": its row whole on one page, once";
+    }
+
+    const std::vector<std::string> crops = {"Corn", "Soybeans", "Spring Wheat", "Canola", "Sunflower", "Barley"};
+    const std::vector<std::string> headings = {"Summary", "Whole-farm unit", "Malting barley endorsement",
+                                               "Coverage levels and unit structures side by side", "Farm (all crops)"};
+    const std::vector<std::string> heading_words = {
+        "Unit", "Type", "Practice", "Acres", "Share", "APH", "yield", "Guarantee", "Premium", "per",
+        "acre", "Total", "premium", "Subsidy", "rate", "Producer", "Coverage", "structure", "Per", "$1,000",
+        "of", "guarantee", "Added", "added", "$", "Malting", "acres", "Contract", "price", "Liability"};
+    int continued = 0;
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        SCOPED_TRACE("page " + std::to_string(p + 1));
+        const std::vector<std::string> lines = body_lines(pages[p]);
+        ASSERT_FALSE(lines.empty());
+        // A page starts with a heading, a paragraph or a continued table's name, never inside a table.
+        EXPECT_FALSE(is_unit_row(lines.front()) || is_heading_row(lines.front()) ||
+                     lines.front().find(" Total ") == 0)
+            << lines.front();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const auto at = lines[i].find(" (continued)");
+            if (at == std::string::npos) continue;
+            ++continued;
+            EXPECT_EQ(i, 0u) << "a continued table's name leads its page";
+            const std::string name = lines[i].substr(lines[i].find_first_not_of(' '), at - lines[i].find_first_not_of(' '));
+            EXPECT_TRUE(std::find(crops.begin(), crops.end(), name) != crops.end() ||
+                        std::find(headings.begin(), headings.end(), name) != headings.end())
+                << name;
+            ASSERT_LT(i + 1, lines.size());
+            EXPECT_TRUE(is_heading_row(lines[i + 1])) << "the heading row follows: " << lines[i + 1];
+        }
+        // The last line is no heading and nothing that leads into a table.
+        const std::string last = lines.back().substr(lines.back().find_first_not_of(' '));
+        EXPECT_EQ(last.find(" (price $"), std::string::npos) << last;
+        EXPECT_EQ(last.find("Units insured at"), std::string::npos) << last;
+        EXPECT_TRUE(std::find(crops.begin(), crops.end(), last) == crops.end()) << last;
+        EXPECT_TRUE(std::find(headings.begin(), headings.end(), last) == headings.end()) << last;
+        EXPECT_FALSE(is_heading_row(last)) << last;
+        // Heading rows (a line of headings and the lines under it before the first row) hold whole words.
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (!is_heading_row(lines[i])) continue;
+            for (std::size_t j = i; j < lines.size() && !has_figures(lines[j]) && !is_unit_row(lines[j]) &&
+                                    lines[j].find('%') == std::string::npos;
+                 ++j)
+                for (const std::string& word : words_of(lines[j]))
+                    EXPECT_TRUE(std::find(heading_words.begin(), heading_words.end(), word) != heading_words.end())
+                        << "\"" << word << "\" in the heading line \"" << lines[j] << "\"";
+        }
+    }
+    EXPECT_GE(continued, 1) << "the farm's quote breaks a table somewhere";
+}
+
+// The farm's details stand at the top of the quote in place of the file's name;
+// each unit's row gives its subsidy rate and its producer premium per insured
+// acre, and each crop its prevented planting coverage.
+TEST_F(Cli, QuotePrintsTheFarmsDetailsAndEachUnitsSubsidyRateAndPremiumPerAcre) {
+    const std::string farm_text = read_file(example("iowa-farm.ini")) +
+                                  "\n[Farm Details]\nProducer=\"Jane Q. Doe & Sons\"\nAgent=\"Sam Agent\"\n"
+                                  "Agent Contact=\"701-555-0100\"\nNote=\"Quoted at the kitchen table.\\nCall after harvest.\"\n";
+    const std::string inputs = inputs_file(farm_text, "with-details.ini");
+    const std::vector<std::string> pages = quote_pages(inputs);
+    ASSERT_FALSE(pages.empty());
+    const std::vector<std::string> first = body_lines(pages.front());
+    const auto line_with = [&first](const std::string& a, const std::string& b) {
+        for (const std::string& line : first)
+            if (line.find(a) != std::string::npos && line.find(b) != std::string::npos) return true;
+        return false;
+    };
+    EXPECT_TRUE(line_with("Producer", "Jane Q. Doe & Sons"));
+    EXPECT_TRUE(line_with("Agent", "Sam Agent"));
+    EXPECT_TRUE(line_with("Agent contact", "701-555-0100"));
+    EXPECT_TRUE(line_with("Note", "Quoted at the kitchen table."));
+    EXPECT_TRUE(line_with("Call after harvest.", "Call after harvest."));
+    EXPECT_FALSE(line_with("Quoted at the kitchen table.", "Call after harvest.")) << "the note keeps its two lines";
+    EXPECT_FALSE(line_with("with-details.ini", "")) << "the details stand in place of the file's name";
+    // Corn is insured at 75% (a 55% subsidy) with the +5% prevented planting coverage, soybeans at 70% (59%) without.
+    EXPECT_TRUE(line_with("Units insured at 75% coverage", "prevented planting coverage: +5%"));
+    EXPECT_TRUE(line_with("Units insured at 70% coverage", "prevented planting coverage: none"));
+
+    zelmora::memory_settings_store store;
+    std::string error;
+    ASSERT_TRUE(zelmora::read_farm_file(inputs, store, error)) << error;
+    const zelmora::farm f = zelmora::read_farm(store);
+    for (const rated_unit& u : rated_units(inputs)) {
+        const int crop = u.crop == "Corn" ? 1 : u.crop == "Soybeans" ? 2 : 7;
+        const zelmora::insurance_unit& unit = f.inputs.units[static_cast<std::size_t>(crop - 1)][static_cast<std::size_t>(u.number - 1)];
+        char per_acre[32];
+        std::snprintf(per_acre, sizeof per_acre, "$%.2f",
+                      zelmora::rounded(static_cast<double>(u.producer_premium) /
+                                           (unit.acres.to_double() * unit.share.to_double()), 2));
+        const int coverage = f.inputs.coverage[static_cast<std::size_t>(crop - 1)];
+        const std::string subsidy_rate = coverage < 75 ? "59%" : coverage < 80 ? "55%" : coverage < 85 ? "48%" : "38%";
+        const std::string row_end = subsidy_rate + " " + dollar_text(u.subsidy) + " " + dollar_text(u.producer_premium) +
+                                    " " + per_acre;
+        bool found = false;
+        for (const std::string& page : pages)
+            for (const std::string& line : body_lines(page)) {
+                if (!is_unit_row(line) || words_of(line)[0] != std::to_string(u.number)) continue;
+                const auto words = words_of(line);
+                std::string tail;
+                for (std::size_t w = words.size() - 4; w < words.size(); ++w) tail += (tail.empty() ? "" : " ") + words[w];
+                found = found || (tail == row_end && line.find(dollar_text(u.total_premium)) != std::string::npos);
+            }
+        EXPECT_TRUE(found) << u.crop << " unit " << u.number << " ends in " << row_end;
+    }
 }
 
 TEST_F(Cli, QuoteRefusalsAndUnwritableFiles) {

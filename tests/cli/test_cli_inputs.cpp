@@ -41,6 +41,7 @@ TEST(CliIniFile, ReadsSectionsKeysAndValueKinds) {
                                "Price Soybeans=\"6.60\"\r\n"
                                "APH Yield 1 01 = 150.000\r\n"
                                "Empty=\r\n"
+                               "Quoted=\"007\"\r\n"
                                "[APHContinuous]\r\n"
                                "Price Percent=1.000000",
                                store, error))
@@ -56,8 +57,11 @@ TEST(CliIniFile, ReadsSectionsKeysAndValueKinds) {
     EXPECT_EQ(v.at({"Settings", "Price Soybeans"}).text, "6.60");
     EXPECT_EQ(v.at({"Settings", "APH Yield 1 01"}).text, "150.000");
     EXPECT_EQ(v.at({"Settings", "Empty"}).text, "");
+    EXPECT_FALSE(v.at({"Settings", "Quoted"}).is_integer);  // in quotes: a text, leading zeros kept
+    EXPECT_EQ(v.at({"Settings", "Quoted"}).text, "007");
+    EXPECT_EQ(store.read_integer("Settings", "Quoted", 0), 7);
     EXPECT_EQ(v.at({"APHContinuous", "Price Percent"}).text, "1.000000");
-    EXPECT_EQ(v.size(), 7u);
+    EXPECT_EQ(v.size(), 8u);
 }
 
 TEST(CliIniFile, LaterValueOfAKeyWins) {

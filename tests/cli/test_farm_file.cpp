@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -94,6 +95,67 @@ TEST(FarmFile, FactorsKeepThePlacesTheyWereTypedWith) {
     const std::string text = farm_file_text(calculator, *iowa.s.continuous_rater);
     EXPECT_NE(text.find("\nPP Factor 10 Soybeans=1.0275\n"), std::string::npos);
     EXPECT_NE(text.find("\nCR Option 1 03=0.900\n"), std::string::npos);
+}
+
+// Whatever is typed into the details comes back from the file as it was typed
+// (a line break of any kind as "\n"); the farm's inputs and its rating stay those
+// of the file without details, and the command line takes the file.
+TEST(FarmFile, DetailsReadBackAsTheyWereWrittenBesideTheFarm) {
+    using namespace std::string_literals;
+    struct detail_case {
+        std::string text;
+        std::string read_back;  // empty: the text itself
+    };
+    const detail_case cases[] = {
+        {"Jane Q. Doe", ""},
+        {"  blanks at both ends  ", ""},
+        {"\"in quotes\"", ""},
+        {"007", ""},
+        {"+1 701 555 0100", ""},
+        {"12345", ""},
+        {"first line\nsecond line\n\nfourth", ""},
+        {"windows\r\nlines\rand a lone CR", "windows\nlines\nand a lone CR"},
+        {"C:\\farms\\new\\n is not a break", ""},
+        {"ends in a backslash\\", ""},
+        {"\\n typed as two characters", ""},
+        {"; [Section] key=value # not a comment", ""},
+        {"tab\there, \xC3\xBCml\xC3\xA4ut", ""},
+        {"NUL\0dropped"s, "NULdropped"},
+    };
+    rated_farm iowa;
+    rate_file(std::string(ZELMORA_EXAMPLES_DIR) + "/iowa-farm.ini", iowa);
+    scratch_directory scratch;
+    for (const detail_case& c : cases) {
+        const std::string& text = c.text;
+        SCOPED_TRACE(text);
+        const farm_details details{text, "Agent " + text, text, text};
+        const std::string farm_text = farm_file_text(*iowa.s.calculator, *iowa.s.continuous_rater, details);
+        EXPECT_EQ(farm_text.rfind(iowa.farm_text, 0), 0u) << "the details follow the farm";
+        EXPECT_NE(farm_text.find("\n[Farm Details]\nProducer=\""), std::string::npos) << farm_text;
+        // Each detail is one line of the file.
+        EXPECT_EQ(std::count(farm_text.begin() + static_cast<std::ptrdiff_t>(iowa.farm_text.size()), farm_text.end(), '\n'),
+                  6);
+        const std::string path = scratch.file("details.ini");
+        std::string error;
+        ASSERT_TRUE(write_farm_file(path, farm_text, error)) << error;
+        memory_settings_store store;
+        ASSERT_TRUE(read_farm_file(path, store, error)) << error;
+        const std::string expected = c.read_back.empty() ? text : c.read_back;
+        EXPECT_EQ(read_farm_details(store), (farm_details{expected, "Agent " + expected, expected, expected}));
+        rated_farm again;
+        rate_file(path, again);
+        EXPECT_EQ(again.tsv, iowa.tsv);
+        EXPECT_EQ(again.farm_text, iowa.farm_text);
+    }
+    // No details, no section; a file without the section has none.
+    EXPECT_EQ(farm_file_text(*iowa.s.calculator, *iowa.s.continuous_rater, farm_details{}), iowa.farm_text);
+    memory_settings_store without;
+    std::string error;
+    ASSERT_TRUE(read_farm_file(std::string(ZELMORA_EXAMPLES_DIR) + "/iowa-farm.ini", without, error)) << error;
+    EXPECT_TRUE(read_farm_details(without).empty());
+    // Only the details given are written, in a fixed order.
+    const std::string some = farm_file_text(*iowa.s.calculator, *iowa.s.continuous_rater, {"", "A. Gent", "", "x"});
+    EXPECT_EQ(some.substr(iowa.farm_text.size()), "\n[Farm Details]\nAgent=\"A. Gent\"\nNote=\"x\"\n");
 }
 
 TEST(FarmFile, ReadFarmTakesTheFileOverTheDefaults) {

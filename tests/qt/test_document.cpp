@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/dialog_about.h"
+#include "ui/compare_window.h"
 #include "ui/dialog_error_list.h"
 #include "utility/dropped_errors.h"
 #include "ui/numeric_controls.h"
@@ -27,6 +28,7 @@
 
 namespace zelmora {
 
+using testing::action_named;
 using testing::database_copy;
 
 class document_test : public QObject {
@@ -156,6 +158,60 @@ private Q_SLOTS:
         // The document still rates from the same connection afterwards.
         form.calc().compute_all(*form.document->session.surcharges, dropped_errors{});
         form.close();
+    }
+
+    // A report to read closes with OK: the database check's has no Cancel (an error list keeps its own).
+    void check_database_report_closes_with_ok_only() {
+        database_copy data;
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        dialog_error_list::set_replacement({});
+        std::vector<std::pair<bool, bool>> shown;  // OK, Cancel
+        set_modal_hook([&shown](QDialog& dialog) {
+            shown.emplace_back(find_control(&dialog, 1) != nullptr, find_control(&dialog, 2) != nullptr);
+            return int(QDialog::Accepted);
+        });
+        form.document->on_check_database();
+        dialog_error_list::show_modal(nullptr, "", "", "ERROR, a line\r\n");
+        QCOMPARE(shown.size(), std::size_t{2});
+        QCOMPARE(shown[0], std::make_pair(true, false));
+        QCOMPARE(shown[1], std::make_pair(true, true));
+        form.close();
+    }
+
+    // The demo database's rates are invented: the form and the Compare Coverage
+    // window carry a band that says so, and the About box says it; a database
+    // without the demo mark shows no band.
+    void demo_rates_are_said_on_the_form_compare_and_about() {
+        database_copy data;
+        QString about_text;
+        set_modal_hook([&about_text](QDialog& dialog) {
+            if (auto* text = dialog.findChild<QLabel*>(QStringLiteral("demo_text"))) about_text = text->text();
+            return int(QDialog::Accepted);
+        });
+        for (const bool demo : {true, false}) {
+            if (!demo) {
+                doc_zelmora document;
+                QVERIFY(document.open_document(data.path()));
+                QVERIFY(is_ok(document.session.database->execute_statement("PRAGMA application_id = 0")));
+            }
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            frame.show();
+            QLabel* notice = window->view()->demo_notice();
+            QVERIFY(notice);
+            QCOMPARE(notice->isVisibleTo(window->view()), demo);
+            QVERIFY(notice->text().contains(QStringLiteral("invented for demonstration")));
+            action_named(&frame, QStringLiteral("Compare C&overage"))->trigger();
+            compare_window* comparison = main_frame::comparison_of(window);
+            QVERIFY(comparison);
+            QCOMPARE(comparison->demo_notice()->isVisibleTo(comparison), demo);
+            about_text.clear();
+            action_named(&frame, QStringLiteral("&About Zelmora 2004..."))->trigger();
+            QVERIFY(about_text.contains(QStringLiteral("invented for demonstration")));
+            QCOMPARE(about_text.contains(QStringLiteral("The open rating database is the demo database")), demo);
+        }
     }
 
     void open_makes_a_window_with_the_loaded_form() {

@@ -2,14 +2,22 @@
 // command line rates it, the edit marker and the Save / Discard / Cancel
 // question, and the farm the settings store keeps with two windows open.
 #include <QAction>
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QStatusBar>
 #include <QTest>
 
 #include <signal.h>
@@ -21,13 +29,16 @@
 #include <vector>
 
 #include "comma_locales.h"
+#include "quote/quote_document.h"
 #include "rating/farm_file.h"
+#include "ui/dialog_farm_details.h"
 #include "ui/property_page_whole_farm.h"
 #include "ui/propsheet_calculator.h"
 #include "window_fixture.h"
 
 namespace zelmora {
 
+using testing::action_named;
 using testing::database_copy;
 
 namespace {
@@ -130,6 +141,7 @@ class farm_files_test : public QObject {
     std::vector<QString> save_questions_;
     save_choice save_answer_ = save_choice::cancel;
     QString file_answer_;
+    std::vector<std::pair<QString, QString>> file_questions_;  // caption, start
 
     QLineEdit* field(child_frame* window, int id) { return find_control_as<QLineEdit>(window->view(), id); }
 
@@ -138,12 +150,16 @@ private Q_SLOTS:
         testing::clear_settings();
         messages_.clear();
         save_questions_.clear();
+        file_questions_.clear();
         set_message_hook([this](const QString& text) { messages_.push_back(text); });
         set_save_question_hook([this](const QString& text) {
             save_questions_.push_back(text);
             return save_answer_;
         });
-        set_file_name_hook([this](const QString&) { return file_answer_; });
+        set_file_name_hook([this](const QString& caption, const QString& start) {
+            file_questions_.push_back({caption, start});
+            return file_answer_;
+        });
     }
     void cleanup() {
         set_message_hook({});
@@ -213,6 +229,212 @@ private Q_SLOTS:
             QVERIFY2(saved.contains("\n[APHContinuous]\n"), saved.constData());
             QCOMPARE(command_line_rating(data.path(), file_answer_, locale_name), expected);
         }
+    }
+
+    // Show Crops, then Esc with nothing typed: no input changes, no edit marker,
+    // and closing asks nothing. (Rating leaves the practice of the unit rated
+    // last in the rater; Arkansas's last unit is irrigated Rice, its file says 3.)
+    void show_crops_cancelled_marks_nothing() {
+        database_copy data;
+        for (const char* name : {"arkansas-farm.ini", "iowa-farm.ini", "north-dakota-farm.ini"}) {
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            QVERIFY2(frame.open_farm(example(name)), name);
+            QVERIFY(!window->isWindowModified());
+            const rater_aph_continuous no_rater(nullptr);
+            const std::string inputs = farm_file_text(*window->document()->session.calculator, no_rater);
+            set_modal_hook([](QDialog& dialog) {
+                dialog.show();
+                QCoreApplication::processEvents();
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+                return dialog.result();
+            });
+            window->document()->on_show_crops();
+            set_modal_hook({});
+            QCOMPARE(farm_file_text(*window->document()->session.calculator, no_rater), inputs);
+            QVERIFY2(!window->isWindowModified(), name);
+            QVERIFY(window->maybe_save());
+            QVERIFY2(save_questions_.empty(), name);
+        }
+    }
+
+    // Farm > Farm Details...: the producer, the agent and a note of two lines are
+    // part of the farm: they mark it edited, are saved in its file, come back
+    // with it, and stand on its quote; Cancel changes nothing.
+    void farm_details_are_entered_saved_and_reopened() {
+        database_copy data;
+        QTemporaryDir folder;
+        const farm_details typed{"Jane Q. Doe", "Sam Agent", "701-555-0100", "Two fields north.\nCall after harvest."};
+        const auto answer_details = [](const farm_details& with, bool ok) {
+            set_modal_hook([with, ok](QDialog& dialog) {
+                auto* details = qobject_cast<dialog_farm_details*>(&dialog);
+                if (!details) return int(QDialog::Rejected);
+                details->producer_field()->setText(QString::fromStdString(with.producer));
+                details->agent_field()->setText(QString::fromStdString(with.agent));
+                details->agent_contact_field()->setText(QString::fromStdString(with.agent_contact));
+                details->note_field()->setPlainText(QString::fromStdString(with.note));
+                return int(ok ? QDialog::Accepted : QDialog::Rejected);
+            });
+        };
+        {
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+            QAction* details = action_named(&frame, QStringLiteral("Farm &Details..."));
+            QVERIFY(details && details->isEnabled());
+            answer_details(typed, false);
+            details->trigger();
+            QVERIFY(window->document()->details().empty());
+            QVERIFY(!window->isWindowModified());
+            answer_details(typed, true);
+            details->trigger();
+            set_modal_hook({});
+            QVERIFY(window->document()->details() == typed);
+            QVERIFY(window->isWindowModified());
+            QCOMPARE(window->document()->make_quote().details.producer, typed.producer);
+
+            file_answer_ = folder.filePath(QStringLiteral("doe.ini"));
+            QVERIFY(window->save_as());
+            QVERIFY(!window->isWindowModified());
+            QVERIFY(file_bytes(file_answer_).endsWith("\n[Farm Details]\nProducer=\"Jane Q. Doe\"\nAgent=\"Sam Agent\"\n"
+                                                      "Agent Contact=\"701-555-0100\"\n"
+                                                      "Note=\"Two fields north.\\nCall after harvest.\"\n"));
+            // New Farm starts without details.
+            QVERIFY(window->new_farm());
+            QVERIFY(window->document()->details().empty());
+        }
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        QVERIFY(frame.open_farm(file_answer_.toStdString()));
+        QVERIFY(window->document()->details() == typed);
+        QVERIFY(!window->isWindowModified());
+        QVERIFY(save_questions_.empty());
+    }
+
+    // Export Quote as PDF suggests the farm's name in its file's folder, adds
+    // ".pdf" to a name without it (asking before it replaces a file under that
+    // name) and says on the status line where it wrote.
+    void export_suggests_the_farm_name_adds_pdf_and_says_where() {
+        database_copy data;
+        QTemporaryDir folder;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        QAction* export_pdf = action_named(&frame, QStringLiteral("&Export Quote as PDF..."));
+        QVERIFY(export_pdf);
+        file_answer_.clear();
+        export_pdf->trigger();
+        QCOMPARE(file_questions_.back().second,
+                 QFileInfo(QString::fromStdString(data.path())).absoluteDir().filePath(QStringLiteral("Untitled farm.pdf")));
+
+        QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+        file_answer_ = folder.filePath(QStringLiteral("smith.ini"));
+        QVERIFY(window->save_as());
+        file_answer_ = folder.filePath(QStringLiteral("for the Smiths"));
+        export_pdf->trigger();
+        QCOMPARE(file_questions_.back().second, folder.filePath(QStringLiteral("smith.pdf")));
+        const QString written = folder.filePath(QStringLiteral("for the Smiths.pdf"));
+        QVERIFY(file_bytes(written).startsWith("%PDF"));
+        QVERIFY2(frame.statusBar()->currentMessage().contains(QDir::toNativeSeparators(written)),
+                 qPrintable(frame.statusBar()->currentMessage()));
+
+        // The name with ".pdf" added is a file already: asked first, kept on No.
+        QFile old(written);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("kept");
+        old.close();
+        std::vector<QString> questions;
+        set_question_hook([&questions](const QString& text) {
+            questions.push_back(text);
+            return false;
+        });
+        export_pdf->trigger();
+        set_question_hook({});
+        QCOMPARE(questions.size(), std::size_t{1});
+        QVERIFY(questions[0].contains(QStringLiteral("for the Smiths.pdf")));
+        QCOMPARE(file_bytes(written), QByteArray("kept"));
+        // A name that ends in .PDF is taken as it is.
+        QCOMPARE(with_pdf_suffix(QStringLiteral("/a/B.PDF")), QStringLiteral("/a/B.PDF"));
+        QCOMPARE(with_pdf_suffix(QStringLiteral("/a/b.quote")), QStringLiteral("/a/b.quote.pdf"));
+    }
+
+    // Print starts on the paper of the PDF file and the command line (US Letter),
+    // whatever the printer's own default.
+    void print_starts_on_the_quotes_paper() {
+        database_copy data;
+        main_frame frame;
+        QVERIFY(frame.open_document(data.path()));
+        QPageLayout offered;
+        set_modal_hook([&offered](QDialog& dialog) {
+            if (auto* print = qobject_cast<QPrintDialog*>(&dialog)) offered = print->printer()->pageLayout();
+            return int(QDialog::Rejected);
+        });
+        action_named(&frame, QStringLiteral("&Print..."))->trigger();
+        set_modal_hook({});
+        QCOMPARE(offered.pageSize().id(), QPageSize::Letter);
+        QCOMPARE(offered.pageSize().id(), quote_page_layout().pageSize().id());
+        QCOMPARE(offered.orientation(), QPageLayout::Portrait);
+    }
+
+    // File > New makes nothing and says where databases and farms come from; New
+    // Farm has its keys; no two commands of a menu share an Alt key.
+    void file_commands_say_what_they_do_and_keep_their_keys_apart() {
+        database_copy data;
+        main_frame frame;
+        QVERIFY(frame.open_document(data.path()));
+        QAction* new_action = action_named(&frame, QStringLiteral("&New"));
+        QVERIFY(new_action);
+        QVERIFY(new_action->statusTip().contains(QStringLiteral("Open")));
+        QVERIFY(new_action->statusTip().contains(QStringLiteral("New Farm")));
+        QCOMPARE(action_named(&frame, QStringLiteral("New &Farm"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+N")));
+        for (QAction* menu : frame.menuBar()->actions()) {
+            if (!menu->menu()) continue;
+            QStringList keys;
+            for (QAction* command : menu->menu()->actions()) {
+                const QString text = command->text();
+                const qsizetype at = text.indexOf(QLatin1Char('&'));
+                if (command->isSeparator() || at < 0 || at + 1 >= text.size() ||
+                    text.at(at + 1).isDigit())  // the numbered entries of recent lists
+                    continue;
+                const QString key = text.at(at + 1).toLower();
+                QVERIFY2(!keys.contains(key), qPrintable(menu->text() + QStringLiteral(": ") + text));
+                keys << key;
+            }
+        }
+    }
+
+    // The question at the exit stands over the window in front, takes the focus,
+    // and has an Alt key for each answer.
+    void the_exit_question_comes_to_the_front_with_its_keys() {
+        database_copy data;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QApplication::setActiveWindow(&frame);
+        field(window, 1000)->setText(QStringLiteral("3.33"));
+        set_save_question_hook({});
+        QWidget* owner = nullptr;
+        bool shown = false;
+        QStringList answers;
+        set_modal_hook([&](QDialog& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            if (!box) return int(QDialog::Rejected);
+            owner = box->parentWidget();
+            shown = box->isVisible();
+            for (QAbstractButton* button : box->buttons()) answers << button->text();
+            return int(QMessageBox::Discard);
+        });
+        QVERIFY(frame.close());
+        set_modal_hook({});
+        QCOMPARE(owner, &frame);
+        QVERIFY(shown);
+        QVERIFY2(answers.contains(QStringLiteral("&Discard")), qPrintable(answers.join(QLatin1Char(' '))));
+        QVERIFY2(answers.contains(QStringLiteral("&Save")), qPrintable(answers.join(QLatin1Char(' '))));
     }
 
     void a_refused_file_changes_nothing_and_says_why() {

@@ -1,6 +1,7 @@
 #pragma once
 // A private copy of the demo rating database and an open document on it,
 // for the window tests and the snapshots.
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -47,6 +48,13 @@ inline QString text_of(QWidget* window, int id) {
     if (auto* label = find_control_as<QLabel>(window, id)) return label->text();
     if (auto* field = find_control_as<QLineEdit>(window, id)) return field->text();
     return QStringLiteral("<no control %1>").arg(id);
+}
+
+// The window's command of that menu text ("Farm &Details..."); nullptr when none.
+inline QAction* action_named(QWidget* window, const QString& text) {
+    for (QAction* action : window->findChildren<QAction*>())
+        if (action->text() == text) return action;
+    return nullptr;
 }
 
 // Opens the document on the copy and puts its farm in Illinois, county 1.
