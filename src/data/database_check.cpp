@@ -6,10 +6,8 @@
 #include <array>
 #include <bit>
 #include <cctype>
-#include <cmath>
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <map>
@@ -110,10 +108,11 @@ std::string quoted_text(const unsigned char* text, int bytes) {
     return out + "\"";
 }
 
+// 9 significant digits, as "%.9g" in the C locale.
 std::string number_text(double value) {
     char text[40];
-    std::snprintf(text, sizeof text, "%.9g", value);
-    return text;
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 9);
+    return ec == std::errc() ? std::string(text, end) : std::string("?");
 }
 
 std::string in_column(const table_description& t, const column_spec& c) {
@@ -159,55 +158,6 @@ const std::vector<table_rule>& table_rules() {
         {&tables::lookup_practice_code(), {"Practice Code"}, which_row_counts::last, true},
         {&tables::lookup_type_code(), {"Type Code"}, which_row_counts::last, true},
     };
-    return rules;
-}
-
-// A value a reader can bind but cannot use as it stands.
-struct value_rule {
-    const table_description* table;
-    std::string column;
-    bool (*accepts)(double value);
-    const char* title;  // follows the count
-};
-
-bool non_negative(double v) { return v >= 0; }
-
-const std::vector<value_rule>& value_rules() {
-    static const std::vector<value_rule> rules = [] {
-        std::vector<value_rule> r = {
-            {&tables::b_value_single_crop(), "Set Number", [](double v) { return v >= 1 && v <= 5; },
-             "set numbers outside 1..5 (the row is not used)"},
-            {&tables::b_value_single_crop(), "B Index", [](double v) { return v >= 0 && v <= 14; },
-             "b indexes outside 0..14 (the row is not used)"},
-            {&tables::b_value_single_crop_lookup(), "State FIPS",
-             [](double v) { return state_index(static_cast<int>(v)) >= 0; },
-             "states outside the 23 rated states (the row is not used)"},
-            {&tables::b_value_single_crop_lookup(), "Crop Number", [](double v) { return v >= 1 && v <= 9; },
-             "crop numbers outside 1..9 (the reading of the table stops there)"},
-            {&tables::b_value_single_crop_lookup(), "Set Number", [](double v) { return v >= 0 && v <= 5; },
-             "set numbers outside 0..5"},
-            {&tables::b_value_whole_farm(), "Column Number", [](double v) { return v >= 1 && v <= 64; },
-             "column numbers outside 1..64 (the reading of the state stops there)"},
-            {&tables::b_value_whole_farm(), "B Index", [](double v) { return v >= 0 && v <= 329; },
-             "b indexes outside 0..329"},
-            {&tables::endogenous_risk_surcharge(), "Coverage Level", [](double v) { return v >= 60 && v <= 89; },
-             "coverage levels outside 60..89"},
-        };
-        std::vector<std::string> rates = {"Reference Yield",           "Reference Rate",
-                                          "Fixed Rate Load",           "Prior Year Reference Yield",
-                                          "Prior Year Reference Rate", "Prior Year Fixed Rate Load"};
-        for (int i = 1; i <= 13; ++i) {
-            rates.push_back("Yield " + std::to_string(i));
-            rates.push_back("Premium " + std::to_string(i));
-        }
-        for (const std::string& name : rates)
-            r.push_back({&tables::continuous_rates(), name, non_negative, "negative rates or yields"});
-        r.push_back({&tables::county_average_yields(), "Average Yield", non_negative, "negative yields"});
-        for (const char* name :
-             {"Rate Differential", "Residual Factor", "Prior Year Rate Differential", "Prior Year Residual Factor"})
-            r.push_back({&tables::endogenous_risk_surcharge(), name, non_negative, "negative factors"});
-        return r;
-    }();
     return rules;
 }
 
@@ -267,116 +217,11 @@ const char* bound_as(column_type type) {
 
 // ------------------------------------------------------------------ values
 
-enum class value_kind { ok, null, text, blob, not_finite, fraction, out_of_type, too_long, not_boolean, region_one };
-
-struct cell {
-    value_kind kind = value_kind::ok;
-    long long integer = 0;  // as the readers take it: NULL 0, a fraction cut, a text's whole number
-    double real = 0;
-    bool numeric = false;  // a number the rules can judge
-};
-
-struct integer_bounds {
-    long long lo, hi;
-};
-
-integer_bounds bounds_of(column_type type) {
-    switch (type) {
-        case column_type::i1: return {-128, 127};
-        case column_type::i4:
-            return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
-        default: return {-32768, 32767};
-    }
-}
-
-std::string kind_title(value_kind kind, const table_description& t, const column_spec& c) {
-    const std::string where = in_column(t, c);
-    switch (kind) {
-        case value_kind::null:
-            return "NULL values " + where + (c.type == column_type::str ? " (read as an empty text)" : " (read as 0)");
-        case value_kind::text: return "texts " + where + ", a numeric column";
-        case value_kind::blob: return "blobs " + where;
-        case value_kind::not_finite: return "non-finite numbers " + where;
-        case value_kind::fraction: return "fractions " + where + ", an integer column (the readers drop them)";
-        case value_kind::out_of_type: return std::string("numbers that do not fit ") + bound_as(c.type) + " " + where;
-        case value_kind::too_long:
-            return "texts longer than " + std::to_string(c.width - 1) + " characters " + where + " (cut when read)";
-        case value_kind::not_boolean: return "booleans other than -1, 0 and 1 " + where;
-        case value_kind::region_one: return "region flags of 1 " + where + " (read as false: only -1 is true)";
-        case value_kind::ok: break;
-    }
-    return {};
-}
-
-cell read_cell(sqlite3_stmt* stmt, int index, const column_spec& c) {
-    cell v;
-    const int type = sqlite3_column_type(stmt, index);
-    if (type == SQLITE_NULL) {
-        v.kind = value_kind::null;
-        return v;
-    }
-    if (type == SQLITE_BLOB) {
-        v.kind = value_kind::blob;
-        return v;
-    }
-    if (c.type == column_type::str) {
-        if (static_cast<std::size_t>(sqlite3_column_bytes(stmt, index)) > c.width - 1) v.kind = value_kind::too_long;
-        return v;
-    }
-    if (type == SQLITE_TEXT) {
-        v.kind = value_kind::text;
-        v.integer = std::strtoll(reinterpret_cast<const char*>(sqlite3_column_text(stmt, index)), nullptr, 10);
-        v.real = static_cast<double>(v.integer);
-        return v;
-    }
-    if (c.type == column_type::r4) {
-        v.real = sqlite3_column_double(stmt, index);
-        if (!std::isfinite(v.real))
-            v.kind = value_kind::not_finite;
-        else if (std::fabs(v.real) > static_cast<double>(std::numeric_limits<float>::max()))
-            v.kind = value_kind::out_of_type;
-        else
-            v.numeric = true;
-        v.integer = std::isfinite(v.real) && std::fabs(v.real) < 9e18 ? static_cast<long long>(v.real) : 0;
-        return v;
-    }
-    const integer_bounds bounds = bounds_of(c.type);
-    if (type == SQLITE_FLOAT) {
-        const double d = sqlite3_column_double(stmt, index);
-        v.real = d;
-        if (!std::isfinite(d)) {
-            v.kind = value_kind::not_finite;
-            return v;
-        }
-        if (d < static_cast<double>(bounds.lo) || d > static_cast<double>(bounds.hi)) {
-            v.kind = value_kind::out_of_type;
-            return v;
-        }
-        v.integer = static_cast<long long>(d);
-        if (d != std::trunc(d)) {
-            v.kind = value_kind::fraction;
-            return v;
-        }
-    } else {
-        v.integer = sqlite3_column_int64(stmt, index);
-        v.real = static_cast<double>(v.integer);
-        if (v.integer < bounds.lo || v.integer > bounds.hi) {
-            v.kind = value_kind::out_of_type;
-            return v;
-        }
-    }
-    if (c.type == column_type::boolean) {
-        if (v.integer < -1 || v.integer > 1) {
-            v.kind = value_kind::not_boolean;
-            return v;
-        }
-        if (v.integer == 1 && is_region_flag(c)) {
-            v.kind = value_kind::region_one;
-            return v;
-        }
-    }
-    v.numeric = true;
-    return v;
+// "values in [Continuous Rates] `Reference Yield` that are not a whole number from 1 to 10000000 (hundredths)":
+// the same words a load that meets such a value ends with.
+std::string unusable_title(const table_description& t, const column_spec& c) {
+    if (c.rule == nullptr) return "values " + in_column(t, c) + ", a column no rule describes";
+    return "values " + in_column(t, c) + " that are not " + c.rule->words;
 }
 
 std::string value_text(sqlite3_stmt* stmt, int index) {
@@ -446,8 +291,6 @@ public:
     table_scan(const table_rule& rule, findings& found, facts& known)
         : rule_(rule), t_(*rule.table), found_(found), known_(known) {
         for (const char* name : rule.key) key_columns_.push_back(column_index(t_, name));
-        for (const value_rule& r : value_rules())
-            if (r.table == rule.table) rules_.emplace_back(column_index(t_, r.column), &r);
         cells_.resize(t_.columns.size());
     }
 
@@ -486,17 +329,12 @@ private:
         for (std::size_t c = 0; c < t_.columns.size(); ++c) {
             const column_spec& column = t_.columns[c];
             const int index = static_cast<int>(c) + 1;
-            cells_[c] = read_cell(stmt_, index, column);
-            if (cells_[c].kind != value_kind::ok)
-                found_.add(section::values, kind_title(cells_[c].kind, t_, column),
+            // Judged by the rule the record binder holds every load to.
+            cells_[c] = column.rule != nullptr ? judge_stored_value(*column.rule, sqlite3_column_value(stmt_, index))
+                                               : stored_value{};
+            if (!cells_[c].usable)
+                found_.add(section::values, unusable_title(t_, column),
                            [&] { return context(rowid) + ": " + value_text(stmt_, index); });
-        }
-        for (const auto& [c, r] : rules_) {
-            const cell& v = cells_[static_cast<std::size_t>(c)];
-            if (!v.numeric || r->accepts(v.real)) continue;
-            const column_spec& column = t_.columns[static_cast<std::size_t>(c)];
-            found_.add(section::values, std::string(r->title) + " " + in_column(t_, column),
-                       [&] { return context(rowid) + ": " + value_text(stmt_, c + 1); });
         }
         observe(rowid);
         if (rule_.counts != which_row_counts::none) {
@@ -605,8 +443,7 @@ private:
     facts& known_;
     sqlite3_stmt* stmt_ = nullptr;
     std::vector<int> key_columns_;
-    std::vector<std::pair<int, const value_rule*>> rules_;
-    std::vector<cell> cells_;
+    std::vector<stored_value> cells_;
     std::vector<key_entry> keys_;
 };
 

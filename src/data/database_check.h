@@ -1,9 +1,9 @@
 #pragma once
 // Checking a rating database before quoting from it: the schema against what
-// the readers bind, values they cannot use, keys stored twice, codes the
-// lookups do not describe, County List indicators that disagree with the rates
-// and surcharges, crop mixes without whole-farm b values, and whether it is the
-// bundled demo database. The check reads only; it never changes the database.
+// the readers bind, values they cannot use (by the rules every load is held to,
+// value_rules.h), keys stored twice, codes the lookups do not describe, County
+// List indicators that disagree with the rates and surcharges, crop mixes
+// without whole-farm b values, and whether it is the bundled demo database. The check reads only; it never changes the database.
 #include <string>
 
 #include "data/premium_database.h"

@@ -267,7 +267,8 @@ TEST_F(ImportCommands, CheckDatabaseExitsWithFourWhenItFindsProblemsAndOneWhenIt
     const auto before = fs::last_write_time(copy);
     const run_result found = cli({"--database", copy.string(), "check-database"});
     EXPECT_EQ(found.status, 4) << found.out;
-    EXPECT_NE(found.out.find("  1 NULL values in [Continuous Rates] `Reference Rate` (read as 0)\n    row 7 ("),
+    EXPECT_NE(found.out.find("  1 values in [Continuous Rates] `Reference Rate` that are not a whole number from 0 to "
+                             "1000 (thousandths)\n    row 7 ("),
               std::string::npos)
         << found.out;
     EXPECT_NE(found.out.find("1 problem found.\n"), std::string::npos);
