@@ -215,7 +215,8 @@ TEST_F(ImportCommands, RowsThatCannotBeConvertedAreEachReportedAndNoFileIsLeft) 
     const std::string output = (dir_.path() / "new.sqlite").string();
     const run_result r = cli({"import-tables", folder.string(), "--output", output});
     EXPECT_EQ(r.status, 3) << r.err;
-    EXPECT_NE(r.err.find("Continuous Rates.csv:3: column \"Reference Rate\": \"12a\" is not a whole number\n"),
+    EXPECT_NE(r.err.find("Continuous Rates.csv:3: column \"Reference Rate\": \"12a\" is not a whole number from 0 to "
+                         "1000 (thousandths)\n"),
               std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("County List.csv:2: column \"8085 Indicator 9\": \"maybe\" is not a boolean"),
