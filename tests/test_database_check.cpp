@@ -29,6 +29,16 @@ std::string rates_row(int crop_code, int type_code = 997) {
     return sql + ", 14500, 41, -2010, 5)";
 }
 
+// The surcharge rows of a 2004 rates row of Adair County at 65, 70 and 75 %, the
+// levels every unit reads (without 80 and 85 % the County List offers no high coverage).
+std::string low_surcharges(int crop_code) {
+    std::string sql = "INSERT INTO `Endogenous Risk Surcharge` VALUES ";
+    for (int level : {65, 70, 75})
+        sql += (level == 65 ? "(" : ", (") + std::to_string(level) + ", " + std::to_string(crop_code) +
+               ", 19, 1, 2004, 3, 997, 1.0, 1.05, 1.0, 1.05)";
+    return sql;
+}
+
 void fill(fixture_database& fx) {
     fx.exec("PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY");
     for (int i = 0; i < 15; ++i)
@@ -139,13 +149,36 @@ TEST(DatabaseCheck, EachKindOfProblemIsFoundAndCounted) {
          1},
         // Codes.
         {"practice code 7",
-         {rates + "`Practice Code` = 7 WHERE `Crop Code` = 81"},
+         {rates + "`Practice Code` = 7 WHERE `Crop Code` = 81",
+          surcharges + "`Practice Code` = 7 WHERE `Crop Code` = 81"},
          "  1 practice codes used in [Continuous Rates] that [Lookup Practice Code] does not describe\n    practice "
          "code 7: 1 row, the first row 2\n",
          1},
         {"type code 5",
-         {rates + "`Type Code` = 5 WHERE `Crop Code` = 81"},
+         {rates + "`Type Code` = 5 WHERE `Crop Code` = 81", surcharges + "`Type Code` = 5 WHERE `Crop Code` = 81"},
          "  1 type codes used in [Continuous Rates] that [Lookup Type Code] does not describe\n",
+         1},
+        // Rates without their county or surcharges.
+        {"county missing from the County List",
+         {"DELETE FROM `County List`"},
+         "  1 counties with 2004 rates (plan 90) or surcharges that [County List] does not list\n    State FIPS 19, "
+         "County FIPS 1: 2 [Continuous Rates] rows, the first row 1; 10 [Endogenous Risk Surcharge] rows, the first "
+         "row 1\n",
+         1},
+        // Soybean surcharges moved to county 3: a county only they name, and a rates row without them.
+        {"surcharges of a county the County List lacks",
+         {surcharges + "`County FIPS` = 3 WHERE `Crop Code` = 81"},
+         "    State FIPS 19, County FIPS 3: 5 [Endogenous Risk Surcharge] rows, the first row 6\n",
+         3},
+        {"rates row without its surcharges",
+         {"DELETE FROM `Endogenous Risk Surcharge` WHERE `Crop Code` = 81"},
+         "  1 [Continuous Rates] rows of 2004, plan 90 without their [Endogenous Risk Surcharge] rows at 65, 70 and "
+         "75 %\n    row 2 (State FIPS 19, County FIPS 1, Crop Code 81, Practice Code 3, Type Code 997): none at 65, "
+         "70, 75 %\n",
+         2},
+        {"rates row without its 70 % surcharge",
+         {"DELETE FROM `Endogenous Risk Surcharge` WHERE `Crop Code` = 41 AND `Coverage Level` = 70"},
+         "Code 41, Practice Code 3, Type Code 997): none at 70 %\n",
          1},
         // The County List against the rates and surcharges.
         {"crop indicator without rates",
@@ -158,7 +191,7 @@ TEST(DatabaseCheck, EachKindOfProblemIsFoundAndCounted) {
          1},
         // A wheat row counts for spring wheat once the state has its b values.
         {"wheat rates with spring wheat b values",
-         {rates_row(11), "INSERT INTO `B Value Single Crop Lookup` VALUES (19, 0, 3, 1)"},
+         {rates_row(11), low_surcharges(11), "INSERT INTO `B Value Single Crop Lookup` VALUES (19, 0, 3, 1)"},
          "`Crop Indicator 3` 0 -> -1\n",
          1},
         // Crop mixes without whole-farm b values.
@@ -170,7 +203,7 @@ TEST(DatabaseCheck, EachKindOfProblemIsFoundAndCounted) {
          1},
         // Beside Cotton, outside the six-crop model, Corn alone and Soybeans alone are whole-farm mixes too.
         {"single model crops beside cotton",
-         {rates_row(21), county + "`Crop Indicator 8` = -1"},
+         {rates_row(21), low_surcharges(21), county + "`Crop Indicator 8` = -1"},
          "  2 crop mixes without rows in [B Value Whole Farm] (rated with b values of 0)\n",
          2},
     };
@@ -197,6 +230,23 @@ TEST(DatabaseCheck, TheDemoMarkIsReportedAndTheCheckLeavesTheConnectionWritable)
     EXPECT_NE(r.report.find("This is the bundled demo database: its rates are invented"), std::string::npos);
     // The check held the connection read-only while it ran, and only then.
     fx.exec("DELETE FROM `Lookup Type Code`");
+}
+
+// Rates of another year or plan, and of a state without b values, are never
+// rated: they need no County List row and no surcharges.
+TEST(DatabaseCheck, RowsTheSystemDoesNotRateNeedNoCountyOrSurcharges) {
+    fixture_database fx;
+    fill(fx);
+    for (const char* row :
+         {"UPDATE `Continuous Rates` SET `County FIPS` = 5, `Insurance Plan ID` = 44 WHERE rowid = 3",
+          "UPDATE `Continuous Rates` SET `County FIPS` = 5, `Crop Year` = 2003 WHERE rowid = 4",
+          "UPDATE `Continuous Rates` SET `State FIPS` = 1 WHERE rowid = 5"}) {
+        fx.exec("INSERT INTO `Continuous Rates` SELECT * FROM `Continuous Rates` WHERE rowid = 1");
+        fx.exec(row);
+    }
+    fx.exec("INSERT INTO `Endogenous Risk Surcharge` VALUES (65, 41, 1, 9, 2004, 3, 997, 1.0, 1.0, 1.0, 1.0)");
+    const database_check_result r = check_database(fx.db(), "fixture");
+    EXPECT_EQ(r.problem_count, 0) << r.report;
 }
 
 // ------------------------------------------------------------------ usable stored values

@@ -28,13 +28,14 @@ namespace {
 
 constexpr std::size_t examples_shown = 5;
 
-enum class section { schema, values, keys, codes, county_list, whole_farm };
-constexpr std::size_t section_count = 6;
+enum class section { schema, values, keys, codes, rated_rows, county_list, whole_farm };
+constexpr std::size_t section_count = 7;
 constexpr std::array<const char*, section_count> section_titles = {
     "Schema (the tables and columns the readers bind)",
     "Values the readers cannot use",
     "Keys stored twice",
     "Codes the lookups do not describe",
+    "Rates without their county or surcharges",
     "County List indicators that disagree with the rates and surcharges",
     "Crop mixes the County List offers without a whole-farm column",
 };
@@ -263,6 +264,27 @@ struct code_use {
 
 using county_key = std::pair<int, int>;
 
+// The rows of a county in a rated state that the system rates with: 2004 plan 90
+// rates and 2004 surcharges.
+struct county_use {
+    long rates = 0, surcharges = 0;
+    long long first_rates_row = 0, first_surcharge_row = 0;
+};
+
+// State, county, crop code, practice and type: the key a rates row shares with its surcharge rows.
+using unit_key = std::array<int, 5>;
+
+struct rated_row {
+    unit_key key;
+    long long rowid;
+};
+
+// The surcharge levels every rated unit reads: 65 % for the rate differentials, and each
+// level's own residual factor (80 and 85 % only where the county offers them, which the
+// County List indicators say).
+constexpr std::array<int, 3> needed_levels = {65, 70, 75};
+constexpr unsigned all_needed_levels = (1u << needed_levels.size()) - 1;
+
 struct facts {
     std::set<const table_description*> read;  // tables read to their end with the columns where the readers bind them
     std::map<county_key, unsigned> rated;     // crops with 2004 plan 90 rates, by county
@@ -273,6 +295,9 @@ struct facts {
     std::set<long long> practice_described, type_described;
     std::map<long long, code_use> practice_used, type_used;
     std::vector<county_row> counties;
+    std::map<county_key, county_use> rated_counties;  // counties named by the rows the system rates with
+    std::vector<rated_row> rated_rows;                // 2004 plan 90 rates rows of the rated states
+    std::map<unit_key, unsigned> surcharge_levels;    // 2004 surcharge rows at 65, 70 and 75 %, a bit per level
 };
 
 long long whole_farm_key(long long state, int region, long long column) {
@@ -353,12 +378,27 @@ private:
         return cells_[static_cast<std::size_t>(column_index(t_, column))].integer;
     }
 
+    // The row's state, county, crop code, practice and type.
+    unit_key unit_key_of_row() const {
+        unit_key key{};
+        std::size_t k = 0;
+        for (const char* column : {"State FIPS", "County FIPS", "Crop Code", "Practice Code", "Type Code"})
+            key[k++] = static_cast<int>(std::clamp<long long>(integer(column), INT32_MIN, INT32_MAX));
+        return key;
+    }
+
     // What the later checks need from this table.
     void observe(long long rowid) {
         if (&t_ == &tables::continuous_rates()) {
             const county_key county{static_cast<int>(integer("State FIPS")), static_cast<int>(integer("County FIPS"))};
-            if (integer("Crop Year") == 2004 && integer("Insurance Plan ID") == 90)
+            if (integer("Crop Year") == 2004 && integer("Insurance Plan ID") == 90) {
                 known_.rated[county] |= crop_bits(integer("Crop Code"));
+                if (state_index(county.first) >= 0) {
+                    county_use& use = known_.rated_counties[county];
+                    if (use.rates++ == 0) use.first_rates_row = rowid;
+                    known_.rated_rows.push_back({unit_key_of_row(), rowid});
+                }
+            }
             for (auto [used, column] :
                  {std::pair{&known_.practice_used, "Practice Code"}, std::pair{&known_.type_used, "Type Code"}}) {
                 code_use& u = (*used)[integer(column)];
@@ -366,9 +406,15 @@ private:
             }
         } else if (&t_ == &tables::endogenous_risk_surcharge()) {
             const long long level = integer("Coverage Level");
-            if (integer("Crop Year") == 2004 && (level == 80 || level == 85))
-                known_.high[{static_cast<int>(integer("State FIPS")), static_cast<int>(integer("County FIPS"))}] |=
-                    crop_bits(integer("Crop Code"));
+            const county_key county{static_cast<int>(integer("State FIPS")), static_cast<int>(integer("County FIPS"))};
+            if (integer("Crop Year") != 2004) return;
+            if (level == 80 || level == 85) known_.high[county] |= crop_bits(integer("Crop Code"));
+            if (state_index(county.first) < 0) return;
+            county_use& use = known_.rated_counties[county];
+            if (use.surcharges++ == 0) use.first_surcharge_row = rowid;
+            const auto needed = std::find(needed_levels.begin(), needed_levels.end(), level);
+            if (needed != needed_levels.end())
+                known_.surcharge_levels[unit_key_of_row()] |= 1u << (needed - needed_levels.begin());
         } else if (&t_ == &tables::b_value_single_crop_lookup()) {
             // As the calculator loads it: a later row overwrites, a crop number outside 1..9 ends the load.
             const long long crop = integer("Crop Number");
@@ -525,6 +571,54 @@ void check_codes(const facts& known, findings& found) {
                                      std::to_string(use.rows) + (use.rows == 1 ? " row" : " rows") +
                                      ", the first row " + std::to_string(use.first_row);
                           });
+    }
+}
+
+// "3 [Continuous Rates] rows, the first row 17"
+std::string rows_in(const char* table, long rows, long long first_row) {
+    return std::to_string(rows) + " [" + table + "] " + (rows == 1 ? "row" : "rows") + ", the first row " +
+           std::to_string(first_row);
+}
+
+// A county the rates or surcharges name but the County List does not list cannot be
+// chosen, and a farm that names it is not rated. A rates row without its surcharge
+// rows would be rated with a rate differential of 0 (no 65 % row) or with a default
+// residual factor.
+void check_rated_rows(const facts& known, findings& found) {
+    std::set<county_key> listed;
+    for (const county_row& r : known.counties) listed.insert({r.state, r.county});
+    for (const auto& named : known.rated_counties) {
+        const county_key& county = named.first;
+        const county_use& use = named.second;
+        if (listed.count(county) != 0) continue;
+        found.add(section::rated_rows,
+                  "counties with 2004 rates (plan 90) or surcharges that [County List] does not list", [&] {
+                      std::string text = "State FIPS " + std::to_string(county.first) + ", County FIPS " +
+                                         std::to_string(county.second) + ":";
+                      if (use.rates > 0) text += " " + rows_in("Continuous Rates", use.rates, use.first_rates_row);
+                      if (use.rates > 0 && use.surcharges > 0) text += ";";
+                      if (use.surcharges > 0)
+                          text += " " + rows_in("Endogenous Risk Surcharge", use.surcharges, use.first_surcharge_row);
+                      return text;
+                  });
+    }
+    for (const rated_row& r : known.rated_rows) {
+        const auto it = known.surcharge_levels.find(r.key);
+        const unsigned present = it != known.surcharge_levels.end() ? it->second : 0u;
+        if (present == all_needed_levels) continue;
+        found.add(section::rated_rows,
+                  "[Continuous Rates] rows of 2004, plan 90 without their [Endogenous Risk Surcharge] rows at 65, 70 "
+                  "and 75 %",
+                  [&] {
+                      std::string missing;
+                      for (std::size_t i = 0; i < needed_levels.size(); ++i)
+                          if ((present & (1u << i)) == 0)
+                              missing += (missing.empty() ? "" : ", ") + std::to_string(needed_levels[i]);
+                      return "row " + std::to_string(r.rowid) + " (State FIPS " + std::to_string(r.key[0]) +
+                             ", County FIPS " + std::to_string(r.key[1]) + ", Crop Code " + std::to_string(r.key[2]) +
+                             ", Practice Code " + std::to_string(r.key[3]) + ", Type Code " + std::to_string(r.key[4]) +
+                             "): none at " + missing + " %";
+                  });
     }
 }
 
@@ -689,6 +783,9 @@ database_check_result check_database(premium_database& db, const std::string& na
         check_codes(known, found);
     else
         found.note(section::codes, "not checked: [Continuous Rates] could not be read");
+    if (all_read({&tables::county_list(), &tables::continuous_rates(), &tables::endogenous_risk_surcharge()},
+                 section::rated_rows, "counties and surcharges"))
+        check_rated_rows(known, found);
     if (all_read({&tables::county_list(), &tables::continuous_rates(), &tables::endogenous_risk_surcharge(),
                   &tables::b_value_single_crop_lookup()},
                  section::county_list, "indicators"))
