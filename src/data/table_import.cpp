@@ -98,9 +98,9 @@ bool parse_boolean(std::string_view text, long long& value) {
 std::string bind_field(const column_spec& column, const csv_field& field, sqlite3_stmt* stmt, int index) {
     if (column.rule == nullptr) return "is in a column without a rule of usable values";
     const value_rule& rule = *column.rule;
-    const std::string unusable = "is not " + rule.words;
+    const auto unusable = [&rule] { return "is not " + rule.words; };
     if (column.type == column_type::str) {
-        if (field.text.size() > rule.longest) return unusable;
+        if (field.text.size() > rule.longest) return unusable();
         sqlite3_bind_text(stmt, index, field.text.data(), static_cast<int>(field.text.size()), SQLITE_STATIC);
         return {};
     }
@@ -110,13 +110,13 @@ std::string bind_field(const column_spec& column, const csv_field& field, sqlite
         case column_type::boolean: {
             long long v = 0;
             if (!parse_boolean(text, v)) return "is not a boolean (1 or 0, True or False)";
-            if (!rule_allows(rule, static_cast<double>(v))) return unusable;
+            if (!rule_allows(rule, static_cast<double>(v))) return unusable();
             sqlite3_bind_int64(stmt, index, v);
             return {};
         }
         case column_type::r4: {
             double d = 0;
-            if (!parse_real(text, d) || !rule_allows(rule, d)) return unusable;
+            if (!parse_real(text, d) || !rule_allows(rule, d)) return unusable();
             // Stored as the single-precision value the readers will see; the rule's
             // ends are single-precision values, so the rounding stays within them.
             sqlite3_bind_double(stmt, index, static_cast<double>(static_cast<float>(d)));
@@ -124,7 +124,7 @@ std::string bind_field(const column_spec& column, const csv_field& field, sqlite
         }
         default: {
             long long v = 0;
-            if (!parse_integer(text, v) || !rule_allows(rule, static_cast<double>(v))) return unusable;
+            if (!parse_integer(text, v) || !rule_allows(rule, static_cast<double>(v))) return unusable();
             sqlite3_bind_int64(stmt, index, v);
             return {};
         }

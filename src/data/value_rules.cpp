@@ -204,17 +204,27 @@ const value_rule* find_value_rule(std::string_view table, std::string_view colum
     return nullptr;
 }
 
-bool rule_allows(const value_rule& rule, double value) {
-    if (!(value >= rule.lowest && value <= rule.highest)) return false;  // NaN fails too
-    if (rule.kind != stored_kind::whole_number) return true;
-    if (value != std::trunc(value)) return false;
+namespace {
+
+bool within_range(const value_rule& rule, double value) { return value >= rule.lowest && value <= rule.highest; }
+
+bool among_allowed(const value_rule& rule, long long value) {
     if (rule.allowed.empty()) return true;
     for (const int v : rule.allowed)
         if (value == v) return true;
     return false;
 }
 
+}  // namespace
+
+bool rule_allows(const value_rule& rule, double value) {
+    if (!within_range(rule, value)) return false;  // NaN fails too
+    if (rule.kind != stored_kind::whole_number) return true;
+    return value == std::trunc(value) && among_allowed(rule, static_cast<long long>(value));
+}
+
 stored_value judge_stored_value(const value_rule& rule, sqlite3_value* value) {
+    // Called for every column of every row a load reads: the common cases come first.
     stored_value v;
     const int type = sqlite3_value_type(value);
     if (type == SQLITE_NULL || type == SQLITE_BLOB) return v;
@@ -222,24 +232,21 @@ stored_value judge_stored_value(const value_rule& rule, sqlite3_value* value) {
         v.usable = static_cast<std::size_t>(sqlite3_value_bytes(value)) <= rule.longest;
         return v;
     }
-    switch (type) {
-        case SQLITE_INTEGER:
-            v.integer = sqlite3_value_int64(value);
-            v.real = static_cast<double>(v.integer);
-            break;
-        case SQLITE_FLOAT:
-            v.real = sqlite3_value_double(value);
-            if (!std::isfinite(v.real)) {
-                v.real = 0;
-                return v;
-            }
-            v.integer = std::fabs(v.real) < 9e18 ? static_cast<long long>(v.real) : 0;
-            break;
-        default:  // text
-            v.integer = leading_whole_number(sqlite3_value_text(value), sqlite3_value_bytes(value));
-            return v;
+    if (type == SQLITE_INTEGER) {
+        v.integer = sqlite3_value_int64(value);
+        v.real = static_cast<double>(v.integer);
+        v.usable = within_range(rule, v.real) && among_allowed(rule, v.integer);
+        return v;
     }
-    v.usable = rule_allows(rule, v.real);
+    if (type == SQLITE_FLOAT) {
+        const double d = sqlite3_value_double(value);
+        if (!std::isfinite(d)) return v;
+        v.real = d;
+        v.integer = std::fabs(d) < 9e18 ? static_cast<long long>(d) : 0;
+        v.usable = rule_allows(rule, d);
+        return v;
+    }
+    v.integer = leading_whole_number(sqlite3_value_text(value), sqlite3_value_bytes(value));  // a text
     return v;
 }
 
