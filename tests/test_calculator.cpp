@@ -274,7 +274,7 @@ TEST(Calculator, PolynomialTermsAreRoundedAndTheSumCapped) {
     EXPECT_FALSE(calc.has_b_values(2));
 }
 
-TEST(Calculator, BValueLookupStopsAtAnUnknownCropNumber) {
+TEST(Calculator, BValueLookupStopsAtAnUnusableCropNumber) {
     fixture_database fx;
     record_b_value_single_crop_lookup row{};
     row.state_fips = 19;
@@ -288,8 +288,11 @@ TEST(Calculator, BValueLookupStopsAtAnUnknownCropNumber) {
     std::string errors;
     premium_calculator calc(&fx.db(), nullptr, errors);
     errors.clear();
-    EXPECT_FALSE(calc.read_b_values(errors));
-    EXPECT_EQ(errors, "ERROR, crop number unknown in premium_calculator.read_b_values.\r\n");
+    fx.db().clear_read_errors();
+    calc.read_b_values(errors);
+    // Crop number 10 is refused where it is read, and the connection says why.
+    EXPECT_EQ(fx.db().read_errors(), "ERROR, unusable value in table [B Value Single Crop Lookup], column [Crop "
+                                     "Number], rowid 2: 10 is not a whole number from 1 to 9\r\n");
     EXPECT_TRUE(calc.b_value_set_exists(19, false, 2));   // read before the bad row
     EXPECT_FALSE(calc.b_value_set_exists(19, false, 1));  // after it: not read
 
@@ -415,16 +418,22 @@ TEST(Rater, YieldRatioLimitsAndTheLeastOfThreeRates) {
     EXPECT_EQ(rater.practice_code, 3);
 }
 
-TEST(Rater, ZeroReferenceYieldTakesTheUpperRatio) {
-    iowa_fixture f;
-    f.fx.exec("UPDATE `Continuous Rates` SET `Reference Yield` = 0, `Prior Year Reference Yield` = 0");
-    surcharge_list surcharges;
-    std::string errors;
-    rater_aph_continuous rater(&f.fx.db());
-    ASSERT_TRUE(rater.rate(41, 19, 1, 65, 0.0, 997, 3, surcharges, errors));
-    EXPECT_EQ(rater.yield_ratio.to_double(), 1.5);
-    EXPECT_EQ(rater.prior_yield_ratio.to_double(), 1.5);
-    EXPECT_TRUE(rater.base_premium_rate == rater.base_premium_rate);  // not NaN
+// The yield ratio divides by the reference yield: a stored 0 is refused, and the unit is not rated.
+TEST(Rater, ZeroReferenceYieldIsRefused) {
+    for (const char* column : {"Reference Yield", "Prior Year Reference Yield"}) {
+        SCOPED_TRACE(column);
+        iowa_fixture f;
+        f.fx.exec(std::string("UPDATE `Continuous Rates` SET `") + column + "` = 0");
+        surcharge_list surcharges;
+        std::string errors;
+        rater_aph_continuous rater(&f.fx.db());
+        EXPECT_FALSE(rater.rate(41, 19, 1, 65, 100.0, 997, 3, surcharges, errors));
+        EXPECT_NE(f.fx.db().read_errors().find(std::string("column [") + column +
+                                                 "], rowid 1: 0 is not a whole number from 1 to 10000000 "
+                                                 "(hundredths)\r\n"),
+                  std::string::npos)
+            << f.fx.db().read_errors();
+    }
 }
 
 // Within a scope every record is read once: a change to the database is seen

@@ -771,9 +771,29 @@ TEST_F(Cli, UnreadableRatingDataExitsWithOne) {
          "[B Value Whole Farm] WHERE [State FIPS] = 19)",
          "whole-farm", "ERROR, unusable value in table [B Value Whole Farm], column [B Value], rowid "},
         {"UPDATE [B Value Single Crop] SET [Set Number] = 200 WHERE rowid = 1", "rate",
-         "column [Set Number], rowid 1: 200\r\n"},
+         "column [Set Number], rowid 1: 200 is not a whole number from 1 to 5\r\n"},
         {"UPDATE [Continuous Rates] SET [Reference Rate] = 'abc' WHERE [State FIPS] = 19 AND [County FIPS] = 169",
          "rate", "column [Reference Rate], rowid "},
+        // Values the check calls unusable are refused by every load, with the check's words.
+        {"UPDATE [Continuous Rates] SET [Reference Rate] = -40 WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "rate", ": -40 is not a whole number from 0 to 1000 (thousandths)\r\n"},
+        {"UPDATE [Continuous Rates] SET [Reference Rate] = '0x1p0' WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "rate", ": '0x1p0' is not a whole number from 0 to 1000 (thousandths)\r\n"},
+        {"UPDATE [Continuous Rates] SET [Reference Yield] = 0 WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "rate", ": 0 is not a whole number from 1 to 10000000 (hundredths)\r\n"},
+        {"UPDATE [Continuous Rates] SET [Exponent] = 99999 WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "compare", ": 99999 is not a whole number from -5000 to 5000 (thousandths)\r\n"},
+        {"UPDATE [Continuous Rates] SET [Yield 1] = 12399.5 WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "test-report", ": 12399.5 is not a whole number from 0 to 10000000 (hundredths)\r\n"},
+        {"UPDATE [Endogenous Risk Surcharge] SET [Residual Factor] = 3e38 WHERE [State FIPS] = 19 AND "
+         "[County FIPS] = 169",
+         "rate", "column [Residual Factor], rowid "},
+        {"UPDATE [Endogenous Risk Surcharge] SET [Residual Factor] = -1 WHERE [State FIPS] = 19 AND "
+         "[County FIPS] = 169",
+         "acreage-loop", ": -1 is not a number from 0 to 10\r\n"},
+        {"UPDATE [B Value Whole Farm] SET [B Index] = 330 WHERE rowid = (SELECT min(rowid) FROM "
+         "[B Value Whole Farm] WHERE [State FIPS] = 19)",
+         "whole-farm", ": 330 is not a whole number from 0 to 329\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.change);

@@ -228,7 +228,8 @@ TEST_F(ImportCommands, RowsThatCannotBeConvertedAreEachReportedAndNoFileIsLeft) 
     const std::string output = (dir_.path() / "new.sqlite").string();
     const run_result r = cli({"import-tables", folder.string(), "--output", output});
     EXPECT_EQ(r.status, 3) << r.err;
-    EXPECT_NE(r.err.find("Continuous Rates.csv:3: column \"Reference Rate\": \"12a\" is not a whole number\n"),
+    EXPECT_NE(r.err.find("Continuous Rates.csv:3: column \"Reference Rate\": \"12a\" is not a whole number from 0 to "
+                         "1000 (thousandths)\n"),
               std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("County List.csv:2: column \"8085 Indicator 9\": \"maybe\" is not a boolean"),
@@ -280,7 +281,8 @@ TEST_F(ImportCommands, CheckDatabaseExitsWithFourWhenItFindsProblemsAndOneWhenIt
     const auto before = fs::last_write_time(copy);
     const run_result found = cli({"--database", copy.string(), "check-database"});
     EXPECT_EQ(found.status, 4) << found.out;
-    EXPECT_NE(found.out.find("  1 NULL values in [Continuous Rates] `Reference Rate` (read as 0)\n    row 7 ("),
+    EXPECT_NE(found.out.find("  1 values in [Continuous Rates] `Reference Rate` that are not a whole number from 0 to "
+                             "1000 (thousandths)\n    row 7 ("),
               std::string::npos)
         << found.out;
     EXPECT_NE(found.out.find("1 problem found.\n"), std::string::npos);
