@@ -1,6 +1,7 @@
 #pragma once
 // Rows of the rating tables for test fixtures: each builder fills a table's
-// key columns and leaves every other field zero, for the test to set.
+// key columns and leaves every other field zero where zero is a usable value,
+// for the test to set.
 #include <array>
 #include <cstdint>
 
@@ -27,10 +28,13 @@ inline record_county_list county(int state, int county_fips, const char* name, i
     return r;
 }
 
-// A "Continuous Rates" row with its seven keys.
+// A "Continuous Rates" row with its seven keys, and reference yields of 100.00
+// (a yield of 0 is no usable value: the yield ratio divides by it).
 inline record_continuous_rates rates(int state, int county_fips, int year, int crop_code, int plan, int practice,
                                      int type) {
     record_continuous_rates r;
+    r.reference_yield = 10000;
+    r.prior_year_reference_yield = 10000;
     r.state_fips = i2(state);
     r.county_fips = i2(county_fips);
     r.crop_year = i2(year);

@@ -339,7 +339,7 @@ TEST(Calculator, PolynomialTermsAreRoundedAndTheSumCapped) {
     EXPECT_FALSE(f.session().has_b_values(19, crop_soybeans));
 }
 
-TEST(Calculator, BValueLookupStopsAtAnUnknownCropNumber) {
+TEST(Calculator, BValueLookupStopsAtAnUnusableCropNumber) {
     zelmora::testing::fixture_database fx;
     record_b_value_single_crop_lookup row{};
     row.state_fips = 19;
@@ -353,9 +353,13 @@ TEST(Calculator, BValueLookupStopsAtAnUnknownCropNumber) {
 
     rating_session session;
     std::string errors;
-    ASSERT_TRUE(session.open(fx.path(), errors));
-    EXPECT_NE(errors.find("ERROR, crop number unknown in premium_calculator.read_b_values.\r\n"), std::string::npos)
-        << errors;
+    std::string read_errors;
+    ASSERT_TRUE(session.open(fx.path(), errors, read_errors));
+    // Crop number 10 is refused where it is read, and the open says why.
+    EXPECT_NE(read_errors.find("ERROR, unusable value in table [B Value Single Crop Lookup], column [Crop Number], "
+                               "rowid 2: 10 is not a whole number from 1 to 9\r\n"),
+              std::string::npos)
+        << read_errors;
     EXPECT_TRUE(session.b_value_set_exists(19, false, 2));   // read before the bad row
     EXPECT_FALSE(session.b_value_set_exists(19, false, 1));  // after it: not read
     EXPECT_NE(errors.find("ERROR, no records in [B Value Single Crop].\r\n"), std::string::npos) << errors;
@@ -487,16 +491,21 @@ TEST(Rater, YieldRatioLimitsAndTheLeastOfThreeRates) {
     EXPECT_EQ(value_of(worksheet, "9 Preliminary Base Rate"), value_of(worksheet, "11 Base Premium Rate"));
 }
 
-TEST(Rater, ZeroReferenceYieldTakesTheUpperRatio) {
-    iowa_fixture f;
-    f.db.exec("UPDATE `Continuous Rates` SET `Reference Yield` = 0, `Prior Year Reference Yield` = 0");
-    insurance_unit u = corn_unit();
-    u.rate_yield = 0.0;
-    f.farm_value.inputs.units[at(crop_corn)] = {u};
-    const std::string worksheet = f.worksheet(crop_corn);
-    EXPECT_EQ(value_of(worksheet, "4 Current Year's Yield Ratio"), "1.50000000");
-    EXPECT_EQ(value_of(worksheet, "7 Prior Year Yield Ratio"), "1.50000000");
-    const farm_rating rating = f.rate();
-    ASSERT_TRUE(rating.unit(crop_corn, 1)->figures);
-    EXPECT_TRUE(std::isfinite(rating.unit(crop_corn, 1)->base_rate.to_double()));  // not NaN
+// The yield ratio divides by the reference yield: a stored 0 is refused, and the
+// rating says it could not read.
+TEST(Rater, ZeroReferenceYieldIsRefused) {
+    for (const char* column : {"Reference Yield", "Prior Year Reference Yield"}) {
+        SCOPED_TRACE(column);
+        iowa_fixture f;
+        f.db.exec(std::string("UPDATE `Continuous Rates` SET `") + column + "` = 0");
+        f.farm_value.inputs.units[at(crop_corn)] = {corn_unit()};
+        const farm_rating rating = f.rate();
+        EXPECT_TRUE(rating.read_failed);
+        ASSERT_NE(rating.unit(crop_corn, 1), nullptr);
+        EXPECT_FALSE(rating.unit(crop_corn, 1)->figures);
+        EXPECT_NE(rating.error_text().find(std::string("column [") + column +
+                                           "], rowid 1: 0 is not a whole number from 1 to 10000000 (hundredths)\r\n"),
+                  std::string::npos)
+            << rating.error_text();
+    }
 }

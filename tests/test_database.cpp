@@ -273,7 +273,7 @@ TEST(Rowsets, ValuesComeBackAsTheRecordBindsThem) {
         EXPECT_EQ(yields.move_next(), DB_E_UNSUPPORTEDCONVERSION);
         EXPECT_TRUE(reads.failed());
         EXPECT_EQ(reads.errors(), "ERROR, unusable value in table [County Average Yields], column [Average Yield], "
-                                  "rowid 2: NULL\r\n");
+                                  "rowid 2: NULL is not a number from 0 to 100000\r\n");
         EXPECT_EQ(yields.move_next(), DB_S_ENDOFROWSET);
     }
 
@@ -286,6 +286,7 @@ TEST(Rowsets, ValuesComeBackAsTheRecordBindsThem) {
     r.practice_code = 3;
     r.type_code = 997;
     r.reference_yield = 14250;
+    r.prior_year_reference_yield = 14000;
     r.exponent = -1850;
     for (int i = 0; i < 13; ++i) {
         r.yield[i] = 12399 + 1000 * i;
@@ -336,7 +337,7 @@ TEST(ReadErrors, AScopeGathersTheFailedReadsSinceItBeganAndNothingOutlivesIt) {
     f.exec("INSERT INTO `County Average Yields` VALUES (19, 169, 15, NULL)");
     auto line = [](int rowid) {
         return "ERROR, unusable value in table [County Average Yields], column [Average Yield], rowid " +
-               std::to_string(rowid) + ": NULL\r\n";
+               std::to_string(rowid) + ": NULL is not a number from 0 to 100000\r\n";
     };
     // Reads the first row and `failures` rows after it, each a failed fetch.
     auto read_rows = [&f](int failures) {
@@ -364,23 +365,34 @@ TEST(ReadErrors, AScopeGathersTheFailedReadsSinceItBeganAndNothingOutlivesIt) {
     EXPECT_FALSE(later.failed()) << later.errors();
 }
 
-TEST(Rowsets, LongTextsAreCutToTheBuffer) {
+TEST(Rowsets, TextsThatFitTheirBufferAreReadAndLongerOnesRefused) {
     fixture_database f;
-    const std::string long_name(80, 'N');
-    const std::string long_description(400, 'd');
     f.add<rowset_county_list>(rows::county(19, 1, ""));
-    f.exec("UPDATE `County List` SET `County Name` = '" + long_name + "'");
-    f.exec("INSERT INTO `Lookup Practice Code` VALUES (3, '" + long_description + "')");
+    f.add<rowset_county_list>(rows::county(19, 2, ""));
+    f.exec("UPDATE `County List` SET `County Name` = '" + std::string(50, 'N') + "' WHERE rowid = 1");
+    f.exec("UPDATE `County List` SET `County Name` = '" + std::string(51, 'N') + "' WHERE rowid = 2");
+    f.exec("INSERT INTO `Lookup Practice Code` VALUES (3, '" + std::string(254, 'd') + "')");
+    f.exec("INSERT INTO `Lookup Practice Code` VALUES (4, '" + std::string(255, 'd') + "')");
 
+    const read_errors_scope reads(f.db());
     rowset_county_list counties;
     ASSERT_EQ(counties.open_with_filter(f.db()), S_OK_CODE);
     ASSERT_EQ(counties.move_first(), S_OK_CODE);
     EXPECT_EQ(std::string(counties.record.county_name), std::string(50, 'N'));
+    EXPECT_EQ(counties.move_next(), DB_E_UNSUPPORTEDCONVERSION);
 
     rowset_lookup_practice_code practices;
     ASSERT_EQ(practices.open_with_filter(f.db()), S_OK_CODE);
     ASSERT_EQ(practices.move_first(), S_OK_CODE);
     EXPECT_EQ(std::strlen(practices.record.description), 254u);
+    EXPECT_EQ(practices.move_next(), DB_E_UNSUPPORTEDCONVERSION);
+
+    // The message shows the first 40 characters of the text, and the rule.
+    EXPECT_EQ(reads.errors(),
+              "ERROR, unusable value in table [County List], column [County Name], rowid 2: '" + std::string(40, 'N') +
+                  "...' is not a text of at most 50 characters\r\n"
+                  "ERROR, unusable value in table [Lookup Practice Code], column [Description], rowid 2: '" +
+                  std::string(40, 'd') + "...' is not a text of at most 254 characters\r\n");
 
     char buffer[4];
     copy_to_buffer(buffer, sizeof buffer, "abcdef");
@@ -449,10 +461,13 @@ TEST(Rowsets, OpenAndFetchFailures) {
     }
     // Each is noted with its table, column, rowid and value.
     for (const char* line :
-         {"ERROR, unusable value in table [B Value Single Crop], column [B Index], rowid 2: 'abc'\r\n",
-          "ERROR, unusable value in table [B Value Single Crop], column [Set Number], rowid 3: 300\r\n",
-          "column [B Value], rowid 5: 'x.5'\r\n", "column [B Value], rowid 7: 1.0000000000000001e+300\r\n",
-          "column [B Value Harvest Guarantee], rowid 8: -1e+40\r\n"})
+         {"ERROR, unusable value in table [B Value Single Crop], column [B Index], rowid 2: 'abc' is not a whole "
+          "number from 0 to 14\r\n",
+          "ERROR, unusable value in table [B Value Single Crop], column [Set Number], rowid 3: 300 is not a whole "
+          "number from 1 to 5\r\n",
+          "column [B Value], rowid 5: 'x.5' is not a number from -1000 to 1000\r\n",
+          "column [B Value], rowid 7: 1.0000000000000001e+300 is not a number from -1000 to 1000\r\n",
+          "column [B Value Harvest Guarantee], rowid 8: -1e+40 is not a number from -1000 to 1000\r\n"})
         EXPECT_NE(reads.errors().find(line), std::string::npos) << line << reads.errors();
     ASSERT_EQ(b.move_next(), S_OK_CODE);
     EXPECT_EQ(b.record.set_number, 2);
@@ -474,14 +489,8 @@ TEST(Rowsets, OpenAndFetchFailures) {
 TEST(Rowsets, RowsComeInStoredOrderWhateverTheIndexes) {
     fixture_database f;
     // The index on crop code, state and county would give 41 before 81 and county 1 before 5.
-    const int rows[][3] = {{81, 19, 5}, {41, 19, 5}, {41, 19, 1}, {18, 5, 1}, {81, 19, 1}};
-    for (const auto& row : rows) {
-        record_continuous_rates r;
-        r.crop_code = static_cast<std::int16_t>(row[0]);
-        r.state_fips = static_cast<std::int16_t>(row[1]);
-        r.county_fips = static_cast<std::int16_t>(row[2]);
-        f.add<rowset_continuous_rates>(r);
-    }
+    const int keys[][3] = {{81, 19, 5}, {41, 19, 5}, {41, 19, 1}, {18, 5, 1}, {81, 19, 1}};
+    for (const auto& key : keys) f.add<rowset_continuous_rates>(rows::rates(key[1], key[2], 0, key[0], 0, 0, 0));
     rowset_continuous_rates rs;
     ASSERT_EQ(rs.open_with_filter(f.db(), "[Crop Code] > 20 AND [State FIPS] = 19"), S_OK_CODE);
     std::vector<std::vector<int>> seen;

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -121,6 +122,67 @@ TEST(FarmFile, FactorsKeepThePlacesTheyWereTypedWith) {
     EXPECT_NE(text.find("\nCR Option 1 03=0.900\n"), std::string::npos);
 }
 
+// Whatever is typed into the details comes back from the file as it was typed
+// (a line break of any kind as "\n"); the farm's inputs and its rating stay those
+// of the file without details, and the command line takes the file.
+TEST(FarmFile, DetailsReadBackAsTheyWereWrittenBesideTheFarm) {
+    using namespace std::string_literals;
+    struct detail_case {
+        std::string text;
+        std::string read_back;  // empty: the text itself
+    };
+    const detail_case cases[] = {
+        {"Jane Q. Doe", ""},
+        {"  blanks at both ends  ", ""},
+        {"\"in quotes\"", ""},
+        {"007", ""},
+        {"+1 701 555 0100", ""},
+        {"12345", ""},
+        {"first line\nsecond line\n\nfourth", ""},
+        {"windows\r\nlines\rand a lone CR", "windows\nlines\nand a lone CR"},
+        {"C:\\farms\\new\\n is not a break", ""},
+        {"ends in a backslash\\", ""},
+        {"\\n typed as two characters", ""},
+        {"; [Section] key=value # not a comment", ""},
+        {"tab\there, \xC3\xBCml\xC3\xA4ut", ""},
+        {"NUL\0dropped"s, "NULdropped"},
+    };
+    rated_farm iowa;
+    rate_file(examples_dir + "/iowa-farm.ini", iowa);
+    scratch_directory scratch;
+    for (const detail_case& c : cases) {
+        const std::string& text = c.text;
+        SCOPED_TRACE(text);
+        const farm_details details{text, "Agent " + text, text, text};
+        const std::string farm_text = farm_file_text(iowa.f, details);
+        EXPECT_EQ(farm_text.rfind(iowa.farm_text, 0), 0u) << "the details follow the farm";
+        EXPECT_NE(farm_text.find("\n[Farm Details]\nProducer=\""), std::string::npos) << farm_text;
+        // Each detail is one line of the file.
+        EXPECT_EQ(std::count(farm_text.begin() + static_cast<std::ptrdiff_t>(iowa.farm_text.size()), farm_text.end(), '\n'),
+                  6);
+        const std::string path = scratch.file("details.ini");
+        std::string error;
+        ASSERT_TRUE(write_farm_file(path, farm_text, error)) << error;
+        memory_settings_store store;
+        ASSERT_TRUE(read_farm_file(path, store, error)) << error;
+        const std::string expected = c.read_back.empty() ? text : c.read_back;
+        EXPECT_EQ(read_farm_details(store), (farm_details{expected, "Agent " + expected, expected, expected}));
+        rated_farm again;
+        rate_file(path, again);
+        EXPECT_EQ(again.figures, iowa.figures);
+        EXPECT_EQ(again.farm_text, iowa.farm_text);
+    }
+    // No details, no section; a file without the section has none.
+    EXPECT_EQ(farm_file_text(iowa.f, farm_details{}), iowa.farm_text);
+    memory_settings_store without;
+    std::string error;
+    ASSERT_TRUE(read_farm_file(examples_dir + "/iowa-farm.ini", without, error)) << error;
+    EXPECT_TRUE(read_farm_details(without).empty());
+    // Only the details given are written, in a fixed order.
+    const std::string some = farm_file_text(iowa.f, {"", "A. Gent", "", "x"});
+    EXPECT_EQ(some.substr(iowa.farm_text.size()), "\n[Farm Details]\nAgent=\"A. Gent\"\nNote=\"x\"\n");
+}
+
 TEST(FarmFile, ReadFarmTakesTheFileOverTheDefaults) {
     memory_settings_store store;
     std::string error;
@@ -168,12 +230,9 @@ TEST(FarmFile, AFailedWriteSaysWhyAndLeavesTheOldFileAsItWas) {
     write_file(path, "[Settings]\nState FIPS=19\n");
     std::string error;
 
-    // The temporary file beside it cannot be made.
-    fs::create_directories(scratch.path() / ".farm.ini.saving" / "in the way");
-    EXPECT_FALSE(write_farm_file(path, "[Settings]\nState FIPS=38\n", error));
-    EXPECT_EQ(error.rfind("cannot write farm file \"" + path + "\": ", 0), 0u) << error;
-    EXPECT_EQ(read_file(path), "[Settings]\nState FIPS=19\n");
-    fs::remove_all(scratch.path() / ".farm.ini.saving");
+    // A device that takes nothing.
+    EXPECT_FALSE(write_farm_file("/dev/full", "[Settings]\nState FIPS=38\n", error));
+    EXPECT_EQ(error, "cannot write farm file \"/dev/full\": No space left on device");
 
     // A folder that is not there, and a folder in place of the file.
     EXPECT_FALSE(write_farm_file(scratch.file("gone/farm.ini"), "x", error));
@@ -193,5 +252,58 @@ TEST(FarmFile, AFailedWriteSaysWhyAndLeavesTheOldFileAsItWas) {
     // A write that succeeds replaces the file and leaves no temporary behind.
     ASSERT_TRUE(write_farm_file(path, "[Settings]\nState FIPS=38\n", error)) << error;
     EXPECT_EQ(read_file(path), "[Settings]\nState FIPS=38\n");
-    EXPECT_FALSE(fs::exists(scratch.path() / ".farm.ini.saving"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator()), 1);
+}
+
+// A farm saved through a symbolic link (a farm kept in a shared folder) leaves
+// the link and writes the file it names, with the permissions it had.
+TEST(FarmFile, ASaveKeepsTheSymbolicLinkAndThePermissions) {
+    scratch_directory scratch;
+    fs::create_directories(scratch.path() / "shared");
+    const std::string real = scratch.file("shared/farm.ini");
+    write_file(real, "[Settings]\nState FIPS=19\n");
+    const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                             fs::perms::group_write | fs::perms::others_read;
+    fs::permissions(real, shared);
+    const std::string link = scratch.file("farm.ini");
+    fs::create_symlink("shared/farm.ini", link);
+
+    std::string error;
+    ASSERT_TRUE(write_farm_file(link, "[Settings]\nState FIPS=38\n", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(read_file(real), "[Settings]\nState FIPS=38\n");
+    EXPECT_EQ(fs::status(real).permissions(), shared);
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path() / "shared"), fs::directory_iterator()), 1);
+}
+
+// What a file manager hands the application: farm files by their name or by their first line.
+TEST(FarmFile, IsRecognisedByItsNameOrItsFirstLine) {
+    scratch_directory scratch;
+    rated_farm iowa;
+    rate_file(examples_dir + "/iowa-farm.ini", iowa);
+    ASSERT_EQ(iowa.farm_text.rfind(farm_file_mark, 0), 0u);  // what the desktop's file type looks for
+
+    struct file_case {
+        const char* name;
+        std::string text;  // what the file holds; no file at all when it is "-"
+        bool farm;
+    };
+    const std::vector<file_case> cases = {
+        {"saved farm", iowa.farm_text, true},                          // the writer's own, without an extension
+        {"copied.txt", iowa.farm_text, true},                          // any name
+        {"iowa-example", read_file(examples_dir + "/iowa-farm.ini"), true},
+        {"plain.ini", "[Settings]\nState FIPS=19\n", true},            // an .ini farm file of before
+        {"SHOUTED.INI", "-", true},                                    // the name alone decides
+        {"notes.txt", "; Zelmora 2003 farm\n[Settings]\n", false},
+        {"short", "; Zelmora", false},                                 // shorter than the mark
+        {"iowa.ini.bak", iowa.farm_text.substr(1), false},             // a farm that lost its first character
+        {"nothing-here", "-", false},
+    };
+    for (const file_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = scratch.file(c.name);
+        if (c.text != "-") write_file(path, c.text);
+        EXPECT_EQ(is_farm_file(path), c.farm);
+    }
+    EXPECT_FALSE(is_farm_file(scratch.path().string()));  // a folder
 }

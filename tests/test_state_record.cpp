@@ -202,48 +202,42 @@ TEST(StateRecord, WholeFarmBValueOutsideTheTableIsZero) {
     }
 }
 
-TEST(StateRecord, ColumnNumberOutOfRangeEndsTheReading) {
-    for (int bad_column : {0, 65, -3}) {
-        SCOPED_TRACE(bad_column);
+// A row whose column number or b index has no place in the tables is refused
+// when read: the reading of the state's b values stops there, and the connection
+// names the table, the column, the rowid and the rule.
+TEST(StateRecord, WholeFarmRowsOutsideTheTablesEndTheReadingWithTheirRule) {
+    const struct {
+        int column, index;
+        const char* error;
+    } cases[] = {
+        {0, 2, "column [Column Number], rowid 2: 0 is not a whole number from 1 to 64\r\n"},
+        {65, 2, "column [Column Number], rowid 2: 65 is not a whole number from 1 to 64\r\n"},
+        {-3, 2, "column [Column Number], rowid 2: -3 is not a whole number from 1 to 64\r\n"},
+        // 330 of column 5 would land on index 0 of column 6; -1 on 329 of column 4.
+        {5, 330, "column [B Index], rowid 2: 330 is not a whole number from 0 to 329\r\n"},
+        {5, -1, "column [B Index], rowid 2: -1 is not a whole number from 0 to 329\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
         fixture_database f;
         f.add<zelmora::rowset_county_list>(county_row(19, 1, "One"));
         f.add<zelmora::rowset_b_value_whole_farm>(whole_farm_row(19, 0, 5, 1, 1.5f, 2.5f));
-        f.add<zelmora::rowset_b_value_whole_farm>(whole_farm_row(19, 0, bad_column, 2, 7.0f, 7.0f));
+        f.add<zelmora::rowset_b_value_whole_farm>(whole_farm_row(19, 0, c.column, c.index, 7.0f, 7.0f));
         f.add<zelmora::rowset_b_value_whole_farm>(whole_farm_row(19, 0, 5, 3, 8.0f, 8.0f));
 
         state_record s = record_for(19);
         std::string error;
-        EXPECT_FALSE(s.read_county_list(f.db(), error));
-        EXPECT_EQ(error, "ERROR, column number out of range in state_record.read_b_values_whole_farm.\r\n");
+        const zelmora::read_errors_scope reads(f.db());
+        s.read_county_list(f.db(), error);
+        EXPECT_EQ(reads.errors(),
+                  std::string("ERROR, unusable value in table [B Value Whole Farm], ") + c.error);
         EXPECT_EQ(s.county_count(), 1);
         EXPECT_EQ(b_at(s, false, 0, 5, 1), 1.5);
         EXPECT_EQ(b_at(s, true, 0, 5, 1), 2.5);
-        EXPECT_EQ(b_at(s, false, 0, 5, 3), 0.0);
+        EXPECT_EQ(b_at(s, false, 0, 6, 0), 0.0);
+        EXPECT_EQ(b_at(s, false, 0, 4, 329), 0.0);
+        EXPECT_EQ(b_at(s, false, 0, 5, 3), 0.0);  // after the refused row: not read
     }
-}
-
-TEST(StateRecord, BIndexOutsideTheTableIsNotStored) {
-    fixture_database f;
-    f.add<zelmora::rowset_county_list>(county_row(19, 1, "One"));
-    // 330 of column 1 would land on index 0 of column 2; -1 of column 2 on 329 of column 1;
-    // -1 of column 1 in region 0 before the table, 330 of column 64 in region 1 after it.
-    f.add<zelmora::rowset_b_value_whole_farm>(whole_farm_row(19, 0, 1, 330, 6.0f, 6.0f));
-    f.add<zelmora::rowset_b_value_whole_farm>(whole_farm_row(19, 0, 2, -1, 7.0f, 7.0f));
-    f.add<zelmora::rowset_b_value_whole_farm>(whole_farm_row(19, 0, 1, -1, 8.0f, 8.0f));
-    f.add<zelmora::rowset_b_value_whole_farm>(whole_farm_row(19, -1, 64, 330, 9.0f, 9.0f));
-    f.add<zelmora::rowset_b_value_whole_farm>(whole_farm_row(19, 0, 3, 7, 1.0f, 2.0f));
-
-    state_record s = record_for(19);
-    std::string error;
-    EXPECT_TRUE(s.read_county_list(f.db(), error));
-    EXPECT_EQ(error, "");
-    EXPECT_EQ(b_at(s, false, 0, 2, 0), 0.0);
-    EXPECT_EQ(b_at(s, false, 0, 1, 329), 0.0);
-    EXPECT_EQ(b_at(s, true, 0, 2, 0), 0.0);
-    EXPECT_EQ(b_at(s, true, 0, 1, 329), 0.0);
-    // Rows after the skipped ones are still read.
-    EXPECT_EQ(b_at(s, false, 0, 3, 7), 1.0);
-    EXPECT_EQ(b_at(s, true, 0, 3, 7), 2.0);
 }
 
 TEST(StateRecord, CountyQueries) {

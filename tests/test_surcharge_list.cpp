@@ -245,7 +245,7 @@ TEST(SurchargeList, ManyKeysInOneBucketFindTheirFirstRowRead) {
     // Practices 40 down to 1, read twice: the second reading of a key never wins.
     for (int pass = 0; pass < 2; ++pass)
         for (int p = 40; p >= 1; --p) {
-            surcharge_row r = row(70, 41, 0.0f, static_cast<float>(p + 100 * pass), 0.0f, 1.0f);
+            surcharge_row r = row(70, 41, 0.0f, static_cast<float>(p) / 8 + 5 * pass, 0.0f, 1.0f);
             r.practice_code = static_cast<std::int16_t>(p);
             f.add<R>(r);
         }
@@ -253,11 +253,11 @@ TEST(SurchargeList, ManyKeysInOneBucketFindTheirFirstRowRead) {
     surcharge_list list;
     std::string error;
     ASSERT_TRUE(list.read_surcharges(f.db(), error)) << error;
-    list.add(row(70, 41, 0.0f, 7.0f, 0.0f, 1.0f));  // practice 3 again, after the table
+    list.add(row(70, 41, 0.0f, 9.5f, 0.0f, 1.0f));  // practice 3 again, after the table
     for (int p = 1; p <= 40; ++p) {
         surcharge_key k = key(70, 41);
         k.practice_code = p;
-        EXPECT_EQ(list.residual_factor_at(k).to_double(), static_cast<double>(p)) << p;
+        EXPECT_EQ(list.residual_factor_at(k).to_double(), p / 8.0) << p;
     }
     surcharge_key missing = key(70, 41);
     missing.practice_code = 41;

@@ -9,23 +9,29 @@
 #include <cstdio>
 
 #include "ui/window_services.h"
+#include "utility/version.h"
 
 namespace zelmora {
 
-dialog_about::dialog_about(QWidget* parent) : QDialog(parent) {
+dialog_about::dialog_about(QWidget* parent, bool demo_database_open) : QDialog(parent) {
     setWindowTitle(tr("About Zelmora 2004"));
-    char version[64];
-    std::snprintf(version, sizeof version, "Zelmora Version %.2f", zelmora_version);
     char built[64];
     std::snprintf(built, sizeof built, "Build Date: %s", __DATE__);
 
-    auto* version_text = new QLabel(QString::fromLatin1(version), this);
+    auto* version_text = new QLabel(QStringLiteral("Zelmora Version ") + QString::fromLatin1(project_version), this);
     set_control_id(version_text, 1248);
     QFont larger = version_text->font();
     larger.setBold(true);
     version_text->setFont(larger);
     auto* date_text = new QLabel(QString::fromLatin1(built), this);
     set_control_id(date_text, 1245);
+    QString demo = tr("The rating database that comes with Zelmora 2004 is a demo database: its counties are "
+                      "real, but every rate, yield, surcharge and b value in it is invented for demonstration. "
+                      "Do not use it for real quotes.");
+    if (demo_database_open) demo = tr("<b>The open rating database is the demo database.</b> ") + demo;
+    auto* demo_text = new QLabel(demo, this);
+    demo_text->setObjectName(QStringLiteral("demo_text"));
+    demo_text->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     set_control_id(buttons->button(QDialogButtonBox::Ok), 1);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -35,6 +41,8 @@ dialog_about::dialog_about(QWidget* parent) : QDialog(parent) {
     auto* texts = new QVBoxLayout;
     texts->addWidget(version_text);
     texts->addWidget(date_text);
+    texts->addSpacing(8);
+    texts->addWidget(demo_text);
     auto* row = new QHBoxLayout;
     row->addWidget(icon, 0, Qt::AlignTop);
     row->addSpacing(12);
@@ -42,7 +50,7 @@ dialog_about::dialog_about(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(buttons);
-    setMinimumWidth(320);
+    setMinimumWidth(420);
 }
 
 }  // namespace zelmora

@@ -16,17 +16,32 @@
 #include "ui/farm_model.h"
 #include "ui/propsheet_calculator.h"
 #include "ui/window_services.h"
+#include "utility/database_location.h"
 
 namespace zelmora {
 
 std::string database_not_opened_text(const std::string& path) {
     const QFileInfo file(to_qstring(path));
-    std::string text = "\r\nThe rating database \"" + to_std(file.fileName()) + "\" could not be opened.\r\n";
-    text += "It was looked for in the folder " + to_std(QDir::toNativeSeparators(file.absolutePath())) + ".\r\n";
-    if (file.fileName() == QString::fromLatin1(premium_database_file_name)) {
+    const std::string folder = to_std(QDir::toNativeSeparators(file.absolutePath()));
+    std::string text = "The rating database \"" + to_std(file.fileName()) + "\" could not be opened.\r\n";
+    text += "It was looked for in the folder " + folder + ".\r\n";
+    if (file.fileName() == QString::fromLatin1(premium_database_file_name) &&
+        file.absolutePath() == to_qstring(executable_folder())) {
         text += "\"make run\" generates the demo rating database there.\r\n";
     }
     text += "File > Open opens another rating database.\r\n";
+    return text;
+}
+
+std::string database_not_found_text(const database_search& search) {
+    // Short lines: the error list shows them as they are, without wrapping.
+    std::string text = std::string("The rating database \"") + premium_database_file_name + "\" was not found.\r\n";
+    text += "It was looked for in these folders, in this order:\r\n";
+    for (const std::string& folder : search.folders)
+        text += "  " + to_std(QDir::toNativeSeparators(to_qstring(folder))) + "\r\n";
+    text += "Put a rating database of that name into one of them, or open one with File > Open.\r\n";
+    text += "The zelmora package installs the demo rating database in /usr/share/zelmora;\r\n";
+    text += "\"make run\" generates it beside the program.\r\n";
     return text;
 }
 
@@ -69,7 +84,8 @@ bool doc_zelmora::open_document(const std::string& path) {
     std::string error_text;
     if (!session.open(path, error_text)) {
         if (!error_text.empty()) {
-            dialog_error_list::show_modal(nullptr, "", "", error_text + database_not_opened_text(path));
+            // The plain sentences first, then what the database driver said.
+            dialog_error_list::show_modal(nullptr, "", "", database_not_opened_text(path) + "\r\n" + error_text);
         }
         return false;
     }
@@ -108,9 +124,15 @@ const farm& doc_zelmora::current_farm() {
     return model_->current();
 }
 
+void doc_zelmora::set_details(const farm_details& details) {
+    if (details == details_) return;
+    details_ = details;
+    farm_modified();
+}
+
 bool doc_zelmora::farm_modified() {
     if (!model_) return false;
-    const bool modified = !(current_farm() == saved_farm_);
+    const bool modified = !(current_farm() == saved_farm_) || !(details_ == saved_details_);
     if (modified != edit_marked_) {
         edit_marked_ = modified;
         Q_EMIT farm_changed();
@@ -126,6 +148,7 @@ void doc_zelmora::note_edit() {
 void doc_zelmora::take_farm_as_saved() {
     if (!model_) return;
     saved_farm_ = current_farm();
+    saved_details_ = details_;
     edit_marked_ = false;
     Q_EMIT farm_changed();
 }
@@ -152,6 +175,7 @@ bool doc_zelmora::open_farm(const std::string& path, std::string& error) {
     if (!model_) return false;
     memory_settings_store store;
     if (!read_farm_file(path, store, error)) return false;
+    details_ = read_farm_details(store);
     farm_path_ = path;
     take_farm(read_farm(store));
     return true;
@@ -159,7 +183,7 @@ bool doc_zelmora::open_farm(const std::string& path, std::string& error) {
 
 bool doc_zelmora::save_farm(const std::string& path, std::string& error) {
     if (!model_) return false;
-    if (!write_farm_file(path, farm_file_text(current_farm()), error)) return false;
+    if (!write_farm_file(path, farm_file_text(current_farm(), details_), error)) return false;
     farm_path_ = path;
     take_farm_as_saved();
     return true;
@@ -172,6 +196,7 @@ void doc_zelmora::new_farm() {
     farm fresh = default_farm();
     fresh.state_fips = now.state_fips;
     fresh.inputs.county_fips = now.inputs.county_fips;
+    details_ = {};
     farm_path_.clear();
     take_farm(fresh);
 }
@@ -212,8 +237,10 @@ quote_content doc_zelmora::make_quote() {
     if (!model_) return {};
     const farm& f = current_farm();
     const read_transaction reading(session.database());  // one set of rows for every rating of the quote
-    return build_quote(session, f, quote_farm_name(), title(),
-                       QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString());
+    quote_content quote = build_quote(session, f, quote_farm_name(), title(),
+                                      QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString());
+    quote.details = details_;
+    return quote;
 }
 
 void doc_zelmora::on_show_crops() {
@@ -309,9 +336,10 @@ void doc_zelmora::on_check_database() {
         wait_cursor busy;
         result = check_database(session.database(), path_);
     }
+    // A report to read: OK closes it, there is nothing to cancel.
     dialog_error_list::show_modal(nullptr, result.problem_count > 0 || result.unreadable ? "Rating database problems"
                                                                                          : "Rating database checked",
-                                  "", result.report);
+                                  "", result.report, dialog_error_list::buttons::ok_only);
 }
 
 }  // namespace zelmora

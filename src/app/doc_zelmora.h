@@ -13,9 +13,11 @@
 #include <QString>
 
 #include "rating/farm.h"
+#include "rating/farm_file.h"
 #include "rating/quote_content.h"
 #include "rating/rating_session.h"
 #include "rating/table_maintenance.h"
+#include "utility/database_location.h"
 #include "utility/settings_store.h"
 
 namespace zelmora {
@@ -23,9 +25,12 @@ namespace zelmora {
 class farm_model;
 class view_zelmora;
 
-// What the windows add after the lines of a database that did not open: the
-// file looked for, where, and how to get one.
+// What the windows say of a database that did not open, before the lines of the
+// failure: the file, the folder it was looked for in, and how to get one.
 std::string database_not_opened_text(const std::string& path);
+// What they say when no rating database was found at the start: the file name,
+// every folder looked in, and how to get one.
+std::string database_not_found_text(const database_search& search);
 // One line per state after a county list rewrite that reported no error:
 // the state's name and the rows its "County List" now holds.
 std::string county_list_summary(premium_database& db, const std::vector<int>& state_fipses);
@@ -63,6 +68,11 @@ public:
     quote_content make_quote();
     // What the quote names the farm by.
     std::string quote_farm_name() const { return farm_display_name(); }
+
+    // Whose farm it is and who quotes it: kept in the farm file and printed on
+    // the quote. New details mark the farm changed like any input.
+    const farm_details& details() const { return details_; }
+    void set_details(const farm_details& details);
 
     // The farm's file; empty while the farm is untitled.
     const std::string& farm_file_path() const { return farm_path_; }
@@ -140,6 +150,8 @@ private:
     std::string farm_path_;
     farm saved_farm_;   // the farm as last opened, started or saved
     farm opened_farm_;  // the farm when the document opened
+    farm_details details_;
+    farm_details saved_details_;  // the details as last opened, started or saved
     std::string opened_farm_path_;
     bool edit_marked_ = false;
     bool settings_written_ = false;  // the settings were written, or given up, once

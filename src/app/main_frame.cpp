@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -30,8 +31,11 @@
 #include "qtsupport/qsettings_store.h"
 #include "quote/quote_document.h"
 #include "app/user_guide.h"
+#include "data/demo_database.h"
 #include "ui/compare_window.h"
 #include "ui/farm_model.h"
+#include "ui/dialog_error_list.h"
+#include "ui/dialog_farm_details.h"
 #include "ui/window_services.h"
 
 namespace zelmora {
@@ -50,8 +54,17 @@ QIcon theme_icon(const char* name) { return QIcon::fromTheme(QString::fromLatin1
 
 }  // namespace
 
+QIcon application_icon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1/apps/%2.png").arg(size).arg(QString::fromLatin1(application_id)),
+                     QSize(size, size));
+    return icon;
+}
+
 main_frame::main_frame(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Zelmora 2004"));
+    setWindowIcon(application_icon());
     mdi_ = new QMdiArea(this);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -72,7 +85,7 @@ main_frame::main_frame(QWidget* parent) : QMainWindow(parent) {
     hint_layout->setContentsMargins(40, 40, 40, 40);
     hint_layout->addWidget(empty_hint_);
     update_commands();
-    resize(1240, 760);
+    fit_to_screen(this, QSize(1240, 760));
 }
 
 main_frame::~main_frame() {
@@ -94,19 +107,24 @@ void main_frame::create_actions() {
         action->setStatusTip(tip);
         return action;
     };
-    new_action_ = make(tr("&New"), tr("Create a new document"));
+    // A rating database is a document of its own, opened with Open; a farm is started with New Farm.
+    new_action_ = make(tr("&New"), tr("Makes nothing: rating databases are opened with Open, and farms started "
+                                      "with New Farm"));
     new_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     open_action_ = make(tr("&Open..."), tr("Open an existing rating database"));
     open_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     open_action_->setIcon(theme_icon("document-open", s, QStyle::SP_DialogOpenButton));
     new_farm_action_ = make(tr("New &Farm"), tr("Start a farm of the default inputs in the same state and county"));
-    open_farm_action_ = make(tr("Open F&arm..."), tr("Open a farm file in the active window"));
+    new_farm_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    open_farm_action_ = make(tr("Open Far&m..."), tr("Open a farm file in the active window"));
     open_farm_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     close_action_ = make(tr("&Close"), tr("Close the active document"));
     save_action_ = make(tr("&Save"), tr("Save the active window's farm in its farm file"));
     save_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     save_action_->setIcon(theme_icon("document-save", s, QStyle::SP_DialogSaveButton));
     save_as_action_ = make(tr("Save &As..."), tr("Save the active window's farm in a farm file of a new name"));
+    farm_details_action_ = make(tr("Farm &Details..."),
+                                tr("Enter the producer, the agent and a note, printed at the top of the quote"));
     exit_action_ = make(tr("E&xit"), tr("Quit the application; the inputs are saved"));
     undo_action_ = make(tr("&Undo"), tr("Undo the last action"));
     undo_action_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
@@ -158,6 +176,7 @@ void main_frame::create_actions() {
     connect(save_as_action_, &QAction::triggered, this, [this] {
         if (child_frame* frame = active_frame()) frame->save_as();
     });
+    connect(farm_details_action_, &QAction::triggered, this, &main_frame::on_farm_details);
     connect(close_action_, &QAction::triggered, mdi_, &QMdiArea::closeActiveSubWindow);
     connect(exit_action_, &QAction::triggered, this, &QWidget::close);
     connect(show_crops_action_, &QAction::triggered, this, &main_frame::on_show_crops);
@@ -214,6 +233,7 @@ void main_frame::create_menus() {
     file->addAction(close_action_);
     file->addAction(save_action_);
     file->addAction(save_as_action_);
+    file->addAction(farm_details_action_);
     file->addSeparator();
     file->addAction(print_action_);
     file->addAction(export_pdf_action_);
@@ -286,7 +306,7 @@ void main_frame::update_commands() {
     child_frame* frame = active_frame();
     const bool has_document = frame && frame->document();
     close_action_->setEnabled(has_document);
-    for (QAction* farm_command : {new_farm_action_, open_farm_action_, save_action_, save_as_action_})
+    for (QAction* farm_command : {new_farm_action_, open_farm_action_, save_action_, save_as_action_, farm_details_action_})
         farm_command->setEnabled(has_document);
     recent_farm_menu_->setEnabled(has_document && !recent_farms_.empty());
     show_crops_action_->setEnabled(has_document);
@@ -308,22 +328,55 @@ void main_frame::on_print() {
     if (!frame || !frame->document()) return;
     const quote_content quote = frame->document()->make_quote();
     QPrinter printer(QPrinter::HighResolution);
+    // The paper of the PDF and the command line, unless the dialog picks another.
+    printer.setPageLayout(quote_page_layout());
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(tr("Print Quote"));
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (run_modal(dialog) != QDialog::Accepted) return;
     QString error;
     if (!render_quote(quote, printer, error)) QMessageBox::warning(this, tr("Print Quote"), error);
+}
+
+QString quote_pdf_suggestion(const doc_zelmora& document) {
+    const std::string& farm = document.farm_file_path();
+    const QString folder = !farm.empty() ? QFileInfo(to_qstring(farm)).absolutePath()
+                                         : QFileInfo(to_qstring(document.path())).absolutePath();
+    return QDir(folder).filePath(to_qstring(document.farm_display_name()) + QStringLiteral(".pdf"));
+}
+
+QString with_pdf_suffix(const QString& path) {
+    if (QFileInfo(path).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) return path;
+    return path + QStringLiteral(".pdf");
 }
 
 void main_frame::on_export_pdf() {
     child_frame* frame = active_frame();
     if (!frame || !frame->document()) return;
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export Quote as PDF"), open_folder(),
-                                                      tr("PDF files (*.pdf)"));
-    if (path.isEmpty()) return;
+    const QString chosen = ask_file_name(this, file_dialog_kind::save, tr("Export Quote as PDF"),
+                                         quote_pdf_suggestion(*frame->document()), tr("PDF files (*.pdf)"));
+    if (chosen.isEmpty()) return;
+    // A file that is there (the dialog asked before it is replaced; a device such
+    // as a printer's) keeps its name; a new one gets ".pdf".
+    const QString path = QFileInfo::exists(chosen) ? chosen : with_pdf_suffix(chosen);
+    // The file dialog asked about the name it was given, not about the one with ".pdf" added.
+    if (path != chosen && QFileInfo::exists(path) &&
+        !ask_yes_no(this, tr("%1 already exists.\n\nReplace it?").arg(QDir::toNativeSeparators(path)), answer::no))
+        return;
+    // Written whole or not at all: a file that was there stays when the write fails.
     QString error;
-    if (!write_quote_pdf(frame->document()->make_quote(), path, error))
-        QMessageBox::warning(this, tr("Export Quote as PDF"), error);
+    if (!write_quote_pdf(frame->document()->make_quote(), path, error)) {
+        show_message(this, error);
+        return;
+    }
+    statusBar()->showMessage(tr("Quote written to %1").arg(QDir::toNativeSeparators(path)), 15000);
+}
+
+void main_frame::on_farm_details() {
+    child_frame* frame = active_frame();
+    if (!frame || !frame->document()) return;
+    dialog_farm_details dialog(frame->document()->details(), this);
+    if (run_modal(dialog) != QDialog::Accepted) return;
+    frame->document()->set_details(dialog.details());
 }
 
 void main_frame::update_window_menu() {
@@ -356,7 +409,7 @@ void main_frame::update_window_menu() {
 
 QString main_frame::empty_window_text() const {
     QString text = tr("No rating database is open.");
-    if (!looked_for_.empty()) text += QStringLiteral("\n") + to_qstring(database_not_opened_text(looked_for_)).trimmed();
+    if (!not_opened_text_.empty()) text += QStringLiteral("\n") + to_qstring(not_opened_text_).trimmed();
     else text += QStringLiteral("\n") + tr("File > Open opens a rating database.");
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
@@ -381,6 +434,7 @@ child_frame* main_frame::open_document(const std::string& path) {
     auto document = std::make_unique<doc_zelmora>();
     if (!document->open_document(path)) {
         looked_for_ = path;
+        not_opened_text_ = database_not_opened_text(path);
         update_empty_hint();
         return nullptr;
     }
@@ -398,6 +452,14 @@ child_frame* main_frame::open_document(const std::string& path) {
     add_recent_file(path);
     update_commands();
     return frame;
+}
+
+void main_frame::show_database_not_found(const database_search& search) {
+    if (!search.folders.empty())
+        looked_for_ = to_std(QDir(to_qstring(search.folders.front())).filePath(QString::fromLatin1(premium_database_file_name)));
+    not_opened_text_ = database_not_found_text(search);
+    dialog_error_list::show_modal(nullptr, "", "", not_opened_text_);
+    update_empty_hint();
 }
 
 void main_frame::on_file_open() {
@@ -501,8 +563,12 @@ void main_frame::on_copy() {
 }
 
 void main_frame::on_about() {
-    dialog_about about(this);
-    about.exec();
+    child_frame* frame = active_frame();
+    premium_database* database = frame && frame->document() && frame->document()->session.is_open()
+                                     ? &frame->document()->session.database()
+                                     : nullptr;
+    dialog_about about(this, database != nullptr && is_demo_database(*database));
+    run_modal(about);
 }
 
 void main_frame::add_recent_file(const std::string& path) {

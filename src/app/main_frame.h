@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include <QIcon>
 #include <QMainWindow>
+
+#include "utility/database_location.h"
 
 class QAction;
 class QLabel;
@@ -18,6 +21,16 @@ class child_frame;
 class compare_window;
 class doc_zelmora;
 
+// The application's name on the desktop: its desktop entry, AppStream data and icon carry it.
+inline constexpr const char* application_id = "com.terravane.zelmora";
+// The application's icon in the sizes a title bar, a task bar and a menu draw it.
+QIcon application_icon();
+// Export Quote as PDF's suggestion: the farm's name with ".pdf", in the farm
+// file's folder (an untitled farm's: the rating database's folder).
+QString quote_pdf_suggestion(const doc_zelmora& document);
+// The name with ".pdf" added unless it already ends in ".pdf" (any case).
+QString with_pdf_suffix(const QString& path);
+
 class main_frame : public QMainWindow {
     Q_OBJECT
 public:
@@ -26,6 +39,10 @@ public:
 
     // Opens a rating database as a further document; nullptr when it does not open.
     child_frame* open_document(const std::string& path);
+    // At the start, when no rating database was found: says where it was looked
+    // for, in the error list and then in the empty window, whose Open dialog
+    // starts in the first of those folders.
+    void show_database_not_found(const database_search& search);
     child_frame* active_frame() const;
     // The Compare Coverage window of a database's window, when it is open.
     static compare_window* comparison_of(const child_frame* frame);
@@ -62,6 +79,7 @@ private:
     void on_check_database();
     void on_print();
     void on_export_pdf();
+    void on_farm_details();
     void on_compare_coverage();
     // Edit > Copy: a text field's selection, else the active database's comparison table.
     void on_copy();
@@ -89,6 +107,7 @@ private:
     std::vector<std::string> recent_farms_;
     QAction* save_action_ = nullptr;
     QAction* save_as_action_ = nullptr;
+    QAction* farm_details_action_ = nullptr;
     QAction* exit_action_ = nullptr;
     QAction* undo_action_ = nullptr;
     QAction* cut_action_ = nullptr;
@@ -110,7 +129,8 @@ private:
     QMenu* window_menu_ = nullptr;
     std::vector<QAction*> window_entries_;  // the open documents, after the fixed commands
     QLabel* empty_hint_ = nullptr;
-    std::string looked_for_;  // the last database path that did not open
+    std::string looked_for_;        // the last database path that did not open
+    std::string not_opened_text_;  // what the empty window says of it
     std::vector<QAction*> recent_actions_;
     QAction* recent_separator_ = nullptr;
     std::vector<std::string> recent_files_;

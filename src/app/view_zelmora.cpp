@@ -17,6 +17,7 @@
 #include "app/doc_zelmora.h"
 #include "ui/crop_offer.h"
 #include "ui/farm_model.h"
+#include "ui/demo_notice.h"
 #include "ui/field_rules.h"
 #include "ui/numeric_controls.h"
 #include "ui/window_services.h"
@@ -57,6 +58,10 @@ void view_zelmora::build_form() {
     setWindowTitle(tr("Zelmora"));
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);
+
+    // On the demo database, a band over everything says that its rates are invented.
+    demo_notice_ = make_demo_notice(content);
+    column->addWidget(demo_notice_);
 
     // State and county.
     auto* place = new QHBoxLayout;
@@ -234,6 +239,7 @@ void view_zelmora::initial_update() {
     model_ = document_->model();
     if (!model_) return;
     loaded_ = true;
+    show_demo_notice(demo_notice_, document_->session.is_open() ? &document_->session.database() : nullptr);
     {
         exchange_lock lock(this);
         load_form();

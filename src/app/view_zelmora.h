@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 namespace zelmora {
@@ -39,6 +40,8 @@ public:
     void detach();
 
     doc_zelmora* document() const { return document_; }
+    // The band that says the rates are invented (shown on the demo database only).
+    QLabel* demo_notice() const { return demo_notice_; }
 
 Q_SIGNALS:
     void status_message(const QString& text);
@@ -78,6 +81,7 @@ private:
     per_crop<QCheckBox> crop_box_{};
     QComboBox* state_list_ = nullptr;   // 1010
     QComboBox* county_list_ = nullptr;  // 1011
+    QLabel* demo_notice_ = nullptr;
 
     doc_zelmora* document_;
     farm_model* model_ = nullptr;

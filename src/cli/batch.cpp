@@ -18,6 +18,8 @@
 #include "cli/commands.h"
 #include "rating/farm_file.h"
 #include "rating/rating_session.h"
+#include "utility/atomic_file.h"
+#include "utility/printable.h"
 
 namespace zelmora {
 
@@ -65,12 +67,13 @@ farm_outcome rate_farm(const rating_session& ratings, const std::string& path) {
         outcome.error = "inputs file \"" + path + "\": " + first_line(reading.errors());
         return outcome;
     }
-    outcome.lines.reserve(tsv.size() + 16 * (path.size() + 1));
+    const std::string name = printable_line(path);  // as the terminal and a spreadsheet can show it
+    outcome.lines.reserve(tsv.size() + 16 * (name.size() + 1));
     std::size_t start = 0;
     while (start < tsv.size()) {
         const std::size_t end = tsv.find('\n', start);
         const std::size_t stop = end == std::string::npos ? tsv.size() : end + 1;
-        outcome.lines += path;
+        outcome.lines += name;
         outcome.lines += '\t';
         outcome.lines.append(tsv, start, stop - start);
         start = stop;
@@ -168,6 +171,18 @@ void write_text(std::FILE* stream, const std::string& text) {
     if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
 }
 
+// Why --output may not be FILE: one of the farms (the same file, whatever the
+// name it is given by) or the rating database, which writing FILE would
+// destroy. Empty when it may.
+std::string refused_output(const std::string& output, const std::vector<std::string>& farms,
+                           const std::string& database) {
+    const std::string named = "--output \"" + output + "\"";
+    for (const std::string& farm : farms)
+        if (same_file(output, farm)) return named + " is the farm file \"" + farm + "\"; the batch never writes over its farms";
+    if (same_file(output, database)) return named + " is the rating database; the batch never writes over it";
+    return {};
+}
+
 }  // namespace
 
 std::vector<std::string> batch_farm_files(const std::vector<std::string>& arguments) {
@@ -221,11 +236,11 @@ int run_batch(const batch_options& options, std::FILE* out, std::FILE* err) {
     if (failed_open != connected.end()) {
         outcomes.stop();
         for (std::thread& t : workers) t.join();
-        write_text(err, open_errors[static_cast<std::size_t>(failed_open - connected.begin())]);
+        write_text(err, printable_text(open_errors[static_cast<std::size_t>(failed_open - connected.begin())]));
         return 1;
     }
     // The database's own load errors, once, as every command shows them.
-    write_text(err, open_errors.front());
+    write_text(err, printable_text(open_errors.front()));
     std::fflush(err);
 
     progress_line progress(err, options.show_progress, files.size());
@@ -238,7 +253,8 @@ int run_batch(const batch_options& options, std::FILE* out, std::FILE* err) {
         if (!outcome.error.empty()) {
             ++failed;
             progress.erase();
-            std::fprintf(err, "zelmora-cli: %s\n", outcome.error.c_str());
+            // One line whatever the file's name holds.
+            std::fprintf(err, "zelmora-cli: %s\n", printable_line(outcome.error).c_str());
         } else {
             write_text(out, outcome.lines);
             if (std::ferror(out)) {
@@ -262,19 +278,54 @@ int run_batch(const batch_options& options, std::FILE* out, std::FILE* err) {
 int run_batch_command(const command_line& line, const std::string& database) {
     batch_options options;
     options.database = database;
-    options.farms = line.farms;
+    options.farms = batch_farm_files(line.farms);
     options.jobs = line.jobs > 0 ? line.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     options.show_progress = isatty(fileno(stderr)) != 0;
-    if (line.output.empty()) return run_batch(options, stdout, stderr);
+    if (line.output.empty()) {
+        const int status = run_batch(options, stdout, stderr);
+        // A line that could not be written was reported; what is left to fail is the close.
+        if (!std::ferror(stdout) && std::fclose(stdout) != 0) {
+            std::fprintf(stderr, "zelmora-cli: cannot write standard output: %s\n", std::strerror(errno));
+            return exit_batch_farm_failed;
+        }
+        return status;
+    }
 
-    std::FILE* file = std::fopen(line.output.c_str(), "wb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "zelmora-cli: cannot write output file \"%s\": %s\n", line.output.c_str(),
-                     std::strerror(errno));
+    const std::string refused = refused_output(line.output, options.farms, database);
+    if (!refused.empty()) {
+        std::fprintf(stderr, "zelmora-cli: batch: %s\n", printable_line(refused).c_str());
         return 2;
     }
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closing(file, &std::fclose);
-    return run_batch(options, file, stderr);
+    // The lines go into a temporary file beside FILE, which becomes FILE only when
+    // every line is in it: until then FILE stays as it was.
+    const std::string cannot = "zelmora-cli: cannot write output file \"" + printable_line(line.output) + "\": ";
+    atomic_file output;
+    std::string reason;
+    if (!output.open(line.output, existing_file::replace, reason)) {
+        std::fprintf(stderr, "%s%s\n", cannot.c_str(), reason.c_str());
+        return 2;
+    }
+    const removal_on_interrupt removal(output.temporary());
+    const int copy = ::dup(output.descriptor());
+    std::FILE* stream = copy < 0 ? nullptr : ::fdopen(copy, "wb");
+    if (stream == nullptr) {
+        std::fprintf(stderr, "%s%s\n", cannot.c_str(), std::strerror(errno));
+        if (copy >= 0) ::close(copy);
+        return 2;
+    }
+    const int status = run_batch(options, stream, stderr);
+    const bool lines_written = !std::ferror(stream);  // run_batch reported a line it could not write
+    if (std::fclose(stream) != 0 && lines_written) {
+        std::fprintf(stderr, "%s%s\n", cannot.c_str(), std::strerror(errno));
+        return exit_batch_farm_failed;
+    }
+    // Without a database, or with lines missing, FILE is left as it was.
+    if (status == 1 || !lines_written) return status;
+    if (!output.commit(reason)) {
+        std::fprintf(stderr, "%s%s\n", cannot.c_str(), reason.c_str());
+        return exit_batch_farm_failed;
+    }
+    return status;
 }
 
 }  // namespace zelmora

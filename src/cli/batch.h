@@ -33,8 +33,11 @@ std::vector<std::string> batch_farm_files(const std::vector<std::string>& argume
 int run_batch(const batch_options& options, std::FILE* out, std::FILE* err);
 
 // The command "batch" on the database at `database`: the lines go to standard
-// output or to --output's file (2 when it cannot be created), errors and the
-// progress line to standard error.
+// output (its close checked) or to --output's file, errors and the progress
+// line to standard error. The file is written beside FILE and takes its name
+// once every line is in it; when the database cannot be opened or a line cannot
+// be written, FILE is left as it was. Refused with 2: a FILE that is one of the
+// farms or the database, or that cannot be created.
 int run_batch_command(const command_line& line, const std::string& database);
 
 }  // namespace zelmora

@@ -12,15 +12,11 @@
 #include "rating/coverage_comparison.h"
 #include "rating/reports.h"
 #include "rating/table_maintenance.h"
+#include "utility/number_text.h"
 
 namespace zelmora {
 
 namespace {
-
-std::string lower_case(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 bool parse_int(const std::string& text, int& value) {
     const char* first = text.data();
@@ -273,8 +269,9 @@ std::string help_text() {
            "standard output exactly as the application copies them (\"\\r\\n\" line ends).\n"
            "\n"
            "Options:\n"
-           "  --database PATH  the rating database (default: \"APH Base Premium Data.sqlite\"\n"
-           "                   beside zelmora-cli)\n"
+           "  --database PATH  the rating database (default: the first \"APH Base Premium Data.sqlite\"\n"
+           "                   beside zelmora-cli, in $XDG_DATA_HOME/zelmora (~/.local/share/zelmora)\n"
+           "                   or in $XDG_DATA_DIRS/zelmora (/usr/local/share/zelmora, /usr/share/zelmora))\n"
            "  --inputs FILE    an INI file whose [Settings] and [APHContinuous] sections hold the\n"
            "                   inputs as the application saves them (default: the saved inputs)\n"
            "  --help           this text\n"
@@ -331,12 +328,15 @@ std::string help_text() {
            "Exit status:\n"
            "  0  done\n"
            "  1  the rating database cannot be opened or read (a table, a row or a stored value)\n"
-           "  2  a usage error, an unreadable or malformed inputs file, a rewrite without --yes,\n"
-           "     or input import-tables refuses (no such directory, an existing output)\n"
+           "  2  a usage error, an unreadable or malformed inputs file (an unknown key too), a\n"
+           "     rewrite without --yes, input import-tables refuses (no such directory, an\n"
+           "     existing output), or an output file of batch or quote that is one of the\n"
+           "     inputs or the rating database\n"
            "  3  a rewrite failed for a state (its rows are unchanged); the report says why;\n"
            "     or import-tables failed part way (no file is left); or a farm of a batch was\n"
            "     refused or failed (the others are rated), or the batch's lines could not be written\n"
-           "     or the quote's PDF or HTML file could not be written\n"
+           "     or the quote's PDF or HTML file could not be written (the file is left as it was),\n"
+           "     or standard output could not be written\n"
            "  4  check-database found problems\n";
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/session.h"
+#include "utility/version.h"
 
 namespace zelmora {
 
@@ -47,7 +48,7 @@ struct command_line {
 // The most workers a batch may ask for.
 inline constexpr int max_batch_jobs = 64;
 
-inline constexpr const char* cli_version_text = "zelmora-cli 4.00\n";
+inline constexpr const char* cli_version_text = "zelmora-cli " ZELMORA_VERSION_TEXT "\n";
 
 std::string help_text();
 

@@ -6,10 +6,8 @@
 #include <array>
 #include <bit>
 #include <cctype>
-#include <cmath>
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <map>
@@ -21,6 +19,7 @@
 #include "data/crops.h"
 #include "data/demo_database.h"
 #include "data/rowsets.h"
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -30,13 +29,14 @@ namespace {
 
 constexpr std::size_t examples_shown = 5;
 
-enum class section { schema, values, keys, codes, county_list, whole_farm };
-constexpr std::size_t section_count = 6;
+enum class section { schema, values, keys, codes, rated_rows, county_list, whole_farm };
+constexpr std::size_t section_count = 7;
 constexpr std::array<const char*, section_count> section_titles = {
     "Schema (the tables and columns the readers bind)",
     "Values the readers cannot use",
     "Keys stored twice",
     "Codes the lookups do not describe",
+    "Rates without their county or surcharges",
     "County List indicators that disagree with the rates and surcharges",
     "Crop mixes the County List offers without a whole-farm column",
 };
@@ -110,11 +110,7 @@ std::string quoted_text(const unsigned char* text, int bytes) {
     return out + "\"";
 }
 
-std::string number_text(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.9g", value);
-    return text;
-}
+std::string number_text(double value) { return general_text(value, 9); }
 
 std::string in_column(const table_description& t, const column_spec& c) {
     return "in [" + t.name + "] `" + c.name + "`";
@@ -162,55 +158,6 @@ const std::vector<table_rule>& table_rules() {
     return rules;
 }
 
-// A value a reader can bind but cannot use as it stands.
-struct value_rule {
-    const table_description* table;
-    std::string column;
-    bool (*accepts)(double value);
-    const char* title;  // follows the count
-};
-
-bool non_negative(double v) { return v >= 0; }
-
-const std::vector<value_rule>& value_rules() {
-    static const std::vector<value_rule> rules = [] {
-        std::vector<value_rule> r = {
-            {&tables::b_value_single_crop(), "Set Number", [](double v) { return v >= 1 && v <= 5; },
-             "set numbers outside 1..5 (the row is not used)"},
-            {&tables::b_value_single_crop(), "B Index", [](double v) { return v >= 0 && v <= 14; },
-             "b indexes outside 0..14 (the row is not used)"},
-            {&tables::b_value_single_crop_lookup(), "State FIPS",
-             [](double v) { return state_index(static_cast<int>(v)) >= 0; },
-             "states outside the 23 rated states (the row is not used)"},
-            {&tables::b_value_single_crop_lookup(), "Crop Number", [](double v) { return v >= 1 && v <= 9; },
-             "crop numbers outside 1..9 (the reading of the table stops there)"},
-            {&tables::b_value_single_crop_lookup(), "Set Number", [](double v) { return v >= 0 && v <= 5; },
-             "set numbers outside 0..5"},
-            {&tables::b_value_whole_farm(), "Column Number", [](double v) { return v >= 1 && v <= 64; },
-             "column numbers outside 1..64 (the reading of the state stops there)"},
-            {&tables::b_value_whole_farm(), "B Index", [](double v) { return v >= 0 && v <= 329; },
-             "b indexes outside 0..329"},
-            {&tables::endogenous_risk_surcharge(), "Coverage Level", [](double v) { return v >= 60 && v <= 89; },
-             "coverage levels outside 60..89"},
-        };
-        std::vector<std::string> rates = {"Reference Yield",           "Reference Rate",
-                                          "Fixed Rate Load",           "Prior Year Reference Yield",
-                                          "Prior Year Reference Rate", "Prior Year Fixed Rate Load"};
-        for (int i = 1; i <= 13; ++i) {
-            rates.push_back("Yield " + std::to_string(i));
-            rates.push_back("Premium " + std::to_string(i));
-        }
-        for (const std::string& name : rates)
-            r.push_back({&tables::continuous_rates(), name, non_negative, "negative rates or yields"});
-        r.push_back({&tables::county_average_yields(), "Average Yield", non_negative, "negative yields"});
-        for (const char* name :
-             {"Rate Differential", "Residual Factor", "Prior Year Rate Differential", "Prior Year Residual Factor"})
-            r.push_back({&tables::endogenous_risk_surcharge(), name, non_negative, "negative factors"});
-        return r;
-    }();
-    return rules;
-}
-
 int column_index(const table_description& t, const std::string& name) {
     for (std::size_t i = 0; i < t.columns.size(); ++i)
         if (t.columns[i].name == name) return static_cast<int>(i);
@@ -220,11 +167,6 @@ int column_index(const table_description& t, const std::string& name) {
 bool is_region_flag(const column_spec& c) { return c.name == "Region Flag"; }
 
 // ------------------------------------------------------------------ the schema
-
-std::string lower_case(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 struct stored_column {
     std::string name;
@@ -267,116 +209,11 @@ const char* bound_as(column_type type) {
 
 // ------------------------------------------------------------------ values
 
-enum class value_kind { ok, null, text, blob, not_finite, fraction, out_of_type, too_long, not_boolean, region_one };
-
-struct cell {
-    value_kind kind = value_kind::ok;
-    long long integer = 0;  // as the readers take it: NULL 0, a fraction cut, a text's whole number
-    double real = 0;
-    bool numeric = false;  // a number the rules can judge
-};
-
-struct integer_bounds {
-    long long lo, hi;
-};
-
-integer_bounds bounds_of(column_type type) {
-    switch (type) {
-        case column_type::i1: return {-128, 127};
-        case column_type::i4:
-            return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
-        default: return {-32768, 32767};
-    }
-}
-
-std::string kind_title(value_kind kind, const table_description& t, const column_spec& c) {
-    const std::string where = in_column(t, c);
-    switch (kind) {
-        case value_kind::null:
-            return "NULL values " + where + (c.type == column_type::str ? " (read as an empty text)" : " (read as 0)");
-        case value_kind::text: return "texts " + where + ", a numeric column";
-        case value_kind::blob: return "blobs " + where;
-        case value_kind::not_finite: return "non-finite numbers " + where;
-        case value_kind::fraction: return "fractions " + where + ", an integer column (the readers drop them)";
-        case value_kind::out_of_type: return std::string("numbers that do not fit ") + bound_as(c.type) + " " + where;
-        case value_kind::too_long:
-            return "texts longer than " + std::to_string(c.width - 1) + " characters " + where + " (cut when read)";
-        case value_kind::not_boolean: return "booleans other than -1, 0 and 1 " + where;
-        case value_kind::region_one: return "region flags of 1 " + where + " (read as false: only -1 is true)";
-        case value_kind::ok: break;
-    }
-    return {};
-}
-
-cell read_cell(sqlite3_stmt* stmt, int index, const column_spec& c) {
-    cell v;
-    const int type = sqlite3_column_type(stmt, index);
-    if (type == SQLITE_NULL) {
-        v.kind = value_kind::null;
-        return v;
-    }
-    if (type == SQLITE_BLOB) {
-        v.kind = value_kind::blob;
-        return v;
-    }
-    if (c.type == column_type::str) {
-        if (static_cast<std::size_t>(sqlite3_column_bytes(stmt, index)) > c.width - 1) v.kind = value_kind::too_long;
-        return v;
-    }
-    if (type == SQLITE_TEXT) {
-        v.kind = value_kind::text;
-        v.integer = std::strtoll(reinterpret_cast<const char*>(sqlite3_column_text(stmt, index)), nullptr, 10);
-        v.real = static_cast<double>(v.integer);
-        return v;
-    }
-    if (c.type == column_type::r4) {
-        v.real = sqlite3_column_double(stmt, index);
-        if (!std::isfinite(v.real))
-            v.kind = value_kind::not_finite;
-        else if (std::fabs(v.real) > static_cast<double>(std::numeric_limits<float>::max()))
-            v.kind = value_kind::out_of_type;
-        else
-            v.numeric = true;
-        v.integer = std::isfinite(v.real) && std::fabs(v.real) < 9e18 ? static_cast<long long>(v.real) : 0;
-        return v;
-    }
-    const integer_bounds bounds = bounds_of(c.type);
-    if (type == SQLITE_FLOAT) {
-        const double d = sqlite3_column_double(stmt, index);
-        v.real = d;
-        if (!std::isfinite(d)) {
-            v.kind = value_kind::not_finite;
-            return v;
-        }
-        if (d < static_cast<double>(bounds.lo) || d > static_cast<double>(bounds.hi)) {
-            v.kind = value_kind::out_of_type;
-            return v;
-        }
-        v.integer = static_cast<long long>(d);
-        if (d != std::trunc(d)) {
-            v.kind = value_kind::fraction;
-            return v;
-        }
-    } else {
-        v.integer = sqlite3_column_int64(stmt, index);
-        v.real = static_cast<double>(v.integer);
-        if (v.integer < bounds.lo || v.integer > bounds.hi) {
-            v.kind = value_kind::out_of_type;
-            return v;
-        }
-    }
-    if (c.type == column_type::boolean) {
-        if (v.integer < -1 || v.integer > 1) {
-            v.kind = value_kind::not_boolean;
-            return v;
-        }
-        if (v.integer == 1 && is_region_flag(c)) {
-            v.kind = value_kind::region_one;
-            return v;
-        }
-    }
-    v.numeric = true;
-    return v;
+// "values in [Continuous Rates] `Reference Yield` that are not a whole number from 1 to 10000000 (hundredths)":
+// the same words a load that meets such a value ends with.
+std::string unusable_title(const table_description& t, const column_spec& c) {
+    if (c.rule == nullptr) return "values " + in_column(t, c) + ", a column no rule describes";
+    return "values " + in_column(t, c) + " that are not " + c.rule->words;
 }
 
 std::string value_text(sqlite3_stmt* stmt, int index) {
@@ -418,6 +255,27 @@ struct code_use {
 
 using county_key = std::pair<int, int>;
 
+// The rows of a county in a rated state that the system rates with: 2004 plan 90
+// rates and 2004 surcharges.
+struct county_use {
+    long rates = 0, surcharges = 0;
+    long long first_rates_row = 0, first_surcharge_row = 0;
+};
+
+// State, county, crop code, practice and type: the key a rates row shares with its surcharge rows.
+using unit_key = std::array<int, 5>;
+
+struct rated_row {
+    unit_key key;
+    long long rowid;
+};
+
+// The surcharge levels every rated unit reads: 65 % for the rate differentials, and each
+// level's own residual factor (80 and 85 % only where the county offers them, which the
+// County List indicators say).
+constexpr std::array<int, 3> needed_levels = {65, 70, 75};
+constexpr unsigned all_needed_levels = (1u << needed_levels.size()) - 1;
+
 struct facts {
     std::set<const table_description*> read;  // tables read to their end with the columns where the readers bind them
     std::map<county_key, unsigned> rated;     // crops with 2004 plan 90 rates, by county
@@ -428,6 +286,9 @@ struct facts {
     std::set<long long> practice_described, type_described;
     std::map<long long, code_use> practice_used, type_used;
     std::vector<county_row> counties;
+    std::map<county_key, county_use> rated_counties;  // counties named by the rows the system rates with
+    std::vector<rated_row> rated_rows;                // 2004 plan 90 rates rows of the rated states
+    std::map<unit_key, unsigned> surcharge_levels;    // 2004 surcharge rows at 65, 70 and 75 %, a bit per level
 };
 
 long long whole_farm_key(long long state, int region, long long column) {
@@ -446,8 +307,6 @@ public:
     table_scan(const table_rule& rule, findings& found, facts& known)
         : rule_(rule), t_(*rule.table), found_(found), known_(known) {
         for (const char* name : rule.key) key_columns_.push_back(column_index(t_, name));
-        for (const value_rule& r : value_rules())
-            if (r.table == rule.table) rules_.emplace_back(column_index(t_, r.column), &r);
         cells_.resize(t_.columns.size());
     }
 
@@ -486,17 +345,12 @@ private:
         for (std::size_t c = 0; c < t_.columns.size(); ++c) {
             const column_spec& column = t_.columns[c];
             const int index = static_cast<int>(c) + 1;
-            cells_[c] = read_cell(stmt_, index, column);
-            if (cells_[c].kind != value_kind::ok)
-                found_.add(section::values, kind_title(cells_[c].kind, t_, column),
+            // Judged by the rule the record binder holds every load to.
+            cells_[c] = column.rule != nullptr ? judge_stored_value(*column.rule, sqlite3_column_value(stmt_, index))
+                                               : stored_value{};
+            if (!cells_[c].usable)
+                found_.add(section::values, unusable_title(t_, column),
                            [&] { return context(rowid) + ": " + value_text(stmt_, index); });
-        }
-        for (const auto& [c, r] : rules_) {
-            const cell& v = cells_[static_cast<std::size_t>(c)];
-            if (!v.numeric || r->accepts(v.real)) continue;
-            const column_spec& column = t_.columns[static_cast<std::size_t>(c)];
-            found_.add(section::values, std::string(r->title) + " " + in_column(t_, column),
-                       [&] { return context(rowid) + ": " + value_text(stmt_, c + 1); });
         }
         observe(rowid);
         if (rule_.counts != which_row_counts::none) {
@@ -515,12 +369,27 @@ private:
         return cells_[static_cast<std::size_t>(column_index(t_, column))].integer;
     }
 
+    // The row's state, county, crop code, practice and type.
+    unit_key unit_key_of_row() const {
+        unit_key key{};
+        std::size_t k = 0;
+        for (const char* column : {"State FIPS", "County FIPS", "Crop Code", "Practice Code", "Type Code"})
+            key[k++] = static_cast<int>(std::clamp<long long>(integer(column), INT32_MIN, INT32_MAX));
+        return key;
+    }
+
     // What the later checks need from this table.
     void observe(long long rowid) {
         if (&t_ == &tables::continuous_rates()) {
             const county_key county{static_cast<int>(integer("State FIPS")), static_cast<int>(integer("County FIPS"))};
-            if (integer("Crop Year") == 2004 && integer("Insurance Plan ID") == 90)
+            if (integer("Crop Year") == 2004 && integer("Insurance Plan ID") == 90) {
                 known_.rated[county] |= crop_bits(integer("Crop Code"));
+                if (state_index(county.first) >= 0) {
+                    county_use& use = known_.rated_counties[county];
+                    if (use.rates++ == 0) use.first_rates_row = rowid;
+                    known_.rated_rows.push_back({unit_key_of_row(), rowid});
+                }
+            }
             for (auto [used, column] :
                  {std::pair{&known_.practice_used, "Practice Code"}, std::pair{&known_.type_used, "Type Code"}}) {
                 code_use& u = (*used)[integer(column)];
@@ -528,9 +397,15 @@ private:
             }
         } else if (&t_ == &tables::endogenous_risk_surcharge()) {
             const long long level = integer("Coverage Level");
-            if (integer("Crop Year") == 2004 && (level == 80 || level == 85))
-                known_.high[{static_cast<int>(integer("State FIPS")), static_cast<int>(integer("County FIPS"))}] |=
-                    crop_bits(integer("Crop Code"));
+            const county_key county{static_cast<int>(integer("State FIPS")), static_cast<int>(integer("County FIPS"))};
+            if (integer("Crop Year") != 2004) return;
+            if (level == 80 || level == 85) known_.high[county] |= crop_bits(integer("Crop Code"));
+            if (state_index(county.first) < 0) return;
+            county_use& use = known_.rated_counties[county];
+            if (use.surcharges++ == 0) use.first_surcharge_row = rowid;
+            const auto needed = std::find(needed_levels.begin(), needed_levels.end(), level);
+            if (needed != needed_levels.end())
+                known_.surcharge_levels[unit_key_of_row()] |= 1u << (needed - needed_levels.begin());
         } else if (&t_ == &tables::b_value_single_crop_lookup()) {
             // As the calculator loads it: a later row overwrites, a crop number outside 1..9 ends the load.
             const long long crop = integer("Crop Number");
@@ -605,8 +480,7 @@ private:
     facts& known_;
     sqlite3_stmt* stmt_ = nullptr;
     std::vector<int> key_columns_;
-    std::vector<std::pair<int, const value_rule*>> rules_;
-    std::vector<cell> cells_;
+    std::vector<stored_value> cells_;
     std::vector<key_entry> keys_;
 };
 
@@ -688,6 +562,54 @@ void check_codes(const facts& known, findings& found) {
                                      std::to_string(use.rows) + (use.rows == 1 ? " row" : " rows") +
                                      ", the first row " + std::to_string(use.first_row);
                           });
+    }
+}
+
+// "3 [Continuous Rates] rows, the first row 17"
+std::string rows_in(const char* table, long rows, long long first_row) {
+    return std::to_string(rows) + " [" + table + "] " + (rows == 1 ? "row" : "rows") + ", the first row " +
+           std::to_string(first_row);
+}
+
+// A county the rates or surcharges name but the County List does not list cannot be
+// chosen, and a farm that names it is not rated. A rates row without its surcharge
+// rows would be rated with a rate differential of 0 (no 65 % row) or with a default
+// residual factor.
+void check_rated_rows(const facts& known, findings& found) {
+    std::set<county_key> listed;
+    for (const county_row& r : known.counties) listed.insert({r.state, r.county});
+    for (const auto& named : known.rated_counties) {
+        const county_key& county = named.first;
+        const county_use& use = named.second;
+        if (listed.count(county) != 0) continue;
+        found.add(section::rated_rows,
+                  "counties with 2004 rates (plan 90) or surcharges that [County List] does not list", [&] {
+                      std::string text = "State FIPS " + std::to_string(county.first) + ", County FIPS " +
+                                         std::to_string(county.second) + ":";
+                      if (use.rates > 0) text += " " + rows_in("Continuous Rates", use.rates, use.first_rates_row);
+                      if (use.rates > 0 && use.surcharges > 0) text += ";";
+                      if (use.surcharges > 0)
+                          text += " " + rows_in("Endogenous Risk Surcharge", use.surcharges, use.first_surcharge_row);
+                      return text;
+                  });
+    }
+    for (const rated_row& r : known.rated_rows) {
+        const auto it = known.surcharge_levels.find(r.key);
+        const unsigned present = it != known.surcharge_levels.end() ? it->second : 0u;
+        if (present == all_needed_levels) continue;
+        found.add(section::rated_rows,
+                  "[Continuous Rates] rows of 2004, plan 90 without their [Endogenous Risk Surcharge] rows at 65, 70 "
+                  "and 75 %",
+                  [&] {
+                      std::string missing;
+                      for (std::size_t i = 0; i < needed_levels.size(); ++i)
+                          if ((present & (1u << i)) == 0)
+                              missing += (missing.empty() ? "" : ", ") + std::to_string(needed_levels[i]);
+                      return "row " + std::to_string(r.rowid) + " (State FIPS " + std::to_string(r.key[0]) +
+                             ", County FIPS " + std::to_string(r.key[1]) + ", Crop Code " + std::to_string(r.key[2]) +
+                             ", Practice Code " + std::to_string(r.key[3]) + ", Type Code " + std::to_string(r.key[4]) +
+                             "): none at " + missing + " %";
+                  });
     }
 }
 
@@ -852,6 +774,9 @@ database_check_result check_database(premium_database& db, const std::string& na
         check_codes(known, found);
     else
         found.note(section::codes, "not checked: [Continuous Rates] could not be read");
+    if (all_read({&tables::county_list(), &tables::continuous_rates(), &tables::endogenous_risk_surcharge()},
+                 section::rated_rows, "counties and surcharges"))
+        check_rated_rows(known, found);
     if (all_read({&tables::county_list(), &tables::continuous_rates(), &tables::endogenous_risk_surcharge(),
                   &tables::b_value_single_crop_lookup()},
                  section::county_list, "indicators"))

@@ -8,6 +8,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -139,15 +142,14 @@ normalized_sql normalize_sql(const std::string& sql) {
             continue;
         }
         normalized_sql::literal lit{!real, 0, 0.0};
-        if (!real && j - i <= 18) {  // cannot overflow: the value strtoll gives
+        if (!real && j - i <= 18) {  // cannot overflow: 18 digits fit 64 bits
             for (std::size_t k = i; k < j; ++k) lit.integer = lit.integer * 10 + (s[k] - '0');
         } else {
-            // The C library conversions of the literal's own characters.
-            const std::string token(s + i, j - i);
-            if (real)
-                lit.real = std::strtod(token.c_str(), nullptr);
-            else
-                lit.integer = std::strtoll(token.c_str(), nullptr, 10);
+            // The literal's own characters; a number too large for its type is
+            // the largest one.
+            const std::string_view token(s + i, j - i);
+            if (real && !read_decimal_number(token, lit.real)) lit.real = std::numeric_limits<double>::infinity();
+            if (!real) lit.integer = leading_whole_number(token).value_or(0);
         }
         out.literals.push_back(lit);
         out.text += '?';

@@ -2,12 +2,11 @@
 
 #include <sqlite3.h>
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
 #include <cstring>
-#include <limits>
 #include <string>
+
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -26,39 +25,45 @@ column_spec col(std::string name, column_type type, std::size_t offset, std::siz
     return column_spec{std::move(name), type, offset, width};
 }
 
+// The table with each column's rule of usable values attached.
+table_description with_rules(table_description table) {
+    for (column_spec& c : table.columns) c.rule = find_value_rule(table.name, c.name);
+    return table;
+}
+
 }  // namespace
 
 const table_description& b_value_single_crop() {
     using R = record_b_value_single_crop;
-    static const table_description t{"B Value Single Crop",
-                                     {col("Set Number", column_type::i1, offsetof(R, set_number)),
-                                      col("B Index", column_type::i2, offsetof(R, b_index)),
-                                      col("B Value", column_type::r4, offsetof(R, b_value)),
-                                      col("B Value Harvest Guarantee", column_type::r4,
-                                          offsetof(R, b_value_harvest_guarantee))}};
+    static const table_description t = with_rules({"B Value Single Crop",
+                                                   {col("Set Number", column_type::i1, offsetof(R, set_number)),
+                                                    col("B Index", column_type::i2, offsetof(R, b_index)),
+                                                    col("B Value", column_type::r4, offsetof(R, b_value)),
+                                                    col("B Value Harvest Guarantee", column_type::r4,
+                                                        offsetof(R, b_value_harvest_guarantee))}});
     return t;
 }
 
 const table_description& b_value_single_crop_lookup() {
     using R = record_b_value_single_crop_lookup;
-    static const table_description t{"B Value Single Crop Lookup",
-                                     {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
-                                      col("Region Flag", column_type::boolean, offsetof(R, region_flag)),
-                                      col("Crop Number", column_type::i2, offsetof(R, crop_number)),
-                                      col("Set Number", column_type::i1, offsetof(R, set_number))}};
+    static const table_description t = with_rules({"B Value Single Crop Lookup",
+                                                   {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
+                                                    col("Region Flag", column_type::boolean, offsetof(R, region_flag)),
+                                                    col("Crop Number", column_type::i2, offsetof(R, crop_number)),
+                                                    col("Set Number", column_type::i1, offsetof(R, set_number))}});
     return t;
 }
 
 const table_description& b_value_whole_farm() {
     using R = record_b_value_whole_farm;
-    static const table_description t{"B Value Whole Farm",
-                                     {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
-                                      col("Region Flag", column_type::boolean, offsetof(R, region_flag)),
-                                      col("Column Number", column_type::i2, offsetof(R, column_number)),
-                                      col("B Index", column_type::i2, offsetof(R, b_index)),
-                                      col("B Value", column_type::r4, offsetof(R, b_value)),
-                                      col("B Value Harvest Guarantee", column_type::r4,
-                                          offsetof(R, b_value_harvest_guarantee))}};
+    static const table_description t = with_rules({"B Value Whole Farm",
+                                                   {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
+                                                    col("Region Flag", column_type::boolean, offsetof(R, region_flag)),
+                                                    col("Column Number", column_type::i2, offsetof(R, column_number)),
+                                                    col("B Index", column_type::i2, offsetof(R, b_index)),
+                                                    col("B Value", column_type::r4, offsetof(R, b_value)),
+                                                    col("B Value Harvest Guarantee", column_type::r4,
+                                                        offsetof(R, b_value_harvest_guarantee))}});
     return t;
 }
 
@@ -87,18 +92,19 @@ const table_description& continuous_rates() {
         d.columns.push_back(col("Prior Year Reference Rate", column_type::i4, offsetof(R, prior_year_reference_rate)));
         d.columns.push_back(col("Prior Year Exponent", column_type::i4, offsetof(R, prior_year_exponent)));
         d.columns.push_back(col("Prior Year Fixed Rate Load", column_type::i4, offsetof(R, prior_year_fixed_rate_load)));
-        return d;
+        return with_rules(std::move(d));
     }();
     return t;
 }
 
 const table_description& county_average_yields() {
     using R = record_county_average_yields;
-    static const table_description t{"County Average Yields",
-                                     {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
-                                      col("County FIPS", column_type::i2, offsetof(R, county_fips)),
-                                      col("Crop Code", column_type::i2, offsetof(R, crop_code)),
-                                      col("Average Yield", column_type::r4, offsetof(R, average_yield))}};
+    static const table_description t = with_rules({"County Average Yields",
+                                                   {col("State FIPS", column_type::i2, offsetof(R, state_fips)),
+                                                    col("County FIPS", column_type::i2, offsetof(R, county_fips)),
+                                                    col("Crop Code", column_type::i2, offsetof(R, crop_code)),
+                                                    col("Average Yield", column_type::r4,
+                                                        offsetof(R, average_yield))}});
     return t;
 }
 
@@ -116,14 +122,14 @@ const table_description& county_list() {
         for (int i = 0; i < 9; ++i)
             d.columns.push_back(col("8085 Indicator " + std::to_string(i + 1), column_type::boolean,
                                     offsetof(R, indicator_8085) + sizeof(std::int16_t) * static_cast<std::size_t>(i)));
-        return d;
+        return with_rules(std::move(d));
     }();
     return t;
 }
 
 const table_description& endogenous_risk_surcharge() {
     using R = record_endogenous_risk_surcharge;
-    static const table_description t{
+    static const table_description t = with_rules({
         "Endogenous Risk Surcharge",
         {col("Coverage Level", column_type::i2, offsetof(R, coverage_level)),
          col("Crop Code", column_type::i2, offsetof(R, crop_code)),
@@ -135,7 +141,7 @@ const table_description& endogenous_risk_surcharge() {
          col("Rate Differential", column_type::r4, offsetof(R, rate_differential)),
          col("Residual Factor", column_type::r4, offsetof(R, residual_factor)),
          col("Prior Year Rate Differential", column_type::r4, offsetof(R, prior_year_rate_differential)),
-         col("Prior Year Residual Factor", column_type::r4, offsetof(R, prior_year_residual_factor))}};
+         col("Prior Year Residual Factor", column_type::r4, offsetof(R, prior_year_residual_factor))}});
     return t;
 }
 
@@ -150,26 +156,26 @@ const table_description& lookup_column_number() {
         for (int i = 0; i < 9; ++i)
             d.columns.push_back(col("Crop Set " + std::to_string(i + 1), column_type::boolean,
                                     offsetof(R, crop_set) + sizeof(std::int16_t) * static_cast<std::size_t>(i)));
-        return d;
+        return with_rules(std::move(d));
     }();
     return t;
 }
 
 const table_description& lookup_practice_code() {
     using R = record_lookup_code;
-    static const table_description t{"Lookup Practice Code",
-                                     {col("Practice Code", column_type::i2, offsetof(R, code)),
-                                      col("Description", column_type::str, offsetof(R, description),
-                                          sizeof(R::description))}};
+    static const table_description t = with_rules({"Lookup Practice Code",
+                                                   {col("Practice Code", column_type::i2, offsetof(R, code)),
+                                                    col("Description", column_type::str, offsetof(R, description),
+                                                        sizeof(R::description))}});
     return t;
 }
 
 const table_description& lookup_type_code() {
     using R = record_lookup_code;
-    static const table_description t{"Lookup Type Code",
-                                     {col("Type Code", column_type::i2, offsetof(R, code)),
-                                      col("Description", column_type::str, offsetof(R, description),
-                                          sizeof(R::description))}};
+    static const table_description t = with_rules({"Lookup Type Code",
+                                                   {col("Type Code", column_type::i2, offsetof(R, code)),
+                                                    col("Description", column_type::str, offsetof(R, description),
+                                                        sizeof(R::description))}});
     return t;
 }
 
@@ -189,61 +195,6 @@ namespace {
 // read from the value itself (the connection is used by one thread only).
 sqlite3_value* column_of(sqlite3_stmt* stmt, int col) { return sqlite3_column_value(stmt, col); }
 
-// Reads an integer column value; false when it cannot be converted.
-bool read_integer(sqlite3_value* value, long long lo, long long hi, long long& out) {
-    switch (sqlite3_value_type(value)) {
-        case SQLITE_NULL:
-        case SQLITE_BLOB:
-            return false;
-        case SQLITE_INTEGER:
-            out = sqlite3_value_int64(value);
-            break;
-        case SQLITE_FLOAT: {
-            const double d = sqlite3_value_double(value);
-            if (!std::isfinite(d) || d < static_cast<double>(lo) - 1.0 || d > static_cast<double>(hi) + 1.0)
-                return false;
-            out = static_cast<long long>(d);  // toward zero, as a C conversion
-            break;
-        }
-        default: {
-            const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-            if (text == nullptr) return false;
-            char* end = nullptr;
-            const long long v = std::strtoll(text, &end, 10);
-            if (end == text) return false;
-            while (*end == ' ') ++end;
-            if (*end != '\0') return false;
-            out = v;
-            break;
-        }
-    }
-    return out >= lo && out <= hi;
-}
-
-// Reads a real column value; false when it is no finite number within single precision.
-bool read_real(sqlite3_value* value, double& out) {
-    switch (sqlite3_value_type(value)) {
-        case SQLITE_NULL:
-        case SQLITE_BLOB:
-            return false;
-        case SQLITE_INTEGER:
-        case SQLITE_FLOAT:
-            out = sqlite3_value_double(value);
-            break;
-        default: {
-            const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-            if (text == nullptr) return false;
-            char* end = nullptr;
-            out = std::strtod(text, &end);
-            if (end == text) return false;
-            while (*end == ' ') ++end;
-            if (*end != '\0') return false;
-            break;
-        }
-    }
-    return std::isfinite(out) && std::fabs(out) <= static_cast<double>(std::numeric_limits<float>::max());
-}
-
 // A stored value as a message shows it: NULL, a blob, a number, or text in
 // quotes cut to 40 characters.
 std::string value_text(sqlite3_value* value) {
@@ -251,11 +202,7 @@ std::string value_text(sqlite3_value* value) {
         case SQLITE_NULL: return "NULL";
         case SQLITE_BLOB: return "a blob";
         case SQLITE_INTEGER: return std::to_string(sqlite3_value_int64(value));
-        case SQLITE_FLOAT: {
-            char buffer[40];
-            std::snprintf(buffer, sizeof buffer, "%.17g", sqlite3_value_double(value));
-            return buffer;
-        }
+        case SQLITE_FLOAT: return general_text(sqlite3_value_double(value), 17);
         default: {
             const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
             std::string shown = text != nullptr ? text : "";
@@ -408,10 +355,10 @@ hresult rowset_base::unusable_value(const column_spec& column, int col) {
     sqlite3_stmt* stmt = select_.get();
     if (db_ != nullptr) {
         const long long rowid = sqlite3_column_int64(stmt, sqlite3_column_count(stmt) - 1);
-        char line[160];
-        std::snprintf(line, sizeof line, "ERROR, unusable value in table [%s], column [%s], rowid %lld: ",
-                      table_.name.c_str(), column.name.c_str(), rowid);
-        db_->note_read_error(line + value_text(column_of(stmt, col)) + "\r\n");
+        std::string line = "ERROR, unusable value in table [" + table_.name + "], column [" + column.name +
+                           "], rowid " + std::to_string(rowid) + ": " + value_text(column_of(stmt, col));
+        if (column.rule != nullptr) line += " is not " + column.rule->words;
+        db_->note_read_error(line + "\r\n");
     }
     return DB_E_UNSUPPORTEDCONVERSION;
 }
@@ -423,28 +370,17 @@ hresult rowset_base::bind_row() {
     for (const column_spec& c : table_.columns) {
         void* field = base + c.offset;
         sqlite3_value* value = column_of(stmt, col);
-        long long v = 0;
-        double d = 0.0;
+        // A column the rule table does not name is refused rather than guessed at.
+        if (c.rule == nullptr) return unusable_value(c, col);
+        const stored_value v = judge_stored_value(*c.rule, value);
+        if (!v.usable) return unusable_value(c, col);
+        // Each rule's range lies within its field's type, so nothing is cut here.
         switch (c.type) {
-            case column_type::i1:
-                if (!read_integer(value, -128, 127, v)) return unusable_value(c, col);
-                *static_cast<std::int8_t*>(field) = static_cast<std::int8_t>(v);
-                break;
+            case column_type::i1: *static_cast<std::int8_t*>(field) = static_cast<std::int8_t>(v.integer); break;
             case column_type::i2:
-            case column_type::boolean:
-                if (!read_integer(value, -32768, 32767, v)) return unusable_value(c, col);
-                *static_cast<std::int16_t*>(field) = static_cast<std::int16_t>(v);
-                break;
-            case column_type::i4:
-                if (!read_integer(value, std::numeric_limits<std::int32_t>::min(),
-                                  std::numeric_limits<std::int32_t>::max(), v))
-                    return unusable_value(c, col);
-                *static_cast<std::int32_t*>(field) = static_cast<std::int32_t>(v);
-                break;
-            case column_type::r4:
-                if (!read_real(value, d)) return unusable_value(c, col);
-                *static_cast<float*>(field) = static_cast<float>(d);
-                break;
+            case column_type::boolean: *static_cast<std::int16_t*>(field) = static_cast<std::int16_t>(v.integer); break;
+            case column_type::i4: *static_cast<std::int32_t*>(field) = static_cast<std::int32_t>(v.integer); break;
+            case column_type::r4: *static_cast<float*>(field) = static_cast<float>(v.real); break;
             case column_type::str: {
                 const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
                 copy_to_buffer(static_cast<char*>(field), c.width, text != nullptr ? text : "");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/premium_database.h"
+#include "data/value_rules.h"
 
 namespace zelmora {
 
@@ -28,6 +29,7 @@ struct column_spec {
     column_type type;
     std::size_t offset;     // of the field in the record
     std::size_t width = 0;  // buffer size of a str column
+    const value_rule* rule = nullptr;  // what a usable stored value is (value_rules.h)
 };
 
 struct table_description {

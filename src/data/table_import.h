@@ -25,8 +25,11 @@ bool table_is_required(const std::string& table_name);
 
 // Reads the CSV files of `directory` into a new database `output`. The rows go
 // into a temporary file beside the output, one transaction per table, then
-// the indexes; the file is renamed to `output` only when every row of every
-// file was converted. An existing `output` is never replaced.
+// the indexes; the file is flushed to the disk and renamed to `output` only
+// when every row of every file was converted. An existing `output` (a symbolic
+// link too) is never replaced, not even one created while the import ran. The
+// temporary file is removed when the import fails and when SIGINT or SIGTERM
+// stops it (removal_on_interrupt).
 import_result import_tables(const std::string& directory, const std::string& output);
 
 }  // namespace zelmora

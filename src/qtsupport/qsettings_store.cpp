@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "utility/number_text.h"
+
 namespace zelmora {
 
 namespace {
@@ -28,9 +30,9 @@ qsettings_store::~qsettings_store() = default;
 int qsettings_store::read_integer(const std::string& section, const std::string& key, int default_value) {
     const QVariant stored = settings_->value(key_path(section, key));
     if (!stored.isValid()) return default_value;
-    bool ok = false;
-    const int value = stored.toInt(&ok);
-    return ok ? value : default_value;
+    // Stored as text in the file: read by the program's own rule.
+    int value = 0;
+    return read_whole_number(stored.toString().toStdString(), value) ? value : default_value;
 }
 
 std::string qsettings_store::read_text(const std::string& section, const std::string& key,

@@ -25,7 +25,7 @@ public:
     qsettings_store(const qsettings_store&) = delete;
     qsettings_store& operator=(const qsettings_store&) = delete;
 
-    // Absent keys, and integers that do not read as one, give the default.
+    // Absent keys, and integers that do not read as one (read_whole_number), give the default.
     int read_integer(const std::string& section, const std::string& key, int default_value) override;
     std::string read_text(const std::string& section, const std::string& key,
                           const std::string& default_value) override;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "utility/number_text.h"
+
 namespace zelmora {
 
 namespace {
@@ -253,15 +255,6 @@ std::string comparison_title(const comparison_table& table) {
 
 namespace {
 
-// "1234567.8" -> "1,234,567.8".
-std::string with_separators(std::string text) {
-    const auto point = text.find('.');
-    const std::size_t end = point == std::string::npos ? text.size() : point;
-    const std::size_t first = (!text.empty() && text[0] == '-') ? 1 : 0;
-    for (std::size_t i = end; i > first + 3; i -= 3) text.insert(i - 3, 1, ',');
-    return text;
-}
-
 constexpr std::size_t comparison_columns = 8;
 const std::array<const char*, comparison_columns> comparison_headings = {
     "Coverage", "Unit Structure", "Guarantee", "Producer Premium", "Premium/Acre", "Premium per $1,000",
@@ -272,7 +265,7 @@ std::array<std::string, comparison_columns> line_of(int level, unit_structure s,
                                                    bool separators) {
     auto number = [separators](const exact_decimal& value, int places) {
         std::string text = value.to_text(places);
-        return separators ? with_separators(std::move(text)) : text;
+        return separators ? insert_separators(text) : text;
     };
     return {std::to_string(level) + "%",
             unit_structure_name(s),

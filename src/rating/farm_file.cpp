@@ -8,17 +8,24 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <optional>
 #include <vector>
 
 #include "data/crops.h"
 #include "rating/input_rules.h"
+#include "utility/atomic_file.h"
 #include "utility/ini_file.h"
+#include "utility/number_text.h"
 #include "utility/printable.h"
 
 namespace zelmora {
 
 namespace {
+
+// The keys of the farm's own description (farm_details_section), free texts the rating does not read.
+constexpr const char* farm_details_keys[] = {"Producer", "Agent", "Agent Contact", "Note"};
 
 // The text of a key, or nothing when the key is absent: no stored text can be
 // both of two different defaults.
@@ -74,6 +81,52 @@ bool known_extra_key(const std::string& key, settings_store& store) {
             if (key == input_key(rule_named("CR Option"), crop, unit)) return true;
     }
     return false;
+}
+
+void write_rater_settings(const rater_settings& r, settings_store& store);
+
+// The keys of the rater's section, as they are written.
+const memory_settings_store& continuous_rater_keys() {
+    static const memory_settings_store keys = [] {
+        memory_settings_store written;
+        write_rater_settings(rater_settings{}, written);
+        return written;
+    }();
+    return keys;
+}
+
+// The key names a section of a farm file may hold; nullptr for a section the
+// command line does not read (the application's own, such as "Recent File
+// List", when its settings file is given as the inputs).
+const std::vector<std::string>* known_keys_of(const std::string& section) {
+    static const std::vector<std::string> details(std::begin(farm_details_keys), std::end(farm_details_keys));
+    static const std::map<std::string, std::vector<std::string>> rater = [] {
+        std::map<std::string, std::vector<std::string>> keys;
+        for (const auto& [address, value] : continuous_rater_keys().values()) keys[address.first].push_back(address.second);
+        return keys;
+    }();
+    if (section == settings_section) return &input_keys();
+    if (section == farm_details_section) return &details;
+    const auto found = rater.find(section);
+    return found == rater.end() ? nullptr : &found->second;
+}
+
+// Every key of the sections the command line reads is one it knows: a
+// mistyped key is refused, naming the key it most likely meant, rather than
+// left unread. The keys of units beyond a crop's count are known.
+bool check_key_names(const memory_settings_store& listed, std::string& error) {
+    for (const auto& [address, stored] : listed.values()) {
+        const auto& [section, key] = address;
+        const std::vector<std::string>* known = known_keys_of(section);
+        if (known == nullptr) continue;
+        const bool found = section == settings_section ? is_input_key(key)
+                                                       : std::find(known->begin(), known->end(), key) != known->end();
+        if (found) continue;
+        error = "unknown key " + quoted_value(key) + " in [" + section + "]; did you mean " +
+                quoted_value(closest_key(key, *known)) + "?";
+        return false;
+    }
+    return true;
 }
 
 void apply_decimal(settings_store& store, const std::string& key, exact_decimal& field) {
@@ -157,8 +210,7 @@ std::string unit_key(const char* name, int crop_number, int unit_number) {
 
 // The leading integer of a text (0 when it has none); out-of-range values are clamped.
 int leading_integer(const std::string& text) {
-    const long v = std::strtol(text.c_str(), nullptr, 10);
-    return static_cast<int>(std::clamp<long>(v, INT_MIN, INT_MAX));
+    return static_cast<int>(std::clamp<long long>(leading_whole_number(text).value_or(0), INT_MIN, INT_MAX));
 }
 
 bool low_byte(int stored) { return (stored & 0xFF) != 0; }
@@ -233,9 +285,64 @@ void write_rater_settings(const rater_settings& r, settings_store& store) {
     store.write_text(rater_section, "Share", r.share.to_text(6));
 }
 
+// The keys of the details, in the order a farm file lists them.
+struct detail_key {
+    const char* key;
+    std::string farm_details::*text;
+};
+constexpr detail_key detail_keys[] = {
+    {"Producer", &farm_details::producer},
+    {"Agent", &farm_details::agent},
+    {"Agent Contact", &farm_details::agent_contact},
+    {"Note", &farm_details::note},
+};
+
 }  // namespace
 
+std::string escaped_detail(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\') {
+            escaped += "\\\\";
+        } else if (c == '\r' || c == '\n') {
+            // CR LF, a lone CR and LF are all one line break.
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            escaped += "\\n";
+        } else if (c != '\0') {  // a NUL byte would make the file unreadable
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string unescaped_detail(std::string_view text) {
+    std::string plain;
+    plain.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '\\' || text[i + 1] == 'n')) {
+            plain += text[i + 1] == 'n' ? '\n' : '\\';
+            ++i;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+farm_details read_farm_details(settings_store& store) {
+    farm_details details;
+    for (const detail_key& d : detail_keys)
+        details.*d.text = unescaped_detail(store.read_text(farm_details_section, d.key, ""));
+    return details;
+}
+
 bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error) {
+    if (listed && !listed->has_section(settings_section)) {
+        error = std::string("no [") + settings_section + "] section";
+        return false;
+    }
     const auto rules = input_rules();
     for (const input_rule& rule : rules)
         if (rule.form == key_form::plain && !check_key(store, rule, input_key(rule), error)) return false;
@@ -262,6 +369,7 @@ bool check_inputs(settings_store& store, const memory_settings_store* listed, st
                 return false;
             }
         }
+        if (!check_key_names(*listed, error)) return false;
     }
     return true;
 }
@@ -278,6 +386,20 @@ void apply_command_line_inputs(settings_store& store, farm& f) {
         for (insurance_unit& unit : in.units[index])
             apply_decimal(store, input_key(rule_named("CR Option"), crop, ++unit_number), unit.cr_option_factor);
     }
+}
+
+bool is_farm_file(const std::string& path) {
+    constexpr std::string_view extension = ".ini";
+    if (path.size() >= extension.size()) {
+        std::string end = path.substr(path.size() - extension.size());
+        for (char& c : end)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (end == extension) return true;
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::string start(farm_file_mark.size(), '\0');
+    file.read(start.data(), static_cast<std::streamsize>(start.size()));
+    return file && start == farm_file_mark;
 }
 
 bool read_farm_file(const std::string& path, memory_settings_store& store, std::string& error) {
@@ -364,12 +486,16 @@ farm read_farm(settings_store& store) {
     return f;
 }
 
-std::string farm_file_text(const farm& f) {
+std::string farm_file_text(const farm& f, const farm_details& details) {
     ordered_store keys;
     write_inputs_settings(f, keys);
     write_farm_file_inputs(f, keys);
     write_rater_settings(f.continuous, keys);
-    std::string text = "; Zelmora 2004 farm\n";
+    // In double quotes: blanks at either end and a text that looks like a number stay as they are.
+    for (const detail_key& d : detail_keys)
+        if (!(details.*d.text).empty())
+            keys.write_text(farm_details_section, d.key, "\"" + escaped_detail(details.*d.text) + "\"");
+    std::string text = std::string(farm_file_mark) + "farm\n";
     std::string section;
     for (const auto& [line_section, key, value] : keys.lines) {
         if (line_section != section) {
@@ -382,36 +508,15 @@ std::string farm_file_text(const farm& f) {
 }
 
 bool write_farm_file(const std::string& path, const std::string& text, std::string& error) {
-    namespace fs = std::filesystem;
     const std::string cannot = "cannot write farm file \"" + path + "\": ";
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    if (std::filesystem::is_directory(path, ec)) {
         error = cannot + "it is a folder";
         return false;
     }
-    // Beside the file, so that the rename stays on its file system.
-    const fs::path target(path);
-    fs::path temporary = target;
-    temporary.replace_filename("." + target.filename().string() + ".saving");
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            error = cannot + std::strerror(errno);
-            return false;
-        }
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            error = cannot + "the text could not be written in full";
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        error = cannot + ec.message();
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+    std::string reason;
+    if (!write_file_atomically(path, text, existing_file::replace, reason)) {
+        error = cannot + reason;
         return false;
     }
     return true;

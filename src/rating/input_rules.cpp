@@ -1,9 +1,10 @@
 #include "rating/input_rules.h"
 
+#include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "data/crops.h"
 
@@ -67,28 +68,7 @@ constexpr std::array<input_rule, 32> rules = {
     range("Malting Barley Acres", F::unit, decimal, 0, 1000000),
 };
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view without_blanks(std::string_view text) {
-    while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// Skips a run of digits from `at`; answers how many there were.
-std::size_t skip_digits(std::string_view text, std::size_t& at) {
-    const std::size_t start = at;
-    while (at < text.size() && is_digit(text[at])) ++at;
-    return at - start;
-}
-
-std::string number_text(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
-}
+std::string number_text(double value) { return general_text(value, 15); }
 
 }  // namespace
 
@@ -116,6 +96,93 @@ std::string input_key(const input_rule& rule, int crop_number, int unit_number) 
     return rule.name;
 }
 
+const std::vector<std::string>& input_keys() {
+    // Built once, and never changed after.
+    static const std::vector<std::string> keys = [] {
+        const int units = static_cast<int>(find_input_rule("Units")->maximum);
+        std::vector<std::string> all;
+        for (const input_rule& rule : input_rules()) {
+            if (rule.form == key_form::plain) {
+                all.push_back(input_key(rule));
+                continue;
+            }
+            for (int crop = 1; crop <= crop_count; ++crop) {
+                if (rule.form != key_form::unit) {
+                    all.push_back(input_key(rule, crop));
+                    continue;
+                }
+                for (int unit = 1; unit <= units; ++unit) all.push_back(input_key(rule, crop, unit));
+            }
+        }
+        return all;
+    }();
+    return keys;
+}
+
+bool is_input_key(std::string_view key) {
+    const auto digit = [](char c, char lowest) { return c >= lowest && c <= '9'; };
+    for (const input_rule& rule : input_rules()) {
+        const std::string_view name = rule.name;
+        if (rule.form == key_form::plain) {
+            if (key == name) return true;
+            continue;
+        }
+        if (key.size() <= name.size() + 1 || key.substr(0, name.size()) != name || key[name.size()] != ' ') continue;
+        const std::string_view rest = key.substr(name.size() + 1);
+        switch (rule.form) {
+            case key_form::plain: break;
+            case key_form::crop_name:
+                for (int crop = 1; crop <= crop_count; ++crop)
+                    if (rest == crop_display_name(crop)) return true;
+                break;
+            case key_form::crop_number:
+                if (rest.size() == 1 && digit(rest[0], '1')) return true;
+                break;
+            case key_form::unit:
+                // Any unit number of two digits: a store keeps the keys of units it no longer counts.
+                if (rest.size() == 4 && digit(rest[0], '1') && rest[1] == ' ' && digit(rest[2], '0') &&
+                    digit(rest[3], '0') && rest.substr(2) != "00")
+                    return true;
+                break;
+        }
+    }
+    return false;
+}
+
+std::string closest_key(std::string_view key, const std::vector<std::string>& known) {
+    key = key.substr(0, 64);
+    std::string closest;
+    std::size_t fewest = std::numeric_limits<std::size_t>::max();
+    std::vector<std::size_t> previous, current;
+    for (const std::string& candidate : known) {
+        // Levenshtein distance, one row at a time; a candidate that cannot come
+        // closer than the closest so far is left as soon as that is clear.
+        const std::size_t length_difference =
+            candidate.size() > key.size() ? candidate.size() - key.size() : key.size() - candidate.size();
+        if (length_difference >= fewest) continue;
+        previous.resize(candidate.size() + 1);
+        current.resize(candidate.size() + 1);
+        for (std::size_t j = 0; j <= candidate.size(); ++j) previous[j] = j;
+        bool hopeless = false;
+        for (std::size_t i = 1; i <= key.size() && !hopeless; ++i) {
+            current[0] = i;
+            std::size_t row_least = current[0];
+            for (std::size_t j = 1; j <= candidate.size(); ++j) {
+                const std::size_t change = previous[j - 1] + (key[i - 1] == candidate[j - 1] ? 0 : 1);
+                current[j] = std::min({change, previous[j] + 1, current[j - 1] + 1});
+                row_least = std::min(row_least, current[j]);
+            }
+            std::swap(previous, current);
+            hopeless = row_least >= fewest;
+        }
+        if (!hopeless && previous[candidate.size()] < fewest) {
+            fewest = previous[candidate.size()];
+            closest = candidate;
+        }
+    }
+    return closest;
+}
+
 std::string allowed_values_text(const input_rule& rule) {
     if (rule.allowed_text) return rule.allowed_text;
     if (!rule.allowed.empty()) {
@@ -128,50 +195,6 @@ std::string allowed_values_text(const input_rule& rule) {
     }
     return std::string(rule.kind == input_kind::whole_number ? "a whole number" : "a decimal number") + " from " +
            number_text(rule.minimum) + " to " + number_text(rule.maximum);
-}
-
-bool read_whole_number(std::string_view text, int& value) {
-    text = without_blanks(text);
-    std::size_t at = text.empty() || is_digit(text.front()) ? 0 : 1;
-    if (at == 1 && text.front() != '+' && text.front() != '-') return false;
-    if (skip_digits(text, at) == 0 || at != text.size()) return false;
-    if (text.front() == '+') text.remove_prefix(1);  // from_chars takes no '+'
-    int read = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
-    if (ec != std::errc() || end != text.data() + text.size()) return false;
-    value = read;
-    return true;
-}
-
-bool is_decimal_form(std::string_view text) {
-    text = without_blanks(text);
-    // [sign] digits [. digits] | [sign] . digits, then [e [sign] digits].
-    std::size_t at = 0;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-    std::size_t digits = skip_digits(text, at);
-    if (at < text.size() && text[at] == '.') {
-        ++at;
-        digits += skip_digits(text, at);
-    }
-    if (digits == 0) return false;
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        ++at;
-        if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-        if (skip_digits(text, at) == 0) return false;
-    }
-    return at == text.size();
-}
-
-bool read_decimal_number(std::string_view text, double& value) {
-    if (!is_decimal_form(text)) return false;
-    text = without_blanks(text);
-    // from_chars takes no '+' and reads in the "C" form whatever the locale.
-    if (text.front() == '+') text.remove_prefix(1);
-    double read = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(read)) return false;
-    value = read;
-    return true;
 }
 
 bool value_allowed(const input_rule& rule, double value) {

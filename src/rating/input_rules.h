@@ -1,12 +1,16 @@
 #pragma once
 // The values the calculator's input keys (section "Settings") may hold: one row
 // per key pattern with its kind, its inclusive range and, for some whole
-// numbers, the only values allowed; and the two number readers they are held to.
-// The command line checks its inputs with them; an input field can take its
-// limits from the same row.
+// numbers, the only values allowed. A value's text is read with
+// read_whole_number or read_decimal_number (utility/number_text.h). The command
+// line checks its inputs with them; the windows' fields take their limits from
+// the same rows.
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -44,16 +48,23 @@ const input_rule* find_input_rule(std::string_view name);
 // The key of a rule for a crop and unit number (ignored where the form has none).
 std::string input_key(const input_rule& rule, int crop_number = 0, int unit_number = 0);
 
+// Every key the rules give, for the crops 1..9 and the units 1..7 (as many as a
+// crop may hold, so that the keys of units beyond a crop's count stay known),
+// in the order of the rules.
+const std::vector<std::string>& input_keys();
+
+// The key has the form of one of the rules' keys: a crop's name or number 1..9
+// and, for a unit, any unit number 01..99 (the keys of units beyond a crop's
+// count, or beyond the most it may hold, are not read).
+bool is_input_key(std::string_view key);
+
+// Of `known`, the key a mistyped `key` most likely meant: the fewest
+// insertions, deletions and changes of a character (a change of case counts
+// as one), the first of equals. Only the first 64 bytes of `key` are looked at.
+std::string closest_key(std::string_view key, const std::vector<std::string>& known);
+
 // What a rule allows, in words: "65, 70, 75, 80 or 85", "a decimal number from 0 to 10".
 std::string allowed_values_text(const input_rule& rule);
-
-// Reads the whole text as one whole number that fits 32 bits.
-bool read_whole_number(std::string_view text, int& value);
-// The whole text has the form of a decimal number (whatever its size).
-bool is_decimal_form(std::string_view text);
-// Reads the whole text as one plain finite decimal number (no hexadecimal, no
-// "nan" or "inf"); a number too large or too small for a double is refused.
-bool read_decimal_number(std::string_view text, double& value);
 
 // The value is of the rule's kind and within what it allows.
 bool value_allowed(const input_rule& rule, double value);

@@ -1,6 +1,7 @@
 #include "rating/quote_content.h"
 
 #include "data/demo_database.h"
+#include "rating/engine/unit_premium.h"
 #include "rating/reports.h"
 
 namespace zelmora {
@@ -16,6 +17,25 @@ std::string code_name(const code_lookup& codes, int code) {
 }
 
 }  // namespace
+
+const char* prevented_planting_text(int selection) {
+    switch (selection) {
+    case 1: return "+5%";
+    case 2: return "+10%";
+    default: return "none";
+    }
+}
+
+int subsidy_percent(const quote_unit& unit) {
+    return static_cast<int>(rounded(subsidy_factor(unit.coverage_level) * 100.0, 0));
+}
+
+exact_decimal producer_premium_per_acre(const quote_unit& unit) {
+    const exact_decimal insured_acres = unit.acres * unit.share;
+    if (!unit.rated || !(insured_acres > 0.0)) return 0.0;
+    exact_decimal per_acre = unit.figures.producer_premium / insured_acres;
+    return per_acre.round_to(2);
+}
 
 quote_content build_quote(const rating_session& session, const farm& f, const std::string& farm_name,
                           const std::string& database_file, const std::string& date_text) {
@@ -43,6 +63,8 @@ quote_content build_quote(const rating_session& session, const farm& f, const st
         crop.name = crop_display_name(c);
         crop.price = in.price[ix(c)];
         crop.totals = totals.crops[ix(c)];
+        crop.prevented_planting = in.ppcl_select[ix(c)];
+        crop.enterprise_prevented_planting = in.ppcl_select_enterprise[ix(c)];
         crop.enterprise_coverage_level = in.coverage_enterprise[ix(c)];
         crop.enterprise = rated.enterprise_figures(c);
         crop.enterprise_guarantee = crop.enterprise.revenue_guarantee * crop.totals.acres;
@@ -81,6 +103,7 @@ quote_content build_quote(const rating_session& session, const farm& f, const st
     const whole_farm_results& whole = rated.whole_farm;
     quote.whole_farm_offered = whole_farm_crops > 1 && whole.revenue_guarantee_whole_farm > 0.0;
     quote.whole_farm_coverage_level = in.coverage_whole_farm;
+    quote.whole_farm_prevented_planting = in.ppcl_select_whole_farm;
     quote.whole_farm = rated.whole_farm_figures();
     quote.whole_farm_guarantee = whole.revenue_guarantee_whole_farm * whole.crop_acre_weight_whole_farm;
     quote.whole_farm_guarantee.round_to(0);

@@ -8,6 +8,7 @@
 
 #include "rating/coverage_comparison.h"
 #include "rating/farm.h"
+#include "rating/farm_file.h"
 #include "rating/rating_session.h"
 
 namespace zelmora {
@@ -43,6 +44,8 @@ struct quote_crop {
     exact_decimal price;
     std::vector<quote_unit> units;
     unit_totals totals;              // of the units
+    int prevented_planting = 0;      // the units' selection: 0 none, 1 "+5%", 2 "+10%"
+    int enterprise_prevented_planting = 0;
     int enterprise_coverage_level = 65;
     premium_figures enterprise;      // the enterprise unit as the farm has it
     exact_decimal enterprise_guarantee;  // whole dollars
@@ -53,6 +56,7 @@ struct quote_content {
     std::string state_name;
     std::string county_name;
     std::string farm_name;      // the farm file's name, or what stands for it
+    farm_details details;       // whose farm and whose quote; printed instead of the farm's name when given
     std::string date_text;
     std::string database_file;  // the rating database's file name
     bool demo_rates = false;    // the bundled demo database: every page carries the banner
@@ -60,6 +64,7 @@ struct quote_content {
     unit_totals farm_totals;
     bool whole_farm_offered = false;
     int whole_farm_coverage_level = 65;
+    int whole_farm_prevented_planting = 0;
     premium_figures whole_farm;
     exact_decimal whole_farm_guarantee;  // whole dollars
     std::string whole_farm_note;         // the limit note, when the limit applied
@@ -73,8 +78,17 @@ inline constexpr const char* quote_footer =
     "This quote is an estimate of crop revenue insurance premiums for crop year 2004. It is not a policy, "
     "an offer of insurance or a binding premium; the policy and the actuarial documents of the insurer decide.";
 
+// A prevented planting selection as the quote prints it: "none", "+5%" or "+10%".
+const char* prevented_planting_text(int selection);
+// The share of a unit's premium that the subsidy pays, in whole percent.
+int subsidy_percent(const quote_unit& unit);
+// A unit's producer premium per insured acre (acres x share), in cents; 0
+// without insured acres.
+exact_decimal producer_premium_per_acre(const quote_unit& unit);
+
 // Rates the farm and gathers the quote. `farm_name` names the farm file,
-// `database_file` the rating database, `date_text` the date printed.
+// `database_file` the rating database, `date_text` the date printed. The farm's
+// details are the caller's to add.
 quote_content build_quote(const rating_session& session, const farm& f, const std::string& farm_name,
                           const std::string& database_file, const std::string& date_text);
 

@@ -20,6 +20,7 @@
 #include "ui/clipboard.h"
 #include "ui/coverage_chart.h"
 #include "ui/numeric_controls.h"
+#include "ui/demo_notice.h"
 #include "ui/window_services.h"
 
 namespace zelmora {
@@ -114,6 +115,9 @@ compare_window::compare_window(farm_model* model, QWidget* parent) : QWidget(par
     setWindowFlag(Qt::Window);
     setWindowTitle(tr("Compare Coverage"));
     auto* column = new QVBoxLayout(this);
+    demo_notice_ = make_demo_notice(this);
+    show_demo_notice(demo_notice_, model_ != nullptr && model_->session().is_open() ? &model_->session().database() : nullptr);
+    column->addWidget(demo_notice_);
     tabs_ = new QTabBar(this);
     tabs_->setExpanding(false);
     column->addWidget(tabs_);
@@ -154,7 +158,7 @@ compare_window::compare_window(farm_model* model, QWidget* parent) : QWidget(par
     });
     connect(tabs_, &QTabBar::currentChanged, this, &compare_window::show_current);
     refresh();
-    resize(1000, 640);
+    fit_to_screen(this, QSize(1000, 640));
 }
 
 int compare_window::current_table() const {

@@ -51,6 +51,8 @@ public:
     void show_table(int index);
     QTextBrowser* table_view() const { return table_view_; }
     coverage_chart_widget* chart() const { return chart_; }
+    // The band that says the rates are invented (shown on the demo database only).
+    QLabel* demo_notice() const { return demo_notice_; }
 
 Q_SIGNALS:
     void status_message(const QString& text);
@@ -64,6 +66,7 @@ private:
     QTextBrowser* table_view_ = nullptr;
     coverage_chart_widget* chart_ = nullptr;
     QLabel* note_ = nullptr;
+    QLabel* demo_notice_ = nullptr;
 };
 
 }  // namespace zelmora

@@ -41,6 +41,7 @@ QString unit_row_problem(const unit_row_inputs& inputs, bool rated) {
     }
     if (!inputs.has_aph_yield) return say("No APH yield: the guarantee and premium are 0");
     if (!inputs.has_acres) return say("No acres: the premium is 0");
+    if (!inputs.has_share) return say("No share: the premium is 0");
     return {};
 }
 

@@ -27,6 +27,7 @@ struct unit_row_inputs {
     bool has_aph_yield = true;
     bool has_rate_yield = true;
     bool has_acres = true;
+    bool has_share = true;
 };
 QString unit_row_problem(const unit_row_inputs& inputs, bool rated);
 

@@ -20,7 +20,8 @@ dialog_error_list::replacement& replacement_hook() {
 
 }  // namespace
 
-dialog_error_list::dialog_error_list(QWidget* parent, std::string title, std::string ok_caption, std::string text)
+dialog_error_list::dialog_error_list(QWidget* parent, std::string title, std::string ok_caption, std::string text,
+                                     buttons shown)
     : QDialog(parent), text_(std::move(text)), title_(std::move(title)), ok_caption_(std::move(ok_caption)) {
     setSizeGripEnabled(true);
     text_field_ = new QPlainTextEdit(this);
@@ -37,22 +38,24 @@ dialog_error_list::dialog_error_list(QWidget* parent, std::string title, std::st
     ok_button_ = new QPushButton(tr("OK"), this);
     set_control_id(ok_button_, 1);
     ok_button_->setDefault(true);
-    auto* cancel_button = new QPushButton(tr("Cancel"), this);
-    set_control_id(cancel_button, 2);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(copy_button_);
-    buttons->addStretch(1);
-    buttons->addWidget(ok_button_);
-    buttons->addWidget(cancel_button);
+    auto* row = new QHBoxLayout;
+    row->addWidget(copy_button_);
+    row->addStretch(1);
+    row->addWidget(ok_button_);
+    if (shown == buttons::ok_and_cancel) {
+        auto* cancel_button = new QPushButton(tr("Cancel"), this);
+        set_control_id(cancel_button, 2);
+        connect(cancel_button, &QPushButton::clicked, this, &QDialog::reject);
+        row->addWidget(cancel_button);
+    }
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_field_, 1);
-    layout->addLayout(buttons);
-    resize(760, 480);
+    layout->addLayout(row);
+    fit_to_screen(this, QSize(760, 480));
 
     connect(copy_button_, &QPushButton::clicked, this, &dialog_error_list::on_copy_text);
     connect(ok_button_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_button, &QPushButton::clicked, this, &QDialog::reject);
     load_dialog();
 }
 
@@ -74,13 +77,13 @@ void dialog_error_list::load_dialog() {
 void dialog_error_list::on_copy_text() { copy_text_to_clipboard(text_, this, clipboard_wording::error_list); }
 
 void dialog_error_list::show_modal(QWidget* parent, const std::string& title, const std::string& ok_caption,
-                                   const std::string& text) {
+                                   const std::string& text, buttons shown) {
     if (replacement_hook()) {
         replacement_hook()(text);
         return;
     }
-    dialog_error_list dialog(parent, title, ok_caption, text);
-    dialog.exec();
+    dialog_error_list dialog(parent, title, ok_caption, text, shown);
+    run_modal(dialog);
 }
 
 void dialog_error_list::set_replacement(replacement hook) { replacement_hook() = std::move(hook); }

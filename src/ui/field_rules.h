@@ -1,9 +1,13 @@
 #pragma once
 // The values a numeric field of the windows accepts: the range of each kind
-// of input (the same ranges as the command line's inputs), the reading of a
-// field's text as a number, and the unit of yield each crop is priced in.
-#include <optional>
+// of input, taken from the rows of the inputs' rule table (rating/input_rules.h)
+// so that a field takes what the command line takes, and the unit of yield
+// each crop is priced in. A field's text is read with read_grouped_decimal or
+// read_grouped_whole_number (utility/number_text.h): thousands separators are
+// skipped, a point is the decimal mark whatever the locale.
 #include <string>
+
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -13,22 +17,20 @@ struct field_range {
     double high;
 };
 
-// One entry per kind of numeric input of the windows.
-namespace field_ranges {
-inline constexpr field_range share{"share", 0.0, 1.0};
-inline constexpr field_range written_agreement{"written agreement rate", 0.0, 1.0};
-inline constexpr field_range acres{"acres", 0.0, 1000000.0};
-inline constexpr field_range yield{"yield", 0.0, 100000.0};
-inline constexpr field_range price{"price", 0.0, 100000.0};
-inline constexpr field_range factor{"factor", 0.0, 10.0};
-}  // namespace field_ranges
+// The range of the input key named `rule_name` ("Crop Share"), called `what` in a refusal.
+field_range input_field_range(const char* rule_name, const char* what);
 
-// The number a field's text stands for: thousands separators and blanks
-// around it are ignored, an empty text is 0; nullopt when the text is not a
-// plain decimal number ("abc", "12x", "1e5", "-").
-std::optional<double> read_number_text(const std::string& text);
-// An integer text as above; nullopt when the text has a fraction or is not a number.
-std::optional<long> read_integer_text(const std::string& text);
+// One entry per kind of numeric input of the windows, each the range of the
+// keys its fields edit (the factors: price volatility, the prevented planting
+// factors and the unit factors, which all share one range).
+namespace field_ranges {
+inline const field_range share = input_field_range("Crop Share", "share");
+inline const field_range written_agreement = input_field_range("Written Agreement", "written agreement rate");
+inline const field_range acres = input_field_range("Crop Acres", "acres");
+inline const field_range yield = input_field_range("APH Yield", "yield");
+inline const field_range price = input_field_range("Price", "price");
+inline const field_range factor = input_field_range("Price Volatility", "factor");
+}  // namespace field_ranges
 
 // "Share: 0 to 1", "Acres: 0 to 1,000,000".
 std::string range_text(const field_range& range);

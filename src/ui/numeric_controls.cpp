@@ -3,41 +3,20 @@
 #include <QAbstractItemView>
 #include <QFontMetrics>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "ui/window_services.h"
 
 namespace zelmora {
 
-std::string insert_separators(const std::string& text) {
-    std::string result = text;
-    const std::size_t point = result.find('.');
-    const std::size_t end = point == std::string::npos ? result.size() : point;
-    if (end == 0) return result;
-    int digits = 0;
-    for (std::size_t i = end; i-- > 0;) {
-        const char c = result[i];
-        if (c < '0' || c > '9') break;
-        ++digits;
-        if (digits % 3 == 0 && i > 0 && result[i - 1] >= '0' && result[i - 1] <= '9') {
-            result.insert(i, 1, ',');
-        }
-    }
-    return result;
-}
-
-std::string remove_separators(const std::string& text) {
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text) {
-        if (c != ',') result.push_back(c);
-    }
-    return result;
-}
-
 namespace {
 
 std::string control_text(const QLineEdit* edit) { return remove_separators(to_std(edit->text())); }
+
+// The whole number the field's text begins with; 0 when it has none.
+long long leading_whole_number_of(const QLineEdit* edit) { return leading_whole_number(control_text(edit)).value_or(0); }
 
 void prepare_number_field(QLineEdit* edit) {
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -75,7 +54,7 @@ void edit_decimal::set_range(const field_range& range) {
 }
 
 bool edit_decimal::acceptable() const {
-    const std::optional<double> value = read_number_text(to_std(text()));
+    const std::optional<double> value = read_grouped_decimal(to_std(text()));
     if (!value) return false;
     return !range_ || (*value >= range_->low && *value <= range_->high);
 }
@@ -134,9 +113,7 @@ edit_integer::edit_integer(QWidget* parent) : QLineEdit(parent) {
 }
 
 int edit_integer::get_value() const {
-    int value = 0;
-    if (std::sscanf(control_text(this).c_str(), "%d", &value) != 1) return 0;
-    return value;
+    return static_cast<int>(std::clamp<long long>(leading_whole_number_of(this), INT_MIN, INT_MAX));
 }
 
 void edit_integer::set_value(int value, bool with_separators) {
@@ -157,7 +134,7 @@ void edit_long::set_range(long low, long high, const char* what) {
 }
 
 bool edit_long::acceptable() const {
-    const std::optional<long> value = read_integer_text(to_std(text()));
+    const std::optional<long> value = read_grouped_whole_number(to_std(text()));
     if (!value) return false;
     return !range_ || (static_cast<double>(*value) >= range_->low && static_cast<double>(*value) <= range_->high);
 }
@@ -167,9 +144,7 @@ void edit_long::check() {
 }
 
 long edit_long::get_value() const {
-    long value = 0;
-    if (std::sscanf(control_text(this).c_str(), "%ld", &value) != 1) return 0;
-    return value;
+    return static_cast<long>(std::clamp<long long>(leading_whole_number_of(this), LONG_MIN, LONG_MAX));
 }
 
 void edit_long::set_value(long value) { setText(to_qstring(insert_separators(std::to_string(value)))); }

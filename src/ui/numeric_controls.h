@@ -14,12 +14,9 @@
 #include "data/surcharge_list.h"
 #include "ui/field_rules.h"
 #include "utility/exact_decimal.h"
+#include "utility/number_text.h"
 
 namespace zelmora {
-
-// 1234567.891 -> 1,234,567.891; -1234.5 -> -1,234.5; the part after the first '.' is never touched.
-std::string insert_separators(const std::string& text);
-std::string remove_separators(const std::string& text);
 
 // A field given a range checks its text as it changes: a text that is not a
 // number within the range gets a red frame and a tooltip naming the range,

@@ -5,9 +5,7 @@
 #include <QLabel>
 #include <QShortcut>
 #include <QTabBar>
-#include <QGuiApplication>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -94,10 +92,7 @@ propsheet_calculator::propsheet_calculator(farm_model* model, QWidget* parent) :
     for (property_page_crop* page : crop_pages_) wanted = wanted.expandedTo(page->sizeHint());
     wanted = wanted.expandedTo(whole_farm_page_->sizeHint());
     wanted += QSize(40, 110);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        wanted = wanted.boundedTo(screen->availableSize() - QSize(20, 60));
-    }
-    resize(wanted);
+    fit_to_screen(this, wanted);
 
     connect(tabs_, &QTabWidget::currentChanged, this, &propsheet_calculator::on_tab_changed);
     tabs_->setCurrentIndex(0);

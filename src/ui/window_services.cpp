@@ -6,7 +6,10 @@
 #include <QCursor>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 #include <QVariant>
 
 namespace zelmora {
@@ -102,18 +105,43 @@ void set_file_name_hook(file_name_hook hook) { file_name_replacement() = std::mo
 
 save_choice ask_save_discard_cancel(QWidget* parent, const QString& text) {
     if (save_question_replacement()) return save_question_replacement()(text);
-    const auto button =
-        QMessageBox::warning(parent, QApplication::applicationName(), text,
-                             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    // Over the window the user works in (at the exit, the main window), in front of it and with the focus.
+    QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : (parent ? parent->window() : nullptr);
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.button(QMessageBox::Save)->setText(QApplication::translate("window_services", "&Save"));
+    box.button(QMessageBox::Discard)->setText(QApplication::translate("window_services", "&Discard"));
+    box.show();
+    box.raise();
+    box.activateWindow();
+    const int button = run_modal(box);
     if (button == QMessageBox::Save) return save_choice::save;
     return button == QMessageBox::Discard ? save_choice::discard : save_choice::cancel;
 }
 
 QString ask_file_name(QWidget* parent, file_dialog_kind kind, const QString& caption, const QString& start,
                       const QString& filter) {
-    if (file_name_replacement()) return file_name_replacement()(caption);
+    if (file_name_replacement()) return file_name_replacement()(caption, start);
     return kind == file_dialog_kind::open ? QFileDialog::getOpenFileName(parent, caption, start, filter)
                                           : QFileDialog::getSaveFileName(parent, caption, start, filter);
+}
+
+void fit_to_screen(QWidget* window, QSize wanted) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        window->resize(wanted);
+        return;
+    }
+    // Room for the title bar and the borders the window manager adds.
+    const QSize frame_allowance(16, 40);
+    const QRect available = screen->availableGeometry();
+    const QSize size = wanted.boundedTo(available.size() - frame_allowance).expandedTo(QSize(1, 1));
+    window->resize(size);
+    const QRect placed(window->pos(), size + frame_allowance);
+    if (window->isWindow() && window->testAttribute(Qt::WA_Moved) && !available.contains(placed))
+        window->move(available.topLeft());
 }
 
 wait_cursor::wait_cursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }

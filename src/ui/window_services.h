@@ -73,11 +73,11 @@ using save_question_hook = std::function<save_choice(const QString& text)>;
 void set_save_question_hook(save_question_hook hook);
 
 // A file dialog: the chosen file, or an empty text when cancelled. Tests answer
-// it with a hook (given the dialog's caption).
+// it with a hook (given the dialog's caption and the folder or file it starts at).
 enum class file_dialog_kind { open, save };
 QString ask_file_name(QWidget* parent, file_dialog_kind kind, const QString& caption, const QString& start,
                       const QString& filter);
-using file_name_hook = std::function<QString(const QString& caption)>;
+using file_name_hook = std::function<QString(const QString& caption, const QString& start)>;
 void set_file_name_hook(file_name_hook hook);
 
 // Runs a dialog or property sheet modally and returns its result; tests
@@ -85,6 +85,11 @@ void set_file_name_hook(file_name_hook hook);
 using modal_hook = std::function<int(QDialog& dialog)>;
 int run_modal(QDialog& dialog);
 void set_modal_hook(modal_hook hook);
+
+// Sizes a top-level window to `wanted`, or smaller to fit the available area
+// of its screen (its frame's allowance kept free); a window that would reach
+// past that area is moved into it.
+void fit_to_screen(QWidget* window, QSize wanted);
 
 // Shows the wait cursor for the life of the object.
 class wait_cursor {

@@ -1,6 +1,7 @@
 #pragma once
 // The number type of every rating value: double arithmetic with the fixed
-// rounding rule of round_to and the C text forms "%.*lf" and "%lf".
+// rounding rule of round_to and the C text forms "%.*lf" and "%lf" (in the C
+// locale's form whatever the user's locale: see number_text.h).
 #include <string>
 #include <string_view>
 
@@ -23,8 +24,9 @@ public:
     // not finite.
     std::string to_text(int places) const;
 
-    // Reads a leading number ("%lf"); true when one finite number was read.
-    // On false the value is unchanged.
+    // Reads a leading number as "%lf" does (leading_decimal: no hexadecimal,
+    // "inf" or "nan"); true when one finite number was read. On false the
+    // value is unchanged.
     bool from_text(std::string_view text);
 
     exact_decimal power(const exact_decimal& exponent) const;

@@ -1,10 +1,11 @@
 #include "utility/ini_file.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -23,16 +24,6 @@ int hex_digit(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-// The whole text is one integer that fits an int.
-bool whole_integer(std::string_view text, int& value) {
-    if (text.empty()) return false;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (*first == '+') ++first;
-    const auto [end, ec] = std::from_chars(first, last, value);
-    return ec == std::errc() && end == last && first != last;
 }
 
 std::string line_error(int line_number, const char* reason) {
@@ -92,6 +83,7 @@ bool parse_ini_text(std::string_view text, memory_settings_store& store, std::st
                 return false;
             }
             in_section = true;
+            store.add_section(section);
         } else {
             const auto equals = line.find('=');
             if (equals == std::string_view::npos) {
@@ -113,10 +105,12 @@ bool parse_ini_text(std::string_view text, memory_settings_store& store, std::st
                 error = line_error(line_number, "malformed %XX escape in the key");
                 return false;
             }
-            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-                value = value.substr(1, value.size() - 2);
+            // A value in double quotes is a text, whatever it looks like ("007"); a bare
+            // whole number is an integer.
+            const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+            if (quoted) value = value.substr(1, value.size() - 2);
             int integer = 0;
-            if (whole_integer(value, integer))
+            if (!quoted && trim(value).size() == value.size() && read_whole_number(value, integer))
                 store.write_integer(section, key, integer);
             else
                 store.write_text(section, key, std::string(value));

@@ -16,7 +16,8 @@ bool decode_key_escapes(std::string_view key, std::string& decoded);
 // byte in a line is an error. Lines are "[section]", "key=value", blank, or
 // comments starting with ';' or '#'. Blanks around keys and values are
 // dropped, blanks inside kept; a value in double quotes loses its quotes.
-// Values that are whole integers are stored as integers, the rest as texts.
+// Values that are whole integers are stored as integers, the rest (and every
+// value in double quotes) as texts.
 // On a malformed line returns false and sets `error` to "line N: reason".
 bool parse_ini_text(std::string_view text, memory_settings_store& store, std::string& error);
 

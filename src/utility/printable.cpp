@@ -34,6 +34,20 @@ std::string printable_text(std::string_view text) {
     return out;
 }
 
+std::string printable_line(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (is_c1_at(text, i)) {
+            out += '?';
+            ++i;
+        } else {
+            out += is_c0_or_delete(static_cast<unsigned char>(text[i])) ? '?' : text[i];
+        }
+    }
+    return out;
+}
+
 std::string quoted_value(std::string_view value) {
     std::size_t end = 0;
     std::size_t characters = 0;

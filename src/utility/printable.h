@@ -11,6 +11,11 @@ namespace zelmora {
 // line feed, DEL, and the C1 controls written in UTF-8 (0xC2 0x80..0x9F).
 std::string printable_text(std::string_view text);
 
+// The text as one line or one field of a line (a file name in a message or
+// before a tab): every control character replaced by '?' as printable_text
+// does, the tab and the line ends too.
+std::string printable_line(std::string_view text);
+
 // A value for a one-line message, in double quotes: at most its first
 // `quoted_value_limit` characters (UTF-8 sequences kept whole), followed by
 // "..." inside the quotes when it was cut, every control character replaced by '?'.

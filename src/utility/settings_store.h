@@ -2,6 +2,7 @@
 // The per-user settings store: integer and text values by section and key.
 // Reads of absent keys return the caller's default; no operation fails.
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -37,8 +38,14 @@ public:
         return values_.count({section, key}) != 0;
     }
 
+    // The sections a text named, even those it gave no key (see parse_ini_text),
+    // and those of the keys written.
+    void add_section(const std::string& section) { sections_.insert(section); }
+    bool has_section(const std::string& section) const { return sections_.count(section) != 0; }
+
 private:
     std::map<std::pair<std::string, std::string>, value> values_;
+    std::set<std::string> sections_;
 };
 
 }  // namespace zelmora

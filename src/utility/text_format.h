@@ -1,5 +1,7 @@
 #pragma once
 // Appending C-formatted text: the worksheets and reports are specified in C formats.
+// For texts and whole numbers only: a number with a fraction is formatted with
+// number_text.h, as "%f" and "%g" would follow the user's locale.
 #include <string>
 
 namespace zelmora {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/batch.h"
+#include "fixture_database.h"
 
 namespace {
 
@@ -95,4 +97,29 @@ TEST(Batch, LinesThatCannotBeWrittenStopTheBatchWithThree) {
     file_handle err(std::tmpfile(), &std::fclose);
     EXPECT_EQ(zelmora::run_batch(options, full.get(), err.get()), zelmora::exit_batch_farm_failed);
     EXPECT_EQ(contents(err.get()), "zelmora-cli: batch: cannot write the lines: No space left on device\n");
+}
+
+// A farm file's name reaches the terminal and the lines with its control
+// characters printed as '?', and a line break in it never splits a line.
+TEST(Batch, ControlCharactersOfFileNamesArePrintedAsQuestionMarks) {
+    zelmora::testing::scratch_directory scratch;
+    const std::string iowa = std::string(ZELMORA_EXAMPLES_DIR) + "/iowa-farm.ini";
+    const std::string escape = scratch.file("farm\x1b[2J.ini");
+    std::filesystem::copy_file(iowa, escape);
+    const std::string broken = scratch.file("two\nlines\x1b]0;x\x07.ini");
+    std::filesystem::copy_file(iowa, broken);
+    const std::string missing = scratch.file("gone\xc2\x9b" "1m.ini");  // CSI, a C1 control in UTF-8
+
+    const batch_run run = run_batch_of({escape, broken, missing}, 1);
+    EXPECT_EQ(run.status, 3);
+    const std::string shown = scratch.file("farm?[2J.ini");
+    ASSERT_FALSE(run.out.empty());
+    for (std::size_t start = 0; start < run.out.size(); start = run.out.find('\n', start) + 1)
+        EXPECT_EQ(run.out.compare(start, shown.size() + 1, shown + "\t"), 0) << run.out.substr(start, 80);
+    EXPECT_EQ(run.err,
+              "zelmora-cli: farm file name \"" + scratch.file("two?lines?]0;x?.ini") +
+                  "\" holds a tab or a line break, which its lines cannot carry\n"
+                  "zelmora-cli: cannot read inputs file \"" + scratch.file("gone?1m.ini") +
+                  "\": No such file or directory\n");
+    for (const std::string& text : {run.out, run.err}) EXPECT_EQ(text.find_first_of("\x1b\x07\xc2"), std::string::npos);
 }

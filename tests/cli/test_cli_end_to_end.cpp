@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -16,7 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "comma_locales.h"
 #include "fixture_database.h"
+#include "rating/farm_file.h"
 
 extern char** environ;
 
@@ -69,11 +75,27 @@ std::vector<std::string> lines_ending_in(const std::string& text, const std::str
     return lines;
 }
 
+// The last line of a text, with its line end: what the command line said last
+// (Qt Gui may say something of its own before it).
+std::string last_line(const std::string& text) {
+    const auto end = text.size() > 1 ? text.rfind('\n', text.size() - 2) : std::string::npos;
+    return end == std::string::npos ? text : text.substr(end + 1);
+}
+
 std::size_t count_entries(const fs::path& dir) {
     std::size_t n = 0;
     for ([[maybe_unused]] const auto& entry : fs::recursive_directory_iterator(dir)) ++n;
     return n;
 }
+
+// Where a run's standard output goes, and the largest file it may write.
+struct run_options {
+    std::string standard_output;  // empty: captured in run_result::out
+    rlim_t file_size_limit = 0;   // bytes (the file size limit, SIGXFSZ ignored); 0: none
+    // NAME=value entries that replace NAME's inherited value (an empty value: as
+    // if unset, for the locale variables).
+    std::vector<std::string> environment = {};
+};
 
 class Cli : public ::testing::Test {
 protected:
@@ -82,8 +104,30 @@ protected:
     // The settings folders of every run: HOME and XDG_CONFIG_HOME.
     fs::path home() const { return dir_.path() / "home"; }
 
-    run_result run(const std::vector<std::string>& args) const {
-        const fs::path out_file = dir_.path() / "stdout";
+    // `environment` holds NAME=value entries that replace NAME's inherited value
+    // (an empty value: as if unset, for the locale variables).
+    run_result run_in(const std::vector<std::string>& environment, const std::vector<std::string>& args) const {
+        run_options options;
+        options.environment = environment;
+        return run(args, options);
+    }
+
+    run_result run(const std::vector<std::string>& args, const run_options& options = {}) const {
+        const pid_t pid = start(args, options);
+        run_result result;
+        if (pid <= 0) return result;
+        int wait_status = 0;
+        waitpid(pid, &wait_status, 0);
+        EXPECT_TRUE(WIFEXITED(wait_status)) << "zelmora-cli did not exit normally";
+        result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+        if (options.standard_output.empty()) result.out = read_file(dir_.path() / "stdout");
+        result.err = read_file(dir_.path() / "stderr");
+        return result;
+    }
+
+    // Starts zelmora-cli without waiting for it; its process id (0 when it could not start).
+    pid_t start(const std::vector<std::string>& args, const run_options& options = {}) const {
+        const fs::path out_file = options.standard_output.empty() ? dir_.path() / "stdout" : fs::path(options.standard_output);
         const fs::path err_file = dir_.path() / "stderr";
         std::vector<std::string> arguments = {ZELMORA_CLI_BINARY};
         arguments.insert(arguments.end(), args.begin(), args.end());
@@ -91,13 +135,17 @@ protected:
         for (auto& a : arguments) argv.push_back(a.data());
         argv.push_back(nullptr);
 
+        std::vector<std::string> changes = {"HOME=" + home().string(), "XDG_CONFIG_HOME=" + home().string()};
+        changes.insert(changes.end(), options.environment.begin(), options.environment.end());
+        auto changed = [&changes](const std::string& entry) {
+            return std::any_of(changes.begin(), changes.end(), [&entry](const std::string& change) {
+                return entry.compare(0, change.find('=') + 1, change, 0, change.find('=') + 1) == 0;
+            });
+        };
         std::vector<std::string> environment;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            if (entry.rfind("HOME=", 0) != 0 && entry.rfind("XDG_CONFIG_HOME=", 0) != 0) environment.push_back(entry);
-        }
-        environment.push_back("HOME=" + home().string());
-        environment.push_back("XDG_CONFIG_HOME=" + home().string());
+        for (char** e = environ; *e; ++e)
+            if (!changed(*e)) environment.push_back(*e);
+        environment.insert(environment.end(), changes.begin(), changes.end());
         std::vector<char*> envp;
         for (auto& e : environment) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -107,19 +155,37 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        // The limit and the ignored signal are inherited; this process takes its own back at once.
+        rlimit own_limit{};
+        getrlimit(RLIMIT_FSIZE, &own_limit);
+        struct sigaction own_action {};
+        if (options.file_size_limit > 0) {
+            const rlimit limit{options.file_size_limit, own_limit.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            sigaction(SIGXFSZ, &ignore, &own_action);
+        }
         pid_t pid = 0;
-        run_result result;
         const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        if (options.file_size_limit > 0) {
+            setrlimit(RLIMIT_FSIZE, &own_limit);
+            sigaction(SIGXFSZ, &own_action, nullptr);
+        }
         posix_spawn_file_actions_destroy(&actions);
         EXPECT_EQ(spawned, 0) << "cannot start " << argv[0];
-        if (spawned != 0) return result;
-        int wait_status = 0;
-        waitpid(pid, &wait_status, 0);
-        EXPECT_TRUE(WIFEXITED(wait_status)) << "zelmora-cli did not exit normally";
-        result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-        result.out = read_file(out_file);
-        result.err = read_file(err_file);
-        return result;
+        return spawned == 0 ? pid : 0;
+    }
+
+    // The names in the scratch folder, hidden ones included, but those of the runs' own files.
+    std::vector<std::string> scratch_names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_.path())) {
+            const std::string name = entry.path().filename().string();
+            if (name != "stdout" && name != "stderr" && name != "home") names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     // A copy of the demo database that a test may change.
@@ -136,6 +202,38 @@ protected:
     }
 
     static std::string example(const char* name) { return std::string(ZELMORA_EXAMPLES_DIR) + "/" + name; }
+
+    // The quote of a farm as pdftotext -layout reads it, one text per page.
+    std::vector<std::string> quote_pages(const std::string& inputs) const {
+        const fs::path pdf = dir_.path() / "pages.pdf";
+        const fs::path text = dir_.path() / "pages.txt";
+        const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "quote", "--pdf", pdf.string()});
+        EXPECT_EQ(r.status, 0) << r.err;
+        const std::string command = "pdftotext -layout '" + pdf.string() + "' '" + text.string() + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        std::vector<std::string> pages = split(read_file(text), '\f');
+        if (!pages.empty() && pages.back().find_first_not_of(" \n") == std::string::npos) pages.pop_back();
+        return pages;
+    }
+
+    // The units of `rate --tsv`: crop, unit number, total premium, subsidy and producer premium.
+    struct rated_unit {
+        std::string crop;
+        int number = 0;
+        long total_premium = 0;
+        long subsidy = 0;
+        long producer_premium = 0;
+    };
+    std::vector<rated_unit> rated_units(const std::string& inputs) const {
+        std::vector<rated_unit> units;
+        const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "rate", "--tsv"});
+        for (const auto& line : split(r.out, '\n')) {
+            const auto cells = split(line, '\t');
+            if (cells.size() < 8 || cells[0] != "unit" || cells[5].empty()) continue;
+            units.push_back({cells[1], std::stoi(cells[2]), std::stol(cells[5]), std::stol(cells[6]), std::stol(cells[7])});
+        }
+        return units;
+    }
 
     scratch_directory dir_;
 };
@@ -212,6 +310,9 @@ TEST_F(Cli, BadInputsFilesExitWithTwo) {
         {"[Settings]\nPP Factor 5 Corn=abc\n", "PP Factor 5 Corn"},
         {"[Settings]\nPP Factor 5 Corm=1.1\n", "PP Factor 5 Corm"},
         {"[Settings]\nUnits Canola=2\nCR Option 4 03=0.9\n", "CR Option 4 03"},
+        {"[Settings]\nUnits Corn=1\nCrop Acre 1 01=99999\n", "did you mean \"Crop Acres 1 01\"?"},
+        {"[Settings]\ncoverage 1=80\n", "did you mean \"Coverage 1\"?"},
+        {"", "no [Settings] section"},
     };
     for (const auto& [text, mentioned] : cases) {
         const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs_file(text), "rate"});
@@ -670,9 +771,29 @@ TEST_F(Cli, UnreadableRatingDataExitsWithOne) {
          "[B Value Whole Farm] WHERE [State FIPS] = 19)",
          "whole-farm", "ERROR, unusable value in table [B Value Whole Farm], column [B Value], rowid "},
         {"UPDATE [B Value Single Crop] SET [Set Number] = 200 WHERE rowid = 1", "rate",
-         "column [Set Number], rowid 1: 200\r\n"},
+         "column [Set Number], rowid 1: 200 is not a whole number from 1 to 5\r\n"},
         {"UPDATE [Continuous Rates] SET [Reference Rate] = 'abc' WHERE [State FIPS] = 19 AND [County FIPS] = 169",
          "rate", "column [Reference Rate], rowid "},
+        // Values the check calls unusable are refused by every load, with the check's words.
+        {"UPDATE [Continuous Rates] SET [Reference Rate] = -40 WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "rate", ": -40 is not a whole number from 0 to 1000 (thousandths)\r\n"},
+        {"UPDATE [Continuous Rates] SET [Reference Rate] = '0x1p0' WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "rate", ": '0x1p0' is not a whole number from 0 to 1000 (thousandths)\r\n"},
+        {"UPDATE [Continuous Rates] SET [Reference Yield] = 0 WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "rate", ": 0 is not a whole number from 1 to 10000000 (hundredths)\r\n"},
+        {"UPDATE [Continuous Rates] SET [Exponent] = 99999 WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "compare", ": 99999 is not a whole number from -5000 to 5000 (thousandths)\r\n"},
+        {"UPDATE [Continuous Rates] SET [Yield 1] = 12399.5 WHERE [State FIPS] = 19 AND [County FIPS] = 169",
+         "test-report", ": 12399.5 is not a whole number from 0 to 10000000 (hundredths)\r\n"},
+        {"UPDATE [Endogenous Risk Surcharge] SET [Residual Factor] = 3e38 WHERE [State FIPS] = 19 AND "
+         "[County FIPS] = 169",
+         "rate", "column [Residual Factor], rowid "},
+        {"UPDATE [Endogenous Risk Surcharge] SET [Residual Factor] = -1 WHERE [State FIPS] = 19 AND "
+         "[County FIPS] = 169",
+         "acreage-loop", ": -1 is not a number from 0 to 10\r\n"},
+        {"UPDATE [B Value Whole Farm] SET [B Index] = 330 WHERE rowid = (SELECT min(rowid) FROM "
+         "[B Value Whole Farm] WHERE [State FIPS] = 19)",
+         "whole-farm", ": 330 is not a whole number from 0 to 329\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.change);
@@ -830,6 +951,189 @@ TEST_F(Cli, QuoteWritesThePdfAndHtmlWithTheFarmTotals) {
     EXPECT_NE(unmarked.find(dollars(producer)), std::string::npos);
 }
 
+namespace {
+
+std::string dollar_text(long value) {
+    std::string digits = std::to_string(value);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), ",");
+    return "$" + digits;
+}
+
+// The lines of a page between the demo banner and the footer, without blank lines.
+std::vector<std::string> body_lines(const std::string& page) {
+    std::vector<std::string> lines;
+    for (const auto& line : split(page, '\n')) {
+        if (line.find_first_not_of(' ') == std::string::npos || line.find("DEMO RATES - NOT FOR REAL QUOTES") != std::string::npos)
+            continue;
+        if (line.find("This quote is an estimate") != std::string::npos) break;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> words_of(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+bool is_unit_row(const std::string& line) {
+    const auto words = words_of(line);
+    return words.size() > 2 && std::all_of(words[0].begin(), words[0].end(), ::isdigit) &&
+           (words[1] == "basic" || words[1] == "optional");
+}
+
+// A dollar figure ("$1,234"), not the "$1,000" of a heading.
+bool has_figures(std::string line) {
+    for (auto at = line.find("$1,000 of"); at != std::string::npos; at = line.find("$1,000 of")) line.erase(at, 6);
+    for (std::size_t at = line.find('$'); at != std::string::npos; at = line.find('$', at + 1))
+        if (at + 1 < line.size() && std::isdigit(static_cast<unsigned char>(line[at + 1]))) return true;
+    return false;
+}
+
+// A table's heading row: the words of its headings and no figure.
+bool is_heading_row(const std::string& line) {
+    return !has_figures(line) && line.find("Guarantee") != std::string::npos &&
+           (line.find("Unit") != std::string::npos || line.find("Coverage") != std::string::npos);
+}
+
+}  // namespace
+
+// Six crops of seven units run over several pages: a unit's row stays whole on
+// one page (and is printed once), a table that goes on over a break starts its
+// page with "<crop> (continued)" and its heading row, no page ends with a
+// heading or what leads into a table, and headings break only between words.
+TEST_F(Cli, QuotePagesBreakBetweenRowsAndNameTheirContinuedTables) {
+    const std::string farm = std::string(ZELMORA_SOURCE_DIR) + "/tests/golden/farms/minnesota-six-crops.ini";
+    const std::vector<std::string> pages = quote_pages(farm);
+    ASSERT_GE(pages.size(), 3u);
+    const std::vector<rated_unit> units = rated_units(farm);
+    ASSERT_EQ(units.size(), 42u);
+
+    for (const rated_unit& u : units) {
+        const std::vector<std::string> figures = {dollar_text(u.total_premium), dollar_text(u.subsidy),
+                                                  dollar_text(u.producer_premium)};
+        int rows = 0;
+        for (const std::string& page : pages)
+            for (const std::string& line : body_lines(page)) {
+                if (!is_unit_row(line) || words_of(line)[0] != std::to_string(u.number)) continue;
+                std::size_t at = 0;
+                bool whole = true;
+                for (const std::string& figure : figures) {
+                    at = line.find(" " + figure + " ", at);
+                    whole = whole && at != std::string::npos;
+                    if (!whole) break;
+                }
+                rows += whole ? 1 : 0;
+            }
+        EXPECT_EQ(rows, 1) << u.crop << " unit " << u.number << ": its row whole on one page, once";
+    }
+
+    const std::vector<std::string> crops = {"Corn", "Soybeans", "Spring Wheat", "Canola", "Sunflower", "Barley"};
+    const std::vector<std::string> headings = {"Summary", "Whole-farm unit", "Malting barley endorsement",
+                                               "Coverage levels and unit structures side by side", "Farm (all crops)"};
+    const std::vector<std::string> heading_words = {
+        "Unit", "Type", "Practice", "Acres", "Share", "APH", "yield", "Guarantee", "Premium", "per",
+        "acre", "Total", "premium", "Subsidy", "rate", "Producer", "Coverage", "structure", "Per", "$1,000",
+        "of", "guarantee", "Added", "added", "$", "Malting", "acres", "Contract", "price", "Liability"};
+    int continued = 0;
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        SCOPED_TRACE("page " + std::to_string(p + 1));
+        const std::vector<std::string> lines = body_lines(pages[p]);
+        ASSERT_FALSE(lines.empty());
+        // A page starts with a heading, a paragraph or a continued table's name, never inside a table.
+        EXPECT_FALSE(is_unit_row(lines.front()) || is_heading_row(lines.front()) ||
+                     lines.front().find(" Total ") == 0)
+            << lines.front();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const auto at = lines[i].find(" (continued)");
+            if (at == std::string::npos) continue;
+            ++continued;
+            EXPECT_EQ(i, 0u) << "a continued table's name leads its page";
+            const std::string name = lines[i].substr(lines[i].find_first_not_of(' '), at - lines[i].find_first_not_of(' '));
+            EXPECT_TRUE(std::find(crops.begin(), crops.end(), name) != crops.end() ||
+                        std::find(headings.begin(), headings.end(), name) != headings.end())
+                << name;
+            ASSERT_LT(i + 1, lines.size());
+            EXPECT_TRUE(is_heading_row(lines[i + 1])) << "the heading row follows: " << lines[i + 1];
+        }
+        // The last line is no heading and nothing that leads into a table.
+        const std::string last = lines.back().substr(lines.back().find_first_not_of(' '));
+        EXPECT_EQ(last.find(" (price $"), std::string::npos) << last;
+        EXPECT_EQ(last.find("Units insured at"), std::string::npos) << last;
+        EXPECT_TRUE(std::find(crops.begin(), crops.end(), last) == crops.end()) << last;
+        EXPECT_TRUE(std::find(headings.begin(), headings.end(), last) == headings.end()) << last;
+        EXPECT_FALSE(is_heading_row(last)) << last;
+        // Heading rows (a line of headings and the lines under it before the first row) hold whole words.
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (!is_heading_row(lines[i])) continue;
+            for (std::size_t j = i; j < lines.size() && !has_figures(lines[j]) && !is_unit_row(lines[j]) &&
+                                    lines[j].find('%') == std::string::npos;
+                 ++j)
+                for (const std::string& word : words_of(lines[j]))
+                    EXPECT_TRUE(std::find(heading_words.begin(), heading_words.end(), word) != heading_words.end())
+                        << "\"" << word << "\" in the heading line \"" << lines[j] << "\"";
+        }
+    }
+    EXPECT_GE(continued, 1) << "the farm's quote breaks a table somewhere";
+}
+
+// The farm's details stand at the top of the quote in place of the file's name;
+// each unit's row gives its subsidy rate and its producer premium per insured
+// acre, and each crop its prevented planting coverage.
+TEST_F(Cli, QuotePrintsTheFarmsDetailsAndEachUnitsSubsidyRateAndPremiumPerAcre) {
+    const std::string farm_text = read_file(example("iowa-farm.ini")) +
+                                  "\n[Farm Details]\nProducer=\"Jane Q. Doe & Sons\"\nAgent=\"Sam Agent\"\n"
+                                  "Agent Contact=\"701-555-0100\"\nNote=\"Quoted at the kitchen table.\\nCall after harvest.\"\n";
+    const std::string inputs = inputs_file(farm_text, "with-details.ini");
+    const std::vector<std::string> pages = quote_pages(inputs);
+    ASSERT_FALSE(pages.empty());
+    const std::vector<std::string> first = body_lines(pages.front());
+    const auto line_with = [&first](const std::string& a, const std::string& b) {
+        for (const std::string& line : first)
+            if (line.find(a) != std::string::npos && line.find(b) != std::string::npos) return true;
+        return false;
+    };
+    EXPECT_TRUE(line_with("Producer", "Jane Q. Doe & Sons"));
+    EXPECT_TRUE(line_with("Agent", "Sam Agent"));
+    EXPECT_TRUE(line_with("Agent contact", "701-555-0100"));
+    EXPECT_TRUE(line_with("Note", "Quoted at the kitchen table."));
+    EXPECT_TRUE(line_with("Call after harvest.", "Call after harvest."));
+    EXPECT_FALSE(line_with("Quoted at the kitchen table.", "Call after harvest.")) << "the note keeps its two lines";
+    EXPECT_FALSE(line_with("with-details.ini", "")) << "the details stand in place of the file's name";
+    // Corn is insured at 75% (a 55% subsidy) with the +5% prevented planting coverage, soybeans at 70% (59%) without.
+    EXPECT_TRUE(line_with("Units insured at 75% coverage", "prevented planting coverage: +5%"));
+    EXPECT_TRUE(line_with("Units insured at 70% coverage", "prevented planting coverage: none"));
+
+    zelmora::memory_settings_store store;
+    std::string error;
+    ASSERT_TRUE(zelmora::read_farm_file(inputs, store, error)) << error;
+    const zelmora::farm f = zelmora::read_farm(store);
+    for (const rated_unit& u : rated_units(inputs)) {
+        const int crop = u.crop == "Corn" ? 1 : u.crop == "Soybeans" ? 2 : 7;
+        const zelmora::insurance_unit& unit = f.inputs.units[static_cast<std::size_t>(crop - 1)][static_cast<std::size_t>(u.number - 1)];
+        char per_acre[32];
+        std::snprintf(per_acre, sizeof per_acre, "$%.2f",
+                      zelmora::rounded(static_cast<double>(u.producer_premium) /
+                                           (unit.acres.to_double() * unit.share.to_double()), 2));
+        const int coverage = f.inputs.coverage[static_cast<std::size_t>(crop - 1)];
+        const std::string subsidy_rate = coverage < 75 ? "59%" : coverage < 80 ? "55%" : coverage < 85 ? "48%" : "38%";
+        const std::string row_end = subsidy_rate + " " + dollar_text(u.subsidy) + " " + dollar_text(u.producer_premium) +
+                                    " " + per_acre;
+        bool found = false;
+        for (const std::string& page : pages)
+            for (const std::string& line : body_lines(page)) {
+                if (!is_unit_row(line) || words_of(line)[0] != std::to_string(u.number)) continue;
+                const auto words = words_of(line);
+                std::string tail;
+                for (std::size_t w = words.size() - 4; w < words.size(); ++w) tail += (tail.empty() ? "" : " ") + words[w];
+                found = found || (tail == row_end && line.find(dollar_text(u.total_premium)) != std::string::npos);
+            }
+        EXPECT_TRUE(found) << u.crop << " unit " << u.number << " ends in " << row_end;
+    }
+}
+
 TEST_F(Cli, QuoteRefusalsAndUnwritableFiles) {
     const std::string inputs = example("iowa-farm.ini");
     for (const std::vector<std::string>& args :
@@ -844,4 +1148,272 @@ TEST_F(Cli, QuoteRefusalsAndUnwritableFiles) {
     const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", inputs, "quote", "--pdf", missing});
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("no-such-folder"), std::string::npos) << r.err;
+}
+
+// ------------------------------------------------------------------ locales
+
+namespace {
+
+// How a German or French user's environment asks for a comma as decimal mark:
+// the whole locale, LANG alone, or LC_NUMERIC alone.
+std::vector<std::vector<std::string>> comma_environments() {
+    std::vector<std::vector<std::string>> environments;
+    for (const std::string name : zelmora::testing::comma_locales) {
+        environments.push_back({"LC_ALL=" + name});
+        environments.push_back({"LC_ALL=", "LC_NUMERIC=", "LANG=" + name});
+        environments.push_back({"LC_ALL=", "LANG=C", "LC_NUMERIC=" + name});
+    }
+    return environments;
+}
+
+const std::vector<std::string> c_environment = {"LC_ALL=C"};
+
+std::string environment_text(const std::vector<std::string>& environment) {
+    std::string text;
+    for (const std::string& entry : environment) text += entry + " ";
+    return text;
+}
+
+}  // namespace
+
+TEST_F(Cli, RatingsAreTheSameUnderAGermanOrFrenchLocale) {
+    for (const char* name : zelmora::testing::comma_locales) ASSERT_EQ(zelmora::testing::comma_locale_problem(name), "");
+    const std::string database = ZELMORA_DEMO_DATABASE;
+    std::vector<std::vector<std::string>> commands;
+    for (const char* name : {"iowa-farm.ini", "north-dakota-farm.ini", "arkansas-farm.ini"})
+        commands.push_back({"--database", database, "--inputs", example(name), "rate", "--tsv"});
+    commands.push_back({"--database", database, "batch", example("iowa-farm.ini"), example("north-dakota-farm.ini"),
+                        example("arkansas-farm.ini")});
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command[3] + " " + command[4]);
+        const run_result in_c = run_in(c_environment, command);
+        ASSERT_EQ(in_c.status, 0) << in_c.err;
+        ASSERT_NE(in_c.out.find('.'), std::string::npos) << in_c.out;
+        for (const auto& environment : comma_environments()) {
+            const run_result r = run_in(environment, command);
+            EXPECT_EQ(r.status, 0) << environment_text(environment);
+            EXPECT_EQ(r.out, in_c.out) << environment_text(environment);
+            EXPECT_EQ(r.err, in_c.err) << environment_text(environment);
+        }
+    }
+}
+
+// The window's save path (the farm file's text, written beside and renamed)
+// running under a comma locale writes the bytes it writes in the C locale, and
+// the command line under that locale rates the saved file as the example.
+TEST_F(Cli, AFarmFileSavedUnderACommaLocaleIsReadBackTheSame) {
+    using zelmora::testing::scoped_c_locale;
+    auto saved_text = [](const std::string& example_path) {
+        zelmora::memory_settings_store store;
+        std::string error;
+        EXPECT_TRUE(zelmora::read_farm_file(example_path, store, error)) << error;
+        return zelmora::farm_file_text(zelmora::read_farm(store));
+    };
+    for (const char* example_name : {"iowa-farm.ini", "north-dakota-farm.ini", "arkansas-farm.ini"}) {
+        SCOPED_TRACE(example_name);
+        const std::vector<std::string> rate = {"--database", ZELMORA_DEMO_DATABASE, "rate", "--tsv"};
+        auto with_inputs = [&rate](const std::string& path) {
+            std::vector<std::string> command = {"--inputs", path};
+            command.insert(command.end(), rate.begin(), rate.end());
+            return command;
+        };
+        const run_result example_in_c = run_in(c_environment, with_inputs(example(example_name)));
+        ASSERT_EQ(example_in_c.status, 0) << example_in_c.err;
+        std::string text_in_c;
+        {
+            const scoped_c_locale c_locale("C");
+            text_in_c = saved_text(example(example_name));
+        }
+        ASSERT_NE(text_in_c.find("\nPrice Corn="), std::string::npos) << text_in_c;
+
+        for (const char* locale_name : zelmora::testing::comma_locales) {
+            SCOPED_TRACE(locale_name);
+            const std::string saved = (dir_.path() / (std::string(locale_name) + "-" + example_name)).string();
+            {
+                const scoped_c_locale locale(locale_name);
+                ASSERT_EQ(locale.problem(), "");
+                const std::string text = saved_text(example(example_name));
+                EXPECT_EQ(text, text_in_c);
+                std::string error;
+                ASSERT_TRUE(zelmora::write_farm_file(saved, text, error)) << error;
+            }
+            const run_result r = run_in({"LC_ALL=" + std::string(locale_name)}, with_inputs(saved));
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(r.out, example_in_c.out);
+        }
+    }
+}
+
+// Every command checks what it writes to standard output up to its close: a
+// report that did not reach it all is a failure naming the reason, not a success.
+TEST_F(Cli, EveryCommandThatCannotWriteStandardOutputExitsWithThree) {
+    const std::string iowa = example("iowa-farm.ini");
+    const std::string database = ZELMORA_DEMO_DATABASE;
+    const std::vector<std::vector<std::string>> commands = {
+        {"--database", database, "--inputs", iowa, "rate"},
+        {"--database", database, "--inputs", iowa, "rate", "--tsv"},
+        {"--database", database, "--inputs", iowa, "compare"},
+        {"--database", database, "--inputs", iowa, "worksheet", "1"},
+        {"--database", database, "--inputs", iowa, "whole-farm"},
+        {"--database", database, "--inputs", example("north-dakota-farm.ini"), "malting-barley"},
+        {"--database", database, "--inputs", iowa, "test-report", "1", "3"},
+        {"--database", database, "--inputs", iowa, "acreage-loop"},
+        {"--database", database, "--inputs", iowa, "b-value-dump"},
+        {"--database", database, "--inputs", iowa, "state-inputs"},
+        {"--database", database, "check-database"},
+        {"--help"},
+        {"--version"},
+    };
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args.back());
+        const run_result r = run(args, {"/dev/full"});
+        EXPECT_EQ(r.status, 3);
+        EXPECT_EQ(r.err, "zelmora-cli: cannot write standard output: No space left on device\n");
+    }
+    const run_result batch = run({"--database", database, "batch", ZELMORA_EXAMPLES_DIR}, {"/dev/full"});
+    EXPECT_EQ(batch.status, 3);
+    EXPECT_EQ(batch.err, "zelmora-cli: batch: cannot write the lines: No space left on device\n");
+}
+
+// A quote file is written whole or not at all: the file that was there stays
+// when the device is full or the disk fills up part way.
+TEST_F(Cli, QuoteFilesAreWrittenWholeOrNotAtAll) {
+    const std::string iowa = example("iowa-farm.ini");
+    for (const char* option : {"--pdf", "--html"}) {
+        SCOPED_TRACE(option);
+        const run_result full = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", iowa, "quote", option, "/dev/full"});
+        EXPECT_EQ(full.status, 3);
+        EXPECT_EQ(last_line(full.err), "zelmora-cli: quote: cannot write \"/dev/full\": No space left on device\n");
+
+        const fs::path quote = dir_.path() / "quote";
+        write_file(quote, "the quote of last week");
+        const run_result limited = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", iowa, "quote", option,
+                                        quote.string()},
+                                       {"", 8192});
+        EXPECT_EQ(limited.status, 3);
+        EXPECT_EQ(last_line(limited.err), "zelmora-cli: quote: cannot write \"" + quote.string() + "\": File too large\n");
+        EXPECT_EQ(read_file(quote), "the quote of last week");
+        EXPECT_EQ(scratch_names(), std::vector<std::string>{"quote"});
+
+        const run_result written = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", iowa, "quote", option,
+                                        quote.string()});
+        EXPECT_EQ(written.status, 0) << written.err;
+        EXPECT_GT(fs::file_size(quote), 8192u);
+        EXPECT_EQ(scratch_names(), std::vector<std::string>{"quote"});
+        fs::remove(quote);
+    }
+}
+
+// An output file that is one of the inputs or the rating database, by whatever
+// name, is refused before anything is read or written.
+TEST_F(Cli, QuoteAndBatchNeverWriteOverTheirInputsOrTheDatabase) {
+    const std::string farm = inputs_file(read_file(example("iowa-farm.ini")), "farm.ini");
+    const std::string database = database_copy();
+    const fs::path folder = dir_.path() / "farms";
+    fs::create_directories(folder);
+    fs::copy_file(farm, folder / "a.ini");
+    fs::create_symlink(farm, dir_.path() / "alias.ini");
+    const std::string alias = (dir_.path() / "alias.ini").string();
+    const std::string in_folder = (folder / "a.ini").string();
+    const std::string through_folder = (folder / ".." / "farm.ini").string();
+    const std::string pdf = (dir_.path() / "x.pdf").string();
+    const std::map<std::string, std::string> before = {
+        {farm, read_file(farm)}, {database, read_file(database)}, {in_folder, read_file(in_folder)}};
+
+    struct refused {
+        std::vector<std::string> args;
+        const char* reason;
+    };
+    const refused cases[] = {
+        {{"--inputs", farm, "quote", "--pdf", farm}, "is the inputs file"},
+        {{"--inputs", farm, "quote", "--html", alias}, "is the inputs file"},
+        {{"--inputs", alias, "quote", "--pdf", through_folder}, "is the inputs file"},
+        {{"--inputs", farm, "quote", "--pdf", database}, "is the rating database"},
+        {{"--inputs", farm, "quote", "--pdf", pdf, "--html", pdf}, "--pdf and --html name the same file"},
+        {{"batch", "--output", farm, farm}, "is the farm file"},
+        {{"batch", "--output", alias, farm}, "is the farm file"},
+        {{"batch", "--output", in_folder, folder.string()}, "is the farm file"},
+        {{"batch", "--output", through_folder, example("iowa-farm.ini"), farm}, "is the farm file"},
+        {{"batch", "--output", database, farm}, "is the rating database"},
+    };
+    for (const refused& c : cases) {
+        std::vector<std::string> args = {"--database", database};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const run_result r = run(args);
+        SCOPED_TRACE(r.err);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        const std::string line = last_line(r.err);
+        EXPECT_NE(line.find(c.reason), std::string::npos);
+        EXPECT_EQ(line.rfind("zelmora-cli: ", 0), 0u);
+        for (const auto& [path, text] : before) EXPECT_EQ(read_file(path), text) << path;
+        EXPECT_FALSE(fs::exists(pdf));
+    }
+}
+
+// --output FILE takes its name only once every line is in it: a batch that
+// cannot open its database or write a line leaves the previous FILE as it was.
+TEST_F(Cli, ABatchOutputTakesItsNameOnlyWhenEveryLineIsWritten) {
+    const std::string iowa = example("iowa-farm.ini");
+    const fs::path book = dir_.path() / "book.tsv";
+    const std::string previous = "the previous book\n";
+    write_file(book, previous);
+    fs::permissions(book, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    const run_result no_database =
+        run({"--database", (dir_.path() / "none.sqlite").string(), "batch", "--output", book.string(), iowa});
+    EXPECT_EQ(no_database.status, 1);
+    EXPECT_EQ(read_file(book), previous);
+    EXPECT_EQ(scratch_names(), std::vector<std::string>{"book.tsv"});
+
+    const run_result limited =
+        run({"--database", ZELMORA_DEMO_DATABASE, "batch", "--output", book.string(), ZELMORA_EXAMPLES_DIR}, {"", 1024});
+    EXPECT_EQ(limited.status, 3);
+    EXPECT_EQ(limited.err, "zelmora-cli: batch: cannot write the lines: File too large\n");
+    EXPECT_EQ(read_file(book), previous);
+    EXPECT_EQ(scratch_names(), std::vector<std::string>{"book.tsv"});
+
+    // A refused farm leaves its lines out; the others take the name.
+    const std::string rated = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", iowa, "rate", "--tsv"}).out;
+    const std::string missing = (dir_.path() / "missing.ini").string();
+    const run_result one_refused =
+        run({"--database", ZELMORA_DEMO_DATABASE, "batch", "--output", book.string(), missing, iowa});
+    EXPECT_EQ(one_refused.status, 3);
+    EXPECT_EQ(read_file(book), with_name_column(iowa, rated));
+    EXPECT_EQ(fs::status(book).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(scratch_names(), std::vector<std::string>{"book.tsv"});
+}
+
+// Stopped part way, a batch leaves FILE as it was: SIGTERM and SIGINT also
+// remove the file of the lines written so far, SIGKILL cannot.
+TEST_F(Cli, AnInterruptedBatchLeavesItsOutputAsItWas) {
+    const fs::path book = dir_.path() / "book.tsv";
+    const std::string previous = "the previous book\n";
+    std::vector<std::string> args = {"--database", ZELMORA_DEMO_DATABASE, "batch", "--jobs", "1", "--output",
+                                     book.string()};
+    for (int i = 0; i < 20000; ++i) args.push_back(example("iowa-farm.ini"));
+    for (const int signal_number : {SIGTERM, SIGINT, SIGKILL}) {
+        SCOPED_TRACE(signal_number);
+        write_file(book, previous);
+        const pid_t pid = start(args);
+        ASSERT_GT(pid, 0);
+        // Until the file of the lines is there.
+        const auto writing = [&] {
+            for (const std::string& name : scratch_names())
+                if (name.rfind(".book.tsv.", 0) == 0) return true;
+            return false;
+        };
+        for (int waited = 0; waited < 10000 && !writing(); ++waited) usleep(1000);
+        ASSERT_TRUE(writing());
+        usleep(100000);  // some lines written
+        kill(pid, signal_number);
+        int wait_status = 0;
+        waitpid(pid, &wait_status, 0);
+        ASSERT_TRUE(WIFSIGNALED(wait_status)) << "the batch ended before its signal";
+        EXPECT_EQ(WTERMSIG(wait_status), signal_number);
+        EXPECT_EQ(read_file(book), previous);
+        if (signal_number != SIGKILL) {
+            EXPECT_EQ(scratch_names(), std::vector<std::string>{"book.tsv"});
+        }
+    }
 }

@@ -10,7 +10,9 @@
 #include "cli/commands.h"
 #include "cli/number_text.h"
 #include "fixture_database.h"
+#include "data/crops.h"
 #include "rating/farm_file.h"
+#include "rating/farm.h"
 #include "utility/ini_file.h"
 #include "utility/printable.h"
 
@@ -38,6 +40,7 @@ TEST(CliIniFile, ReadsSectionsKeysAndValueKinds) {
                                "Price Soybeans=\"6.60\"\r\n"
                                "APH Yield 1 01 = 150.000\r\n"
                                "Empty=\r\n"
+                               "Quoted=\"007\"\r\n"
                                "[APHContinuous]\r\n"
                                "Price Percent=1.000000",
                                store, error))
@@ -53,8 +56,11 @@ TEST(CliIniFile, ReadsSectionsKeysAndValueKinds) {
     EXPECT_EQ(v.at({"Settings", "Price Soybeans"}).text, "6.60");
     EXPECT_EQ(v.at({"Settings", "APH Yield 1 01"}).text, "150.000");
     EXPECT_EQ(v.at({"Settings", "Empty"}).text, "");
+    EXPECT_FALSE(v.at({"Settings", "Quoted"}).is_integer);  // in quotes: a text, leading zeros kept
+    EXPECT_EQ(v.at({"Settings", "Quoted"}).text, "007");
+    EXPECT_EQ(store.read_integer("Settings", "Quoted", 0), 7);
     EXPECT_EQ(v.at({"APHContinuous", "Price Percent"}).text, "1.000000");
-    EXPECT_EQ(v.size(), 7u);
+    EXPECT_EQ(v.size(), 8u);
 }
 
 TEST(CliIniFile, LaterValueOfAKeyWins) {
@@ -279,6 +285,52 @@ TEST(CliInputChecks, AcceptsEveryAllowedFormAndIgnoresUnitsBeyondTheCount) {
         "[APHContinuous]\nAcres=1e308",  // another section
     };
     for (const char* keys : cases) EXPECT_EQ(check_text(std::string("[Settings]\n") + keys + "\n"), "") << keys;
+}
+
+// A key the command line would not read is refused, naming the key it most
+// likely meant; so is a file without the section of the inputs.
+TEST(CliInputChecks, UnknownKeysAreRefusedNamingTheClosestKnownKey) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Settings]\nUnits Corn=1\nCrop Acre 1 01=99999\n",
+         "unknown key \"Crop Acre 1 01\" in [Settings]; did you mean \"Crop Acres 1 01\"?"},
+        {"[Settings]\ncoverage 1=80\n", "unknown key \"coverage 1\" in [Settings]; did you mean \"Coverage 1\"?"},
+        {"[Settings]\nPrice Corm=2.8\n", "unknown key \"Price Corm\" in [Settings]; did you mean \"Price Corn\"?"},
+        {"[Settings]\nUnits Corn=1\nAPH Yield 1 1=150\n",
+         "unknown key \"APH Yield 1 1\" in [Settings]; did you mean \"APH Yield 1 01\"?"},
+        {"[Settings]\nType 10 01=997\n", "unknown key \"Type 10 01\" in [Settings]; did you mean \"Type 1 01\"?"},
+        {"[Settings]\nCoverage 0=75\n", "unknown key \"Coverage 0\" in [Settings]; did you mean \"Coverage 1\"?"},
+        {"[Settings]\nState=19\n", "unknown key \"State\" in [Settings]; did you mean \"State FIPS\"?"},
+        {"[Settings]\n[APHContinuous]\nMap Areas=0\n",
+         "unknown key \"Map Areas\" in [APHContinuous]; did you mean \"Map Area\"?"},
+        {"[Settings]\n[Farm Details]\nProducer Name=Ann\n",
+         "unknown key \"Producer Name\" in [Farm Details]; did you mean \"Producer\"?"},
+        {"[Settings]\n" + std::string(100, 'K') + "=1\n",
+         "unknown key \"" + std::string(40, 'K') + "...\" in [Settings]; did you mean \"State FIPS\"?"},
+        {"[Settings]\nPrice\x1b[2J Corn=1\n",
+         "unknown key \"Price?[2J Corn\" in [Settings]; did you mean \"Price Corn\"?"},
+        {"", "no [Settings] section"},
+        {"; only a comment\n\n", "no [Settings] section"},
+        {"[APHContinuous]\nAcres=0\n", "no [Settings] section"},
+        {"[settings]\nState FIPS=19\n", "no [Settings] section"},
+    };
+    for (const auto& [text, message] : cases) EXPECT_EQ(check_text(text), message) << text;
+}
+
+// What the application writes is read back: every key of a farm with seven
+// units in every crop, and the farm's free texts.
+TEST(CliInputChecks, EveryKeyTheApplicationWritesIsKnown) {
+    farm seven_units = default_farm();
+    for (int crop = 1; crop <= crop_count; ++crop) set_unit_count(seven_units, crop, max_units_per_crop);
+    const std::string text = farm_file_text(seven_units) +
+                             "\n[Farm Details]\nProducer=Ann Lee\nAgent=Bo\nAgent Contact=555-0100\nNote=Dryland\n"
+                             "\n[Recent File List]\nFile1=/home/ann/rates.sqlite\n";  // a section the inputs do not read
+    EXPECT_NE(text.find("Malting Barley Acres 9 07="), std::string::npos);
+    EXPECT_EQ(check_text(text), "");
+    // The keys of units beyond a crop's count, which a settings store keeps and the calculator does not read.
+    EXPECT_EQ(check_text("[Settings]\nUnits Corn=1\nAPH Yield 1 07=-5\nCR Option 1 02=0.5\n"),
+              "\"CR Option 1 02\" names no crop or unit of these inputs");
+    EXPECT_EQ(check_text("[Settings]\nUnits Corn=1\nAPH Yield 1 07=-5\nFN or FO 9 99=x\n"), "");
+    EXPECT_EQ(check_text("[Settings]\n"), "");  // no key at all: the calculator's defaults
 }
 
 TEST(CliInputChecks, QuotesAtMost40CharactersOfAValue) {

@@ -6,11 +6,15 @@
 #include <spawn.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -46,9 +50,10 @@ void write_file(const fs::path& path, const std::string& text) {
     out << text;
 }
 
-// Runs a program with the settings folders in `home` and the given extra environment.
-run_result run_program(const std::vector<std::string>& args, const fs::path& scratch,
-                       const std::map<std::string, std::string>& extra = {}) {
+// Starts a program with the settings folders in `home` and the given extra
+// environment, without waiting for it; its process id (0 when it could not start).
+pid_t start_program(const std::vector<std::string>& args, const fs::path& scratch,
+                    const std::map<std::string, std::string>& extra = {}) {
     const fs::path out_file = scratch / "stdout", err_file = scratch / "stderr";
     std::vector<std::string> arguments = args;
     std::vector<char*> argv;
@@ -74,11 +79,19 @@ run_result run_program(const std::vector<std::string>& args, const fs::path& scr
     posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = 0;
-    run_result result;
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     EXPECT_EQ(spawned, 0) << "cannot start " << argv[0];
-    if (spawned != 0) return result;
+    return spawned == 0 ? pid : 0;
+}
+
+// Runs a program as start_program starts it, and waits for it.
+run_result run_program(const std::vector<std::string>& args, const fs::path& scratch,
+                       const std::map<std::string, std::string>& extra = {}) {
+    const fs::path out_file = scratch / "stdout", err_file = scratch / "stderr";
+    run_result result;
+    const pid_t pid = start_program(args, scratch, extra);
+    if (pid == 0) return result;
     int wait_status = 0;
     waitpid(pid, &wait_status, 0);
     result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
@@ -215,7 +228,8 @@ TEST_F(ImportCommands, RowsThatCannotBeConvertedAreEachReportedAndNoFileIsLeft) 
     const std::string output = (dir_.path() / "new.sqlite").string();
     const run_result r = cli({"import-tables", folder.string(), "--output", output});
     EXPECT_EQ(r.status, 3) << r.err;
-    EXPECT_NE(r.err.find("Continuous Rates.csv:3: column \"Reference Rate\": \"12a\" is not a whole number\n"),
+    EXPECT_NE(r.err.find("Continuous Rates.csv:3: column \"Reference Rate\": \"12a\" is not a whole number from 0 to "
+                         "1000 (thousandths)\n"),
               std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("County List.csv:2: column \"8085 Indicator 9\": \"maybe\" is not a boolean"),
@@ -267,7 +281,8 @@ TEST_F(ImportCommands, CheckDatabaseExitsWithFourWhenItFindsProblemsAndOneWhenIt
     const auto before = fs::last_write_time(copy);
     const run_result found = cli({"--database", copy.string(), "check-database"});
     EXPECT_EQ(found.status, 4) << found.out;
-    EXPECT_NE(found.out.find("  1 NULL values in [Continuous Rates] `Reference Rate` (read as 0)\n    row 7 ("),
+    EXPECT_NE(found.out.find("  1 values in [Continuous Rates] `Reference Rate` that are not a whole number from 0 to "
+                             "1000 (thousandths)\n    row 7 ("),
               std::string::npos)
         << found.out;
     EXPECT_NE(found.out.find("1 problem found.\n"), std::string::npos);
@@ -280,4 +295,111 @@ TEST_F(ImportCommands, CheckDatabaseExitsWithFourWhenItFindsProblemsAndOneWhenIt
     const run_result help = cli({"--help"});
     for (const char* text : {"import-tables DIR --output FILE", "check-database", "4  check-database found problems"})
         EXPECT_NE(help.out.find(text), std::string::npos) << text;
+}
+
+namespace {
+
+// The exported files with the rates written `times` over, so that an import
+// runs long enough to be caught part way.
+void lengthen_rates(const fs::path& folder, int times) {
+    const std::string rates = read_file(folder / "Continuous Rates.csv");
+    const auto header_end = rates.find('\n') + 1;
+    std::string longer = rates;
+    for (int i = 1; i < times; ++i) longer.append(rates, header_end, std::string::npos);
+    write_file(folder / "Continuous Rates.csv", longer);
+}
+
+std::vector<std::string> names_in(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Waits until the import's temporary file beside `output` is there.
+bool temporary_file_appears(const fs::path& output) {
+    for (int waited = 0; waited < 20000; ++waited) {
+        for (const std::string& name : names_in(output.parent_path()))
+            if (name.rfind(output.filename().string() + ".import-", 0) == 0) return true;
+        usleep(500);
+    }
+    return false;
+}
+
+}  // namespace
+
+// The output is checked at the start and never replaced at the end either: a
+// file or a symbolic link that appears while the import runs stays, the import
+// fails and leaves nothing of its own.
+TEST_F(ImportCommands, AnOutputCreatedWhileTheImportRunsIsNeverReplaced) {
+    const fs::path folder = exported_copy();
+    lengthen_rates(folder, 2);
+    const fs::path out = dir_.path() / "out";
+    fs::create_directories(out);
+    const fs::path output = out / "new.sqlite";
+    const fs::path elsewhere = out / "elsewhere.sqlite";
+
+    struct in_the_way {
+        const char* what;
+        std::function<void()> make;
+        std::function<void()> expect_kept;
+    };
+    const in_the_way cases[] = {
+        {"a file", [&] { write_file(output, "someone else's"); },
+         [&] { EXPECT_EQ(read_file(output), "someone else's"); }},
+        {"a dangling symbolic link", [&] { fs::create_symlink(elsewhere, output); },
+         [&] {
+             EXPECT_TRUE(fs::is_symlink(output));
+             EXPECT_FALSE(fs::exists(elsewhere));
+         }},
+    };
+    for (const in_the_way& c : cases) {
+        SCOPED_TRACE(c.what);
+        const pid_t pid = start_program({ZELMORA_CLI_BINARY, "import-tables", folder.string(), "--output", output.string()},
+                                        dir_.path());
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(temporary_file_appears(output));
+        kill(pid, SIGSTOP);
+        c.make();
+        kill(pid, SIGCONT);
+        int wait_status = 0;
+        waitpid(pid, &wait_status, 0);
+        ASSERT_TRUE(WIFEXITED(wait_status));
+        EXPECT_EQ(WEXITSTATUS(wait_status), 3);
+        const std::string err = read_file(dir_.path() / "stderr");
+        EXPECT_NE(err.find(": File exists\n"), std::string::npos) << err;
+        EXPECT_NE(err.find("\"" + output.string() + "\" was not written"), std::string::npos) << err;
+        c.expect_kept();
+        EXPECT_EQ(names_in(out), std::vector<std::string>{"new.sqlite"});
+
+        // Already there at the start: refused before anything is read.
+        const run_result refused = cli({"import-tables", folder.string(), "--output", output.string()});
+        EXPECT_EQ(refused.status, 2) << refused.err;
+        c.expect_kept();
+        EXPECT_EQ(names_in(out), std::vector<std::string>{"new.sqlite"});
+        fs::remove(output);
+    }
+}
+
+// Stopped by SIGINT or SIGTERM part way, an import removes its temporary file
+// and still ends as the signal ends a process.
+TEST_F(ImportCommands, AnInterruptedImportLeavesNoFile) {
+    const fs::path folder = exported_copy();
+    lengthen_rates(folder, 2);
+    const fs::path out = dir_.path() / "out";
+    fs::create_directories(out);
+    const fs::path output = out / "new.sqlite";
+    for (const int signal_number : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal_number);
+        const pid_t pid = start_program({ZELMORA_CLI_BINARY, "import-tables", folder.string(), "--output", output.string()},
+                                        dir_.path());
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(temporary_file_appears(output));
+        kill(pid, signal_number);
+        int wait_status = 0;
+        waitpid(pid, &wait_status, 0);
+        ASSERT_TRUE(WIFSIGNALED(wait_status)) << "the import ended before its signal";
+        EXPECT_EQ(WTERMSIG(wait_status), signal_number);
+        EXPECT_EQ(names_in(out), std::vector<std::string>{});
+    }
 }

@@ -8,8 +8,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "comma_locales.h"
 #include "fixture_database.h"
 #include "qtsupport/qsettings_store.h"
+#include "rating/farm_file.h"
 
 using zelmora::qsettings_store;
 using zelmora::testing::scratch_directory;
@@ -93,6 +95,35 @@ TEST_F(QSettingsStore, IntegerReadOfATextThatIsNoIntegerGivesTheDefault) {
     // An integer read as text is its digits.
     store.write_integer("Settings", "Sections Corn", 12);
     EXPECT_EQ(store.read_text("Settings", "Sections Corn", ""), "12");
+}
+
+// The window's store for a German or French user: the rater's "%lf" texts are
+// written with a point and read back as they were, and so are integers.
+TEST_F(QSettingsStore, SettingsComeBackTheSameUnderACommaLocale) {
+    for (const char* name : zelmora::testing::comma_locales) {
+        SCOPED_TRACE(name);
+        const zelmora::testing::scoped_c_locale locale(name);
+        ASSERT_EQ(locale.problem(), "");
+        zelmora::farm written = zelmora::default_farm();
+        written.continuous.share = 0.5;
+        written.continuous.price_percent = 0.75;
+        written.continuous.practice_code = 3;
+        {
+            qsettings_store store;
+            zelmora::write_farm_settings(written, store);
+            store.write_integer("Settings", "Sections Corn", 1234);
+        }
+        const std::string file = read_file(conf());
+        EXPECT_NE(file.find("Share=0.500000\n"), std::string::npos) << file;
+        EXPECT_NE(file.find("Price%20Percent=0.750000\n"), std::string::npos) << file;
+
+        qsettings_store store;
+        const zelmora::rater_settings read = zelmora::read_farm_settings(store).continuous;
+        EXPECT_EQ(read.share.to_double(), 0.5);
+        EXPECT_EQ(read.price_percent.to_double(), 0.75);
+        EXPECT_EQ(read.practice_code, 3);
+        EXPECT_EQ(store.read_integer("Settings", "Sections Corn", 0), 1234);
+    }
 }
 
 TEST_F(QSettingsStore, WritingOneKeyKeepsTheOthers) {

@@ -11,9 +11,11 @@
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 #include "data/state_record.h"
 #include "rating/rating_session.h"
+#include "rating/input_rules.h"
 #include "ui/clipboard.h"
 #include "ui/coverage_chart.h"
 #include "ui/dialog_error_list.h"
@@ -82,6 +84,31 @@ private Q_SLOTS:
         edit_long code;
         code.setText(QStringLiteral("1,000"));
         QCOMPARE(code.get_value(), 1000L);
+    }
+
+    // Each kind of field takes the range of every input key it edits, read from the key's rule row.
+    void field_ranges_are_those_of_the_keys_they_edit() {
+        const struct {
+            const field_range* range;
+            std::vector<const char*> keys;
+        } cases[] = {
+            {&field_ranges::share, {"Crop Share"}},
+            {&field_ranges::written_agreement, {"Written Agreement"}},
+            {&field_ranges::acres, {"Crop Acres", "Malting Barley Acres"}},
+            {&field_ranges::yield, {"APH Yield", "Rate Yield", "Malting Barley Approved Yield"}},
+            {&field_ranges::price, {"Price", "Malting Barley"}},
+            {&field_ranges::factor, {"Price Volatility", "PP Factor 5", "PP Factor 10", "FN or FO", "CR Option",
+                                     "Short Rate"}},
+        };
+        for (const auto& c : cases) {
+            for (const char* key : c.keys) {
+                const input_rule* rule = find_input_rule(key);
+                QVERIFY2(rule, key);
+                QVERIFY2(c.range->low == rule->minimum && c.range->high == rule->maximum, key);
+            }
+        }
+        QCOMPARE(QString::fromStdString(range_text(field_ranges::acres)), QStringLiteral("Acres: 0 to 1,000,000"));
+        QCOMPARE(QString::fromStdString(range_text(field_ranges::factor)), QStringLiteral("Factor: 0 to 10"));
     }
 
     void code_list_widens_its_drop_down() {

@@ -11,8 +11,13 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
 
 #include <memory>
 #include <optional>
@@ -20,6 +25,7 @@
 
 #include "app/user_guide.h"
 #include "ui/clipboard.h"
+#include "ui/compare_window.h"
 #include "ui/dialog_error_list.h"
 #include "ui/dialog_test_state.h"
 #include "ui/field_rules.h"
@@ -97,7 +103,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(bool, reads);
         QFETCH(double, value);
-        const std::optional<double> read = read_number_text(text.toStdString());
+        const std::optional<double> read = read_grouped_decimal(text.toStdString());
         QCOMPARE(read.has_value(), reads);
         if (reads) QCOMPARE(*read, value);
     }
@@ -305,17 +311,70 @@ private Q_SLOTS:
         }
     }
 
+    // On a first start every top-level window takes the screen's available
+    // area at most (the test screen is smaller than any of their usual sizes),
+    // and a window placed beyond the screen is brought back onto it.
+    void every_window_fits_the_screen() {
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        const auto fits = [&available](QWidget& window) {
+            return window.width() <= available.width() && window.height() <= available.height();
+        };
+        main_frame frame;
+        QVERIFY2(fits(frame), qPrintable(QStringLiteral("%1x%2").arg(frame.width()).arg(frame.height())));
+        compare_window comparison(&model());
+        QVERIFY(fits(comparison));
+        propsheet_calculator sheet(&model());
+        QVERIFY(fits(sheet));
+        dialog_error_list errors(nullptr, "", "", "text");
+        QVERIFY(fits(errors));
+        const std::unique_ptr<QWidget> guide(show_user_guide(nullptr));
+        QVERIFY(guide);
+        QVERIFY(fits(*guide));
+
+        QWidget stray;
+        stray.setGeometry(available.right() + 200, available.bottom() + 200, available.width() * 2, available.height());
+        fit_to_screen(&stray, stray.size());
+        QVERIFY(fits(stray));
+        QVERIFY(available.contains(stray.geometry().topLeft()));
+    }
+
+    // At 1024 x 768 (the main window maximised under a window manager) the form
+    // shows every crop, every price column and the maintenance buttons without scrolling.
+    void form_shows_everything_at_1024_by_768() {
+        main_frame frame;
+        child_frame* window = frame.open_document(data_->path());
+        QVERIFY(window);
+        frame.resize(1024, 740);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QCoreApplication::processEvents();
+        auto* area = window->view()->findChild<QScrollArea*>();
+        QVERIFY(area);
+        QCOMPARE(area->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(area->verticalScrollBar()->maximum(), 0);
+        const QRect visible(area->viewport()->mapTo(&frame, QPoint(0, 0)), area->viewport()->size());
+        for (int id : {1013, 1081, 1087, 1095, 1419, 1423, 1099}) {
+            QWidget* control = find_control(window->view(), id);
+            QVERIFY(control);
+            QVERIFY2(visible.contains(QRect(control->mapTo(&frame, QPoint(0, 0)), control->size())),
+                     qPrintable(QString::number(id)));
+        }
+    }
+
     void rows_without_figures_say_why() {
         insurance_unit no_practice = corn_unit();
         no_practice.practice_code = 2;  // not offered in the county: the list shows no selection
         insurance_unit no_acres = corn_unit();
         no_acres.acres = 0.0;
-        set_corn({corn_unit(), no_practice, no_acres});
+        insurance_unit new_unit = corn_unit();  // a unit added on the form starts with no share
+        new_unit.share = insurance_unit{}.share;
+        set_corn({corn_unit(), no_practice, no_acres, new_unit});
         propsheet_calculator sheet(&model());
         property_page_crop* page = sheet.crop_page(1);
         QVERIFY(find_control(page, 1127)->toolTip().isEmpty());
         QCOMPARE(find_control(page, 1138)->toolTip(), QStringLiteral("No practice chosen"));
         QCOMPARE(find_control(page, 1149)->toolTip(), QStringLiteral("No acres: the premium is 0"));
+        QCOMPARE(find_control(page, 1160)->toolTip(), QStringLiteral("No share: the premium is 0"));
         QCOMPARE(sheet.status_line()->text(), QStringLiteral("Corn unit 2: No practice chosen"));
         find_control_as<QComboBox>(page, 1382 + 1)->setCurrentIndex(0);
         QVERIFY(find_control(page, 1138)->toolTip().isEmpty() ||
@@ -356,6 +415,33 @@ private Q_SLOTS:
         }
         QVERIFY(pictures > 0);
         QCOMPARE(user_guide_section(QStringLiteral("no sections")), QStringLiteral("no sections"));
+    }
+
+    // The guide is for users (how to run without a display is the developers'
+    // business), and its pictures are no wider than its window, however wide that is.
+    void user_guide_pictures_fit_its_window() {
+        const std::unique_ptr<QWidget> window(show_user_guide(nullptr));
+        QVERIFY(window);
+        auto* browser = window->findChild<QTextBrowser*>(QStringLiteral("user_guide"));
+        QVERIFY(browser);
+        QVERIFY(!browser->toPlainText().contains(QStringLiteral("xvfb-run")));
+        for (const int width : {900, 600}) {
+            window->resize(width, 500);
+            QCoreApplication::processEvents();
+            int pictures = 0;
+            QTextDocument* guide = browser->document();
+            for (QTextBlock block = guide->begin(); block.isValid(); block = block.next())
+                for (auto it = block.begin(); !it.atEnd(); ++it) {
+                    if (!it.fragment().charFormat().isImageFormat()) continue;
+                    ++pictures;
+                    const QTextImageFormat picture = it.fragment().charFormat().toImageFormat();
+                    QVERIFY2(picture.width() > 0 && picture.width() <= browser->viewport()->width(),
+                             qPrintable(QStringLiteral("%1 is %2 wide in %3").arg(picture.name()).arg(picture.width())
+                                            .arg(browser->viewport()->width())));
+                }
+            QVERIFY(pictures > 0);
+            QVERIFY(guide->size().width() <= browser->viewport()->width() + 1);
+        }
     }
 
     void test_dialog_labels_its_codes() {

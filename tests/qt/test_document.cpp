@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "app/dialog_about.h"
+#include "ui/compare_window.h"
 #include "ui/dialog_error_list.h"
 #include "ui/numeric_controls.h"
 #include "ui/property_page_crop.h"
@@ -24,6 +27,7 @@
 
 namespace zelmora {
 
+using testing::action_named;
 using testing::database_copy;
 
 class document_test : public QObject {
@@ -83,19 +87,61 @@ private Q_SLOTS:
         QVERIFY(frame.open_document(data.missing()) == nullptr);
         QCOMPARE(error_lists_.size(), std::size_t{1});
         const QString shown = QString::fromStdString(error_lists_[0]);
-        QVERIFY(shown.startsWith(QStringLiteral("ERROR, unable to open database")));
-        // After the lines of the failure: the file, its folder, and how to get one.
+        // First the plain sentences: the file, its folder, and how to get one; then the failure's own lines.
         const QString folder = QFileInfo(QString::fromStdString(data.missing())).absolutePath();
-        QVERIFY(shown.contains(QStringLiteral("\r\nThe rating database \"no such database.sqlite\" could not be opened.\r\n"
-                                              "It was looked for in the folder ") + folder + QStringLiteral(".\r\n")));
-        QVERIFY(shown.endsWith(QStringLiteral("File > Open opens another rating database.\r\n")));
+        QVERIFY2(shown.startsWith(QStringLiteral("The rating database \"no such database.sqlite\" could not be opened.\r\n"
+                                                 "It was looked for in the folder ") + folder + QStringLiteral(".\r\n")),
+                 qPrintable(shown));
+        const qsizetype plain_end = shown.indexOf(QStringLiteral("File > Open opens another rating database.\r\n\r\n"));
+        const qsizetype technical = shown.indexOf(QStringLiteral("ERROR, unable to open database"));
+        QVERIFY(plain_end > 0 && technical > plain_end);
+        QVERIFY(shown.indexOf(QStringLiteral("80004005")) > technical);
         QVERIFY(!shown.contains(QStringLiteral("make run")));  // only the file beside the executable is generated
         QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
-        // The empty window says the same until a database is open.
+        // The empty window says the same until a database is open, without the technical lines.
         QVERIFY(frame.empty_window_text().contains(folder));
-        QVERIFY(frame.empty_window_text().startsWith(QStringLiteral("No rating database is open.")));
+        QVERIFY(frame.empty_window_text().startsWith(QStringLiteral("No rating database is open.\nThe rating database")));
+        QVERIFY(!frame.empty_window_text().contains(QStringLiteral("ERROR")));
         QVERIFY(!doc_zelmora::new_document());
         QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
+    }
+
+    void no_database_found_names_every_folder_looked_in() {
+        database_search search;
+        search.folders = {"/opt/zelmora/bin", "/home/ann/.local/share/zelmora", "/usr/local/share/zelmora",
+                          "/usr/share/zelmora"};
+        main_frame frame;
+        frame.show_database_not_found(search);
+        QCOMPARE(error_lists_.size(), std::size_t{1});
+        const QString shown = QString::fromStdString(error_lists_[0]);
+        QVERIFY2(shown.startsWith(QStringLiteral(
+                     "The rating database \"APH Base Premium Data.sqlite\" was not found.\r\n"
+                     "It was looked for in these folders, in this order:\r\n  /opt/zelmora/bin\r\n"
+                     "  /home/ann/.local/share/zelmora\r\n  /usr/local/share/zelmora\r\n  /usr/share/zelmora\r\n"
+                     "Put a rating database of that name into one of them, or open one with File > Open.\r\n")),
+                 qPrintable(shown));
+        QVERIFY(!shown.contains(QStringLiteral("ERROR")));  // nothing was opened: no driver's lines
+        QVERIFY(frame.mdi_area()->subWindowList().isEmpty());
+        const QString empty = frame.empty_window_text();
+        QVERIFY(empty.startsWith(QStringLiteral("No rating database is open.\nThe rating database \"APH Base Premium "
+                                                "Data.sqlite\" was not found.\n")));
+        QVERIFY(empty.contains(QStringLiteral("\n  /usr/share/zelmora\n")));
+        QVERIFY(!empty.contains(QLatin1Char('\r')));
+    }
+
+    void windows_carry_the_application_icon() {
+        main_frame frame;
+        const QIcon icon = frame.windowIcon();
+        QVERIFY(!icon.isNull());
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
+            const QImage drawn = icon.pixmap(QSize(size, size)).toImage();
+            QCOMPARE(drawn.size(), QSize(size, size));
+            // Drawn, not blank: the shield's green at the middle of the left edge's inside.
+            const QColor inside = drawn.pixelColor(size / 4, size / 2);
+            QVERIFY2(inside.alpha() == 255 && inside.green() > inside.red() && inside.green() > inside.blue(),
+                     qPrintable(QStringLiteral("%1: %2").arg(size).arg(inside.name(QColor::HexArgb))));
+        }
     }
 
     void check_rating_database_shows_the_read_only_report() {
@@ -116,6 +162,60 @@ private Q_SLOTS:
         QVERIFY(!rated.read_failed);
         QVERIFY2(rated.error_text().empty(), rated.error_text().c_str());
         form.close();
+    }
+
+    // A report to read closes with OK: the database check's has no Cancel (an error list keeps its own).
+    void check_database_report_closes_with_ok_only() {
+        database_copy data;
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        dialog_error_list::set_replacement({});
+        std::vector<std::pair<bool, bool>> shown;  // OK, Cancel
+        set_modal_hook([&shown](QDialog& dialog) {
+            shown.emplace_back(find_control(&dialog, 1) != nullptr, find_control(&dialog, 2) != nullptr);
+            return int(QDialog::Accepted);
+        });
+        form.document->on_check_database();
+        dialog_error_list::show_modal(nullptr, "", "", "ERROR, a line\r\n");
+        QCOMPARE(shown.size(), std::size_t{2});
+        QCOMPARE(shown[0], std::make_pair(true, false));
+        QCOMPARE(shown[1], std::make_pair(true, true));
+        form.close();
+    }
+
+    // The demo database's rates are invented: the form and the Compare Coverage
+    // window carry a band that says so, and the About box says it; a database
+    // without the demo mark shows no band.
+    void demo_rates_are_said_on_the_form_compare_and_about() {
+        database_copy data;
+        QString about_text;
+        set_modal_hook([&about_text](QDialog& dialog) {
+            if (auto* text = dialog.findChild<QLabel*>(QStringLiteral("demo_text"))) about_text = text->text();
+            return int(QDialog::Accepted);
+        });
+        for (const bool demo : {true, false}) {
+            if (!demo) {
+                doc_zelmora document;
+                QVERIFY(document.open_document(data.path()));
+                QVERIFY(is_ok(document.session.database().execute_statement("PRAGMA application_id = 0")));
+            }
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            frame.show();
+            QLabel* notice = window->view()->demo_notice();
+            QVERIFY(notice);
+            QCOMPARE(notice->isVisibleTo(window->view()), demo);
+            QVERIFY(notice->text().contains(QStringLiteral("invented for demonstration")));
+            action_named(&frame, QStringLiteral("Compare C&overage"))->trigger();
+            compare_window* comparison = main_frame::comparison_of(window);
+            QVERIFY(comparison);
+            QCOMPARE(comparison->demo_notice()->isVisibleTo(comparison), demo);
+            about_text.clear();
+            action_named(&frame, QStringLiteral("&About Zelmora 2004..."))->trigger();
+            QVERIFY(about_text.contains(QStringLiteral("invented for demonstration")));
+            QCOMPARE(about_text.contains(QStringLiteral("The open rating database is the demo database")), demo);
+        }
     }
 
     void open_makes_a_window_with_the_loaded_form() {

@@ -1,27 +1,44 @@
 // Farm files in the windows: each window's farm opened, saved and rated as the
 // command line rates it, the edit marker and the Save / Discard / Cancel
 // question, and the farm the settings store keeps with two windows open.
+#include <QAction>
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QStatusBar>
 #include <QTest>
+
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "comma_locales.h"
+#include "quote/quote_document.h"
 #include "rating/farm_file.h"
+#include "ui/dialog_farm_details.h"
 #include "ui/property_page_whole_farm.h"
 #include "ui/propsheet_calculator.h"
 #include "window_fixture.h"
 
 namespace zelmora {
 
+using testing::action_named;
 using testing::database_copy;
 
 namespace {
@@ -34,6 +51,30 @@ QString label_text(QWidget* page, int id) {
     if (auto* label = find_control_as<QLabel>(page, id)) return label->text();
     return QStringLiteral("<no control %1>").arg(id);
 }
+
+// While it lives, no file of this process may grow past `bytes`: a write past it
+// fails ("File too large") instead of raising SIGXFSZ.
+class file_size_limit {
+public:
+    explicit file_size_limit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &own_limit_);
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGXFSZ, &ignore, &own_action_);
+        const rlimit limit{bytes, own_limit_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    file_size_limit(const file_size_limit&) = delete;
+    file_size_limit& operator=(const file_size_limit&) = delete;
+    ~file_size_limit() {
+        setrlimit(RLIMIT_FSIZE, &own_limit_);
+        sigaction(SIGXFSZ, &own_action_, nullptr);
+    }
+
+private:
+    rlimit own_limit_{};
+    struct sigaction own_action_ {};
+};
 
 QByteArray file_bytes(const QString& path) {
     QFile file(path);
@@ -78,6 +119,19 @@ QStringList command_line_figures(const std::string& database, const std::string&
     return rows;
 }
 
+// The standard output of `zelmora-cli --inputs FARM rate --tsv` run with LC_ALL=`locale`.
+QByteArray command_line_rating(const std::string& database, const QString& farm, const char* locale) {
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+    cli.setProcessEnvironment(environment);
+    cli.start(QStringLiteral(ZELMORA_CLI_BINARY), {QStringLiteral("--database"), QString::fromStdString(database),
+                                                   QStringLiteral("--inputs"), farm, QStringLiteral("rate"),
+                                                   QStringLiteral("--tsv")});
+    cli.waitForFinished(60000);
+    return cli.exitCode() == 0 ? cli.readAllStandardOutput() : QByteArray("exit ") + QByteArray::number(cli.exitCode());
+}
+
 }  // namespace
 
 class farm_files_test : public QObject {
@@ -87,6 +141,7 @@ class farm_files_test : public QObject {
     std::vector<QString> save_questions_;
     save_choice save_answer_ = save_choice::cancel;
     QString file_answer_;
+    std::vector<std::pair<QString, QString>> file_questions_;  // caption, start
 
     QLineEdit* field(child_frame* window, int id) { return find_control_as<QLineEdit>(window->view(), id); }
 
@@ -95,12 +150,16 @@ private Q_SLOTS:
         testing::clear_settings();
         messages_.clear();
         save_questions_.clear();
+        file_questions_.clear();
         set_message_hook([this](const QString& text) { messages_.push_back(text); });
         set_save_question_hook([this](const QString& text) {
             save_questions_.push_back(text);
             return save_answer_;
         });
-        set_file_name_hook([this](const QString&) { return file_answer_; });
+        set_file_name_hook([this](const QString& caption, const QString& start) {
+            file_questions_.push_back({caption, start});
+            return file_answer_;
+        });
     }
     void cleanup() {
         set_message_hook({});
@@ -134,6 +193,247 @@ private Q_SLOTS:
             QCOMPARE(original, shown);
             QCOMPARE(frame.recent_farms().front(), QFileInfo(file_answer_).absoluteFilePath().toStdString());
         }
+    }
+
+    // Under a German or French locale (Qt sets the C library's from the
+    // environment), a price typed in the form is saved with its point, and the
+    // command line under that locale rates the saved file as it rates the same
+    // farm written by hand and rated in the C locale.
+    void a_price_typed_under_a_comma_locale_is_saved_and_rated_as_typed() {
+        database_copy data;
+        QTemporaryDir folder;
+        QByteArray by_hand = file_bytes(QString::fromStdString(example("iowa-farm.ini")));
+        QVERIFY(by_hand.contains("\nPrice Corn=2.83\n"));
+        by_hand.replace("\nPrice Corn=2.83\n", "\nPrice Corn=3.17\n");
+        const QString by_hand_path = folder.filePath(QStringLiteral("by-hand.ini"));
+        QFile by_hand_file(by_hand_path);
+        QVERIFY(by_hand_file.open(QIODevice::WriteOnly) && by_hand_file.write(by_hand) == by_hand.size());
+        by_hand_file.close();
+        const QByteArray expected = command_line_rating(data.path(), by_hand_path, "C");
+        QVERIFY2(expected.contains("\tCorn\t"), expected.constData());
+
+        for (const char* locale_name : testing::comma_locales) {
+            const testing::scoped_c_locale locale(locale_name);
+            QVERIFY2(locale.problem().empty(), locale.problem().c_str());
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+            QLineEdit* price = field(window, 1000);  // Corn's price
+            price->setText(QStringLiteral("3.17"));
+            Q_EMIT price->editingFinished();
+            file_answer_ = folder.filePath(QString::fromLatin1(locale_name) + QStringLiteral(".ini"));
+            QVERIFY(window->save_as());
+            const QByteArray saved = file_bytes(file_answer_);
+            QVERIFY2(saved.contains("\nPrice Corn=3.17\n"), saved.constData());
+            QVERIFY2(saved.contains("\n[APHContinuous]\n"), saved.constData());
+            QCOMPARE(command_line_rating(data.path(), file_answer_, locale_name), expected);
+        }
+    }
+
+    // Show Crops, then Esc with nothing typed: no input changes, no edit marker,
+    // and closing asks nothing (the rater's settings are the farm's own, whatever
+    // unit a rating rated last: Arkansas's last unit is irrigated Rice, its file says 3).
+    void show_crops_cancelled_marks_nothing() {
+        database_copy data;
+        for (const char* name : {"arkansas-farm.ini", "iowa-farm.ini", "north-dakota-farm.ini"}) {
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            QVERIFY2(frame.open_farm(example(name)), name);
+            QVERIFY(!window->isWindowModified());
+            const std::string inputs = farm_file_text(window->document()->model()->current());
+            set_modal_hook([](QDialog& dialog) {
+                dialog.show();
+                QCoreApplication::processEvents();
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+                return dialog.result();
+            });
+            window->document()->on_show_crops();
+            set_modal_hook({});
+            QCOMPARE(farm_file_text(window->document()->model()->current()), inputs);
+            QVERIFY2(!window->isWindowModified(), name);
+            QVERIFY(window->maybe_save());
+            QVERIFY2(save_questions_.empty(), name);
+        }
+    }
+
+    // Farm > Farm Details...: the producer, the agent and a note of two lines are
+    // part of the farm: they mark it edited, are saved in its file, come back
+    // with it, and stand on its quote; Cancel changes nothing.
+    void farm_details_are_entered_saved_and_reopened() {
+        database_copy data;
+        QTemporaryDir folder;
+        const farm_details typed{"Jane Q. Doe", "Sam Agent", "701-555-0100", "Two fields north.\nCall after harvest."};
+        const auto answer_details = [](const farm_details& with, bool ok) {
+            set_modal_hook([with, ok](QDialog& dialog) {
+                auto* details = qobject_cast<dialog_farm_details*>(&dialog);
+                if (!details) return int(QDialog::Rejected);
+                details->producer_field()->setText(QString::fromStdString(with.producer));
+                details->agent_field()->setText(QString::fromStdString(with.agent));
+                details->agent_contact_field()->setText(QString::fromStdString(with.agent_contact));
+                details->note_field()->setPlainText(QString::fromStdString(with.note));
+                return int(ok ? QDialog::Accepted : QDialog::Rejected);
+            });
+        };
+        {
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+            QAction* details = action_named(&frame, QStringLiteral("Farm &Details..."));
+            QVERIFY(details && details->isEnabled());
+            answer_details(typed, false);
+            details->trigger();
+            QVERIFY(window->document()->details().empty());
+            QVERIFY(!window->isWindowModified());
+            answer_details(typed, true);
+            details->trigger();
+            set_modal_hook({});
+            QVERIFY(window->document()->details() == typed);
+            QVERIFY(window->isWindowModified());
+            QCOMPARE(window->document()->make_quote().details.producer, typed.producer);
+
+            file_answer_ = folder.filePath(QStringLiteral("doe.ini"));
+            QVERIFY(window->save_as());
+            QVERIFY(!window->isWindowModified());
+            QVERIFY(file_bytes(file_answer_).endsWith("\n[Farm Details]\nProducer=\"Jane Q. Doe\"\nAgent=\"Sam Agent\"\n"
+                                                      "Agent Contact=\"701-555-0100\"\n"
+                                                      "Note=\"Two fields north.\\nCall after harvest.\"\n"));
+            // New Farm starts without details.
+            QVERIFY(window->new_farm());
+            QVERIFY(window->document()->details().empty());
+        }
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        QVERIFY(frame.open_farm(file_answer_.toStdString()));
+        QVERIFY(window->document()->details() == typed);
+        QVERIFY(!window->isWindowModified());
+        QVERIFY(save_questions_.empty());
+    }
+
+    // Export Quote as PDF suggests the farm's name in its file's folder, adds
+    // ".pdf" to a name without it (asking before it replaces a file under that
+    // name) and says on the status line where it wrote.
+    void export_suggests_the_farm_name_adds_pdf_and_says_where() {
+        database_copy data;
+        QTemporaryDir folder;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        QAction* export_pdf = action_named(&frame, QStringLiteral("&Export Quote as PDF..."));
+        QVERIFY(export_pdf);
+        file_answer_.clear();
+        export_pdf->trigger();
+        QCOMPARE(file_questions_.back().second,
+                 QFileInfo(QString::fromStdString(data.path())).absoluteDir().filePath(QStringLiteral("Untitled farm.pdf")));
+
+        QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+        file_answer_ = folder.filePath(QStringLiteral("smith.ini"));
+        QVERIFY(window->save_as());
+        file_answer_ = folder.filePath(QStringLiteral("for the Smiths"));
+        export_pdf->trigger();
+        QCOMPARE(file_questions_.back().second, folder.filePath(QStringLiteral("smith.pdf")));
+        const QString written = folder.filePath(QStringLiteral("for the Smiths.pdf"));
+        QVERIFY(file_bytes(written).startsWith("%PDF"));
+        QVERIFY2(frame.statusBar()->currentMessage().contains(QDir::toNativeSeparators(written)),
+                 qPrintable(frame.statusBar()->currentMessage()));
+
+        // The name with ".pdf" added is a file already: asked first, kept on No.
+        QFile old(written);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("kept");
+        old.close();
+        std::vector<QString> questions;
+        set_question_hook([&questions](const QString& text) {
+            questions.push_back(text);
+            return false;
+        });
+        export_pdf->trigger();
+        set_question_hook({});
+        QCOMPARE(questions.size(), std::size_t{1});
+        QVERIFY(questions[0].contains(QStringLiteral("for the Smiths.pdf")));
+        QCOMPARE(file_bytes(written), QByteArray("kept"));
+        // A name that ends in .PDF is taken as it is.
+        QCOMPARE(with_pdf_suffix(QStringLiteral("/a/B.PDF")), QStringLiteral("/a/B.PDF"));
+        QCOMPARE(with_pdf_suffix(QStringLiteral("/a/b.quote")), QStringLiteral("/a/b.quote.pdf"));
+    }
+
+    // Print starts on the paper of the PDF file and the command line (US Letter),
+    // whatever the printer's own default.
+    void print_starts_on_the_quotes_paper() {
+        database_copy data;
+        main_frame frame;
+        QVERIFY(frame.open_document(data.path()));
+        QPageLayout offered;
+        set_modal_hook([&offered](QDialog& dialog) {
+            if (auto* print = qobject_cast<QPrintDialog*>(&dialog)) offered = print->printer()->pageLayout();
+            return int(QDialog::Rejected);
+        });
+        action_named(&frame, QStringLiteral("&Print..."))->trigger();
+        set_modal_hook({});
+        QCOMPARE(offered.pageSize().id(), QPageSize::Letter);
+        QCOMPARE(offered.pageSize().id(), quote_page_layout().pageSize().id());
+        QCOMPARE(offered.orientation(), QPageLayout::Portrait);
+    }
+
+    // File > New makes nothing and says where databases and farms come from; New
+    // Farm has its keys; no two commands of a menu share an Alt key.
+    void file_commands_say_what_they_do_and_keep_their_keys_apart() {
+        database_copy data;
+        main_frame frame;
+        QVERIFY(frame.open_document(data.path()));
+        QAction* new_action = action_named(&frame, QStringLiteral("&New"));
+        QVERIFY(new_action);
+        QVERIFY(new_action->statusTip().contains(QStringLiteral("Open")));
+        QVERIFY(new_action->statusTip().contains(QStringLiteral("New Farm")));
+        QCOMPARE(action_named(&frame, QStringLiteral("New &Farm"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+N")));
+        for (QAction* menu : frame.menuBar()->actions()) {
+            if (!menu->menu()) continue;
+            QStringList keys;
+            for (QAction* command : menu->menu()->actions()) {
+                const QString text = command->text();
+                const qsizetype at = text.indexOf(QLatin1Char('&'));
+                if (command->isSeparator() || at < 0 || at + 1 >= text.size() ||
+                    text.at(at + 1).isDigit())  // the numbered entries of recent lists
+                    continue;
+                const QString key = text.at(at + 1).toLower();
+                QVERIFY2(!keys.contains(key), qPrintable(menu->text() + QStringLiteral(": ") + text));
+                keys << key;
+            }
+        }
+    }
+
+    // The question at the exit stands over the window in front, takes the focus,
+    // and has an Alt key for each answer.
+    void the_exit_question_comes_to_the_front_with_its_keys() {
+        database_copy data;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QApplication::setActiveWindow(&frame);
+        field(window, 1000)->setText(QStringLiteral("3.33"));
+        set_save_question_hook({});
+        QWidget* owner = nullptr;
+        bool shown = false;
+        QStringList answers;
+        set_modal_hook([&](QDialog& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            if (!box) return int(QDialog::Rejected);
+            owner = box->parentWidget();
+            shown = box->isVisible();
+            for (QAbstractButton* button : box->buttons()) answers << button->text();
+            return int(QMessageBox::Discard);
+        });
+        QVERIFY(frame.close());
+        set_modal_hook({});
+        QCOMPARE(owner, &frame);
+        QVERIFY(shown);
+        QVERIFY2(answers.contains(QStringLiteral("&Discard")), qPrintable(answers.join(QLatin1Char(' '))));
+        QVERIFY2(answers.contains(QStringLiteral("&Save")), qPrintable(answers.join(QLatin1Char(' '))));
     }
 
     void a_refused_file_changes_nothing_and_says_why() {
@@ -247,18 +547,57 @@ private Q_SLOTS:
         const QByteArray saved = file_bytes(path);
 
         field(window, 1000)->setText(QStringLiteral("3.33"));
-        // The temporary file beside it cannot be made (for any user, the superuser too).
-        QVERIFY(QDir(folder.path()).mkpath(QStringLiteral(".farm.ini.saving/in the way")));
-        QVERIFY(!window->save());
+        {
+            // A disk that fills up part way (for any user, the superuser too).
+            const file_size_limit full_disk(256);
+            QVERIFY(!window->save());
+        }
         QCOMPARE(messages_.size(), std::size_t{1});
-        QVERIFY(messages_[0].startsWith(QStringLiteral("cannot write farm file \"") + path + QStringLiteral("\": ")));
+        QCOMPARE(messages_[0], QStringLiteral("cannot write farm file \"") + path + QStringLiteral("\": File too large"));
         QCOMPARE(file_bytes(path), saved);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("farm.ini")});
         QVERIFY(window->isWindowModified());
 
         file_answer_ = folder.filePath(QStringLiteral("gone/farm.ini"));
         QVERIFY(!window->save_as());
         QCOMPARE(messages_.size(), std::size_t{2});
         QCOMPARE(window->document()->farm_file_path(), path.toStdString());
+    }
+
+    // File > Export Quote as PDF writes the quote whole or not at all: a disk that
+    // fills up, or a device that takes nothing, says why and leaves the file that was there.
+    void the_quote_is_exported_whole_or_not_at_all() {
+        database_copy data;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("quote.pdf"));
+        main_frame frame;
+        QVERIFY(frame.open_document(data.path()));
+        QAction* export_pdf = nullptr;
+        for (QAction* action : frame.findChildren<QAction*>())
+            if (QString(action->text()).remove(QLatin1Char('&')) == QStringLiteral("Export Quote as PDF..."))
+                export_pdf = action;
+        QVERIFY(export_pdf);
+
+        file_answer_ = path;
+        export_pdf->trigger();
+        QVERIFY(messages_.empty());
+        const QByteArray written = file_bytes(path);
+        QVERIFY(written.startsWith("%PDF"));
+        {
+            const file_size_limit full_disk(static_cast<rlim_t>(written.size() / 2));
+            export_pdf->trigger();
+        }
+        QCOMPARE(messages_.size(), std::size_t{1});
+        QCOMPARE(messages_[0], QStringLiteral("cannot write \"") + path + QStringLiteral("\": File too large"));
+        QCOMPARE(file_bytes(path), written);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("quote.pdf")});
+
+        file_answer_ = QStringLiteral("/dev/full");
+        export_pdf->trigger();
+        QCOMPARE(messages_.size(), std::size_t{2});
+        QCOMPARE(messages_[1], QStringLiteral("cannot write \"/dev/full\": No space left on device"));
     }
 
     void two_windows_the_edited_farm_is_back_whichever_closes_first() {

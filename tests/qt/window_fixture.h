@@ -1,6 +1,7 @@
 #pragma once
 // A private copy of the demo rating database and an open document on it,
 // for the window tests and the snapshots.
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -62,6 +63,13 @@ void change_farm(farm_model& model, Change change) {
     farm f = model.current();
     change(f);
     model.set(f);
+}
+
+// The window's command of that menu text ("Farm &Details..."); nullptr when none.
+inline QAction* action_named(QWidget* window, const QString& text) {
+    for (QAction* action : window->findChildren<QAction*>())
+        if (action->text() == text) return action;
+    return nullptr;
 }
 
 // Opens the document on the copy and puts its farm in Illinois, county 1.

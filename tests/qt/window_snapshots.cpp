@@ -1,13 +1,19 @@
 // Writes pictures of the main windows into a folder, for a person to look at:
 // the form, a crop page, the whole-farm page, the malting barley dialog, the
-// Test dialog and the Compare Coverage window. A second argument (for example
+// Test dialog, the Compare Coverage window and the User Guide. A second argument (for example
 // 1024x768) sizes the main window; the Parameters window then fits the screen
 // it is shown on. A third names an inputs file (examples/iowa-farm.ini) whose
-// farm is shown instead of the built-in one.
+// farm is shown instead of the built-in one; the farm's window is then also
+// pictured with its File menu open, its Farm details dialog, edited, and
+// asking whether to save.
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -15,8 +21,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/user_guide.h"
 #include "ui/compare_window.h"
 #include "ui/dialog_error_list.h"
+#include "ui/dialog_farm_details.h"
 #include "ui/dialog_malting_barley.h"
 #include "ui/dialog_test_state.h"
 #include "ui/property_page_crop.h"
@@ -31,6 +39,55 @@ void save(QWidget& window, const QString& folder, const char* name) {
     window.show();
     QApplication::processEvents();
     window.grab().save(folder + QLatin1Char('/') + QString::fromLatin1(name));
+}
+
+// A picture of the main window with the windows that stand over it (menus, a
+// question) painted where they are.
+void save_with(main_frame& frame, const std::vector<QWidget*>& over, const QString& folder, const char* name) {
+    QApplication::processEvents();
+    QPixmap picture = frame.grab();
+    QPainter painter(&picture);
+    for (QWidget* window : over) painter.drawPixmap(frame.mapFromGlobal(window->pos()), window->grab());
+    painter.end();
+    picture.save(folder + QLatin1Char('/') + QString::fromLatin1(name));
+}
+
+// The farm's window: its File menu with Recent Farms open, then the window
+// with an edited price, then the question at the close.
+void save_farm_pictures(main_frame& frame, child_frame& window, const QString& folder) {
+    window.showNormal();
+    window.setGeometry(0, 0, frame.mdi_area()->width() * 98 / 100, frame.mdi_area()->height() * 98 / 100);
+    QMenu* file = frame.menuBar()->actions().constFirst()->menu();
+    file->popup(frame.menuBar()->mapToGlobal(frame.menuBar()->actionGeometry(frame.menuBar()->actions().constFirst()).bottomLeft()));
+    QApplication::processEvents();
+    QAction* recent = nullptr;
+    for (QAction* action : file->actions())
+        if (action->menu() && action->text().contains(QStringLiteral("Fa&rms"))) recent = action;
+    std::vector<QWidget*> over = {file};
+    if (recent) {
+        file->setActiveAction(recent);
+        recent->menu()->popup(file->mapToGlobal(file->actionGeometry(recent).topRight()));
+        over.push_back(recent->menu());
+    }
+    save_with(frame, over, folder, "farm-file-menu.png");
+    if (recent) recent->menu()->hide();
+    file->hide();
+
+    dialog_farm_details details({"Jane Q. Doe", "Sam Agent", "701-555-0100", "Quoted at the kitchen table.\nCall after harvest."},
+                                &frame);
+    save(details, folder, "farm-details.png");
+    details.hide();
+
+    find_control_as<QLineEdit>(window.view(), 1001)->setText(QStringLiteral("7.00"));
+    save_with(frame, {}, folder, "farm-window-edited.png");
+    set_modal_hook([&](QDialog& question) {
+        question.adjustSize();
+        question.move(frame.mapToGlobal(QPoint((frame.width() - question.width()) / 2, (frame.height() - question.height()) / 2)));
+        save_with(frame, {&question}, folder, "farm-save-prompt.png");
+        return int(QMessageBox::Cancel);
+    });
+    window.maybe_save();
+    set_modal_hook({});
 }
 
 }  // namespace
@@ -112,5 +169,11 @@ int main(int argc, char** argv) {
     comparison.resize(size.width() - 40, size.height() - 60);
     comparison.show_table(static_cast<int>(comparison.tables().size()) - 1);  // the farm: every structure
     save(comparison, folder, "compare-window.png");
+    comparison.hide();
+    if (QWidget* guide = show_user_guide(nullptr)) {
+        save(*guide, folder, "user-guide.png");
+        guide->close();
+    }
+    if (farm_file) save_farm_pictures(frame, *window, folder);
     return 0;
 }

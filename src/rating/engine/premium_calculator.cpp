@@ -8,6 +8,7 @@
 #include "data/rowsets.h"
 #include "rating/engine/rater.h"
 #include "utility/messages.h"
+#include "utility/number_text.h"
 
 namespace zelmora {
 
@@ -195,12 +196,11 @@ void premium_calculator::dump_b_values(std::string& text) const {
             std::snprintf(line, sizeof line, "Crop\t%d\tSet\t%d\r\n", c, set);
             text += line;
             for (int i = 0; i < 15; ++i) {
-                std::snprintf(line, sizeof line, "%d\t%d\t%d\t%d\t%g\t%g\r\n", state, c, flag ? 1 : 0, i,
-                              static_cast<double>(
-                                  b_tables->b_values[static_cast<std::size_t>(set - 1)][static_cast<std::size_t>(i)]),
-                              static_cast<double>(b_tables->b_values_harvest[static_cast<std::size_t>(set - 1)]
-                                                                            [static_cast<std::size_t>(i)]));
+                std::snprintf(line, sizeof line, "%d\t%d\t%d\t%d\t", state, c, flag ? 1 : 0, i);
                 text += line;
+                const auto set_index = static_cast<std::size_t>(set - 1);
+                text += general_text(b_tables->b_values[set_index][static_cast<std::size_t>(i)], 6) + "\t" +
+                        general_text(b_tables->b_values_harvest[set_index][static_cast<std::size_t>(i)], 6) + "\r\n";
             }
         }
     };

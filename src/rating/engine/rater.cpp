@@ -3,7 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+
+#include "utility/number_text.h"
 
 namespace zelmora {
 

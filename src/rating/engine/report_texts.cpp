@@ -8,6 +8,7 @@
 
 #include "data/crops.h"
 #include "utility/dropped_errors.h"
+#include "utility/number_text.h"
 #include "utility/text_format.h"
 
 namespace zelmora {
@@ -52,10 +53,8 @@ constexpr std::array<std::pair<int, int>, 6> six_crop_bits = {{{crop_corn, 32},
 std::string limit_note(premium_calculator& calculator) {
     if (!calculator.limit_applied_whole_farm) return {};
     const exact_decimal before_limit = calculator.whole_farm_rate();
-    char note[128];
-    std::snprintf(note, sizeof note, "Limited %.3f->%.3f", before_limit.to_double(),
-                  calculator.premium_rate_whole_farm.to_double());
-    return note;
+    return "Limited " + fixed_text(before_limit.to_double(), 3) + "->" +
+           fixed_text(calculator.premium_rate_whole_farm.to_double(), 3);
 }
 
 std::string whole_farm_copy_text(premium_calculator& calculator) {
@@ -67,10 +66,10 @@ std::string whole_farm_copy_text(premium_calculator& calculator) {
     static constexpr std::array<int, 8> listed = {crop_corn,   crop_soybeans, crop_spring_wheat, crop_canola,
                                                   crop_sunflower, crop_barley, crop_cotton,       crop_rice};
     text += "County Yield Used Bar";
-    for (int c : listed) append_format(text, "\t%lf", calculator.enterprise_reference_yield[index_of(c)].to_double());
+    for (int c : listed) text += "\t" + fixed_text(calculator.enterprise_reference_yield[index_of(c)].to_double(), 6);
     text += "\r\n";
     text += "APH Bar";
-    for (int c : listed) append_format(text, "\t%lf", calculator.enterprise_base_rate[index_of(c)].to_double());
+    for (int c : listed) text += "\t" + fixed_text(calculator.enterprise_base_rate[index_of(c)].to_double(), 6);
     text += "\r\n";
     return text;
 }
@@ -119,20 +118,20 @@ std::string test_report(premium_calculator& calculator, const surcharge_list& su
             const exact_decimal arg_maximum =
                 (0.8500000238418579 * calculator.weighted_aph_yield[ci]) * calculator.price[ci];
             // The crop's ARG Minimum row carries only its label.
-            append_format(rows[1], "\t%.2f", arg_maximum.to_double());
-            append_format(rows[2], "\t%.2f", calculator.enterprise_revenue_guarantee[ci].to_double());
-            append_format(rows[3], "\t%.2f", calculator.enterprise_per_acre_premium[ci].to_double());
-            append_format(rows[4], "\t%.0f", calculator.total_loaded_enterprise_premium[ci].to_double());
-            append_format(rows[5], "\t%.0f", calculator.enterprise_subsidy[ci].to_double());
-            append_format(rows[6], "\t%.0f", calculator.enterprise_producer_premium[ci].to_double());
+            rows[1] += "\t" + fixed_text(arg_maximum.to_double(), 2);
+            rows[2] += "\t" + fixed_text(calculator.enterprise_revenue_guarantee[ci].to_double(), 2);
+            rows[3] += "\t" + fixed_text(calculator.enterprise_per_acre_premium[ci].to_double(), 2);
+            rows[4] += "\t" + fixed_text(calculator.total_loaded_enterprise_premium[ci].to_double(), 0);
+            rows[5] += "\t" + fixed_text(calculator.enterprise_subsidy[ci].to_double(), 0);
+            rows[6] += "\t" + fixed_text(calculator.enterprise_producer_premium[ci].to_double(), 0);
         }
-        append_format(farm_rows[0], "\t%.2f", calculator.arg_minimum_whole_farm.to_double());
-        append_format(farm_rows[1], "\t%.2f", calculator.arg_maximum_whole_farm.to_double());
-        append_format(farm_rows[2], "\t%.2f", calculator.revenue_guarantee_whole_farm.to_double());
-        append_format(farm_rows[3], "\t%.2f", calculator.base_premium_whole_farm.to_double());
-        append_format(farm_rows[4], "\t%.0f", calculator.total_premium_whole_farm.to_double());
-        append_format(farm_rows[5], "\t%.0f", calculator.ra_subsidy_whole_farm.to_double());
-        append_format(farm_rows[6], "\t%.0f", calculator.producer_premium_whole_farm.to_double());
+        farm_rows[0] += "\t" + fixed_text(calculator.arg_minimum_whole_farm.to_double(), 2);
+        farm_rows[1] += "\t" + fixed_text(calculator.arg_maximum_whole_farm.to_double(), 2);
+        farm_rows[2] += "\t" + fixed_text(calculator.revenue_guarantee_whole_farm.to_double(), 2);
+        farm_rows[3] += "\t" + fixed_text(calculator.base_premium_whole_farm.to_double(), 2);
+        farm_rows[4] += "\t" + fixed_text(calculator.total_premium_whole_farm.to_double(), 0);
+        farm_rows[5] += "\t" + fixed_text(calculator.ra_subsidy_whole_farm.to_double(), 0);
+        farm_rows[6] += "\t" + fixed_text(calculator.producer_premium_whole_farm.to_double(), 0);
     }
 
     text += header + "\r\n";
@@ -192,11 +191,12 @@ std::string acreage_loop_report(const premium_calculator& calculator, const surc
             const insurance_unit& unit = test.units[index_of(j)].front();
             const exact_decimal base_rate = effective_base_rate(unit, test.rated_units[index_of(j)].front());
             if (j == c)
-                append_format(text, "Crop\t%s\tAcres\t*\tAPH Rate\t%lf\r\n", crop_key_name(j),
-                              base_rate.to_double());
+                append_format(text, "Crop\t%s\tAcres\t*\tAPH Rate\t%s\r\n", crop_key_name(j),
+                              fixed_text(base_rate.to_double(), 6).c_str());
             else
-                append_format(text, "Crop\t%s\tAcres\t%lf\tAPH Rate\t%lf\r\n", crop_key_name(j),
-                              unit.acres.to_double(), base_rate.to_double());
+                append_format(text, "Crop\t%s\tAcres\t%s\tAPH Rate\t%s\r\n", crop_key_name(j),
+                              fixed_text(unit.acres.to_double(), 6).c_str(),
+                              fixed_text(base_rate.to_double(), 6).c_str());
         }
         text += "\r\nCrop\tAcres\tPercent Liability\tPremium Rate Whole Farm\r\n";
 
@@ -209,14 +209,15 @@ std::string acreage_loop_report(const premium_calculator& calculator, const surc
 
             test.revenue_guarantee_whole_farm = test.arg_minimum_whole_farm;
             test.compute_all(surcharges, errors);
-            append_format(text, "%s\t%lf\t%lf\t%lf", crop_key_name(c), static_cast<double>(acres),
-                          test.percent_liability[ci].to_double(), test.premium_rate_whole_farm.to_double());
+            append_format(text, "%s\t%s\t%s\t%s", crop_key_name(c), fixed_text(acres, 6).c_str(),
+                          fixed_text(test.percent_liability[ci].to_double(), 6).c_str(),
+                          fixed_text(test.premium_rate_whole_farm.to_double(), 6).c_str());
             test.revenue_guarantee_whole_farm = (test.arg_minimum_whole_farm + test.arg_maximum_whole_farm) / 2.0;
             test.compute_all(surcharges, errors);
-            append_format(text, "\t%lf", test.premium_rate_whole_farm.to_double());
+            text += "\t" + fixed_text(test.premium_rate_whole_farm.to_double(), 6);
             test.revenue_guarantee_whole_farm = test.arg_maximum_whole_farm;
             test.compute_all(surcharges, errors);
-            append_format(text, "\t%lf\r\n", test.premium_rate_whole_farm.to_double());
+            text += "\t" + fixed_text(test.premium_rate_whole_farm.to_double(), 6) + "\r\n";
             errors.clear();
         }
         test.units[ci].front().acres = 300.0;
@@ -246,8 +247,8 @@ void whole_farm_b_value_columns(premium_calculator& calculator, std::string& col
             append_format(column_numbers, "\t%ld", static_cast<long>(k));
             column_names += "\t" + name;  // the name without the harvest letters, both times
             for (std::size_t i = 0; i < term_rows.size(); ++i)
-                append_format(term_rows[i], "\t%lg",
-                              state.whole_farm_b_value(harvest, region, k, static_cast<int>(i)).to_double());
+                term_rows[i] +=
+                    "\t" + general_text(state.whole_farm_b_value(harvest, region, k, static_cast<int>(i)).to_double(), 6);
         }
     }
 }
@@ -260,7 +261,7 @@ std::string b_value_dump(const premium_calculator& calculator) {
     const bool region = test.county_region();
     for (int i = 0; i < 15; ++i) {
         append_format(text, "%d\t", i + 1);
-        for (int c = 1; c <= crop_count; ++c) append_format(text, "%lg\t", test.b_value(c, region, i).to_double());
+        for (int c = 1; c <= crop_count; ++c) text += general_text(test.b_value(c, region, i).to_double(), 6) + "\t";
         text += "\r\n";
     }
 
