@@ -87,17 +87,33 @@ TEST_P(Comparison, EachCellIsACopyOfTheFarmRatedWithThatLevel) {
                 EXPECT_FALSE(row.cell(unit_structure::whole_farm_unit).offered);
                 cells += 2;
             } else if (row.cell(unit_structure::whole_farm_unit).offered) {
+                // The whole-farm unit, and the crops outside it under their units as
+                // entered: the same crops and acres as the farm's other structures.
                 const farm_rating whole = rated_copy(*example, copy, [&](farm_inputs& in) { in.coverage_whole_farm = level; });
                 const comparison_cell& w = row.cell(unit_structure::whole_farm_unit);
                 exact_decimal guarantee =
                     whole.whole_farm.revenue_guarantee_whole_farm * whole.whole_farm.crop_acre_weight_whole_farm;
-                EXPECT_EQ(w.guarantee, guarantee.round_to(0));
-                EXPECT_EQ(w.producer_premium, whole.whole_farm.producer_premium_whole_farm);
+                guarantee.round_to(0);
+                exact_decimal premium = whole.whole_farm.producer_premium_whole_farm;
+                const farm_rating units = rated_copy(*example, copy, [&](farm_inputs& in) { in.coverage.fill(level); });
+                const farm_unit_totals sums = unit_totals_of(copy, units);
+                for (const int c : table.outside_whole_farm) {
+                    EXPECT_FALSE(whole.in_whole_farm[c - 1]);
+                    guarantee += sums.crops[c - 1].guarantee;
+                    premium += sums.crops[c - 1].producer_premium;
+                }
+                EXPECT_EQ(w.guarantee, guarantee);
+                EXPECT_EQ(w.producer_premium, premium);
                 ++cells;
             }
         }
     }
     EXPECT_GT(cells, 10);
+    if (std::string(GetParam()) == "iowa-farm.ini") {  // Winter Wheat is outside its whole-farm unit
+        EXPECT_EQ(tables.back().outside_whole_farm, std::vector<int>{crop_winter_wheat});
+        EXPECT_EQ(outside_whole_farm_note(tables.back()),
+                  "Whole-farm unit: Winter Wheat is outside it and counted under its units as entered.");
+    }
     // Given the farm's own rating, the comparison is the same.
     const auto given = compare_coverage(example->ratings, example->f, example->ratings.rate(example->f));
     EXPECT_EQ(comparison_tsv(given), comparison_tsv(tables));

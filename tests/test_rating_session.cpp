@@ -182,8 +182,36 @@ TEST_F(RatingSession, AUnitWithoutARateIsReportedWithItsReasonAndTheOthersRateAs
     for (std::size_t n = 0; n < 2; ++n)
         EXPECT_TRUE(same(*after.units[at(crop_soybeans)][n].figures, *before.units[at(crop_soybeans)][n].figures));
     EXPECT_TRUE(same(after.enterprise_figures(crop_soybeans), before.enterprise_figures(crop_soybeans)));
-    // The unit's acres still count in its crop's enterprise unit.
+    // The unit's acres still count in the engine's enterprise figures (the
+    // worksheets print them), but neither the crop's enterprise unit nor the
+    // whole-farm unit is given as if complete: each says which unit it misses.
     EXPECT_GT(after.enterprise_figures(crop_corn).total_premium, before.enterprise_figures(crop_corn).total_premium);
+    const std::string missing = "Corn unit 2: no rate for type 999 and practice 3 in this county";
+    EXPECT_EQ(second->why_not_rated, "no rate for type 999 and practice 3 in this county");
+    EXPECT_EQ(after.enterprise_reason[at(crop_corn)], missing);
+    EXPECT_FALSE(after.complete_enterprise_figures(crop_corn));
+    EXPECT_EQ(after.whole_farm_reason, missing);
+    EXPECT_FALSE(after.complete_whole_farm_figures());
+    EXPECT_EQ(after.unrated_units(), std::vector<std::string>{missing});
+    ASSERT_TRUE(after.complete_enterprise_figures(crop_soybeans));
+    EXPECT_TRUE(same(*after.complete_enterprise_figures(crop_soybeans), before.enterprise_figures(crop_soybeans)));
+    ASSERT_TRUE(before.complete_whole_farm_figures());
+    EXPECT_TRUE(before.unrated_units().empty());
+
+    // A crop the farm does not insure here does not hold up the others.
+    with.inputs.indicated[at(crop_corn)] = false;
+    const farm_rating corn_off = session_.rate(with);
+    EXPECT_TRUE(corn_off.unrated_units().empty());
+    EXPECT_EQ(corn_off.whole_farm_reason, "");
+}
+
+TEST_F(RatingSession, AFarmInACountyTheRatingDataDoesNotListIsRefusedWithItsReason) {
+    farm f = story_county_farm();
+    EXPECT_EQ(session_.farm_refusal(f), "");
+    f.inputs.county_fips = 999;
+    EXPECT_EQ(session_.farm_refusal(f), "County FIPS 999 is not a county of Iowa in the rating database");
+    f.state_fips = 98;
+    EXPECT_EQ(session_.farm_refusal(f), "County FIPS 999 is not a county of state 98 in the rating database");
 }
 
 namespace {
@@ -277,6 +305,7 @@ TEST(RatingSessionRecords, AMissingRecordIsKeptWithItsTextUntilTheDatabaseChange
 
     // Mended by another connection: the next rating finds it.
     f.db.exec("UPDATE `Continuous Rates` SET `Practice Code` = 2");
+    f.db.exec("UPDATE `Endogenous Risk Surcharge` SET `Practice Code` = 2");
     farm_rating rating = f.rate();
     ASSERT_TRUE(rating.unit(crop_corn, 1)->figures) << rating.unit(crop_corn, 1)->reason;
     EXPECT_EQ(f.record_reads(), 2);
@@ -299,4 +328,19 @@ TEST(RatingSessionRecords, AMissingRecordIsKeptWithItsTextUntilTheDatabaseChange
     EXPECT_TRUE(rating.unit(crop_corn, 1)->figures) << rating.unit(crop_corn, 1)->reason;
     EXPECT_FALSE(rating.read_failed);
 
+}
+
+// The rate differentials come from the county's 65 % surcharge row: a unit whose
+// row is missing has no figures (its rate would be a fraction of the true one),
+// and the farm's enterprise figures say so.
+TEST(RatingSessionRecords, AUnitWithoutIts65PercentSurchargeRowIsNotRated) {
+    one_record_fixture f;
+    ASSERT_TRUE(f.rate().unit(crop_corn, 1)->figures);
+    f.db.exec("DELETE FROM `Endogenous Risk Surcharge`");
+    const farm_rating rating = f.rate();
+    const unit_rating* unit = rating.unit(crop_corn, 1);
+    EXPECT_FALSE(unit->figures);
+    EXPECT_EQ(unit->why_not_rated, "no 65% surcharge row for type 997 and practice 3 in this county");
+    EXPECT_FALSE(rating.complete_enterprise_figures(crop_corn));
+    EXPECT_EQ(rating.unrated_units().size(), 2u);
 }

@@ -175,9 +175,16 @@ bool doc_zelmora::open_farm(const std::string& path, std::string& error) {
     if (!model_) return false;
     memory_settings_store store;
     if (!read_farm_file(path, store, error)) return false;
+    // A farm in a county the rating data does not list cannot be rated: the
+    // window keeps the farm it has.
+    farm opened = read_farm(store);
+    if (const std::string refusal = model_->session().farm_refusal(opened); !refusal.empty()) {
+        error = "inputs file \"" + path + "\": " + refusal;
+        return false;
+    }
     details_ = read_farm_details(store);
     farm_path_ = path;
-    take_farm(read_farm(store));
+    take_farm(std::move(opened));
     return true;
 }
 

@@ -31,6 +31,10 @@ namespace fs = std::filesystem;
 struct farm_outcome {
     std::string lines;
     std::string error;  // without the line end; empty when the farm was rated
+    // The farm's units that could not be rated ("Corn unit 2: no rate for ..."):
+    // its lines are written, with the figures that could be rated.
+    std::vector<std::string> unrated_units;
+    std::string name;  // the farm file's name, for those lines
 };
 
 std::string first_line(const std::string& text) {
@@ -61,12 +65,17 @@ farm_outcome rate_farm(const rating_session& ratings, const std::string& path) {
         outcome.error = "inputs file \"" + path + "\": " + first_line(load_errors);
         return outcome;
     }
-    const std::string tsv = rate_tsv(ratings, f);
+    if (const std::string refusal = ratings.farm_refusal(f); !refusal.empty()) {
+        outcome.error = "inputs file \"" + path + "\": " + refusal;
+        return outcome;
+    }
+    const std::string tsv = rate_tsv(ratings, f, &outcome.unrated_units);
     if (reading.failed()) {
         // A read that failed (a lock held too long, a stored value that cannot be used) fails the farm.
         outcome.error = "inputs file \"" + path + "\": " + first_line(reading.errors());
         return outcome;
     }
+    outcome.name = path;
     const std::string name = printable_line(path);  // as the terminal and a spreadsheet can show it
     outcome.lines.reserve(tsv.size() + 16 * (name.size() + 1));
     std::size_t start = 0;
@@ -260,6 +269,12 @@ int run_batch(const batch_options& options, std::FILE* out, std::FILE* err) {
             if (std::ferror(out)) {
                 write_error = errno;
                 break;
+            }
+            if (!outcome.unrated_units.empty()) {
+                ++failed;
+                progress.erase();
+                for (const std::string& unit : outcome.unrated_units)
+                    std::fprintf(err, "zelmora-cli: %s: %s\n", printable_line(outcome.name).c_str(), unit.c_str());
             }
         }
         progress.update(done, failed);

@@ -38,13 +38,14 @@ struct rate_results {
     };
     struct enterprise_row {
         int crop_number;
-        premium_figures values;
+        std::optional<premium_figures> values;  // nothing when a unit of the crop has no rate
         bool selected;  // the total premium is shown only for a selected crop
     };
     std::vector<unit_row> units;
     std::vector<enterprise_row> enterprises;
-    premium_figures whole_farm;
+    std::optional<premium_figures> whole_farm;  // nothing when a unit it covers has no rate
     std::string limit_note;
+    std::vector<std::string> unrated_units;  // "Corn unit 2: no rate for ..."
 };
 
 constexpr std::array<int, 5> result_places = {2, 2, 0, 0, 0};
@@ -60,9 +61,10 @@ rate_results compute_rate_results(const rating_session& ratings, const farm& f) 
     }
     for (int crop = 1; crop <= crop_count; ++crop)
         results.enterprises.push_back(
-            {crop, rated.enterprise_figures(crop), rated.selected[static_cast<std::size_t>(crop - 1)]});
-    results.whole_farm = rated.whole_farm_figures();
-    results.limit_note = rated.limit_note;
+            {crop, rated.complete_enterprise_figures(crop), rated.selected[static_cast<std::size_t>(crop - 1)]});
+    results.whole_farm = rated.complete_whole_farm_figures();
+    if (results.whole_farm) results.limit_note = rated.limit_note;
+    results.unrated_units = rated.unrated_units();
     return results;
 }
 
@@ -79,9 +81,14 @@ result_texts unit_texts(const rate_results::unit_row& row, bool separators) {
 }
 
 result_texts enterprise_texts(const rate_results::enterprise_row& row, bool separators) {
-    result_texts texts = texts_of(row.values, separators);
+    if (!row.values) return result_texts{};
+    result_texts texts = texts_of(*row.values, separators);
     if (!row.selected) texts[2].clear();
     return texts;
+}
+
+result_texts whole_farm_texts(const std::optional<premium_figures>& figures, bool separators) {
+    return figures ? texts_of(*figures, separators) : result_texts{};
 }
 
 // Columns padded to their widest cell; numbers to the right, names to the left.
@@ -214,8 +221,9 @@ bool parse_batch(const std::vector<std::string>& rest, command_line& line, std::
 
 }  // namespace
 
-std::string rate_table(const rating_session& ratings, const farm& f) {
+std::string rate_table(const rating_session& ratings, const farm& f, std::vector<std::string>* unrated_units) {
     const rate_results results = compute_rate_results(ratings, f);
+    if (unrated_units != nullptr) *unrated_units = results.unrated_units;
     std::string out = "Units\n";
     if (results.units.empty()) {
         out += "(no units)\n";
@@ -236,15 +244,16 @@ std::string rate_table(const rating_session& ratings, const farm& f) {
     totals.add(headings);
     for (const auto& row : results.enterprises)
         totals.add(row_of({crop_display_name(row.crop_number)}, enterprise_texts(row, true)));
-    auto whole_farm = row_of({"Whole Farm"}, texts_of(results.whole_farm, true));
+    auto whole_farm = row_of({"Whole Farm"}, whole_farm_texts(results.whole_farm, true));
     whole_farm.push_back(results.limit_note);
     totals.add(whole_farm);
     out += totals.text();
     return out;
 }
 
-std::string rate_tsv(const rating_session& ratings, const farm& f) {
+std::string rate_tsv(const rating_session& ratings, const farm& f, std::vector<std::string>* unrated_units) {
     const rate_results results = compute_rate_results(ratings, f);
+    if (unrated_units != nullptr) *unrated_units = results.unrated_units;
     std::string out;
     auto append = [&out](const std::vector<std::string>& cells) {
         for (std::size_t i = 0; i < cells.size(); ++i) out += (i ? "\t" : "") + cells[i];
@@ -255,7 +264,7 @@ std::string rate_tsv(const rating_session& ratings, const farm& f) {
                       unit_texts(row, false)));
     for (const auto& row : results.enterprises)
         append(row_of({"enterprise", crop_display_name(row.crop_number)}, enterprise_texts(row, false)));
-    auto whole_farm = row_of({"whole farm"}, texts_of(results.whole_farm, false));
+    auto whole_farm = row_of({"whole farm"}, whole_farm_texts(results.whole_farm, false));
     whole_farm.push_back(results.limit_note);
     append(whole_farm);
     return out;
@@ -331,13 +340,20 @@ std::string help_text() {
            "  2  a usage error, an unreadable or malformed inputs file (an unknown key too), a\n"
            "     rewrite without --yes, input import-tables refuses (no such directory, an\n"
            "     existing output), or an output file of batch or quote that is one of the\n"
-           "     inputs or the rating database\n"
+           "     inputs or the rating database, or a farm in a county the rating database does\n"
+           "     not list\n"
            "  3  a rewrite failed for a state (its rows are unchanged); the report says why;\n"
            "     or import-tables failed part way (no file is left); or a farm of a batch was\n"
            "     refused or failed (the others are rated), or the batch's lines could not be written\n"
            "     or the quote's PDF or HTML file could not be written (the file is left as it was),\n"
-           "     or standard output could not be written\n"
+           "     or standard output could not be written; or a unit of the farm could not be rated:\n"
+           "     rate, compare, quote and batch print what could be rated, leave out the enterprise\n"
+           "     and whole-farm figures that would miss it, and name each such unit on stderr\n"
            "  4  check-database found problems\n";
+}
+
+std::string inputs_name(const command_line& line) {
+    return line.inputs.empty() ? std::string("saved inputs") : "inputs file \"" + line.inputs + "\"";
 }
 
 int crop_from_text(const std::string& text) {
@@ -540,7 +556,14 @@ int rewrite_status(const rewrite_report& report, std::string& out, std::string& 
     return exit_rewrite_failed;
 }
 
-int run_reading_command(const command_line& line, session& s, std::string& out) {
+// The units of the farm that could not be rated, one line each on the error
+// stream: the command's figures were printed, but not all of them.
+int unrated_status(const std::vector<std::string>& unrated_units, std::string& err) {
+    for (const std::string& unit : unrated_units) err += "zelmora-cli: " + unit + "\n";
+    return unrated_units.empty() ? 0 : exit_units_not_rated;
+}
+
+int run_reading_command(const command_line& line, session& s, std::string& out, std::string& err) {
     const rating_session& ratings = s.ratings;
     const farm& f = s.rated_farm;
     switch (line.command) {
@@ -550,13 +573,16 @@ int run_reading_command(const command_line& line, session& s, std::string& out) 
     case command_kind::version:
         out += cli_version_text;
         return 0;
-    case command_kind::rate:
-        out += line.tsv ? rate_tsv(ratings, f) : rate_table(ratings, f);
-        return 0;
+    case command_kind::rate: {
+        std::vector<std::string> unrated;
+        out += line.tsv ? rate_tsv(ratings, f, &unrated) : rate_table(ratings, f, &unrated);
+        return unrated_status(unrated, err);
+    }
     case command_kind::compare: {
-        const auto tables = compare_coverage(ratings, f);
+        const farm_rating as_entered = ratings.rate(f);
+        const auto tables = compare_coverage(ratings, f, as_entered);
         out += line.tsv ? comparison_tsv(tables) : comparison_text(tables);
-        return 0;
+        return unrated_status(as_entered.unrated_units(), err);
     }
     case command_kind::quote:
         break;  // written by the executable with Qt (quote_document.h)
@@ -596,9 +622,32 @@ int run_reading_command(const command_line& line, session& s, std::string& out) 
 
 }  // namespace
 
+bool rates_the_farm(command_kind command) {
+    switch (command) {
+    case command_kind::rate:
+    case command_kind::compare:
+    case command_kind::quote:
+    case command_kind::worksheet:
+    case command_kind::whole_farm:
+    case command_kind::malting_barley:
+    case command_kind::test_report:
+    case command_kind::acreage_loop:
+    case command_kind::b_value_dump:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int run_command(const command_line& line, session& s, std::string& out, std::string& err) {
     const int state = s.rated_farm.state_fips;
     premium_database& db = s.ratings.database();
+    if (rates_the_farm(line.command)) {
+        if (const std::string refusal = s.ratings.farm_refusal(s.rated_farm); !refusal.empty()) {
+            err += "zelmora-cli: " + inputs_name(line) + ": " + refusal + "\n";
+            return exit_not_confirmed;
+        }
+    }
     if (line.command == command_kind::write_column_lookup || line.command == command_kind::write_county_list) {
         if (!line.yes) return refuse_rewrite(line, state, err);
         // Each state's rewrite is a write transaction of its own.
@@ -609,11 +658,12 @@ int run_command(const command_line& line, session& s, std::string& out, std::str
     }
     // A command that only reads sees one version of the database.
     std::string produced;
+    std::string reasons;
     std::string read_errors;
     int status = 0;
     {
         read_transaction reading(db);
-        status = run_reading_command(line, s, produced);
+        status = run_reading_command(line, s, produced, reasons);
         read_errors = reading.errors();
     }
     if (!read_errors.empty()) {
@@ -621,6 +671,7 @@ int run_command(const command_line& line, session& s, std::string& out, std::str
         return exit_database_unreadable;
     }
     out += produced;
+    err += reasons;
     return status;
 }
 

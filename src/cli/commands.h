@@ -64,6 +64,14 @@ inline constexpr int exit_database_unreadable = 1;
 inline constexpr int exit_not_confirmed = 2;
 // Exit status of a rewrite that failed for a state (its rows are unchanged).
 inline constexpr int exit_rewrite_failed = 3;
+// Exit status of a command whose farm has a unit that could not be rated: the
+// figures that could be rated are printed, the units that could not on the error stream.
+inline constexpr int exit_units_not_rated = 3;
+
+// Whether the command rates the farm (and refuses a farm it cannot rate).
+bool rates_the_farm(command_kind command);
+// "inputs file "PATH"", or "saved inputs": how refusals name the farm's inputs.
+std::string inputs_name(const command_line& line);
 
 // Runs a command on an open session (every command but batch, which opens its own). The output goes to `out` byte for byte;
 // messages for the user go to `err`. Returns the exit status. A command that
@@ -73,8 +81,8 @@ inline constexpr int exit_rewrite_failed = 3;
 // exit_rewrite_failed.
 int run_command(const command_line& line, session& s, std::string& out, std::string& err);
 
-// The outputs of "rate".
-std::string rate_table(const rating_session& ratings, const farm& f);
-std::string rate_tsv(const rating_session& ratings, const farm& f);
+// The outputs of "rate"; the units that could not be rated go to `unrated_units` when given.
+std::string rate_table(const rating_session& ratings, const farm& f, std::vector<std::string>* unrated_units = nullptr);
+std::string rate_tsv(const rating_session& ratings, const farm& f, std::vector<std::string>* unrated_units = nullptr);
 
 }  // namespace zelmora

@@ -111,6 +111,9 @@ int write_quote(const zelmora::command_line& line, zelmora::session& s, const st
         write_all(stderr, read_errors);
         return zelmora::exit_database_unreadable;
     }
+    // The quote is written with the figures that could be rated; the units that could not are named.
+    std::string unrated;
+    for (const std::string& unit : quote.unrated_units) unrated += "zelmora-cli: " + unit + "\n";
     QString failure;
     if (!line.quote_pdf.empty() && !zelmora::write_quote_pdf(quote, QString::fromStdString(line.quote_pdf), failure)) {
         write_all(stderr, "zelmora-cli: quote: " + failure.toStdString() + "\n");
@@ -121,7 +124,8 @@ int write_quote(const zelmora::command_line& line, zelmora::session& s, const st
         write_all(stderr, "zelmora-cli: quote: " + failure.toStdString() + "\n");
         return zelmora::exit_failed_part_way;
     }
-    return 0;
+    write_all(stderr, unrated);
+    return quote.unrated_units.empty() ? 0 : zelmora::exit_units_not_rated;
 }
 
 }  // namespace
@@ -204,8 +208,12 @@ int main(int argc, char** argv) {
         return zelmora::exit_database_unreadable;
     }
     std::fflush(stderr);
-    if (line.command == zelmora::command_kind::quote)
+    if (line.command == zelmora::command_kind::quote) {
+        // A farm in a county the rating data does not list is not quoted.
+        if (const std::string refusal = session.ratings.farm_refusal(session.rated_farm); !refusal.empty())
+            return usage_error(zelmora::inputs_name(line) + ": " + refusal);
         return output.finish(write_quote(line, session, database, zelmora::read_farm_details(file_inputs)));
+    }
 
     std::string out;
     std::string messages;

@@ -131,22 +131,35 @@ void farm_section(const quote_content& q, quote_markup& m) {
     m.open_table(QStringLiteral("Summary"), grid_attributes);
     m.html += heading_row({QStringLiteral("Unit structure"), QStringLiteral("Guarantee"), QStringLiteral("Total premium"),
                            QStringLiteral("Subsidy"), QStringLiteral("Producer premium")});
+    // A structure that misses a unit it covers has no figures here, only the reason.
+    const auto not_given = [](const std::string& reason) {
+        return QStringLiteral("<td colspan=\"4\">not rated: ") + html_escaped(reason) + QStringLiteral("</td>");
+    };
     m.html += QStringLiteral("<tr class=\"total\">") + text_cell(QStringLiteral("Farm total of the units as entered")) +
-              number_cell(dollars(q.farm_totals.guarantee)) + number_cell(dollars(q.farm_totals.total_premium)) +
-              number_cell(dollars(q.farm_totals.subsidy)) + number_cell(dollars(q.farm_totals.producer_premium)) +
+              (q.farm_totals.complete || q.unrated_units.empty()
+                   ? number_cell(dollars(q.farm_totals.guarantee)) + number_cell(dollars(q.farm_totals.total_premium)) +
+                         number_cell(dollars(q.farm_totals.subsidy)) + number_cell(dollars(q.farm_totals.producer_premium))
+                   : not_given(q.unrated_units.front())) +
               QStringLiteral("</tr>");
     for (const quote_crop& crop : q.crops)
         m.html += QStringLiteral("<tr>") +
                   text_cell(html_escaped(crop.name) + QStringLiteral(" enterprise unit at ") +
                             percent(crop.enterprise_coverage_level)) +
-                  number_cell(dollars(crop.enterprise_guarantee)) + number_cell(dollars(crop.enterprise.total_premium)) +
-                  number_cell(dollars(crop.enterprise.subsidy)) +
-                  number_cell(dollars(crop.enterprise.producer_premium)) + QStringLiteral("</tr>");
+                  (crop.enterprise_reason.empty()
+                       ? number_cell(dollars(crop.enterprise_guarantee)) +
+                             number_cell(dollars(crop.enterprise.total_premium)) +
+                             number_cell(dollars(crop.enterprise.subsidy)) +
+                             number_cell(dollars(crop.enterprise.producer_premium))
+                       : not_given(crop.enterprise_reason)) +
+                  QStringLiteral("</tr>");
     if (q.whole_farm_offered)
         m.html += QStringLiteral("<tr>") +
                   text_cell(QStringLiteral("Whole-farm unit at ") + percent(q.whole_farm_coverage_level)) +
-                  number_cell(dollars(q.whole_farm_guarantee)) + number_cell(dollars(q.whole_farm.total_premium)) +
-                  number_cell(dollars(q.whole_farm.subsidy)) + number_cell(dollars(q.whole_farm.producer_premium)) +
+                  (q.whole_farm_reason.empty()
+                       ? number_cell(dollars(q.whole_farm_guarantee)) + number_cell(dollars(q.whole_farm.total_premium)) +
+                             number_cell(dollars(q.whole_farm.subsidy)) +
+                             number_cell(dollars(q.whole_farm.producer_premium))
+                       : not_given(q.whole_farm_reason)) +
                   QStringLiteral("</tr>");
     m.html += QStringLiteral("</table>");
 }
@@ -210,19 +223,30 @@ void crop_section(const quote_crop& crop, quote_markup& m) {
     for (const quote_unit& u : crop.units) acres += u.acres;
     m.html += QStringLiteral("<tr class=\"total\">") + text_cell(QStringLiteral("Total"));
     for (int blank = (one_type ? 0 : 1) + (one_practice ? 0 : 1); blank > 0; --blank) m.html += text_cell(QString());
-    m.html += number_cell(separated(acres, 1)) + text_cell(QString()) + text_cell(QString()) +
-              number_cell(dollars(crop.totals.guarantee)) + text_cell(QString()) +
-              number_cell(dollars(crop.totals.total_premium)) + text_cell(QString()) +
-              number_cell(dollars(crop.totals.subsidy)) + number_cell(dollars(crop.totals.producer_premium)) +
-              text_cell(QString()) + QStringLiteral("</tr>");
+    m.html += number_cell(separated(acres, 1)) + text_cell(QString()) + text_cell(QString());
+    if (crop.totals.complete || crop.enterprise_reason.empty())
+        m.html += number_cell(dollars(crop.totals.guarantee)) + text_cell(QString()) +
+                  number_cell(dollars(crop.totals.total_premium)) + text_cell(QString()) +
+                  number_cell(dollars(crop.totals.subsidy)) + number_cell(dollars(crop.totals.producer_premium)) +
+                  text_cell(QString());
+    else  // a total that leaves out a unit is not given
+        m.html += QStringLiteral("<td colspan=\"7\">not rated: ") + html_escaped(crop.enterprise_reason) +
+                  QStringLiteral("</td>");
+    m.html += QStringLiteral("</tr>");
     m.html += QStringLiteral("</table>");
-    m.html += QStringLiteral("<p>Enterprise unit at ") + percent(crop.enterprise_coverage_level) +
-              QStringLiteral(" (prevented planting coverage: ") +
-              prevented_planting(crop.enterprise_prevented_planting) + QStringLiteral("): guarantee ") +
-              dollars(crop.enterprise_guarantee) + QStringLiteral(" (") + cents(crop.enterprise.revenue_guarantee) +
-              QStringLiteral(" per acre), total premium ") + dollars(crop.enterprise.total_premium) +
-              QStringLiteral(", subsidy ") + dollars(crop.enterprise.subsidy) + QStringLiteral(", producer premium <b>") +
-              dollars(crop.enterprise.producer_premium) + QStringLiteral("</b>.</p>");
+    if (!crop.enterprise_reason.empty()) {
+        m.html += QStringLiteral("<p>Enterprise unit at ") + percent(crop.enterprise_coverage_level) +
+                  QStringLiteral(": not rated, ") + html_escaped(crop.enterprise_reason) + QStringLiteral(".</p>");
+    } else {
+        m.html += QStringLiteral("<p>Enterprise unit at ") + percent(crop.enterprise_coverage_level) +
+                  QStringLiteral(" (prevented planting coverage: ") +
+                  prevented_planting(crop.enterprise_prevented_planting) + QStringLiteral("): guarantee ") +
+                  dollars(crop.enterprise_guarantee) + QStringLiteral(" (") + cents(crop.enterprise.revenue_guarantee) +
+                  QStringLiteral(" per acre), total premium ") + dollars(crop.enterprise.total_premium) +
+                  QStringLiteral(", subsidy ") + dollars(crop.enterprise.subsidy) +
+                  QStringLiteral(", producer premium <b>") + dollars(crop.enterprise.producer_premium) +
+                  QStringLiteral("</b>.</p>");
+    }
     if (!crop.malting_barley.empty()) {
         m.html += QStringLiteral("<h3>Malting barley endorsement</h3>");
         m.open_table(QStringLiteral("Malting barley endorsement"), grid_attributes);
@@ -241,6 +265,11 @@ void crop_section(const quote_crop& crop, quote_markup& m) {
 
 void whole_farm_section(const quote_content& q, quote_markup& m) {
     if (!q.whole_farm_offered) return;
+    if (!q.whole_farm_reason.empty()) {
+        m.html += QStringLiteral("<h2>Whole-farm unit</h2><p>Coverage ") + percent(q.whole_farm_coverage_level) +
+                  QStringLiteral(": not rated, ") + html_escaped(q.whole_farm_reason) + QStringLiteral(".</p>");
+        return;
+    }
     m.html += QStringLiteral("<h2>Whole-farm unit</h2><p>Coverage ") + percent(q.whole_farm_coverage_level) +
               QStringLiteral(" (prevented planting coverage: ") + prevented_planting(q.whole_farm_prevented_planting) +
               QStringLiteral("): guarantee ") + dollars(q.whole_farm_guarantee) + QStringLiteral(" (") +
@@ -268,6 +297,11 @@ void comparison_section(const quote_content& q, bool embedded_images, quote_mark
     for (const comparison_table* table : order) {
         const QString title = html_escaped(comparison_title(*table));
         m.html += QStringLiteral("<h3>") + title + QStringLiteral("</h3>");
+        if (!table->has_figures()) {
+            if (!table->not_rated.empty())
+                m.html += QStringLiteral("<p>No figures: ") + html_escaped(table->not_rated) + QStringLiteral(".</p>");
+            continue;
+        }
         if (table->crop_number == 0) {
             QString source = chart_resource;
             if (embedded_images) {

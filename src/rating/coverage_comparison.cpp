@@ -87,6 +87,11 @@ bool comparison_table::offers(unit_structure s) const {
     return std::any_of(rows.begin(), rows.end(), [s](const comparison_row& row) { return row.cell(s).offered; });
 }
 
+bool comparison_table::has_figures() const {
+    return offers(unit_structure::units_as_entered) || offers(unit_structure::enterprise_unit) ||
+           offers(unit_structure::whole_farm_unit);
+}
+
 namespace {
 
 // What the comparison needs to know of the farm as entered.
@@ -116,9 +121,11 @@ farm_offer offer_of(const rating_session& session, const farm& f, const farm_rat
     return offer;
 }
 
-// A crop's units at one level (every crop's coverage set to it), summed.
+// A crop's units at one level (every crop's coverage set to it), summed; not
+// complete when a unit has no rate.
 struct crop_units {
     exact_decimal guarantee, premium, acres;
+    bool complete = true;
 };
 
 crop_units units_at_level(const farm& f, const farm_rating& rated, int c) {
@@ -126,12 +133,29 @@ crop_units units_at_level(const farm& f, const farm_rating& rated, int c) {
     const unit_list& units = f.inputs.units[ix(c)];
     for (std::size_t u = 0; u < units.size(); ++u) {
         const unit_rating& unit = rated.units[ix(c)][u];
-        if (!unit.figures) continue;  // a unit the rater cannot rate adds nothing
+        if (!unit.figures) {
+            sums.complete = false;
+            continue;
+        }
         sums.guarantee += unit_guarantee(unit.figures->revenue_guarantee, units[u]);
         sums.premium += unit.figures->producer_premium;
     }
     return sums;
 }
+
+// Dollar sums of one structure over the farm's crops; complete while every
+// part it adds is.
+struct farm_sums {
+    exact_decimal guarantee = 0.0, premium = 0.0, acres = 0.0;
+    bool complete = true;
+    void add(const exact_decimal& g, const exact_decimal& p, const exact_decimal& a, bool part_complete) {
+        guarantee += g;
+        premium += p;
+        acres += a;
+        complete = complete && part_complete;
+    }
+    comparison_cell cell() const { return complete ? cell_of(guarantee, premium, acres) : comparison_cell{}; }
+};
 
 // One level's rows: per crop and for the farm, the units with every crop's
 // coverage at the level, the enterprise units and the whole-farm unit with theirs.
@@ -146,47 +170,49 @@ void add_level(const rating_session& session, const farm& f, const farm_offer& o
     structures_farm.inputs.coverage_whole_farm = level;
     const farm_rating structures_rated = session.rate(structures_farm);
 
-    exact_decimal units_guarantee = 0.0, units_premium = 0.0, enterprise_guarantee = 0.0, enterprise_premium = 0.0,
-                  acres = 0.0;
-    bool farm_sums = true;
+    farm_sums units_sums, enterprise_sums, outside_sums;  // outside: the crops outside the whole-farm unit
+    bool farm_level = true;
     for (std::size_t t = 0; t < offer.crops.size(); ++t) {
         const int c = offer.crops[t];
         if (!offer.level_offered(c, level)) {
-            farm_sums = false;
+            farm_level = false;
             continue;
         }
         const crop_units sums = units_at_level(f, units_rated, c);
-        const premium_figures enterprise = structures_rated.enterprise_figures(c);
-        exact_decimal crop_enterprise_guarantee = enterprise.revenue_guarantee * sums.acres;
+        const std::optional<premium_figures> enterprise = structures_rated.complete_enterprise_figures(c);
+        exact_decimal crop_enterprise_guarantee = enterprise ? enterprise->revenue_guarantee * sums.acres : 0.0;
         crop_enterprise_guarantee.round_to(0);
+        const exact_decimal crop_enterprise_premium = enterprise ? enterprise->producer_premium : 0.0;
 
         comparison_row row{level, {}};
-        row.cells[at(unit_structure::units_as_entered)] = cell_of(sums.guarantee, sums.premium, sums.acres);
-        row.cells[at(unit_structure::enterprise_unit)] =
-            cell_of(crop_enterprise_guarantee, enterprise.producer_premium, sums.acres);
+        if (sums.complete)
+            row.cells[at(unit_structure::units_as_entered)] = cell_of(sums.guarantee, sums.premium, sums.acres);
+        if (enterprise)
+            row.cells[at(unit_structure::enterprise_unit)] =
+                cell_of(crop_enterprise_guarantee, crop_enterprise_premium, sums.acres);
         crop_tables[t].rows.push_back(row);
 
-        units_guarantee += sums.guarantee;
-        units_premium += sums.premium;
-        enterprise_guarantee += crop_enterprise_guarantee;
-        enterprise_premium += enterprise.producer_premium;
-        acres += sums.acres;
+        units_sums.add(sums.guarantee, sums.premium, sums.acres, sums.complete);
+        enterprise_sums.add(crop_enterprise_guarantee, crop_enterprise_premium, sums.acres, enterprise.has_value());
+        if (!offer.in_whole_farm[ix(c)]) outside_sums.add(sums.guarantee, sums.premium, sums.acres, sums.complete);
     }
 
     comparison_row row{level, {}};
-    if (farm_sums) {
-        row.cells[at(unit_structure::units_as_entered)] = cell_of(units_guarantee, units_premium, acres);
-        row.cells[at(unit_structure::enterprise_unit)] = cell_of(enterprise_guarantee, enterprise_premium, acres);
+    if (farm_level) {
+        row.cells[at(unit_structure::units_as_entered)] = units_sums.cell();
+        row.cells[at(unit_structure::enterprise_unit)] = enterprise_sums.cell();
     }
-    bool whole_farm_level = offer.whole_farm;
-    for (const int c : offer.crops)
-        if (offer.in_whole_farm[ix(c)] && !offer.level_offered(c, level)) whole_farm_level = false;
-    if (whole_farm_level) {
-        const whole_farm_results& whole = structures_rated.whole_farm;
-        exact_decimal guarantee = whole.revenue_guarantee_whole_farm * whole.crop_acre_weight_whole_farm;
+    bool whole_farm_level = offer.whole_farm && farm_level;
+    const std::optional<premium_figures> whole = structures_rated.complete_whole_farm_figures();
+    if (whole_farm_level && whole) {
+        // The whole-farm unit, and the crops outside it under their units as entered.
+        const whole_farm_results& steps = structures_rated.whole_farm;
+        exact_decimal guarantee = steps.revenue_guarantee_whole_farm * steps.crop_acre_weight_whole_farm;
         guarantee.round_to(0);
-        row.cells[at(unit_structure::whole_farm_unit)] =
-            cell_of(guarantee, whole.producer_premium_whole_farm, whole.crop_acre_weight_whole_farm);
+        farm_sums whole_farm_sums;
+        whole_farm_sums.add(guarantee, steps.producer_premium_whole_farm, steps.crop_acre_weight_whole_farm, true);
+        whole_farm_sums.add(outside_sums.guarantee, outside_sums.premium, outside_sums.acres, outside_sums.complete);
+        row.cells[at(unit_structure::whole_farm_unit)] = whole_farm_sums.cell();
     }
     if (std::any_of(row.cells.begin(), row.cells.end(), [](const comparison_cell& cell) { return cell.offered; }))
         farm_table.rows.push_back(row);
@@ -201,15 +227,21 @@ std::vector<comparison_table> compare_coverage(const rating_session& session, co
     const farm_offer offer = offer_of(session, f, as_entered);
     if (offer.crops.empty()) return tables;
 
-    for (const int c : offer.crops) tables.push_back({c, {}});
-    comparison_table farm_table{0, {}};
+    for (const int c : offer.crops) tables.push_back({c, {}, {}, {}});
+    comparison_table farm_table{0, {}, {}, {}};
+    for (const int c : offer.crops)
+        if (!offer.in_whole_farm[ix(c)]) farm_table.outside_whole_farm.push_back(c);
     for (const int level : comparison_levels) add_level(session, f, offer, level, tables, farm_table);
 
-    // A crop none of whose units could be rated at any level has no table.
+    // A table without figures says which unit it would leave out.
+    const std::vector<std::string> unrated = as_entered.unrated_units();
+    for (comparison_table& table : tables)
+        if (!table.has_figures()) table.not_rated = as_entered.enterprise_reason[ix(table.crop_number)];
+    if (!farm_table.has_figures() && !unrated.empty()) farm_table.not_rated = unrated.front();
+    // A crop whose units rate to no guarantee at any level (no acres) has no table.
     tables.erase(std::remove_if(tables.begin(), tables.end(),
                                 [](const comparison_table& table) {
-                                    return !table.offers(unit_structure::units_as_entered) &&
-                                           !table.offers(unit_structure::enterprise_unit);
+                                    return !table.has_figures() && table.not_rated.empty();
                                 }),
                  tables.end());
     if (tables.empty()) return tables;
@@ -232,7 +264,10 @@ farm_unit_totals unit_totals_of(const farm& f, const farm_rating& rated) {
         for (std::size_t u = 0; u < units.size() && u < rated.units[ix(c)].size(); ++u) {
             crop.acres += units[u].acres * units[u].share;
             const std::optional<premium_figures>& figures = rated.units[ix(c)][u].figures;
-            if (!figures) continue;  // a unit the rater cannot rate adds nothing
+            if (!figures) {  // a unit the rater cannot rate adds nothing
+                crop.complete = false;
+                continue;
+            }
             crop.guarantee += unit_guarantee(figures->revenue_guarantee, units[u]);
             crop.total_premium += figures->total_premium;
             crop.subsidy += figures->subsidy;
@@ -243,8 +278,22 @@ farm_unit_totals unit_totals_of(const farm& f, const farm_rating& rated) {
         totals.farm.subsidy += crop.subsidy;
         totals.farm.producer_premium += crop.producer_premium;
         totals.farm.acres += crop.acres;
+        totals.farm.complete = totals.farm.complete && crop.complete;
     }
     return totals;
+}
+
+std::string outside_whole_farm_note(const comparison_table& table) {
+    if (table.crop_number != 0 || table.outside_whole_farm.empty() || !table.offers(unit_structure::whole_farm_unit))
+        return {};
+    std::string names;
+    for (std::size_t i = 0; i < table.outside_whole_farm.size(); ++i) {
+        if (i > 0) names += i + 1 == table.outside_whole_farm.size() ? " and " : ", ";
+        names += crop_display_name(table.outside_whole_farm[i]);
+    }
+    const bool one = table.outside_whole_farm.size() == 1;
+    return "Whole-farm unit: " + names + (one ? " is" : " are") + " outside it and counted under " +
+           (one ? "its" : "their") + " units as entered.";
 }
 
 std::string comparison_title(const comparison_table& table) {
@@ -314,6 +363,10 @@ std::string comparison_text(const std::vector<comparison_table>& tables) {
             for (std::size_t i = 0; i < comparison_columns; ++i) width[i] = std::max(width[i], line[i].size());
         if (!out.empty()) out += "\n";
         out += comparison_title(table) + "\n";
+        if (!table.has_figures() && !table.not_rated.empty()) {
+            out += "No figures: " + table.not_rated + "\n";
+            continue;
+        }
         for (const auto& line : lines) {
             std::string text;
             for (std::size_t i = 0; i < comparison_columns; ++i) {
@@ -325,6 +378,7 @@ std::string comparison_text(const std::vector<comparison_table>& tables) {
             text.erase(text.find_last_not_of(' ') + 1);
             out += text + "\n";
         }
+        if (const std::string note = outside_whole_farm_note(table); !note.empty()) out += note + "\n";
     }
     return out;
 }

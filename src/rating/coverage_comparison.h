@@ -41,8 +41,16 @@ struct comparison_row {
 struct comparison_table {
     int crop_number = 0;               // 1..9 a crop with units; 0 the whole farm
     std::vector<comparison_row> rows;  // only levels offered (80 and 85 only where the county offers high coverage)
+    // The farm's table: the crops with units outside the whole-farm unit, which its
+    // whole-farm structure counts under their units as entered (Winter Wheat).
+    std::vector<int> outside_whole_farm;
+    // Why the table has no figures at all: the unit its structures would leave
+    // out ("Corn unit 2: no rate for type 998 and practice 3 in this county").
+    std::string not_rated;
     // True when some row offers the structure.
     bool offers(unit_structure s) const;
+    // True when some row offers some structure.
+    bool has_figures() const;
 };
 
 // Rates copies of the farm, two per level (ten in all): per selected crop with units, the units as entered (the crop's coverage set
@@ -52,8 +60,12 @@ struct comparison_table {
 // or more crops in it. A level of 80 or 85 is offered for a crop whose county
 // offers high coverage, for the farm's sums when every crop's county does and
 // for the whole-farm unit when every crop in it does. A structure that rates to
-// no guarantee at a level (no unit could be rated) is absent there. Crop tables
-// come in crop order, the farm's table last; empty when no crop is rated.
+// no guarantee at a level is absent there. Crop tables come in crop order, the
+// farm's table last; empty when the farm has no selected crop with units.
+// Every structure of the farm's table covers the same crops and acres: its
+// whole-farm structure is the whole-farm unit with the crops outside it under
+// their units as entered. A structure that would leave out a unit it covers
+// (the unit has no rate) is absent, as it is at a level it is not offered.
 std::vector<comparison_table> compare_coverage(const rating_session& session, const farm& f);
 // The same, given the farm's own rating (which says which crops are selected).
 std::vector<comparison_table> compare_coverage(const rating_session& session, const farm& f,
@@ -66,6 +78,7 @@ struct unit_totals {
     exact_decimal subsidy;
     exact_decimal producer_premium;
     exact_decimal acres;  // acres x share, summed
+    bool complete = true; // false when a unit had no rate: the sums leave it out
 };
 // Per crop (index crop - 1) and for the farm.
 struct farm_unit_totals {
@@ -73,7 +86,7 @@ struct farm_unit_totals {
     unit_totals farm;
 };
 // Sums the rated units of the selected crops (a unit without a rate adds its
-// acres and no figure).
+// acres and no figure, and marks the sums it is part of incomplete).
 farm_unit_totals unit_totals_of(const farm& f, const farm_rating& rated);
 
 // The comparison as tab-separated lines (`compare --tsv`, Copy in the Compare
@@ -84,5 +97,10 @@ std::string comparison_text(const std::vector<comparison_table>& tables);
 
 // A table's title: the crop's name, or "Farm (all crops)".
 std::string comparison_title(const comparison_table& table);
+
+// The line under the farm's table that names the crops outside the whole-farm
+// unit ("Whole-farm unit: Winter Wheat is outside it and counted under its units
+// as entered."); empty when there are none or the table has no whole-farm structure.
+std::string outside_whole_farm_note(const comparison_table& table);
 
 }  // namespace zelmora

@@ -23,6 +23,32 @@ premium_figures farm_rating::whole_farm_figures() const {
             whole_farm.producer_premium_whole_farm};
 }
 
+std::optional<premium_figures> farm_rating::complete_enterprise_figures(int crop_number) const {
+    if (crop_number < 1 || crop_number > crop_count) return std::nullopt;
+    if (!enterprise_reason[static_cast<std::size_t>(crop_number - 1)].empty()) return std::nullopt;
+    return enterprise_figures(crop_number);
+}
+
+std::optional<premium_figures> farm_rating::complete_whole_farm_figures() const {
+    if (!whole_farm_reason.empty()) return std::nullopt;
+    return whole_farm_figures();
+}
+
+std::vector<std::string> farm_rating::unrated_units() const {
+    std::vector<std::string> lines;
+    for (int c = 1; c <= crop_count; ++c) {
+        if (!selected[static_cast<std::size_t>(c - 1)]) continue;  // a crop the farm does not insure here
+        int number = 0;
+        for (const unit_rating& unit : units[static_cast<std::size_t>(c - 1)]) {
+            ++number;
+            if (unit.figures) continue;
+            lines.push_back(std::string(crop_display_name(c)) + " unit " + std::to_string(number) + ": " +
+                            unit.why_not_rated);
+        }
+    }
+    return lines;
+}
+
 std::string farm_rating::error_text() const {
     std::string text;
     for (const diagnostic& d : diagnostics)

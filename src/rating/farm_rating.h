@@ -76,6 +76,7 @@ struct diagnostic {
 struct unit_rating {
     std::optional<premium_figures> figures;  // nothing when the rater has no rate for the unit
     std::string reason;                      // the rater's "ERROR, ..." lines when it has none
+    std::string why_not_rated;               // one line for the user when it has none: "no rate for type 998, ..."
     exact_decimal base_rate;                 // 65% base premium rate from the county's rates
     exact_decimal reference_yield;
     exact_decimal residual_factor;
@@ -91,6 +92,12 @@ struct farm_rating {
     crop_flags in_whole_farm{};
     enterprise_results enterprise;
     whole_farm_results whole_farm;
+    // Per selected crop: why its enterprise figures leave out part of what they
+    // cover ("Corn unit 2: no rate for ..."), so that they are not shown as if
+    // complete; empty when every unit of the crop was rated.
+    std::array<std::string, crop_count> enterprise_reason;
+    // The same for the whole-farm unit (a unit of a crop in it has no rate).
+    std::string whole_farm_reason;
     // "Limited %.3f->%.3f" when the limit raised the whole-farm rate, else "".
     std::string limit_note;
     std::vector<diagnostic> diagnostics;
@@ -98,8 +105,17 @@ struct farm_rating {
     bool read_failed = false;
 
     const unit_rating* unit(int crop_number, int unit_number) const;
+    // The figures as the engine left them, complete or not: what the worksheets print.
     premium_figures enterprise_figures(int crop_number) const;
     premium_figures whole_farm_figures() const;
+    // The figures a caller may show as the crop's enterprise unit or as the
+    // whole-farm unit: nothing when part of what they cover could not be rated.
+    std::optional<premium_figures> complete_enterprise_figures(int crop_number) const;
+    std::optional<premium_figures> complete_whole_farm_figures() const;
+    // "Corn unit 2: no rate for type 998 and practice 3 in this county", one line
+    // for each unit of a selected crop that could not be rated, in crop and unit
+    // order (a crop that is not selected is not insured: its units count for nothing).
+    std::vector<std::string> unrated_units() const;
     // The "ERROR, ..." lines of every diagnostic of an error, in order.
     std::string error_text() const;
 };

@@ -16,6 +16,7 @@ farm_totals farm_totals_of(const farm& f, const farm_rating& rated) {
         enterprise.total_premium = figures.total_premium;
         enterprise.subsidy = figures.subsidy;
         enterprise.producer_premium = figures.producer_premium;
+        enterprise.complete = rated.enterprise_reason[i].empty();
     }
     return totals;
 }

@@ -14,7 +14,8 @@ struct farm_totals {
     std::array<unit_totals, crop_count> enterprise;  // each selected crop as one enterprise unit
 };
 
-// The farm's rating summed. A unit the rater cannot rate adds nothing. The
+// The farm's rating summed. A unit the rater cannot rate adds nothing and
+// leaves the sums it is part of, and its crop's enterprise unit, incomplete. The
 // enterprise guarantee is the per-acre guarantee on the crop's acres x share,
 // in whole dollars; its premiums are already dollars of the whole crop.
 farm_totals farm_totals_of(const farm& f, const farm_rating& rated);

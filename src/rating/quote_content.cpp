@@ -50,6 +50,7 @@ quote_content build_quote(const rating_session& session, const farm& f, const st
     const farm_rating rated = session.rate(f);
     quote.read_failed = rated.read_failed;
     quote.rating_errors = rated.error_text();
+    quote.unrated_units = rated.unrated_units();
     const state_record& state = session.state(f.state_fips);
     quote.state_name = state_name(f.state_fips);
     quote.county_name = state.county_name(in.county_fips);
@@ -67,6 +68,7 @@ quote_content build_quote(const rating_session& session, const farm& f, const st
         crop.enterprise_prevented_planting = in.ppcl_select_enterprise[ix(c)];
         crop.enterprise_coverage_level = in.coverage_enterprise[ix(c)];
         crop.enterprise = rated.enterprise_figures(c);
+        crop.enterprise_reason = rated.enterprise_reason[ix(c)];
         crop.enterprise_guarantee = crop.enterprise.revenue_guarantee * crop.totals.acres;
         crop.enterprise_guarantee.round_to(0);
         int number = 0;
@@ -101,7 +103,9 @@ quote_content build_quote(const rating_session& session, const farm& f, const st
     for (int c = 1; c <= crop_count; ++c)
         if (rated.in_whole_farm[ix(c)] && !in.units[ix(c)].empty()) ++whole_farm_crops;
     const whole_farm_results& whole = rated.whole_farm;
-    quote.whole_farm_offered = whole_farm_crops > 1 && whole.revenue_guarantee_whole_farm > 0.0;
+    quote.whole_farm_reason = rated.whole_farm_reason;
+    quote.whole_farm_offered =
+        whole_farm_crops > 1 && (whole.revenue_guarantee_whole_farm > 0.0 || !quote.whole_farm_reason.empty());
     quote.whole_farm_coverage_level = in.coverage_whole_farm;
     quote.whole_farm_prevented_planting = in.ppcl_select_whole_farm;
     quote.whole_farm = rated.whole_farm_figures();

@@ -48,6 +48,7 @@ struct quote_crop {
     int enterprise_prevented_planting = 0;
     int enterprise_coverage_level = 65;
     premium_figures enterprise;      // the enterprise unit as the farm has it
+    std::string enterprise_reason;   // why the enterprise unit is not given (a unit has no rate); empty when it is
     exact_decimal enterprise_guarantee;  // whole dollars
     std::vector<quote_malting_barley> malting_barley;
 };
@@ -63,6 +64,7 @@ struct quote_content {
     std::vector<quote_crop> crops;
     unit_totals farm_totals;
     bool whole_farm_offered = false;
+    std::string whole_farm_reason;  // why an offered whole-farm unit is not given (a unit has no rate)
     int whole_farm_coverage_level = 65;
     int whole_farm_prevented_planting = 0;
     premium_figures whole_farm;
@@ -70,6 +72,7 @@ struct quote_content {
     std::string whole_farm_note;         // the limit note, when the limit applied
     std::vector<comparison_table> comparison;
     std::string rating_errors;  // the rating's "ERROR, ..." lines
+    std::vector<std::string> unrated_units;  // "Corn unit 2: no rate for ..." for each unit without figures
     bool read_failed = false;   // a table or stored value could not be read: nothing here can be trusted
 };
 

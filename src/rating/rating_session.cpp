@@ -36,6 +36,13 @@ struct rating_session::tables {
 
 namespace {
 
+// One line for the user on why a unit has no figures, from the rater's error text.
+std::string why_not_rated(const std::string& error_text, int type_code, int practice_code) {
+    if (error_text.find("unable to open") != std::string::npos) return "the county's rates could not be read";
+    const std::string keys = "type " + std::to_string(type_code) + " and practice " + std::to_string(practice_code);
+    return "no rate for " + keys + " in this county";
+}
+
 // Past this many records the kept ones are dropped (a batch over every county
 // of a national database would otherwise keep them all).
 constexpr std::size_t most_records_kept = 20000;
@@ -143,6 +150,16 @@ bool rating_session::has_b_values(int state_fips, int crop_number) const {
     return b_value_set_exists(state_fips, false, crop_number) || b_value_set_exists(state_fips, true, crop_number);
 }
 
+std::string rating_session::farm_refusal(const farm& f) const {
+    if (!is_open()) return {};
+    const state_record& counties = state(f.state_fips);
+    if (counties.find_county(f.inputs.county_fips) != nullptr) return {};
+    const std::string state = state_name(f.state_fips).empty() ? "state " + std::to_string(f.state_fips)
+                                                               : state_name(f.state_fips);
+    return "County FIPS " + std::to_string(f.inputs.county_fips) + " is not a county of " + state +
+           " in the rating database";
+}
+
 std::string rating_session::load_errors(const farm& f, std::string* read_errors) const {
     read_transaction reading(*database_);
     refresh();
@@ -184,9 +201,21 @@ farm_rating rating_session::rate(const farm& f) const {
                                               rating.units[i][u].reason});
     }
 
+    // An enterprise or whole-farm figure that leaves out a unit it covers is not
+    // given as if complete: it says which unit it misses.
     for (int c = 1; c <= crop_count; ++c) {
-        rating.selected[static_cast<std::size_t>(c - 1)] = k.crop_selected(c);
-        rating.in_whole_farm[static_cast<std::size_t>(c - 1)] = k.crop_in_whole_farm(c);
+        const auto i = static_cast<std::size_t>(c - 1);
+        rating.selected[i] = k.crop_selected(c);
+        rating.in_whole_farm[i] = k.crop_in_whole_farm(c);
+        if (!rating.selected[i]) continue;
+        for (std::size_t u = 0; u < rating.units[i].size(); ++u) {
+            if (rating.units[i][u].figures) continue;
+            const std::string missing = std::string(crop_display_name(c)) + " unit " + std::to_string(u + 1) + ": " +
+                                        rating.units[i][u].why_not_rated;
+            rating.enterprise_reason[i] = missing;
+            if (rating.in_whole_farm[i] && rating.whole_farm_reason.empty()) rating.whole_farm_reason = missing;
+            break;
+        }
     }
     rating.enterprise = k;
     rating.whole_farm = k;
@@ -234,8 +263,19 @@ void session_engine::rate_farm(std::array<std::vector<unit_rating>, crop_count>*
             done.rated = rate_unit(c, entered, done.results, k, rater_, *surcharges_, done.error_text);
             if (units == nullptr) continue;
             unit_rating& unit = (*units)[i].emplace_back();
-            if (done.rated) unit.figures = done.results.figures();
             unit.reason = done.error_text;
+            if (!done.rated) {
+                unit.why_not_rated = why_not_rated(done.error_text, entered.type_code, entered.practice_code);
+            } else if (surcharges_->find_surcharge({65, crop_code(c), k.state_fips(), k.county_fips, rater_.crop_year,
+                                                    entered.practice_code, entered.type_code}) == nullptr) {
+                // The rate differentials come from the county's 65 % surcharge row:
+                // without it the rate is a fraction of the true one, so the unit
+                // has no figures to show (its worksheet still shows the steps).
+                unit.why_not_rated = "no 65% surcharge row for type " + std::to_string(entered.type_code) +
+                                     " and practice " + std::to_string(entered.practice_code) + " in this county";
+            } else {
+                unit.figures = done.results.figures();
+            }
             unit.base_rate = done.results.base_rate;
             unit.reference_yield = done.results.reference_yield;
             unit.residual_factor = done.results.residual_factor;

@@ -54,6 +54,11 @@ public:
     // when given, else after the others.
     std::string load_errors(const farm& f, std::string* read_errors = nullptr) const;
 
+    // Why the farm cannot be rated at all: its county is not one of its state's
+    // counties in the rating data ("County FIPS 999 is not a county of Iowa in
+    // the rating database"); empty when it can.
+    std::string farm_refusal(const farm& f) const;
+
     // The state's counties and whole-farm b values (a state the database does
     // not rate has none).
     const state_record& state(int state_fips) const;

@@ -346,12 +346,15 @@ void property_page_crop::show_crop_totals() {
         const unit_totals& sum = t == 0 ? units : enterprise;
         const std::array<exact_decimal, 4> figures = {sum.guarantee, sum.total_premium, sum.subsidy,
                                                       sum.producer_premium};
+        // A total that leaves out a unit without a rate is not shown; its tooltip says which.
+        const QString missing = shown && !sum.complete ? to_qstring(rated.enterprise_reason[c]) : QString();
         for (std::size_t k = 0; k < figures.size(); ++k) {
-            if (shown) {
+            if (shown && sum.complete) {
                 crop_totals_[t][k]->set_value(figures[k], 0);
             } else {
                 crop_totals_[t][k]->clear();
             }
+            crop_totals_[t][k]->setToolTip(missing);
         }
     }
 }

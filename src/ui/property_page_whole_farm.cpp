@@ -234,6 +234,13 @@ void property_page_whole_farm::show_totals() {
     total_premium_[w]->set_value(whole_farm.total_premium, 0);
     ra_subsidy_[w]->set_value(whole_farm.subsidy, 0);
     producer_premium_[w]->set_value(whole_farm.producer_premium, 0);
+    // Figures that leave out a unit without a rate are not shown; the tooltip says which unit.
+    const QString whole_farm_missing = to_qstring(rated.whole_farm_reason);
+    for (static_decimal* result :
+         {guarantee_[w], loaded_premium_[w], total_premium_[w], ra_subsidy_[w], producer_premium_[w]}) {
+        if (!whole_farm_missing.isEmpty()) result->clear();
+        result->setToolTip(whole_farm_missing);
+    }
     clear_unrated_rows();
     show_unit_sums();
 }
@@ -248,10 +255,21 @@ void property_page_whole_farm::show_unit_sums() {
         const unit_totals& sum = r == whole_farm_row ? totals.farm : totals.crops[i];
         const std::array<exact_decimal, 4> figures = {sum.guarantee, sum.total_premium, sum.subsidy,
                                                       sum.producer_premium};
+        // Sums that leave out a unit without a rate are not shown; the tooltip says which unit.
+        QString missing;
+        if (!sum.complete) {
+            const std::vector<std::string> unrated = rated.unrated_units();
+            missing = r == whole_farm_row ? (unrated.empty() ? QString() : to_qstring(unrated.front()))
+                                          : to_qstring(rated.enterprise_reason[i]);
+        }
         unit_sum_names_[i]->setVisible(shown);
         for (std::size_t k = 0; k < figures.size(); ++k) {
             unit_sums_[i][k]->setVisible(shown);
-            unit_sums_[i][k]->set_value(figures[k], 0);
+            if (sum.complete)
+                unit_sums_[i][k]->set_value(figures[k], 0);
+            else
+                unit_sums_[i][k]->clear();
+            unit_sums_[i][k]->setToolTip(missing);
         }
     }
 }
@@ -259,7 +277,9 @@ void property_page_whole_farm::show_unit_sums() {
 void property_page_whole_farm::clear_unrated_rows() {
     for (int c = 1; c <= crop_count; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
-        const QString note = crop_offer_note(crop_offer_in_county(model_->session(), model_->current(), c));
+        QString note = crop_offer_note(crop_offer_in_county(model_->session(), model_->current(), c));
+        // An enterprise unit that leaves out a unit without a rate is not shown either.
+        if (note.isEmpty() && model_->rating().selected[i]) note = to_qstring(model_->rating().enterprise_reason[i]);
         for (static_decimal* result :
              {guarantee_[i], loaded_premium_[i], total_premium_[i], ra_subsidy_[i], producer_premium_[i]}) {
             if (!note.isEmpty()) result->clear();

@@ -640,6 +640,53 @@ TEST_F(Cli, BatchGoesOnPastRefusedFarmsAndExitsWithThree) {
     }
 }
 
+// A farm some of whose units have no rate still prints the figures that could be
+// rated, with blanks for the enterprise and whole-farm units they would leave
+// out, names each such unit on standard error and exits with 3; a farm in a
+// county the rating data does not list is refused with 2 before anything is rated.
+TEST_F(Cli, UnitsWithoutARateExitWithThreeAndCountiesNotListedWithTwo) {
+    std::string text = read_file(example("iowa-farm.ini"));
+    const std::size_t type = text.find("Type 1 02=997");
+    ASSERT_NE(type, std::string::npos);
+    const std::string unrated = inputs_file(text.replace(type, 13, "Type 1 02=998"), "unrated.ini");
+    const std::string reason = "zelmora-cli: Corn unit 2: no rate for type 998 and practice 3 in this county\n";
+    const std::string pdf = (dir_.path() / "quote.pdf").string();
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"rate"}, {"rate", "--tsv"}, {"compare"}, {"compare", "--tsv"}, {"quote", "--pdf", pdf}}) {
+        std::vector<std::string> args = {"--database", ZELMORA_DEMO_DATABASE, "--inputs", unrated};
+        args.insert(args.end(), command.begin(), command.end());
+        const run_result r = run(args);
+        EXPECT_EQ(r.status, 3) << command[0];
+        EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+    }
+    const run_result tsv = run({"--database", ZELMORA_DEMO_DATABASE, "--inputs", unrated, "rate", "--tsv"});
+    EXPECT_NE(tsv.out.find("unit\tCorn\t1\t350.21\t18.93\t6058\t"), std::string::npos) << tsv.out;
+    EXPECT_NE(tsv.out.find("\nenterprise\tCorn\t\t\t\t\t\n"), std::string::npos) << tsv.out;
+    EXPECT_NE(tsv.out.find("\nwhole farm\t\t\t\t\t\t\n"), std::string::npos) << tsv.out;
+    EXPECT_TRUE(fs::exists(pdf));
+
+    for (const char* jobs : {"1", "2"}) {
+        const run_result r = run({"--database", ZELMORA_DEMO_DATABASE, "batch", "--jobs", jobs, unrated});
+        EXPECT_EQ(r.status, 3);
+        EXPECT_EQ(r.out, with_name_column(unrated, tsv.out));
+        EXPECT_EQ(r.err, "zelmora-cli: " + unrated + ": " + reason.substr(13)) << r.err;
+    }
+
+    const std::string unlisted = inputs_file("[Settings]\nState FIPS=19\nCounty FIPS=999\n", "unlisted.ini");
+    const std::string refusal = "County FIPS 999 is not a county of Iowa in the rating database\n";
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"rate", "--tsv"}, {"compare"}, {"worksheet", "1"}}) {
+        std::vector<std::string> args = {"--database", ZELMORA_DEMO_DATABASE, "--inputs", unlisted};
+        args.insert(args.end(), command.begin(), command.end());
+        const run_result r = run(args);
+        EXPECT_EQ(r.status, 2) << command[0];
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "zelmora-cli: inputs file \"" + unlisted + "\": " + refusal) << r.err;
+    }
+    const run_result batch = run({"--database", ZELMORA_DEMO_DATABASE, "batch", unlisted});
+    EXPECT_EQ(batch.status, 3);
+    EXPECT_NE(batch.err.find(refusal), std::string::npos) << batch.err;
+}
+
 TEST_F(Cli, BatchUsageErrorsAndAnUnopenableDatabase) {
     const std::string farm = example("iowa-farm.ini");
     const std::vector<std::vector<std::string>> usage = {

@@ -437,28 +437,38 @@ private Q_SLOTS:
     }
 
     void a_refused_file_changes_nothing_and_says_why() {
-        database_copy data;
-        QTemporaryDir folder;
-        const QString refused = folder.filePath(QStringLiteral("refused.ini"));
-        QFile out(refused);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write("[Settings]\nState FIPS=19\nCounty FIPS=169\nCoverage Whole Farm=72\n");
-        out.close();
+        const std::pair<const char*, const char*> cases[] = {
+            {"[Settings]\nState FIPS=19\nCounty FIPS=169\nCoverage Whole Farm=72\n",
+             "\"Coverage Whole Farm\" must be 65, 70, 75, 80 or 85, not \"72\""},
+            // A county the rating data does not list: nothing of it could be rated.
+            {"[Settings]\nState FIPS=19\nCounty FIPS=999\n",
+             "County FIPS 999 is not a county of Iowa in the rating database"},
+        };
+        for (const auto& [text, why] : cases) {
+            messages_.clear();
+            database_copy data;
+            QTemporaryDir folder;
+            const QString refused = folder.filePath(QStringLiteral("refused.ini"));
+            QFile out(refused);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(text);
+            out.close();
 
-        main_frame frame;
-        child_frame* window = frame.open_document(data.path());
-        QVERIFY(window);
-        const QString title = window->windowTitle();
-        const QString price = field(window, 1000)->text();
-        const farm before = window->document()->model()->current();
-        QVERIFY(!frame.open_farm(refused.toStdString()));
-        QCOMPARE(messages_.size(), std::size_t{1});
-        QVERIFY(messages_[0].contains(QStringLiteral("\"Coverage Whole Farm\" must be 65, 70, 75, 80 or 85, not \"72\"")));
-        QCOMPARE(window->windowTitle(), title);
-        QCOMPARE(field(window, 1000)->text(), price);
-        QVERIFY(window->document()->model()->current() == before);
-        QVERIFY(!window->document()->farm_modified());
-        QVERIFY(window->document()->farm_file_path().empty());
+            main_frame frame;
+            child_frame* window = frame.open_document(data.path());
+            QVERIFY(window);
+            const QString title = window->windowTitle();
+            const QString price = field(window, 1000)->text();
+            const farm before = window->document()->model()->current();
+            QVERIFY(!frame.open_farm(refused.toStdString()));
+            QCOMPARE(messages_.size(), std::size_t{1});
+            QVERIFY2(messages_[0].contains(QString::fromUtf8(why)), qPrintable(messages_[0]));
+            QCOMPARE(window->windowTitle(), title);
+            QCOMPARE(field(window, 1000)->text(), price);
+            QVERIFY(window->document()->model()->current() == before);
+            QVERIFY(!window->document()->farm_modified());
+            QVERIFY(window->document()->farm_file_path().empty());
+        }
     }
 
     void title_names_the_farm_and_county_and_marks_edits() {

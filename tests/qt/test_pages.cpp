@@ -124,6 +124,25 @@ private Q_SLOTS:
             QVERIFY(!find_control(page, 1375 + r)->isEnabled());
         }
         QVERIFY(find_control(page, 1122)->isEnabled());
+
+        // The crop's sums, its enterprise unit and the whole farm would leave the
+        // unit out: they are blank, and their tooltips name the unit.
+        const QString missing = QStringLiteral("Corn unit 2: no rate for type 997 and practice 2 in this county");
+        auto* units_sum = page->findChild<QLabel*>(QStringLiteral("crop_total_0_0"));
+        QVERIFY(units_sum);
+        QVERIFY(units_sum->text().isEmpty());
+        QCOMPARE(units_sum->toolTip(), missing);
+        sheet.show_page(9);
+        property_page_whole_farm* whole = sheet.whole_farm_page();
+        for (int id : {1216, 1307}) {
+            QVERIFY2(text_of(whole, id).isEmpty(), qPrintable(QString::number(id)));
+            QCOMPARE(find_control(whole, id)->toolTip(), missing);
+        }
+        set_corn({corn_unit(150.0)});
+        propsheet_calculator rated_sheet(&model());
+        rated_sheet.show_page(9);
+        QVERIFY(!text_of(rated_sheet.whole_farm_page(), 1216).isEmpty());
+        QVERIFY(find_control(rated_sheet.whole_farm_page(), 1216)->toolTip().isEmpty());
     }
 
     void lists_without_selection_keep_the_units_codes() {
