@@ -66,6 +66,11 @@ TEST(NumberText, ALeadingNumberIsReadAsPercentLfReadsItButNeverAsHexOrInfinity) 
         {"1e999", std::nullopt}, {"1e-400", std::nullopt}, {"e5", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(leading_decimal(c.text), c.expected) << '"' << c.text << '"';
+    // A typed "-0" is 0, never a negative zero that a figure would print as "-0.00".
+    double read = 1.0;
+    ASSERT_TRUE(read_decimal_number("-0.0", read));
+    EXPECT_FALSE(std::signbit(read));
+    EXPECT_FALSE(std::signbit(*leading_decimal("-0")));
 }
 
 TEST(NumberText, ALeadingWholeNumberIsReadAsStrtollReadsItAndSaturates) {

@@ -4,6 +4,7 @@
 // figures), and the tables and records it keeps until the database changes.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -203,6 +204,54 @@ TEST_F(RatingSession, AUnitWithoutARateIsReportedWithItsReasonAndTheOthersRateAs
     const farm_rating corn_off = session_.rate(with);
     EXPECT_TRUE(corn_off.unrated_units().empty());
     EXPECT_EQ(corn_off.whole_farm_reason, "");
+}
+
+// Far outside the yields the county's rates were fitted over, the premium
+// formulas give rates below zero: such a unit, enterprise unit or whole-farm
+// unit has a reason instead of figures, and nothing shown is ever negative.
+TEST_F(RatingSession, YieldsFarOutsideTheCountysRatesAreRefusedAndNoFigureIsNegative) {
+    struct refusal {
+        double rate_yield, aph_yield;
+        const char* unit_reason;        // of Corn unit 1
+        const char* enterprise_reason;  // of the Corn enterprise unit
+    };
+    const refusal cases[] = {
+        {160, 165, "", ""},
+        {2000, 165, "rate yield 2000 is more than 3 times the county's reference yield 180",
+         "Corn unit 1: rate yield 2000 is more than 3 times the county's reference yield 180"},
+        {40, 165, "rate yield 40 is less than a quarter of the county's reference yield 180",
+         "Corn unit 1: rate yield 40 is less than a quarter of the county's reference yield 180"},
+        {160, 4000, "", "Corn enterprise unit: APH yield 2353.6 is more than 3 times the county's reference yield 180"},
+    };
+    for (const refusal& c : cases) {
+        SCOPED_TRACE(c.rate_yield);
+        farm f = story_county_farm();
+        f.inputs.units[at(crop_corn)][0].rate_yield = c.rate_yield;
+        f.inputs.units[at(crop_corn)][0].aph_yield = c.aph_yield;
+        const farm_rating rating = session_.rate(f);
+        const unit_rating& unit = *rating.unit(crop_corn, 1);
+        EXPECT_EQ(unit.figures.has_value(), *c.unit_reason == '\0');
+        EXPECT_EQ(unit.why_not_rated, c.unit_reason);
+        EXPECT_EQ(rating.enterprise_reason[at(crop_corn)], c.enterprise_reason);
+        EXPECT_EQ(rating.whole_farm_reason, c.enterprise_reason);
+        EXPECT_EQ(rating.complete_whole_farm_figures().has_value(), *c.enterprise_reason == '\0');
+        if (*c.enterprise_reason != '\0') {
+            EXPECT_EQ(rating.unrated_units(), std::vector<std::string>{c.enterprise_reason});
+        }
+        // Every figure a caller may show.
+        std::vector<premium_figures> shown;
+        for (int crop = 1; crop <= crop_count; ++crop) {
+            for (const unit_rating& u : rating.units[at(crop)])
+                if (u.figures) shown.push_back(*u.figures);
+            if (const auto enterprise = rating.complete_enterprise_figures(crop)) shown.push_back(*enterprise);
+        }
+        if (const auto whole = rating.complete_whole_farm_figures()) shown.push_back(*whole);
+        for (const premium_figures& figures : shown) {
+            for (const exact_decimal& figure : {figures.revenue_guarantee, figures.per_acre_premium,
+                                                figures.total_premium, figures.subsidy, figures.producer_premium})
+                EXPECT_FALSE(std::signbit(figure.to_double()));
+        }
+    }
 }
 
 TEST_F(RatingSession, AFarmInACountyTheRatingDataDoesNotListIsRefusedWithItsReason) {

@@ -1,5 +1,7 @@
 #include "rating/farm_rating.h"
 
+#include "rating/rating_domain.h"
+
 namespace zelmora {
 
 const unit_rating* farm_rating::unit(int crop_number, int unit_number) const {
@@ -12,15 +14,15 @@ const unit_rating* farm_rating::unit(int crop_number, int unit_number) const {
 premium_figures farm_rating::enterprise_figures(int crop_number) const {
     if (crop_number < 1 || crop_number > crop_count) return {};
     const auto i = static_cast<std::size_t>(crop_number - 1);
-    return {enterprise.enterprise_revenue_guarantee[i], enterprise.enterprise_per_acre_premium[i],
-            enterprise.total_loaded_enterprise_premium[i], enterprise.enterprise_subsidy[i],
-            enterprise.enterprise_producer_premium[i]};
+    return without_negative_zeros({enterprise.enterprise_revenue_guarantee[i], enterprise.enterprise_per_acre_premium[i],
+                                   enterprise.total_loaded_enterprise_premium[i], enterprise.enterprise_subsidy[i],
+                                   enterprise.enterprise_producer_premium[i]});
 }
 
 premium_figures farm_rating::whole_farm_figures() const {
-    return {whole_farm.revenue_guarantee_whole_farm, whole_farm.base_premium_whole_farm,
-            whole_farm.total_premium_whole_farm, whole_farm.ra_subsidy_whole_farm,
-            whole_farm.producer_premium_whole_farm};
+    return without_negative_zeros({whole_farm.revenue_guarantee_whole_farm, whole_farm.base_premium_whole_farm,
+                                   whole_farm.total_premium_whole_farm, whole_farm.ra_subsidy_whole_farm,
+                                   whole_farm.producer_premium_whole_farm});
 }
 
 std::optional<premium_figures> farm_rating::complete_enterprise_figures(int crop_number) const {
@@ -46,6 +48,7 @@ std::vector<std::string> farm_rating::unrated_units() const {
                             unit.why_not_rated);
         }
     }
+    lines.insert(lines.end(), refused_structures.begin(), refused_structures.end());
     return lines;
 }
 

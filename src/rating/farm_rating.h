@@ -98,6 +98,9 @@ struct farm_rating {
     std::array<std::string, crop_count> enterprise_reason;
     // The same for the whole-farm unit (a unit of a crop in it has no rate).
     std::string whole_farm_reason;
+    // Enterprise and whole-farm units refused on their own, every unit of them
+    // rated: "Corn enterprise unit: APH yield 2521.5 is more than 3 times ...".
+    std::vector<std::string> refused_structures;
     // "Limited %.3f->%.3f" when the limit raised the whole-farm rate, else "".
     std::string limit_note;
     std::vector<diagnostic> diagnostics;
@@ -114,7 +117,8 @@ struct farm_rating {
     std::optional<premium_figures> complete_whole_farm_figures() const;
     // "Corn unit 2: no rate for type 998 and practice 3 in this county", one line
     // for each unit of a selected crop that could not be rated, in crop and unit
-    // order (a crop that is not selected is not insured: its units count for nothing).
+    // order (a crop that is not selected is not insured: its units count for
+    // nothing), then the enterprise and whole-farm units refused on their own.
     std::vector<std::string> unrated_units() const;
     // The "ERROR, ..." lines of every diagnostic of an error, in order.
     std::string error_text() const;

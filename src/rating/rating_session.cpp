@@ -7,6 +7,7 @@
 #include "rating/engine/rater.h"
 #include "rating/engine/session_engine.h"
 #include "rating/engine/report_texts.h"
+#include "rating/rating_domain.h"
 
 namespace zelmora {
 
@@ -221,6 +222,28 @@ farm_rating rating_session::rate(const farm& f) const {
     rating.whole_farm = k;
     rating.limit_note = limit_note(engine.calculator());
 
+    // Where every unit was rated, the enterprise and whole-farm formulas may
+    // still leave their domain: the crop's weighted APH yield far from the
+    // county's reference yield, or a premium below zero.
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        if (!rating.selected[i] || !rating.enterprise_reason[i].empty() || rating.units[i].empty()) continue;
+        std::string refusal;
+        if (const auto outside = yield_outside_rating("APH yield", rating.enterprise.enterprise_aph_yield[i],
+                                                      rating.enterprise.enterprise_reference_yield[i]))
+            refusal = std::string(crop_display_name(c)) + " enterprise unit: " + *outside;
+        else if (has_negative_figure(rating.enterprise_figures(c)))
+            refusal = std::string(crop_display_name(c)) + " enterprise unit: its premium comes out below zero";
+        if (refusal.empty()) continue;
+        rating.enterprise_reason[i] = refusal;
+        rating.refused_structures.push_back(refusal);
+        if (rating.in_whole_farm[i] && rating.whole_farm_reason.empty()) rating.whole_farm_reason = refusal;
+    }
+    if (rating.whole_farm_reason.empty() && has_negative_figure(rating.whole_farm_figures())) {
+        rating.whole_farm_reason = "Whole-farm unit: its premium comes out below zero";
+        rating.refused_structures.push_back(rating.whole_farm_reason);
+    }
+
     const std::string tables_errors =
         loaded_state_of(f.state_fips).load_errors + loaded_county_of(f.state_fips, f.inputs.county_fips).load_errors;
     if (!tables_errors.empty())
@@ -273,8 +296,13 @@ void session_engine::rate_farm(std::array<std::vector<unit_rating>, crop_count>*
                 // has no figures to show (its worksheet still shows the steps).
                 unit.why_not_rated = "no 65% surcharge row for type " + std::to_string(entered.type_code) +
                                      " and practice " + std::to_string(entered.practice_code) + " in this county";
+            } else if (const auto outside = yield_outside_rating("rate yield", entered.rate_yield,
+                                                                 done.results.reference_yield)) {
+                unit.why_not_rated = *outside;
+            } else if (has_negative_figure(done.results.figures())) {
+                unit.why_not_rated = "its premium comes out below zero for these yields";
             } else {
-                unit.figures = done.results.figures();
+                unit.figures = without_negative_zeros(done.results.figures());
             }
             unit.base_rate = done.results.base_rate;
             unit.reference_yield = done.results.reference_yield;

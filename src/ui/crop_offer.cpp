@@ -37,6 +37,12 @@ QString unit_row_problem(const unit_row_inputs& inputs, bool rated) {
     if (!inputs.type_chosen) return say("No type chosen");
     if (!rated) {
         if (!inputs.has_rate_yield) return say("No rate yield");
+        // A yield far outside the county's rates, or a missing surcharge row: the rating says which.
+        if (!inputs.why_not_rated.empty() && inputs.why_not_rated.rfind("no rate for ", 0) != 0) {
+            QString reason = QString::fromStdString(inputs.why_not_rated);
+            reason[0] = reason[0].toUpper();
+            return reason;
+        }
         return say("No rate for this type and practice in this county");
     }
     if (!inputs.has_aph_yield) return say("No APH yield: the guarantee and premium are 0");

@@ -3,6 +3,8 @@
 // why a crop or a unit row shows no figures.
 #include <QString>
 
+#include <string>
+
 namespace zelmora {
 
 struct farm;
@@ -28,6 +30,7 @@ struct unit_row_inputs {
     bool has_rate_yield = true;
     bool has_acres = true;
     bool has_share = true;
+    std::string why_not_rated;  // the rating's reason when the unit has no figures
 };
 QString unit_row_problem(const unit_row_inputs& inputs, bool rated);
 

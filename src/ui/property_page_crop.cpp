@@ -374,6 +374,8 @@ void property_page_crop::explain_rows(const std::array<bool, unit_rows>& rated) 
             inputs.has_rate_yield = unit.rate_yield > 0.0;
             inputs.has_acres = unit.acres > 0.0;
             inputs.has_share = unit.share > 0.0;
+            const auto& rated_units = model_->rating().units[static_cast<std::size_t>(crop_number_ - 1)];
+            if (i < rated_units.size()) inputs.why_not_rated = rated_units[i].why_not_rated;
             problem = unit_row_problem(inputs, rated[i]);
             if (!problem.isEmpty() && first_problem.isEmpty()) {
                 first_problem = tr("%1 unit %2: %3").arg(QString::fromLatin1(crop_display_name(crop_number_)))

@@ -102,7 +102,7 @@ bool read_decimal_number(std::string_view text, double& value) {
     double read = 0.0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(read)) return false;
-    value = read;
+    value = read + 0.0;  // "-0" is 0: nothing read is ever a negative zero
     return true;
 }
 
@@ -117,7 +117,7 @@ std::optional<double> leading_decimal(std::string_view text) {
     double read = 0.0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
     if (ec != std::errc() || !std::isfinite(read)) return std::nullopt;
-    return read;
+    return read + 0.0;  // "-0" is 0
 }
 
 std::optional<long long> leading_whole_number(std::string_view text) {

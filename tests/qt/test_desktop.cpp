@@ -216,6 +216,13 @@ private Q_SLOTS:
             f.inputs.units[crop_cotton - 1] = {corn_unit()};
             f.inputs.units[0].clear();
         });
+        // Yields of the county's cotton, which the rates give in pounds.
+        const exact_decimal cotton_yield = model().rating().units[crop_cotton - 1][0].reference_yield;
+        QVERIFY(cotton_yield > 0.0);
+        testing::change_farm(model(), [cotton_yield](farm& f) {
+            f.inputs.units[crop_cotton - 1][0].aph_yield = cotton_yield;
+            f.inputs.units[crop_cotton - 1][0].rate_yield = cotton_yield;
+        });
         const int guarantee_id = 1296;
         {
             propsheet_calculator sheet(&model());
