@@ -1,5 +1,6 @@
-# make run   installs what is missing, builds Release into build/, generates the
-#            demo rating database and starts the application.
+# make run   installs what is missing, builds Release into build/ (the programs
+#            only, target `programs`: no tests), generates the demo rating
+#            database and starts the application.
 # make test  installs, builds a separate sanitizer tree and runs every test.
 # make bench builds and runs the benchmarks.
 # make package builds a Release tree of its own in build-package/ with Debian's
@@ -25,7 +26,7 @@ deps:
 
 build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
+	@cmake --build $(BUILD) -j $(JOBS) --target programs
 
 run: build
 	@scripts/run-app "$(BUILD)"

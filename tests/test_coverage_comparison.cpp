@@ -10,6 +10,7 @@
 #include <string>
 
 #include "rating/coverage_comparison.h"
+#include "rating/farm.h"
 #include "rating/farm_file.h"
 #include "rating/rating_session.h"
 

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "fixture_database.h"
+#include "rating/farm.h"
 #include "rating/farm_file.h"
 #include "rating/rating_session.h"
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "rating/farm.h"
 #include "rating/payout_rating.h"
 #include "rating/farm_file.h"
 #include "rating/payout_simulation.h"

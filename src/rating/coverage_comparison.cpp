@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "rating/farm.h"
 #include "utility/number_text.h"
 
 namespace zelmora {

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "data/crops.h"
-#include "rating/farm.h"
 #include "rating/farm_rating.h"
 #include "rating/rating_session.h"
 #include "utility/exact_decimal.h"
 
 namespace zelmora {
+
+struct farm;
 
 enum class unit_structure { units_as_entered, enterprise_unit, whole_farm_unit };
 inline constexpr int unit_structure_count = 3;

@@ -11,13 +11,10 @@
 #include <vector>
 
 #include "data/crops.h"
+#include "rating/crop_arrays.h"
 #include "utility/exact_decimal.h"
 
 namespace zelmora {
-
-using crop_decimals = std::array<exact_decimal, crop_count>;
-using crop_ints = std::array<int, crop_count>;
-using crop_flags = std::array<bool, crop_count>;
 
 inline constexpr int max_units_per_crop = 7;
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data/crops.h"
+#include "rating/farm.h"
 #include "rating/input_rules.h"
 #include "utility/atomic_file.h"
 #include "utility/ini_file.h"

@@ -13,10 +13,11 @@
 #include <string>
 #include <string_view>
 
-#include "rating/farm.h"
 #include "utility/settings_store.h"
 
 namespace zelmora {
+
+struct farm;
 
 inline constexpr const char* settings_section = "Settings";
 inline constexpr const char* farm_details_section = "Farm Details";

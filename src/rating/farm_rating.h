@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "data/crops.h"
-#include "rating/farm.h"
+#include "rating/crop_arrays.h"
 #include "utility/exact_decimal.h"
 
 namespace zelmora {

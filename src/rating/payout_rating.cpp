@@ -1,6 +1,7 @@
 #include "rating/payout_rating.h"
 
 #include "data/state_record.h"
+#include "rating/farm.h"
 
 namespace zelmora {
 

@@ -3,13 +3,14 @@
 // farm rated at each coverage level for the expected payouts.
 #include <vector>
 
-#include "rating/farm.h"
 #include "rating/farm_rating.h"
 #include "rating/payout.h"
 #include "rating/payout_simulation.h"
 #include "rating/rating_session.h"
 
 namespace zelmora {
+
+struct farm;
 
 // The rated farm as a payout farm: every selected crop with units (a unit the
 // rater has no rate for pays on a guarantee of 0); the whole-farm unit when two

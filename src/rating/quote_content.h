@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "rating/coverage_comparison.h"
-#include "rating/farm.h"
 #include "rating/farm_file.h"
 #include "rating/rating_session.h"
 
 namespace zelmora {
+
+struct farm;
 
 struct quote_unit {
     int unit_number = 1;

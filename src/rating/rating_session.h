@@ -19,10 +19,11 @@
 #include "data/premium_database.h"
 #include "data/state_record.h"
 #include "data/surcharge_list.h"
-#include "rating/farm.h"
 #include "rating/farm_rating.h"
 
 namespace zelmora {
+
+struct farm;
 
 class rating_session {
 public:

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "rating/farm.h"
 #include "rating/rating_session.h"
 #include "utility/exact_decimal.h"
 
 namespace zelmora {
+
+struct farm;
+struct insurance_unit;
 
 // The crop's worksheet: every step of the rating of its first unit and the
 // crop's enterprise figures ("No unit.\r\n" without units). With

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "rating/farm.h"
 #include "rating/rating_session.h"
 #include "ui/dialog_error_list.h"
 #include "ui/numeric_controls.h"

@@ -11,6 +11,7 @@
 #include "comma_locales.h"
 #include "fixture_database.h"
 #include "qtsupport/qsettings_store.h"
+#include "rating/farm.h"
 #include "rating/farm_file.h"
 
 using zelmora::qsettings_store;
