@@ -6,6 +6,7 @@
 
 #include "app/doc_zelmora.h"
 #include "app/view_zelmora.h"
+#include "ui/numeric_controls.h"
 #include "ui/window_services.h"
 
 namespace zelmora {
@@ -42,9 +43,20 @@ void child_frame::update_title() {
     setWindowModified(document_->edit_marked());
 }
 
+bool child_frame::farm_ready(const QString& cannot) {
+    if (!document_) return false;
+    if (number_field* refused = view_ ? first_refused_field(view_) : nullptr) {
+        refused->setFocus();
+        show_message(this, cannot + tr(": a field holds a text that is not taken.\n\n") + refused->refusal_message());
+        return false;
+    }
+    return true;
+}
+
 bool child_frame::save() {
     if (!document_) return false;
     if (document_->farm_file_path().empty()) return save_as();
+    if (!farm_ready(tr("The farm cannot be saved"))) return false;
     std::string error;
     if (!document_->save_farm(document_->farm_file_path(), error)) {
         show_message(this, to_qstring(error));
@@ -55,7 +67,7 @@ bool child_frame::save() {
 }
 
 bool child_frame::save_as() {
-    if (!document_) return false;
+    if (!document_ || !farm_ready(tr("The farm cannot be saved"))) return false;
     const std::string& current = document_->farm_file_path();
     const QString start = current.empty()
                               ? QDir(QFileInfo(to_qstring(document_->path())).absolutePath())

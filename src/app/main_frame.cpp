@@ -325,7 +325,7 @@ void main_frame::update_commands() {
 
 void main_frame::on_print() {
     child_frame* frame = active_frame();
-    if (!frame || !frame->document()) return;
+    if (!frame || !frame->document() || !frame->farm_ready(tr("The quote cannot be printed"))) return;
     const quote_content quote = frame->document()->make_quote();
     QPrinter printer(QPrinter::HighResolution);
     // The paper of the PDF and the command line, unless the dialog picks another.
@@ -351,7 +351,7 @@ QString with_pdf_suffix(const QString& path) {
 
 void main_frame::on_export_pdf() {
     child_frame* frame = active_frame();
-    if (!frame || !frame->document()) return;
+    if (!frame || !frame->document() || !frame->farm_ready(tr("The quote cannot be exported"))) return;
     const QString chosen = ask_file_name(this, file_dialog_kind::save, tr("Export Quote as PDF"),
                                          quote_pdf_suggestion(*frame->document()), tr("PDF files (*.pdf)"));
     if (chosen.isEmpty()) return;

@@ -12,8 +12,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include <cstdio>
-
 #include "app/doc_zelmora.h"
 #include "ui/crop_offer.h"
 #include "ui/farm_model.h"
@@ -126,6 +124,8 @@ void view_zelmora::build_form() {
     }
     const char* row_labels[] = {"RA Price ($/bushel):", "Price Volatility", "Number of Units", "PP Factor +5%",
                                 "PP Factor +10%"};
+    // What a refusal calls each row's field, after the crop's name.
+    const char* field_names[] = {"price", "price volatility", "number of units", "PP factor +5%", "PP factor +10%"};
     for (int row = 0; row < 5; ++row) {
         price_grid->addWidget(new QLabel(tr(row_labels[row]), prices), row + 2, 0);
         for (int c = 1; c <= crop_count; ++c) {
@@ -144,6 +144,7 @@ void view_zelmora::build_form() {
             case 2:
                 field = units_[i] = with_id(new edit_integer(prices), ids.units);
                 field->setToolTip(tr("0 to 7 units; the units are entered with Show Crops"));
+                units_[i]->set_range(field_ranges::units);
                 break;
             case 3:
                 field = ppcl_factor_5_[i] = with_id(new edit_decimal(prices), ids.ppcl_5);
@@ -156,6 +157,8 @@ void view_zelmora::build_form() {
             }
             field->setAccessibleName(QString::fromLatin1(crop_display_name(c)) + QLatin1Char(' ') +
                                      tr(row_labels[row]));
+            static_cast<number_field*>(field)->set_field_name(QString::fromLatin1(crop_display_name(c)) +
+                                                              QLatin1Char(' ') + tr(field_names[row]));
             // Nine columns side by side must fit a 1024-pixel screen.
             if (auto* number = qobject_cast<edit_decimal*>(field)) {
                 number->fit_to(row == 0 ? QStringLiteral("00,000.00") : QStringLiteral("000.00"));
@@ -298,20 +301,9 @@ void view_zelmora::store_inputs() {
         // A field whose text is not a number within its range keeps the value it had before the edit.
         store_if_acceptable(price_[i], in.price[i]);
         store_if_acceptable(price_volatility_[i], in.price_volatility[i]);
-        // The crop pages have seven unit rows: a crop keeps 0 to 7 units.
-        const int asked = units_[i]->get_value();
-        const int count = asked < 0 ? 0 : (asked > max_units_per_crop ? max_units_per_crop : asked);
-        if (count != asked) {
-            {
-                QSignalBlocker quiet(units_[i]);
-                units_[i]->set_value(count, true);
-            }
-            char text[160];
-            std::snprintf(text, sizeof text, "%s: Number of Units is %d (a crop has 0 to %d units).",
-                          crop_display_name(c), count, max_units_per_crop);
-            Q_EMIT status_message(QString::fromLatin1(text));
-        }
-        set_unit_count(f, c, count);
+        // The crop pages have seven unit rows: a count past them is refused like any
+        // text out of range, and the crop keeps its units.
+        if (units_[i]->acceptable()) set_unit_count(f, c, units_[i]->get_value());
         in.harvest_guarantee[i] = harvest_guarantee_[i]->isChecked();
         store_if_acceptable(ppcl_factor_5_[i], in.ppcl_factor[0][i]);
         store_if_acceptable(ppcl_factor_10_[i], in.ppcl_factor[1][i]);

@@ -10,8 +10,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <vector>
+
 #include "ui/crop_offer.h"
 #include "ui/farm_model.h"
+#include "ui/numeric_controls.h"
 #include "ui/property_page_crop.h"
 #include "ui/property_page_whole_farm.h"
 #include "ui/window_services.h"
@@ -170,7 +173,30 @@ void propsheet_calculator::copy_current_page() {
     }
 }
 
+number_field* propsheet_calculator::show_refused_field() {
+    // The page shown first, then the others in the order of their tabs.
+    std::vector<int> order{current_};
+    for (int index = 0; index < tabs_->count(); ++index)
+        if (index != current_) order.push_back(index);
+    for (const int index : order) {
+        property_page* page = page_at(index);
+        if (!page || !page->loaded()) continue;
+        if (number_field* field = first_refused_field(page)) {
+            show_page(index);
+            field->setFocus();
+            return field;
+        }
+    }
+    return nullptr;
+}
+
 void propsheet_calculator::accept() {
+    // A text that is not taken is not left behind unsaid: OK stays on its field.
+    if (number_field* field = show_refused_field()) {
+        show_status(field->refusal());
+        show_message(this, field->refusal_message());
+        return;
+    }
     if (property_page* page = page_at(current_)) page->deactivate();
     QDialog::accept();
 }

@@ -13,7 +13,9 @@ class QTabWidget;
 namespace zelmora {
 
 class farm_model;
+class number_field;
 class property_page;
+class property_page_compare;
 class property_page_crop;
 class property_page_whole_farm;
 
@@ -28,6 +30,8 @@ public:
     // Shows a page as its tab would: the page left is stored, the page shown is loaded once.
     void show_page(int index);
 
+    // OK: a page's field that refuses its text keeps the sheet open on it and
+    // says why; otherwise the page shown is stored and the sheet closes.
     void accept() override;
     // Edit > Copy's keys on a page: the page's worksheet, as its Copy button.
     void copy_current_page();
@@ -47,6 +51,9 @@ private:
     void mark_unrated_tabs();
     void on_tab_changed(int index);
     property_page* page_at(int index) const;
+    // Shows the first field of a loaded page that refuses its text (the page
+    // shown first) and gives it the focus; nullptr when there is none.
+    number_field* show_refused_field();
 
     std::array<property_page_crop*, crop_count> crop_pages_{};
     property_page_whole_farm* whole_farm_page_ = nullptr;

@@ -2,6 +2,7 @@
 // figures of another state cleared, page keys from any control, windows that
 // fit 1024 x 768, and the words that say why a row or a crop has no figures.
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -157,7 +158,27 @@ private Q_SLOTS:
         find_control_as<edit_decimal>(page, 1126)->setText(QStringLiteral("150"));
         QCOMPARE(unit().share.to_double(), 0.5);
         QCOMPARE(text_of(page, 1129), testing::shown_as(model().rating().unit(1, 1)->figures->total_premium, 0));
-        sheet.accept();  // OK stores the page: the refused text still does not arrive
+        // OK names the first refused field of the page and stays open on it; the refused text never arrives.
+        QStringList said;
+        set_message_hook([&said](const QString& text) { said << text; });
+        sheet.accept();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].startsWith(QStringLiteral("Corn unit 1 rate yield: 100001 is not taken; yields are 0 to "
+                                                   "100,000.")),
+                 qPrintable(said[0]));
+        QVERIFY(sheet.isVisible());
+        QCOMPARE(QApplication::focusWidget(), find_control(page, 1123));
+        QCOMPARE(unit().share.to_double(), 0.5);
+        // Esc in each refused field puts back its text from before the edit; then OK closes.
+        while (number_field* refused = first_refused_field(page)) {
+            refused->setFocus();
+            QTest::keyClick(refused, Qt::Key_Escape);
+            QVERIFY(!refused->refused());
+        }
+        QVERIFY(sheet.isVisible());
+        sheet.accept();
+        QCOMPARE(said.size(), 1);
+        QCOMPARE(sheet.result(), int(QDialog::Accepted));
         QCOMPARE(unit().share.to_double(), 0.5);
     }
 

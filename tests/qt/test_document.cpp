@@ -317,21 +317,29 @@ private Q_SLOTS:
         QCOMPARE(form.inputs().units[0].size(), std::size_t{2});
     }
 
-    void number_of_units_is_kept_within_seven() {
+    // The crop pages have seven unit rows: a number of units past them is refused like any
+    // text out of range (red frame, the range in its tooltip, the text left to put right),
+    // and the crop keeps the units it has.
+    void number_of_units_past_seven_is_refused() {
         database_copy data;
         open_form form;
         QVERIFY(form.open(data.path()));
-        QSignalSpy messages(form.view.get(), &view_zelmora::status_message);
-        form.control<QLineEdit>(1004)->setText(QStringLiteral("12"));
-        form.view->store_inputs();
-        QCOMPARE(form.inputs().units[0].size(), std::size_t{7});
-        QCOMPARE(form.control<QLineEdit>(1004)->text(), QStringLiteral("7"));
-        QCOMPARE(messages.count(), 1);
-        QVERIFY(messages.at(0).at(0).toString().startsWith(QStringLiteral("Corn:")));
-        form.control<QLineEdit>(1004)->setText(QStringLiteral("3"));
-        form.view->store_inputs();
-        QCOMPARE(form.inputs().units[0].size(), std::size_t{3});
-        QCOMPARE(messages.count(), 1);
+        auto* units = form.control<edit_integer>(1004);
+        const struct {
+            const char* text;
+            std::size_t kept;
+            bool refused;
+        } cases[] = {{"3", 3, false}, {"9", 3, true}, {"-1", 3, true}, {"2x", 3, true}, {"7", 7, false}, {"0", 0, false}};
+        for (const auto& c : cases) {
+            const QString name = QString::fromLatin1(c.text);
+            units->setText(name);
+            form.view->store_inputs();
+            QCOMPARE(form.inputs().units[0].size(), c.kept);
+            QVERIFY2(units->refused() == c.refused, qPrintable(name));
+            QCOMPARE(units->text(), name);
+            QVERIFY2(units->toolTip().startsWith(QStringLiteral("Units: 0 to 7")) == c.refused, qPrintable(name));
+            QVERIFY2(units->styleSheet().contains(QStringLiteral("border")) == c.refused, qPrintable(name));
+        }
     }
 
     void closing_saves_the_inputs_for_the_next_start() {

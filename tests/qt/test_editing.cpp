@@ -242,9 +242,25 @@ private Q_SLOTS:
         QCOMPARE(acres->text(), QStringLiteral("2000000"));
         QCOMPARE(model.current().inputs.units[0][0].acres.to_double(), 640.0);
         QCOMPARE(text_of(page, 1129), premium_at_640);
-        // Leaving the field and OK store the page again: still the acres from before the edit.
+        // Leaving the field stores the page again: still the acres from before the edit. OK
+        // says which field refuses its text and stays open on it; Esc there puts back 640.0.
         find_control(page, 1105)->setFocus();
+        QStringList said;
+        set_message_hook([&said](const QString& text) { said << text; });
         sheet.accept();
+        QCOMPARE(said, QStringList{QStringLiteral("Corn unit 1 acres: 2000000 is not taken; acres are 0 to "
+                                                  "1,000,000.\n\nCorrect the field, or press Esc in it to put back "
+                                                  "640.0.")});
+        QVERIFY(sheet.isVisible());
+        QVERIFY(acres->hasFocus());
+        QCOMPARE(model.current().inputs.units[0][0].acres.to_double(), 640.0);
+        QTest::keyClick(acres, Qt::Key_Escape);
+        QVERIFY(sheet.isVisible());
+        QCOMPARE(acres->text(), QStringLiteral("640.0"));
+        QVERIFY(!acres->refused());
+        sheet.accept();
+        QCOMPARE(sheet.result(), int(QDialog::Accepted));
+        QCOMPARE(said.size(), 1);
         QCOMPARE(model.current().inputs.units[0][0].acres.to_double(), 640.0);
     }
 };

@@ -33,6 +33,7 @@
 #include "rating/farm_file.h"
 #include "ui/dialog_farm_details.h"
 #include "ui/property_page_whole_farm.h"
+#include "ui/numeric_controls.h"
 #include "ui/propsheet_calculator.h"
 #include "window_fixture.h"
 
@@ -358,6 +359,59 @@ private Q_SLOTS:
         // A name that ends in .PDF is taken as it is.
         QCOMPARE(with_pdf_suffix(QStringLiteral("/a/B.PDF")), QStringLiteral("/a/B.PDF"));
         QCOMPARE(with_pdf_suffix(QStringLiteral("/a/b.quote")), QStringLiteral("/a/b.quote.pdf"));
+    }
+
+    // A form field whose text is not taken stops Save, Save As, Print and the export: each
+    // says which field and why and writes nothing; with the text put back (Esc), Save goes on.
+    void a_refused_field_stops_save_print_and_export() {
+        database_copy data;
+        QTemporaryDir folder;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+        const QString path = folder.filePath(QStringLiteral("iowa.ini"));
+        file_answer_ = path;
+        QVERIFY(window->save_as());
+        const QByteArray saved = file_bytes(path);
+        auto* units = find_control_as<edit_integer>(window->view(), 1004);
+        units->setFocus();
+        units->setText(QStringLiteral("9"));
+        QVERIFY(units->refused());
+
+        const QString pdf = folder.filePath(QStringLiteral("quote.pdf"));
+        file_answer_ = folder.filePath(QStringLiteral("other.ini"));
+        file_questions_.clear();
+        int print_dialogs = 0;
+        set_modal_hook([&print_dialogs](QDialog&) {
+            ++print_dialogs;
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(!window->save());
+        QVERIFY(!window->save_as());
+        action_named(&frame, QStringLiteral("&Print..."))->trigger();
+        file_answer_ = pdf;
+        action_named(&frame, QStringLiteral("&Export Quote as PDF..."))->trigger();
+        set_modal_hook({});
+        const QString why = QStringLiteral("Corn number of units: 9 is not taken; units are 0 to 7.");
+        const QString beginnings[] = {QStringLiteral("The farm cannot be saved"), QStringLiteral("The farm cannot be saved"),
+                                      QStringLiteral("The quote cannot be printed"),
+                                      QStringLiteral("The quote cannot be exported")};
+        QCOMPARE(messages_.size(), std::size_t{4});
+        for (std::size_t i = 0; i < messages_.size(); ++i) {
+            QVERIFY2(messages_[i].startsWith(beginnings[i]) && messages_[i].contains(why), qPrintable(messages_[i]));
+        }
+        QVERIFY(file_questions_.empty());
+        QCOMPARE(print_dialogs, 0);
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("other.ini"))));
+        QCOMPARE(file_bytes(path), saved);
+
+        QTest::keyClick(units, Qt::Key_Escape);
+        QCOMPARE(units->text(), QStringLiteral("3"));
+        QVERIFY(window->save());
+        QCOMPARE(file_bytes(path), saved);
+        QCOMPARE(messages_.size(), std::size_t{4});
     }
 
     // Print starts on the paper of the PDF file and the command line (US Letter),
