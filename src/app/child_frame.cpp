@@ -50,6 +50,10 @@ bool child_frame::farm_ready(const QString& cannot) {
         show_message(this, cannot + tr(": a field holds a text that is not taken.\n\n") + refused->refusal_message());
         return false;
     }
+    if (!document_->county_chosen()) {
+        show_message(this, cannot + tr(": %1 first (nothing is rated without one).").arg(document_->choose_county_text()));
+        return false;
+    }
     return true;
 }
 

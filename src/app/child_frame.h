@@ -39,9 +39,9 @@ public:
     // The caption follows the farm's name, county and edit marker.
     void update_title();
     // Whether the farm may go to a file or a printer as the window shows it:
-    // no field of the form refuses its text. If one does, a message begins
-    // with `cannot` ("The farm cannot be saved") and says which and why, and
-    // the field takes the focus.
+    // no field of the form refuses its text, and the farm has a county. If
+    // not, a message begins with `cannot` ("The farm cannot be saved") and
+    // says why, and a refused field takes the focus.
     bool farm_ready(const QString& cannot);
 
 Q_SIGNALS:

@@ -112,11 +112,20 @@ QString doc_zelmora::farm_title() const {
     if (model_) {
         const farm& f = model_->current();
         const county_record* county = model_->state().find_county(f.inputs.county_fips);
-        const QString place = county ? to_qstring(county->county_name)
-                                     : format_with_number("county %d", f.inputs.county_fips);
-        title += QStringLiteral(" - %1, %2").arg(place, to_qstring(state_name(f.state_fips)));
+        title += county ? QStringLiteral(" - %1, %2").arg(to_qstring(county->county_name),
+                                                          to_qstring(state_name(f.state_fips)))
+                        : QStringLiteral(" - ") + choose_county_text();
     }
     return title + QStringLiteral("[*]");
+}
+
+bool doc_zelmora::county_chosen() const {
+    return model_ && model_->state().find_county(model_->current().inputs.county_fips) != nullptr;
+}
+
+QString doc_zelmora::choose_county_text() const {
+    if (!model_) return {};
+    return QStringLiteral("choose a county in %1").arg(to_qstring(state_name(model_->current().state_fips)));
 }
 
 const farm& doc_zelmora::current_farm() {

@@ -82,6 +82,13 @@ public:
     // place of the edit marker ("iowa-farm - Story, Iowa[*]").
     QString farm_title() const;
 
+    // The farm's county is one of its state's. Without one (a change of state
+    // whose county list has no county at the old one's place) nothing is rated,
+    // and the farm is neither saved nor printed until a county is chosen.
+    bool county_chosen() const;
+    // "choose a county in Arkansas", as the caption and the status line say it.
+    QString choose_county_text() const;
+
     // The farm differs from the one last opened, started or saved (the form's
     // fields stored first).
     bool farm_modified();

@@ -293,7 +293,8 @@ void main_frame::create_bars() {
     status_bar_action_->setChecked(true);
     connect(status_bar_action_, &QAction::toggled, statusBar(), &QWidget::setVisible);
 
-    statusBar()->addWidget(new QLabel(tr("Ready"), this), 1);
+    status_note_ = new QLabel(tr("Ready"), this);
+    statusBar()->addWidget(status_note_, 1);
 }
 
 child_frame* main_frame::active_frame() const {
@@ -321,6 +322,20 @@ void main_frame::update_commands() {
     if (windowTitle().isEmpty()) setWindowTitle(QStringLiteral("Zelmora 2004"));
     update_window_menu();
     update_empty_hint();
+    update_status_note();
+}
+
+void main_frame::update_status_note() {
+    if (!status_note_) return;
+    child_frame* frame = active_frame();
+    // While the active farm has no county, the status line keeps saying so.
+    if (frame && frame->document() && frame->document()->model() && !frame->document()->county_chosen()) {
+        QString text = frame->document()->choose_county_text();
+        text[0] = text[0].toUpper();
+        status_note_->setText(text + tr(": nothing is rated until one is chosen"));
+    } else {
+        status_note_->setText(tr("Ready"));
+    }
 }
 
 void main_frame::on_print() {
@@ -407,6 +422,8 @@ void main_frame::update_window_menu() {
     }
 }
 
+QString main_frame::status_note() const { return status_note_ ? status_note_->text() : QString(); }
+
 QString main_frame::empty_window_text() const {
     QString text = tr("No rating database is open.");
     if (!not_opened_text_.empty()) text += QStringLiteral("\n") + to_qstring(not_opened_text_).trimmed();
@@ -444,6 +461,7 @@ child_frame* main_frame::open_document(const std::string& path) {
     connect(frame, &child_frame::farm_file_used, this,
             [this](const QString& farm_path) { add_recent_farm(to_std(farm_path)); });
     connect(frame->document(), &doc_zelmora::farm_changed, this, &main_frame::update_window_menu);
+    connect(frame->document(), &doc_zelmora::farm_changed, this, &main_frame::update_status_note);
     connect(frame->view(), &view_zelmora::status_message, this,
             [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     frame->showMaximized();

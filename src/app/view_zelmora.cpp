@@ -355,11 +355,29 @@ void view_zelmora::apply_state_and_county() {
     if (position < 0 || position >= rated_state_count) return;
     farm f = model_->current();
     f.state_fips = rated_states[static_cast<std::size_t>(position)];
-    // The county list still holds the previous state's counties: the position carries over.
+    const state_record& state = model_->session().state(f.state_fips);
+    // The county list still holds the previous state's counties: the position carries over
+    // (county 1 when none is selected). A place the new state's list does not reach leaves
+    // the farm without a county, never with a county its state lacks.
     const int county_position = county_list_->currentIndex();
-    f.inputs.county_fips =
-        county_position < 0 ? 1 : model_->session().state(f.state_fips).county_fips_at(county_position);
+    const int county_fips = county_position < 0 ? 1 : state.county_fips_at(county_position);
+    f.inputs.county_fips = state.find_county(county_fips) ? county_fips : 0;
     model_->set(f);
+}
+
+QString view_zelmora::county_after_state_change(const QString& county_before) const {
+    const farm& f = model_->current();
+    const QString state = to_qstring(state_name(f.state_fips));
+    const county_record* county = model_->state().find_county(f.inputs.county_fips);
+    if (!county) {
+        return county_before.isEmpty()
+                   ? tr("%1: choose a county").arg(state)
+                   : tr("%1: choose a county (its list has no county at the place of %2)").arg(state, county_before);
+    }
+    const QString now = to_qstring(county->county_name);
+    return county_before.isEmpty()
+               ? tr("%1: county %2 is selected").arg(state, now)
+               : tr("%1: county %2 is selected, at the place of %3 in the county list").arg(state, now, county_before);
 }
 
 void view_zelmora::show_state_and_counties() {
@@ -377,10 +395,14 @@ void view_zelmora::show_state_and_counties() {
 
 void view_zelmora::on_state_changed() {
     if (!model_) return;
+    const county_record* before = model_->state().find_county(model_->current().inputs.county_fips);
+    const QString county_before = before ? to_qstring(before->county_name) : QString();
     apply_state_and_county();
     show_state_and_counties();
     update_crop_boxes();
     note_edit();
+    // A county of the same place in the list is another county: the status line names it.
+    Q_EMIT status_message(county_after_state_change(county_before));
 }
 
 void view_zelmora::on_county_changed() {

@@ -2,6 +2,8 @@
 // command line rates it, the edit marker and the Save / Discard / Cancel
 // question, and the farm the settings store keeps with two windows open.
 #include <QAction>
+#include <QComboBox>
+#include <QSignalSpy>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -24,6 +26,7 @@
 #include <sys/resource.h>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -412,6 +415,93 @@ private Q_SLOTS:
         QVERIFY(window->save());
         QCOMPARE(file_bytes(path), saved);
         QCOMPARE(messages_.size(), std::size_t{4});
+    }
+
+    // A change of state carries the county list's place over. Where the new state's list
+    // does not reach that place, the farm has no county: nothing is rated, the title and the
+    // status line say to choose one, and Save and Print say why they do not go on. Where it
+    // does, the status line names the county now selected. A farm saved opens again.
+    void a_state_without_the_county_place_leaves_the_county_to_choose() {
+        database_copy data;
+        QTemporaryDir folder;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        doc_zelmora& document = *window->document();
+        auto* states = find_control_as<QComboBox>(window->view(), 1010);
+        auto* counties = find_control_as<QComboBox>(window->view(), 1011);
+        // The states with the longest and the shortest county lists.
+        int longest = -1, shortest = -1;
+        std::size_t most = 0, fewest = SIZE_MAX;
+        for (int i = 0; i < states->count(); ++i) {
+            const std::size_t count = document.session.state(states->itemData(i).toInt()).counties().size();
+            if (count > most) {
+                most = count;
+                longest = i;
+            }
+            if (count > 0 && count < fewest) {
+                fewest = count;
+                shortest = i;
+            }
+        }
+        QVERIFY(most > fewest);
+        const QString short_name = states->itemText(shortest);
+        QSignalSpy said(window->view(), &view_zelmora::status_message);
+
+        // Within reach: the county at the same place, named on the status line.
+        states->setCurrentIndex(longest);
+        counties->setCurrentIndex(0);
+        const QString first_before = counties->currentText();
+        states->setCurrentIndex(shortest);
+        const county_record& first = document.session.state(states->itemData(shortest).toInt()).counties().front();
+        QCOMPARE(document.model()->current().inputs.county_fips, first.county_fips);
+        QCOMPARE(said.last().at(0).toString(),
+                 QStringLiteral("%1: county %2 is selected, at the place of %3 in the county list")
+                     .arg(short_name, QString::fromStdString(first.county_name), first_before));
+
+        // Past the reach of the new list: no county.
+        states->setCurrentIndex(longest);
+        counties->setCurrentIndex(static_cast<int>(fewest));
+        states->setCurrentIndex(shortest);
+        QCOMPARE(document.model()->current().inputs.county_fips, 0);
+        QCOMPARE(counties->currentIndex(), -1);
+        QVERIFY2(said.last().at(0).toString().startsWith(short_name + QStringLiteral(": choose a county")),
+                 qPrintable(said.last().at(0).toString()));
+        const QString choose = QStringLiteral("choose a county in ") + short_name;
+        QVERIFY2(window->windowTitle().contains(choose), qPrintable(window->windowTitle()));
+        QCOMPARE(frame.status_note(), QStringLiteral("C") + choose.mid(1) +
+                                          QStringLiteral(": nothing is rated until one is chosen"));
+        const farm_rating& rating = document.model()->rating();
+        for (int c = 1; c <= crop_count; ++c)
+            for (const unit_rating& unit : rating.units[static_cast<std::size_t>(c - 1)]) QVERIFY(!unit.figures);
+
+        const QString path = folder.filePath(QStringLiteral("moved.ini"));
+        file_answer_ = path;
+        int print_dialogs = 0;
+        set_modal_hook([&print_dialogs](QDialog&) {
+            ++print_dialogs;
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(!window->save_as());
+        action_named(&frame, QStringLiteral("&Print..."))->trigger();
+        set_modal_hook({});
+        QCOMPARE(messages_.size(), std::size_t{2});
+        QVERIFY2(messages_[0].startsWith(QStringLiteral("The farm cannot be saved")) && messages_[0].contains(choose),
+                 qPrintable(messages_[0]));
+        QVERIFY2(messages_[1].startsWith(QStringLiteral("The quote cannot be printed")) && messages_[1].contains(choose),
+                 qPrintable(messages_[1]));
+        QCOMPARE(print_dialogs, 0);
+        QVERIFY(!QFile::exists(path));
+
+        // A county chosen: saved, and the file opens again with it.
+        counties->setCurrentIndex(0);
+        QCOMPARE(frame.status_note(), QStringLiteral("Ready"));
+        QVERIFY(window->save_as());
+        QVERIFY(file_bytes(path).contains(QStringLiteral("\nCounty FIPS=%1\n").arg(first.county_fips).toLatin1()));
+        QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+        QVERIFY(frame.open_farm(path.toStdString()));
+        QCOMPARE(document.model()->current().inputs.county_fips, first.county_fips);
+        QCOMPARE(messages_.size(), std::size_t{2});
     }
 
     // Print starts on the paper of the PDF file and the command line (US Letter),
