@@ -95,7 +95,9 @@ bool child_frame::maybe_save() {
                              .arg(to_qstring(document_->farm_display_name()));
     switch (ask_save_discard_cancel(this, text)) {
         case save_choice::save: return save();
-        case save_choice::discard: return true;
+        case save_choice::discard:
+            document_->discard_changes();
+            return true;
         case save_choice::cancel: return false;
     }
     return false;

@@ -198,6 +198,15 @@ bool doc_zelmora::save_farm(const std::string& path, std::string& error) {
     return true;
 }
 
+void doc_zelmora::discard_changes() {
+    if (!model_) return;
+    details_ = saved_details_;
+    model_->set(saved_farm_);
+    reload_view();
+    edit_marked_ = false;
+    Q_EMIT farm_changed();
+}
+
 void doc_zelmora::new_farm() {
     if (!model_) return;
     // The defaults, but for the state and county.

@@ -105,6 +105,10 @@ public:
     bool save_farm(const std::string& path, std::string& error);
     // An untitled farm of the default inputs in the current state and county.
     void new_farm();
+    // Discard of the save question: the farm, its details and the form go back
+    // to the farm as last opened, started or saved, so that nothing of the
+    // discarded edit reaches the settings store when the window goes.
+    void discard_changes();
     // The farm as it is now is the one saved (or opened): no edit marker.
     void take_farm_as_saved();
     // ... and also the one the document started with, which the settings

@@ -746,9 +746,12 @@ private Q_SLOTS:
 
     void two_windows_the_edited_farm_is_back_whichever_closes_first() {
         database_copy data;
+        QTemporaryDir folder;
         for (bool edited_closes_first : {true, false}) {
             testing::clear_settings();
-            save_answer_ = save_choice::discard;
+            // Saved when the window goes (a discarded edit would leave nothing behind).
+            save_answer_ = save_choice::save;
+            file_answer_ = folder.filePath(QStringLiteral("edited-%1.ini").arg(edited_closes_first));
             {
                 main_frame frame;
                 child_frame* edited = frame.open_document(data.path());
