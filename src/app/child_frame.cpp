@@ -57,10 +57,20 @@ bool child_frame::farm_ready(const QString& cannot) {
     return true;
 }
 
+bool child_frame::confirm_replacing_changed_file() {
+    if (!document_->farm_file_changed_on_disk()) return true;
+    const QString path = QDir::toNativeSeparators(to_qstring(document_->farm_file_path()));
+    return ask_yes_no(this,
+                      tr("The farm file %1 was changed by another window or program since this window opened or "
+                         "saved it.\n\nReplace it with this window's farm?")
+                          .arg(path),
+                      answer::no);
+}
+
 bool child_frame::save() {
     if (!document_) return false;
     if (document_->farm_file_path().empty()) return save_as();
-    if (!farm_ready(tr("The farm cannot be saved"))) return false;
+    if (!farm_ready(tr("The farm cannot be saved")) || !confirm_replacing_changed_file()) return false;
     std::string error;
     if (!document_->save_farm(document_->farm_file_path(), error)) {
         show_message(this, to_qstring(error));
@@ -80,6 +90,10 @@ bool child_frame::save_as() {
     QString chosen = ask_file_name(this, file_dialog_kind::save, tr("Save Farm As"), start, farm_file_filter);
     if (chosen.isEmpty()) return false;
     if (QFileInfo(chosen).suffix().isEmpty()) chosen += QStringLiteral(".ini");
+    // Its own file again: written by someone else since, it is not replaced unasked.
+    if (!current.empty() && QFileInfo(chosen).absoluteFilePath() == QFileInfo(to_qstring(current)).absoluteFilePath() &&
+        !confirm_replacing_changed_file())
+        return false;
     std::string error;
     if (!document_->save_farm(to_std(chosen), error)) {
         show_message(this, to_qstring(error));

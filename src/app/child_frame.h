@@ -52,6 +52,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A save over the farm's own file asks first when someone else wrote it since.
+    bool confirm_replacing_changed_file();
+
     std::unique_ptr<doc_zelmora> document_;
     view_zelmora* view_ = nullptr;
 };

@@ -186,16 +186,25 @@ bool doc_zelmora::open_farm(const std::string& path, std::string& error) {
     if (!read_farm_file(path, store, error)) return false;
     details_ = read_farm_details(store);
     farm_path_ = path;
+    farm_stamp_ = stamp_of_file(path);
     take_farm(read_farm(store));
     return true;
 }
 
 bool doc_zelmora::save_farm(const std::string& path, std::string& error) {
     if (!model_) return false;
-    if (!write_farm_file(path, farm_file_text(current_farm(), details_), error)) return false;
+    const std::string text = farm_file_text(current_farm(), details_);
+    if (!write_farm_file(path, text, error)) return false;
     farm_path_ = path;
+    farm_stamp_ = stamp_of_bytes(text);
     take_farm_as_saved();
     return true;
+}
+
+bool doc_zelmora::farm_file_changed_on_disk() const {
+    if (farm_path_.empty()) return false;
+    const file_stamp now = stamp_of_file(farm_path_);
+    return now.exists && !(now == farm_stamp_);
 }
 
 void doc_zelmora::discard_changes() {
@@ -216,6 +225,7 @@ void doc_zelmora::new_farm() {
     fresh.inputs.county_fips = now.inputs.county_fips;
     details_ = {};
     farm_path_.clear();
+    farm_stamp_ = {};
     take_farm(fresh);
 }
 

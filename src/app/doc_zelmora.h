@@ -18,6 +18,7 @@
 #include "rating/rating_session.h"
 #include "rating/table_maintenance.h"
 #include "utility/database_location.h"
+#include "utility/file_stamp.h"
 #include "utility/settings_store.h"
 
 namespace zelmora {
@@ -109,6 +110,10 @@ public:
     // to the farm as last opened, started or saved, so that nothing of the
     // discarded edit reaches the settings store when the window goes.
     void discard_changes();
+    // The farm's file on disk is no longer the one this window opened or last
+    // saved: another window or program wrote it since (a file that is gone is
+    // not counted: a save writes it again).
+    bool farm_file_changed_on_disk() const;
     // The farm as it is now is the one saved (or opened): no edit marker.
     void take_farm_as_saved();
     // ... and also the one the document started with, which the settings
@@ -159,6 +164,7 @@ private:
     std::string path_;
     std::unique_ptr<farm_model> model_;
     std::string farm_path_;
+    file_stamp farm_stamp_;  // the farm file as opened or last saved here
     farm saved_farm_;   // the farm as last opened, started or saved
     farm opened_farm_;  // the farm when the document opened
     farm_details details_;

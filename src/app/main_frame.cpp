@@ -486,9 +486,30 @@ void main_frame::on_file_open() {
     open_document(to_std(chosen));
 }
 
+child_frame* main_frame::frame_holding_farm(const std::string& path) const {
+    const QFileInfo wanted(to_qstring(path));
+    for (QMdiSubWindow* window : mdi_->subWindowList()) {
+        auto* frame = qobject_cast<child_frame*>(window);
+        if (!frame || !frame->document() || frame->document()->farm_file_path().empty()) continue;
+        const QFileInfo held(to_qstring(frame->document()->farm_file_path()));
+        // The same file by any of its names (a relative one, a symbolic link).
+        const bool same = wanted.exists() && held.exists() ? wanted.canonicalFilePath() == held.canonicalFilePath()
+                                                           : wanted.absoluteFilePath() == held.absoluteFilePath();
+        if (same) return frame;
+    }
+    return nullptr;
+}
+
 bool main_frame::open_farm(const std::string& path) {
     child_frame* frame = active_frame();
-    return frame && frame->open_farm(path);
+    if (!frame) return false;
+    // One farm file, one window: a file another window holds is shown there.
+    if (child_frame* holder = frame_holding_farm(path); holder && holder != frame) {
+        mdi_->setActiveSubWindow(holder);
+        statusBar()->showMessage(tr("%1 is open in this window").arg(QFileInfo(to_qstring(path)).fileName()), 8000);
+        return true;
+    }
+    return frame->open_farm(path);
 }
 
 void main_frame::on_open_farm() {
@@ -502,7 +523,7 @@ void main_frame::on_open_farm() {
     const QString chosen = ask_file_name(this, file_dialog_kind::open, tr("Open Farm"), folder,
                                          tr("Farm files (*.ini);;All Files (*)"));
     if (chosen.isEmpty()) return;
-    frame->open_farm(to_std(chosen));
+    open_farm(to_std(chosen));
 }
 
 void main_frame::open_start_farm(const std::string& given_path) {

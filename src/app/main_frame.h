@@ -53,7 +53,10 @@ public:
 
     // Opens a farm file into the active window (after asking to save its
     // changes); false when there is none, on Cancel, or when the file is refused.
+    // A file another window holds is not opened twice: that window is activated.
     bool open_farm(const std::string& path);
+    // The window whose farm is the file `path` names; nullptr when none.
+    child_frame* frame_holding_farm(const std::string& path) const;
     // The status line's lasting text: "Ready", or that the active farm needs a county.
     QString status_note() const;
     // At the start: the farm file given, else the last farm file worked on (kept

@@ -744,6 +744,63 @@ private Q_SLOTS:
         QCOMPARE(messages_[1], QStringLiteral("cannot write \"/dev/full\": No space left on device"));
     }
 
+    // One farm file, one window: opening a farm another window holds shows that window.
+    // A save over a file someone else wrote since it was opened or saved here asks first;
+    // No keeps their file, Yes replaces it. A file rewritten with the same bytes is not asked of.
+    void a_farm_file_is_held_by_one_window_and_not_overwritten_unasked() {
+        database_copy data;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("shared.ini"));
+        QVERIFY(QFile::copy(QString::fromStdString(example("iowa-farm.ini")), path));
+        main_frame frame;
+        child_frame* first = frame.open_document(data.path());
+        child_frame* second = frame.open_document(data.path());
+        QVERIFY(first && second);
+        frame.mdi_area()->setActiveSubWindow(first);
+        QVERIFY(frame.open_farm(path.toStdString()));
+        frame.mdi_area()->setActiveSubWindow(second);
+        QVERIFY(frame.open_farm(path.toStdString()));
+        QCOMPARE(frame.mdi_area()->activeSubWindow(), first);
+        QVERIFY(second->document()->farm_file_path().empty());
+        QCOMPARE(frame.frame_holding_farm(path.toStdString()), first);
+
+        std::vector<QString> questions;
+        bool replace = false;
+        set_question_hook([&questions, &replace](const QString& text) {
+            questions.push_back(text);
+            return replace;
+        });
+        // Another program writes the file: Soybeans 7.00.
+        const auto write_file = [&path](const QByteArray& bytes) {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(bytes);
+        };
+        QByteArray theirs = file_bytes(path);
+        theirs.replace("\nPrice Soybeans=6.72\n", "\nPrice Soybeans=7.00\n");
+        write_file(theirs);
+        field(first, 1000)->setText(QStringLiteral("2.22"));
+        QVERIFY(!first->save());
+        QCOMPARE(questions.size(), std::size_t{1});
+        QVERIFY2(questions[0].contains(QDir::toNativeSeparators(path)), qPrintable(questions[0]));
+        QCOMPARE(file_bytes(path), theirs);
+        QVERIFY(first->isWindowModified());
+        replace = true;
+        QVERIFY(first->save());
+        QCOMPARE(questions.size(), std::size_t{2});
+        QVERIFY(file_bytes(path).contains("\nPrice Corn=2.22\n"));
+        QVERIFY(file_bytes(path).contains("\nPrice Soybeans=6.72\n"));
+        // Saved here: the next save does not ask; nor after the same bytes are written again.
+        field(first, 1000)->setText(QStringLiteral("2.33"));
+        QVERIFY(first->save());
+        write_file(file_bytes(path));
+        field(first, 1000)->setText(QStringLiteral("2.44"));
+        QVERIFY(first->save());
+        QCOMPARE(questions.size(), std::size_t{2});
+        set_question_hook({});
+        QVERIFY(messages_.empty());
+    }
+
     void two_windows_the_edited_farm_is_back_whichever_closes_first() {
         database_copy data;
         QTemporaryDir folder;
