@@ -393,7 +393,9 @@ void property_page_crop::explain_rows(const std::array<bool, unit_rows>& rated) 
             result->setToolTip(problem);
         }
     }
-    if (!first_problem.isEmpty()) Q_EMIT status_message(first_problem);
+    // The line follows the rows: once they are put right, what it said of them goes.
+    if (!first_problem.isEmpty() || said_problem_) Q_EMIT status_message(first_problem);
+    said_problem_ = !first_problem.isEmpty();
 }
 
 void property_page_crop::clear_result_row(int row) {

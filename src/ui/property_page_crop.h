@@ -104,6 +104,7 @@ protected:
 private:
     void build_page();
     QVBoxLayout* column_ = nullptr;
+    bool said_problem_ = false;  // the status line was last told of a row without figures
 };
 
 // Spring Wheat, Barley, Cotton and Rice: the FN or FO factor column and, on

@@ -4,6 +4,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
+#include <QSignalSpy>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -400,6 +401,23 @@ private Q_SLOTS:
         find_control_as<QComboBox>(page, 1382 + 1)->setCurrentIndex(0);
         QVERIFY(find_control(page, 1138)->toolTip().isEmpty() ||
                 find_control(page, 1138)->toolTip() == QStringLiteral("No rate for this type and practice in this county"));
+    }
+
+    // Feedback follows the values: a row put right takes its words off the status line,
+    // the sheet's and the main window's.
+    void the_status_line_forgets_a_row_put_right() {
+        insurance_unit no_acres = corn_unit();
+        no_acres.acres = 0.0;
+        set_corn({no_acres});
+        propsheet_calculator sheet(&model());
+        QSignalSpy said(&sheet, &propsheet_calculator::status_message);
+        QCOMPARE(sheet.status_line()->text(), QStringLiteral("Corn unit 1: No acres: the premium is 0"));
+        find_control_as<edit_decimal>(sheet.crop_page(1), 1125)->setText(QStringLiteral("500"));
+        QCOMPARE(model().current().inputs.units[0][0].acres.to_double(), 500.0);
+        QVERIFY(find_control(sheet.crop_page(1), 1127)->toolTip().isEmpty());
+        QCOMPARE(sheet.status_line()->text(), QString());
+        QVERIFY(!said.isEmpty());
+        QCOMPARE(said.last().at(0).toString(), QString());
     }
 
     void copies_say_what_they_copied() {

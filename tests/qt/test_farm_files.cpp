@@ -27,6 +27,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -502,6 +503,34 @@ private Q_SLOTS:
         QVERIFY(frame.open_farm(path.toStdString()));
         QCOMPARE(document.model()->current().inputs.county_fips, first.county_fips);
         QCOMPARE(messages_.size(), std::size_t{2});
+    }
+
+    // A red frame goes with the text it marks: after Open Farm and New Farm the fields show
+    // valid values, without a frame or the refusal in their tooltips.
+    void open_and_new_farm_leave_no_red_frame() {
+        database_copy data;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        auto* price = find_control_as<edit_decimal>(window->view(), 1000);
+        auto* units = find_control_as<edit_integer>(window->view(), 1004);
+        const QString plain_tip = price->toolTip();
+        const std::function<bool()> steps[] = {[&] { return frame.open_farm(example("iowa-farm.ini")); },
+                                               [&] { return window->new_farm(); }};
+        for (const auto& step : steps) {
+            price->setText(QStringLiteral("abc"));
+            units->setText(QStringLiteral("9"));
+            QVERIFY(price->refused() && units->refused());
+            QVERIFY(step());
+            for (number_field* field : {static_cast<number_field*>(price), static_cast<number_field*>(units)}) {
+                QVERIFY2(!field->refused(), qPrintable(field->field_name()));
+                QVERIFY(field->styleSheet().isEmpty());
+                QVERIFY(!field->toolTip().contains(QStringLiteral("not taken")));
+            }
+            QCOMPARE(price->toolTip(), plain_tip);
+            QVERIFY(!window->isWindowModified());
+        }
+        QVERIFY(messages_.empty());
     }
 
     // Print starts on the paper of the PDF file and the command line (US Letter),
