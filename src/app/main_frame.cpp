@@ -576,7 +576,13 @@ void main_frame::on_compare_coverage() {
     // A window of its own, owned by the database's window: it goes when the database closes.
     auto* window = new compare_window(model, frame);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(tr("Compare Coverage - %1").arg(to_qstring(frame->document()->title())));
+    // Named after the farm it compares, and renamed with it (Save As, Open Farm, New Farm).
+    doc_zelmora* document = frame->document();
+    const auto name_window = [window, document] {
+        window->setWindowTitle(tr("Compare Coverage - %1").arg(to_qstring(document->farm_display_name())));
+    };
+    name_window();
+    connect(document, &doc_zelmora::farm_changed, window, name_window);
     // Every change of the farm (a page, a dialog, the form, another farm opened) rates the copies once.
     connect(model, &farm_model::changed, window, &compare_window::refresh);
     connect(form, &view_zelmora::inputs_changed, window, [form] { form->store_inputs(); });

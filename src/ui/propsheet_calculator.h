@@ -1,6 +1,6 @@
 #pragma once
-// The "Parameters" sheet of "Show Crops": nine crop pages and the
-// enterprise and whole-farm page, with OK and Cancel.
+// The "Parameters" sheet of "Show Crops": nine crop pages, the enterprise
+// and whole-farm page and the Compare Coverage page, with OK and Cancel.
 #include <array>
 
 #include <QDialog>
@@ -24,8 +24,13 @@ class propsheet_calculator : public QDialog {
 public:
     explicit propsheet_calculator(farm_model* model, QWidget* parent = nullptr);
 
+    // The tabs after the nine crop pages.
+    static constexpr int whole_farm_index = crop_count;
+    static constexpr int compare_index = crop_count + 1;
+
     property_page_crop* crop_page(int crop_number) const;
     property_page_whole_farm* whole_farm_page() const { return whole_farm_page_; }
+    property_page_compare* compare_page() const { return compare_page_; }
     QTabWidget* tabs() const { return tabs_; }
     // Shows a page as its tab would: the page left is stored, the page shown is loaded once.
     void show_page(int index);
@@ -57,6 +62,7 @@ private:
 
     std::array<property_page_crop*, crop_count> crop_pages_{};
     property_page_whole_farm* whole_farm_page_ = nullptr;
+    property_page_compare* compare_page_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QLabel* status_line_ = nullptr;
     farm_model* model_ = nullptr;

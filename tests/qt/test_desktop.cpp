@@ -280,7 +280,7 @@ private Q_SLOTS:
             {1, Qt::Key_PageUp, Qt::ControlModifier, 0},
             {0, Qt::Key_Tab, Qt::ControlModifier, 1},
             {1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0},
-            {0, Qt::Key_PageUp, Qt::ControlModifier, crop_count},  // wraps to the last page
+            {0, Qt::Key_PageUp, Qt::ControlModifier, propsheet_calculator::compare_index},  // wraps to the last page
         };
         for (const auto& press : presses) {
             sheet.show_page(press.from);
