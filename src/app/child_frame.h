@@ -38,6 +38,11 @@ public:
     bool new_farm();
     // The caption follows the farm's name, county and edit marker.
     void update_title();
+    // Whether the farm may go to a file or a printer as the window shows it:
+    // no field of the form refuses its text, and the farm has a county. If
+    // not, a message begins with `cannot` ("The farm cannot be saved") and
+    // says why, and a refused field takes the focus.
+    bool farm_ready(const QString& cannot);
 
 Q_SIGNALS:
     // A farm file was opened or saved in this window.
@@ -47,6 +52,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A save over the farm's own file asks first when someone else wrote it since.
+    bool confirm_replacing_changed_file();
+
     std::unique_ptr<doc_zelmora> document_;
     view_zelmora* view_ = nullptr;
 };

@@ -112,11 +112,20 @@ QString doc_zelmora::farm_title() const {
     if (model_) {
         const farm& f = model_->current();
         const county_record* county = model_->state().find_county(f.inputs.county_fips);
-        const QString place = county ? to_qstring(county->county_name)
-                                     : format_with_number("county %d", f.inputs.county_fips);
-        title += QStringLiteral(" - %1, %2").arg(place, to_qstring(state_name(f.state_fips)));
+        title += county ? QStringLiteral(" - %1, %2").arg(to_qstring(county->county_name),
+                                                          to_qstring(state_name(f.state_fips)))
+                        : QStringLiteral(" - ") + choose_county_text();
     }
     return title + QStringLiteral("[*]");
+}
+
+bool doc_zelmora::county_chosen() const {
+    return model_ && model_->state().find_county(model_->current().inputs.county_fips) != nullptr;
+}
+
+QString doc_zelmora::choose_county_text() const {
+    if (!model_) return {};
+    return QStringLiteral("choose a county in %1").arg(to_qstring(state_name(model_->current().state_fips)));
 }
 
 const farm& doc_zelmora::current_farm() {
@@ -184,16 +193,34 @@ bool doc_zelmora::open_farm(const std::string& path, std::string& error) {
     }
     details_ = read_farm_details(store);
     farm_path_ = path;
+    farm_stamp_ = stamp_of_file(path);
     take_farm(std::move(opened));
     return true;
 }
 
 bool doc_zelmora::save_farm(const std::string& path, std::string& error) {
     if (!model_) return false;
-    if (!write_farm_file(path, farm_file_text(current_farm(), details_), error)) return false;
+    const std::string text = farm_file_text(current_farm(), details_);
+    if (!write_farm_file(path, text, error)) return false;
     farm_path_ = path;
+    farm_stamp_ = stamp_of_bytes(text);
     take_farm_as_saved();
     return true;
+}
+
+bool doc_zelmora::farm_file_changed_on_disk() const {
+    if (farm_path_.empty()) return false;
+    const file_stamp now = stamp_of_file(farm_path_);
+    return now.exists && !(now == farm_stamp_);
+}
+
+void doc_zelmora::discard_changes() {
+    if (!model_) return;
+    details_ = saved_details_;
+    model_->set(saved_farm_);
+    reload_view();
+    edit_marked_ = false;
+    Q_EMIT farm_changed();
 }
 
 void doc_zelmora::new_farm() {
@@ -205,6 +232,7 @@ void doc_zelmora::new_farm() {
     fresh.inputs.county_fips = now.inputs.county_fips;
     details_ = {};
     farm_path_.clear();
+    farm_stamp_ = {};
     take_farm(fresh);
 }
 

@@ -18,6 +18,7 @@
 #include "rating/rating_session.h"
 #include "rating/table_maintenance.h"
 #include "utility/database_location.h"
+#include "utility/file_stamp.h"
 #include "utility/settings_store.h"
 
 namespace zelmora {
@@ -82,6 +83,13 @@ public:
     // place of the edit marker ("iowa-farm - Story, Iowa[*]").
     QString farm_title() const;
 
+    // The farm's county is one of its state's. Without one (a change of state
+    // whose county list has no county at the old one's place) nothing is rated,
+    // and the farm is neither saved nor printed until a county is chosen.
+    bool county_chosen() const;
+    // "choose a county in Arkansas", as the caption and the status line say it.
+    QString choose_county_text() const;
+
     // The farm differs from the one last opened, started or saved (the form's
     // fields stored first).
     bool farm_modified();
@@ -98,6 +106,14 @@ public:
     bool save_farm(const std::string& path, std::string& error);
     // An untitled farm of the default inputs in the current state and county.
     void new_farm();
+    // Discard of the save question: the farm, its details and the form go back
+    // to the farm as last opened, started or saved, so that nothing of the
+    // discarded edit reaches the settings store when the window goes.
+    void discard_changes();
+    // The farm's file on disk is no longer the one this window opened or last
+    // saved: another window or program wrote it since (a file that is gone is
+    // not counted: a save writes it again).
+    bool farm_file_changed_on_disk() const;
     // The farm as it is now is the one saved (or opened): no edit marker.
     void take_farm_as_saved();
     // ... and also the one the document started with, which the settings
@@ -148,6 +164,7 @@ private:
     std::string path_;
     std::unique_ptr<farm_model> model_;
     std::string farm_path_;
+    file_stamp farm_stamp_;  // the farm file as opened or last saved here
     farm saved_farm_;   // the farm as last opened, started or saved
     farm opened_farm_;  // the farm when the document opened
     farm_details details_;

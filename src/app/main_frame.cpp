@@ -293,7 +293,8 @@ void main_frame::create_bars() {
     status_bar_action_->setChecked(true);
     connect(status_bar_action_, &QAction::toggled, statusBar(), &QWidget::setVisible);
 
-    statusBar()->addWidget(new QLabel(tr("Ready"), this), 1);
+    status_note_ = new QLabel(tr("Ready"), this);
+    statusBar()->addWidget(status_note_, 1);
 }
 
 child_frame* main_frame::active_frame() const {
@@ -321,11 +322,25 @@ void main_frame::update_commands() {
     if (windowTitle().isEmpty()) setWindowTitle(QStringLiteral("Zelmora 2004"));
     update_window_menu();
     update_empty_hint();
+    update_status_note();
+}
+
+void main_frame::update_status_note() {
+    if (!status_note_) return;
+    child_frame* frame = active_frame();
+    // While the active farm has no county, the status line keeps saying so.
+    if (frame && frame->document() && frame->document()->model() && !frame->document()->county_chosen()) {
+        QString text = frame->document()->choose_county_text();
+        text[0] = text[0].toUpper();
+        status_note_->setText(text + tr(": nothing is rated until one is chosen"));
+    } else {
+        status_note_->setText(tr("Ready"));
+    }
 }
 
 void main_frame::on_print() {
     child_frame* frame = active_frame();
-    if (!frame || !frame->document()) return;
+    if (!frame || !frame->document() || !frame->farm_ready(tr("The quote cannot be printed"))) return;
     const quote_content quote = frame->document()->make_quote();
     QPrinter printer(QPrinter::HighResolution);
     // The paper of the PDF and the command line, unless the dialog picks another.
@@ -351,7 +366,7 @@ QString with_pdf_suffix(const QString& path) {
 
 void main_frame::on_export_pdf() {
     child_frame* frame = active_frame();
-    if (!frame || !frame->document()) return;
+    if (!frame || !frame->document() || !frame->farm_ready(tr("The quote cannot be exported"))) return;
     const QString chosen = ask_file_name(this, file_dialog_kind::save, tr("Export Quote as PDF"),
                                          quote_pdf_suggestion(*frame->document()), tr("PDF files (*.pdf)"));
     if (chosen.isEmpty()) return;
@@ -407,6 +422,8 @@ void main_frame::update_window_menu() {
     }
 }
 
+QString main_frame::status_note() const { return status_note_ ? status_note_->text() : QString(); }
+
 QString main_frame::empty_window_text() const {
     QString text = tr("No rating database is open.");
     if (!not_opened_text_.empty()) text += QStringLiteral("\n") + to_qstring(not_opened_text_).trimmed();
@@ -444,6 +461,7 @@ child_frame* main_frame::open_document(const std::string& path) {
     connect(frame, &child_frame::farm_file_used, this,
             [this](const QString& farm_path) { add_recent_farm(to_std(farm_path)); });
     connect(frame->document(), &doc_zelmora::farm_changed, this, &main_frame::update_window_menu);
+    connect(frame->document(), &doc_zelmora::farm_changed, this, &main_frame::update_status_note);
     connect(frame->view(), &view_zelmora::status_message, this,
             [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     frame->showMaximized();
@@ -468,9 +486,30 @@ void main_frame::on_file_open() {
     open_document(to_std(chosen));
 }
 
+child_frame* main_frame::frame_holding_farm(const std::string& path) const {
+    const QFileInfo wanted(to_qstring(path));
+    for (QMdiSubWindow* window : mdi_->subWindowList()) {
+        auto* frame = qobject_cast<child_frame*>(window);
+        if (!frame || !frame->document() || frame->document()->farm_file_path().empty()) continue;
+        const QFileInfo held(to_qstring(frame->document()->farm_file_path()));
+        // The same file by any of its names (a relative one, a symbolic link).
+        const bool same = wanted.exists() && held.exists() ? wanted.canonicalFilePath() == held.canonicalFilePath()
+                                                           : wanted.absoluteFilePath() == held.absoluteFilePath();
+        if (same) return frame;
+    }
+    return nullptr;
+}
+
 bool main_frame::open_farm(const std::string& path) {
     child_frame* frame = active_frame();
-    return frame && frame->open_farm(path);
+    if (!frame) return false;
+    // One farm file, one window: a file another window holds is shown there.
+    if (child_frame* holder = frame_holding_farm(path); holder && holder != frame) {
+        mdi_->setActiveSubWindow(holder);
+        statusBar()->showMessage(tr("%1 is open in this window").arg(QFileInfo(to_qstring(path)).fileName()), 8000);
+        return true;
+    }
+    return frame->open_farm(path);
 }
 
 void main_frame::on_open_farm() {
@@ -484,7 +523,7 @@ void main_frame::on_open_farm() {
     const QString chosen = ask_file_name(this, file_dialog_kind::open, tr("Open Farm"), folder,
                                          tr("Farm files (*.ini);;All Files (*)"));
     if (chosen.isEmpty()) return;
-    frame->open_farm(to_std(chosen));
+    open_farm(to_std(chosen));
 }
 
 void main_frame::open_start_farm(const std::string& given_path) {
@@ -537,7 +576,13 @@ void main_frame::on_compare_coverage() {
     // A window of its own, owned by the database's window: it goes when the database closes.
     auto* window = new compare_window(model, frame);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(tr("Compare Coverage - %1").arg(to_qstring(frame->document()->title())));
+    // Named after the farm it compares, and renamed with it (Save As, Open Farm, New Farm).
+    doc_zelmora* document = frame->document();
+    const auto name_window = [window, document] {
+        window->setWindowTitle(tr("Compare Coverage - %1").arg(to_qstring(document->farm_display_name())));
+    };
+    name_window();
+    connect(document, &doc_zelmora::farm_changed, window, name_window);
     // Every change of the farm (a page, a dialog, the form, another farm opened) rates the copies once.
     connect(model, &farm_model::changed, window, &compare_window::refresh);
     connect(form, &view_zelmora::inputs_changed, window, [form] { form->store_inputs(); });

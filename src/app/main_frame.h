@@ -53,7 +53,12 @@ public:
 
     // Opens a farm file into the active window (after asking to save its
     // changes); false when there is none, on Cancel, or when the file is refused.
+    // A file another window holds is not opened twice: that window is activated.
     bool open_farm(const std::string& path);
+    // The window whose farm is the file `path` names; nullptr when none.
+    child_frame* frame_holding_farm(const std::string& path) const;
+    // The status line's lasting text: "Ready", or that the active farm needs a county.
+    QString status_note() const;
     // At the start: the farm file given, else the last farm file worked on (kept
     // quietly when it is gone), into the first window.
     void open_start_farm(const std::string& given_path);
@@ -92,6 +97,7 @@ private:
     void update_recent_menu();
     void update_window_menu();
     void update_empty_hint();
+    void update_status_note();
     void on_user_guide();
     // The folder the Open dialog starts in: the active database's, else the last one looked for.
     QString open_folder() const;
@@ -129,6 +135,7 @@ private:
     QMenu* window_menu_ = nullptr;
     std::vector<QAction*> window_entries_;  // the open documents, after the fixed commands
     QLabel* empty_hint_ = nullptr;
+    QLabel* status_note_ = nullptr;
     std::string looked_for_;        // the last database path that did not open
     std::string not_opened_text_;  // what the empty window says of it
     std::vector<QAction*> recent_actions_;

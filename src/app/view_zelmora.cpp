@@ -12,8 +12,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include <cstdio>
-
 #include "app/doc_zelmora.h"
 #include "ui/crop_offer.h"
 #include "ui/farm_model.h"
@@ -126,6 +124,8 @@ void view_zelmora::build_form() {
     }
     const char* row_labels[] = {"RA Price ($/bushel):", "Price Volatility", "Number of Units", "PP Factor +5%",
                                 "PP Factor +10%"};
+    // What a refusal calls each row's field, after the crop's name.
+    const char* field_names[] = {"price", "price volatility", "number of units", "PP factor +5%", "PP factor +10%"};
     for (int row = 0; row < 5; ++row) {
         price_grid->addWidget(new QLabel(tr(row_labels[row]), prices), row + 2, 0);
         for (int c = 1; c <= crop_count; ++c) {
@@ -144,6 +144,7 @@ void view_zelmora::build_form() {
             case 2:
                 field = units_[i] = with_id(new edit_integer(prices), ids.units);
                 field->setToolTip(tr("0 to 7 units; the units are entered with Show Crops"));
+                units_[i]->set_range(field_ranges::units);
                 break;
             case 3:
                 field = ppcl_factor_5_[i] = with_id(new edit_decimal(prices), ids.ppcl_5);
@@ -156,6 +157,8 @@ void view_zelmora::build_form() {
             }
             field->setAccessibleName(QString::fromLatin1(crop_display_name(c)) + QLatin1Char(' ') +
                                      tr(row_labels[row]));
+            static_cast<number_field*>(field)->set_field_name(QString::fromLatin1(crop_display_name(c)) +
+                                                              QLatin1Char(' ') + tr(field_names[row]));
             // Nine columns side by side must fit a 1024-pixel screen.
             if (auto* number = qobject_cast<edit_decimal*>(field)) {
                 number->fit_to(row == 0 ? QStringLiteral("00,000.00") : QStringLiteral("000.00"));
@@ -298,20 +301,9 @@ void view_zelmora::store_inputs() {
         // A field whose text is not a number within its range keeps the value it had before the edit.
         store_if_acceptable(price_[i], in.price[i]);
         store_if_acceptable(price_volatility_[i], in.price_volatility[i]);
-        // The crop pages have seven unit rows: a crop keeps 0 to 7 units.
-        const int asked = units_[i]->get_value();
-        const int count = asked < 0 ? 0 : (asked > max_units_per_crop ? max_units_per_crop : asked);
-        if (count != asked) {
-            {
-                QSignalBlocker quiet(units_[i]);
-                units_[i]->set_value(count, true);
-            }
-            char text[160];
-            std::snprintf(text, sizeof text, "%s: Number of Units is %d (a crop has 0 to %d units).",
-                          crop_display_name(c), count, max_units_per_crop);
-            Q_EMIT status_message(QString::fromLatin1(text));
-        }
-        set_unit_count(f, c, count);
+        // The crop pages have seven unit rows: a count past them is refused like any
+        // text out of range, and the crop keeps its units.
+        if (units_[i]->acceptable()) set_unit_count(f, c, units_[i]->get_value());
         in.harvest_guarantee[i] = harvest_guarantee_[i]->isChecked();
         store_if_acceptable(ppcl_factor_5_[i], in.ppcl_factor[0][i]);
         store_if_acceptable(ppcl_factor_10_[i], in.ppcl_factor[1][i]);
@@ -363,11 +355,29 @@ void view_zelmora::apply_state_and_county() {
     if (position < 0 || position >= rated_state_count) return;
     farm f = model_->current();
     f.state_fips = rated_states[static_cast<std::size_t>(position)];
-    // The county list still holds the previous state's counties: the position carries over.
+    const state_record& state = model_->session().state(f.state_fips);
+    // The county list still holds the previous state's counties: the position carries over
+    // (county 1 when none is selected). A place the new state's list does not reach leaves
+    // the farm without a county, never with a county its state lacks.
     const int county_position = county_list_->currentIndex();
-    f.inputs.county_fips =
-        county_position < 0 ? 1 : model_->session().state(f.state_fips).county_fips_at(county_position);
+    const int county_fips = county_position < 0 ? 1 : state.county_fips_at(county_position);
+    f.inputs.county_fips = state.find_county(county_fips) ? county_fips : 0;
     model_->set(f);
+}
+
+QString view_zelmora::county_after_state_change(const QString& county_before) const {
+    const farm& f = model_->current();
+    const QString state = to_qstring(state_name(f.state_fips));
+    const county_record* county = model_->state().find_county(f.inputs.county_fips);
+    if (!county) {
+        return county_before.isEmpty()
+                   ? tr("%1: choose a county").arg(state)
+                   : tr("%1: choose a county (its list has no county at the place of %2)").arg(state, county_before);
+    }
+    const QString now = to_qstring(county->county_name);
+    return county_before.isEmpty()
+               ? tr("%1: county %2 is selected").arg(state, now)
+               : tr("%1: county %2 is selected, at the place of %3 in the county list").arg(state, now, county_before);
 }
 
 void view_zelmora::show_state_and_counties() {
@@ -385,10 +395,14 @@ void view_zelmora::show_state_and_counties() {
 
 void view_zelmora::on_state_changed() {
     if (!model_) return;
+    const county_record* before = model_->state().find_county(model_->current().inputs.county_fips);
+    const QString county_before = before ? to_qstring(before->county_name) : QString();
     apply_state_and_county();
     show_state_and_counties();
     update_crop_boxes();
     note_edit();
+    // A county of the same place in the list is another county: the status line names it.
+    Q_EMIT status_message(county_after_state_change(county_before));
 }
 
 void view_zelmora::on_county_changed() {

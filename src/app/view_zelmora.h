@@ -58,6 +58,9 @@ private:
     void update_crop_rows();
     void enable_crop_row(int crop_number, bool enabled);
     void apply_state_and_county();
+    // What the status line says after a change of state: the county now
+    // selected and the one whose place in the list it took, or to choose one.
+    QString county_after_state_change(const QString& county_before) const;
     void show_state_and_counties();
     void on_state_changed();
     void on_county_changed();

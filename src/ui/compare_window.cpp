@@ -2,14 +2,10 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QShortcut>
-#include <QSplitter>
-#include <QTabBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -18,6 +14,7 @@
 #include "data/crops.h"
 #include "ui/farm_model.h"
 #include "ui/clipboard.h"
+#include "ui/comparison_view.h"
 #include "ui/coverage_chart.h"
 #include "ui/numeric_controls.h"
 #include "ui/demo_notice.h"
@@ -118,102 +115,42 @@ compare_window::compare_window(farm_model* model, QWidget* parent) : QWidget(par
     demo_notice_ = make_demo_notice(this);
     show_demo_notice(demo_notice_, model_ != nullptr && model_->session().is_open() ? &model_->session().database() : nullptr);
     column->addWidget(demo_notice_);
-    tabs_ = new QTabBar(this);
-    tabs_->setExpanding(false);
-    column->addWidget(tabs_);
-    // The table and the chart side by side; the divider between them moves.
-    auto* row = new QSplitter(Qt::Horizontal, this);
-    row->setChildrenCollapsible(false);
-    table_view_ = new QTextBrowser(this);
-    table_view_->setOpenLinks(false);
-    table_view_->setMinimumWidth(420);
-    // The same picture as the printed quote's chart.
-    chart_ = new coverage_chart_widget(this);
-    chart_->setMinimumSize(360, 300);
-    row->addWidget(table_view_);
-    row->addWidget(chart_);
-    // The table as wide as the farm's three structures need; the chart takes the rest.
-    row->setStretchFactor(0, 0);
-    row->setStretchFactor(1, 1);
-    row->setSizes({575, 425});
-    column->addWidget(row, 1);
-    note_ = new QLabel(this);
-    note_->setWordWrap(true);
+    view_ = new comparison_view(this);
+    column->addWidget(view_, 1);
     auto* copy_button = new QPushButton(tr("Copy"), this);
     copy_button->setAutoDefault(false);
     copy_button->setToolTip(tr("Copy the comparison tables (text and HTML) to the clipboard"));
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(note_, 1);
-    bottom->addWidget(copy_button);
-    column->addLayout(bottom);
+    view_->add_beside_note(copy_button);
     connect(copy_button, &QPushButton::clicked, this, &compare_window::copy_to_clipboard);
     // A selection in the table copies itself; otherwise the keys copy the tables.
     auto* copy_keys = new QShortcut(QKeySequence::Copy, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(copy_keys, &QShortcut::activated, this, [this] {
-        if (table_view_->textCursor().hasSelection()) {
-            table_view_->copy();
+        if (table_view()->textCursor().hasSelection()) {
+            table_view()->copy();
         } else {
             copy_to_clipboard();
         }
     });
-    connect(tabs_, &QTabBar::currentChanged, this, &compare_window::show_current);
     refresh();
     fit_to_screen(this, QSize(1000, 640));
 }
 
-int compare_window::current_table() const {
-    const int index = tabs_->currentIndex();
-    return index >= 0 && static_cast<std::size_t>(index) < tables_.size() ? index : -1;
-}
-
-void compare_window::show_table(int index) { tabs_->setCurrentIndex(index); }
+const std::vector<comparison_table>& compare_window::tables() const { return view_->tables(); }
+int compare_window::current_table() const { return view_->current_table(); }
+void compare_window::show_table(int index) { view_->show_table(index); }
+QTextBrowser* compare_window::table_view() const { return view_->table_view(); }
+coverage_chart_widget* compare_window::chart() const { return view_->chart(); }
 
 void compare_window::refresh() {
-    // The table shown stays shown when it is still there (a crop, or the farm).
-    const int shown = current_table();
-    const int shown_crop = shown >= 0 ? tables_[static_cast<std::size_t>(shown)].crop_number : -1;
-    tables_.clear();
-    if (model_ != nullptr) tables_ = compare_coverage(model_->session(), model_->current(), model_->rating());
-    {
-        const QSignalBlocker quiet(tabs_);
-        while (tabs_->count() > 0) tabs_->removeTab(0);
-        int again = -1;
-        for (const comparison_table& table : tables_) {
-            const int index = tabs_->addTab(comparison_table_name(table));
-            if (table.crop_number == shown_crop) again = index;
-        }
-        if (again >= 0) tabs_->setCurrentIndex(again);
-    }
-    if (tables_.empty()) {
-        note_->setText(tr("No crop with units is rated in this county: there is nothing to compare."));
-    } else {
-        note_->setText(tr("The farm as entered, rated with every unit, every enterprise unit or the whole-farm unit "
-                          "at each coverage level. Shaded: the cheapest structure at the level. Added premium per "
-                          "added $: what each further dollar of guarantee costs over the level below."));
-    }
-    show_current();
-}
-
-void compare_window::show_current() {
-    const int index = current_table();
-    if (index < 0) {
-        table_view_->clear();
-        chart_->set_table(comparison_table{});
-        return;
-    }
-    const comparison_table& table = tables_[static_cast<std::size_t>(index)];
-    const int scroll = table_view_->verticalScrollBar() ? table_view_->verticalScrollBar()->value() : 0;
-    table_view_->setHtml(to_qstring(comparison_table_html(table)));
-    if (table_view_->verticalScrollBar()) table_view_->verticalScrollBar()->setValue(scroll);
-    chart_->set_table(table);
+    if (model_ != nullptr) view_->show_tables(model_->comparison());
 }
 
 bool compare_window::copy_to_clipboard() {
-    if (tables_.empty()) return false;
+    if (tables().empty()) return false;
     QClipboard* clipboard = QApplication::clipboard();
     if (!clipboard) return false;
-    clipboard->setMimeData(comparison_mime_data(tables_).release());
-    Q_EMIT status_message(copied_message(tr("Comparison table"), comparison_tsv(tables_)));
+    clipboard->setMimeData(comparison_mime_data(tables()).release());
+    Q_EMIT status_message(copied_message(tr("Comparison table"), comparison_tsv(tables())));
     return true;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The Compare Coverage window: for the farm of a window, per crop with units and
 // for the whole farm, the premiums at each coverage level under each unit
-// structure, as a table and as a chart. It rates copies of the farm (never
-// changing it); refresh() rates them again after a change.
+// structure, as a table and as a chart (a comparison_view). It rates copies of
+// the farm (never changing it) through the farm's model; refresh() shows the
+// comparison again after a change.
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,11 +14,11 @@
 
 class QLabel;
 class QMimeData;
-class QTabBar;
 class QTextBrowser;
 
 namespace zelmora {
 
+class comparison_view;
 class coverage_chart_widget;
 class farm_model;
 
@@ -38,19 +39,21 @@ class compare_window : public QWidget {
 public:
     explicit compare_window(farm_model* model, QWidget* parent = nullptr);
 
-    // Rates copies of the farm again and shows the new tables.
+    // Shows the comparison of the farm as it is now (rated once per change of
+    // the farm, whatever else shows it).
     void refresh();
     // The farm's window is going: this one keeps its last tables and rates no more.
     void detach() { model_ = nullptr; }
     // Puts the tables on the clipboard (plain text and HTML); false when there are none.
     bool copy_to_clipboard();
 
-    const std::vector<comparison_table>& tables() const { return tables_; }
+    const std::vector<comparison_table>& tables() const;
     // The table shown (and drawn in the chart); -1 when there is none.
     int current_table() const;
     void show_table(int index);
-    QTextBrowser* table_view() const { return table_view_; }
-    coverage_chart_widget* chart() const { return chart_; }
+    QTextBrowser* table_view() const;
+    coverage_chart_widget* chart() const;
+    comparison_view* view() const { return view_; }
     // The band that says the rates are invented (shown on the demo database only).
     QLabel* demo_notice() const { return demo_notice_; }
 
@@ -58,14 +61,8 @@ Q_SIGNALS:
     void status_message(const QString& text);
 
 private:
-    void show_current();
-
     farm_model* model_;
-    std::vector<comparison_table> tables_;
-    QTabBar* tabs_ = nullptr;
-    QTextBrowser* table_view_ = nullptr;
-    coverage_chart_widget* chart_ = nullptr;
-    QLabel* note_ = nullptr;
+    comparison_view* view_ = nullptr;
     QLabel* demo_notice_ = nullptr;
 };
 

@@ -80,6 +80,10 @@ dialog_malting_barley::dialog_malting_barley(QWidget* parent, farm_model* model)
         malting_aph_yield_[i]->set_range(field_ranges::yield);
         malting_acres_[i]->set_range(field_ranges::acres);
         malting_price_[i]->set_range(field_ranges::price);
+        const QString unit_name = tr("Barley unit %1 ").arg(r + 1);
+        malting_aph_yield_[i]->set_field_name(unit_name + tr("malting barley APH yield"));
+        malting_acres_[i]->set_field_name(unit_name + tr("malting barley acres"));
+        malting_price_[i]->set_field_name(unit_name + tr("malting barley price"));
     }
     for (int col = 1; col <= 10; ++col) grid->setColumnStretch(col, 1);
 
@@ -201,6 +205,12 @@ std::string dialog_malting_barley::copy_text() {
 void dialog_malting_barley::on_copy() { copy_text_to_clipboard(copy_text(), this, clipboard_wording::page); }
 
 void dialog_malting_barley::accept() {
+    // A text that is not taken is said, and the dialog stays open on its field.
+    if (number_field* field = first_refused_field(this)) {
+        field->setFocus();
+        show_message(this, field->refusal_message());
+        return;
+    }
     {
         exchange_lock lock(this);
         store_dialog();

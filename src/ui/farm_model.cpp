@@ -11,6 +11,7 @@ void farm_model::set(const farm& f) {
     if (f == farm_) return;
     farm_ = f;
     rating_.reset();
+    comparison_.reset();
     Q_EMIT changed();
 }
 
@@ -21,6 +22,15 @@ const farm_rating& farm_model::rating() const {
         rated_version_ = now;
     }
     return *rating_;
+}
+
+const std::vector<comparison_table>& farm_model::comparison() const {
+    const premium_database::change_marker now = session_->version();
+    if (!comparison_ || !(now == compared_version_)) {
+        comparison_ = compare_coverage(*session_, farm_, rating());
+        compared_version_ = now;
+    }
+    return *comparison_;
 }
 
 }  // namespace zelmora

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QFontMetrics>
+#include <QKeyEvent>
 
 #include <algorithm>
 #include <climits>
@@ -18,49 +19,109 @@ std::string control_text(const QLineEdit* edit) { return remove_separators(to_st
 // The whole number the field's text begins with; 0 when it has none.
 long long leading_whole_number_of(const QLineEdit* edit) { return leading_whole_number(control_text(edit)).value_or(0); }
 
-void prepare_number_field(QLineEdit* edit) {
-    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    const QFontMetrics metrics(edit->font());
-    edit->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0,000,000.00")) + 12);
-}
 
 }  // namespace
 
-void range_marking::mark(QLineEdit* edit, bool refused, const std::string& range_text) {
-    if (refused == refused_) {
-        if (refused) edit->setToolTip(to_qstring(range_text) + QStringLiteral(" (this text is not taken)"));
-        return;
-    }
-    if (refused) {
-        plain_tip_ = edit->toolTip();
-        edit->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #d00000; }"));
-        edit->setToolTip(to_qstring(range_text) + QStringLiteral(" (this text is not taken)"));
-    } else {
-        edit->setStyleSheet(QString());
-        edit->setToolTip(plain_tip_);
-    }
-    refused_ = refused;
-    edit->setProperty("refused", refused);
+number_field::number_field(QWidget* parent) : QLineEdit(parent) {
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    connect(this, &QLineEdit::textChanged, this, &number_field::check);
 }
 
-edit_decimal::edit_decimal(QWidget* parent) : QLineEdit(parent) {
-    prepare_number_field(this);
-    connect(this, &QLineEdit::textChanged, this, &edit_decimal::check);
-}
-
-void edit_decimal::set_range(const field_range& range) {
+void number_field::set_field_range(const field_range& range) {
     range_ = range;
     check();
+}
+
+void number_field::check() {
+    if (range_) mark(!acceptable());
+}
+
+void number_field::mark(bool refused) {
+    if (!range_) return;
+    if (refused) {
+        if (!refused_) plain_tip_ = toolTip();
+        QString tip = to_qstring(range_text(*range_)) + QStringLiteral(" (this text is not taken");
+        if (!text_before_edit_.isEmpty()) tip += QStringLiteral("; Esc puts back ") + text_before_edit_;
+        setToolTip(tip + QStringLiteral(")"));
+    }
+    if (refused == refused_) return;
+    if (refused) {
+        setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #d00000; }"));
+    } else {
+        setStyleSheet(QString());
+        setToolTip(plain_tip_);
+    }
+    refused_ = refused;
+    setProperty("refused", refused);
+}
+
+QString number_field::refusal() const {
+    QString shown = text().trimmed();
+    if (shown.size() > 40) shown = shown.left(37) + QStringLiteral("...");
+    QString text = field_name_.isEmpty() ? QString() : field_name_ + QStringLiteral(": ");
+    text += shown.isEmpty() ? QStringLiteral("an empty text") : shown;
+    text += QStringLiteral(" is not taken");
+    if (range_) text += QStringLiteral("; ") + to_qstring(range_sentence(*range_));
+    return text;
+}
+
+QString number_field::refusal_message() const {
+    QString text = refusal() + QStringLiteral(".\n\nCorrect the field");
+    if (!text_before_edit_.isEmpty()) text += QStringLiteral(", or press Esc in it to put back ") + text_before_edit_;
+    return text + QStringLiteral(".");
+}
+
+void number_field::revert() {
+    setText(text_before_edit_);
+    check();
+}
+
+void number_field::take_text_as_given() {
+    text_before_edit_ = text();
+    note_edit_start();
+    check();
+}
+
+void number_field::focusInEvent(QFocusEvent* event) {
+    // A refused text is not where an edit starts from: the text before it is.
+    if (acceptable()) {
+        text_before_edit_ = text();
+        note_edit_start();
+    }
+    QLineEdit::focusInEvent(event);
+}
+
+void number_field::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && refused_) {
+        revert();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void number_field::changeEvent(QEvent* event) {
+    QLineEdit::changeEvent(event);
+    // A field the user can no longer correct does not keep a text that is not taken.
+    if (event->type() == QEvent::EnabledChange && !isEnabled() && refused_) revert();
+}
+
+number_field* first_refused_field(const QWidget* window) {
+    if (!window) return nullptr;
+    for (number_field* field : window->findChildren<number_field*>()) {
+        if (field->refused()) return field;
+    }
+    return nullptr;
+}
+
+edit_decimal::edit_decimal(QWidget* parent) : number_field(parent) {
+    setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("0,000,000.00")) + 12);
 }
 
 bool edit_decimal::acceptable() const {
     const std::optional<double> value = read_grouped_decimal(to_std(text()));
     if (!value) return false;
-    return !range_ || (*value >= range_->low && *value <= range_->high);
-}
-
-void edit_decimal::check() {
-    if (range_) mark(this, !acceptable(), range_text(*range_));
+    return !range() || (*value >= range()->low && *value <= range()->high);
 }
 
 void store_if_acceptable(const edit_decimal* field, exact_decimal& target) {
@@ -78,14 +139,11 @@ void edit_decimal::set_value(const exact_decimal& value, int decimals) {
     given_text_ = to_qstring(insert_separators(value.to_text(decimals)));
     given_value_ = value;
     given_ = true;
-    before_edit_ = value;
     setText(given_text_);
+    take_text_as_given();
 }
 
-void edit_decimal::focusInEvent(QFocusEvent* event) {
-    if (acceptable()) before_edit_ = get_value();
-    QLineEdit::focusInEvent(event);
-}
+void edit_decimal::note_edit_start() { before_edit_ = get_value(); }
 
 void edit_decimal::fit_to(const QString& sample) {
     setMinimumWidth(QFontMetrics(font()).horizontalAdvance(sample) + 14);
@@ -108,9 +166,7 @@ void static_decimal::fit_to(const QString& sample) {
     setMinimumWidth(QFontMetrics(font()).horizontalAdvance(sample) + 10);
 }
 
-edit_integer::edit_integer(QWidget* parent) : QLineEdit(parent) {
-    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-}
+edit_integer::edit_integer(QWidget* parent) : number_field(parent) {}
 
 int edit_integer::get_value() const {
     return static_cast<int>(std::clamp<long long>(leading_whole_number_of(this), INT_MIN, INT_MAX));
@@ -121,33 +177,35 @@ void edit_integer::set_value(int value, bool with_separators) {
     std::string text = std::to_string(value);
     if (with_separators) text = insert_separators(text);
     setText(to_qstring(text));
+    take_text_as_given();
 }
 
-edit_long::edit_long(QWidget* parent) : QLineEdit(parent) {
-    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    connect(this, &QLineEdit::textChanged, this, &edit_long::check);
+bool edit_integer::acceptable() const {
+    const std::optional<long> value = read_grouped_whole_number(to_std(text()));
+    if (!value) return false;
+    return !range() || (static_cast<double>(*value) >= range()->low && static_cast<double>(*value) <= range()->high);
 }
+
+edit_long::edit_long(QWidget* parent) : number_field(parent) {}
 
 void edit_long::set_range(long low, long high, const char* what) {
-    range_ = field_range{what, static_cast<double>(low), static_cast<double>(high)};
-    check();
+    set_field_range(field_range{what, static_cast<double>(low), static_cast<double>(high)});
 }
 
 bool edit_long::acceptable() const {
     const std::optional<long> value = read_grouped_whole_number(to_std(text()));
     if (!value) return false;
-    return !range_ || (static_cast<double>(*value) >= range_->low && static_cast<double>(*value) <= range_->high);
-}
-
-void edit_long::check() {
-    if (range_) mark(this, !acceptable(), range_text(*range_));
+    return !range() || (static_cast<double>(*value) >= range()->low && static_cast<double>(*value) <= range()->high);
 }
 
 long edit_long::get_value() const {
     return static_cast<long>(std::clamp<long long>(leading_whole_number_of(this), LONG_MIN, LONG_MAX));
 }
 
-void edit_long::set_value(long value) { setText(to_qstring(insert_separators(std::to_string(value)))); }
+void edit_long::set_value(long value) {
+    setText(to_qstring(insert_separators(std::to_string(value))));
+    take_text_as_given();
+}
 
 combo_code::combo_code(QWidget* parent) : QComboBox(parent) {
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

@@ -18,22 +18,62 @@
 
 namespace zelmora {
 
-// A field given a range checks its text as it changes: a text that is not a
-// number within the range gets a red frame and a tooltip naming the range,
-// and `acceptable` is false, so the window does not store it.
-class range_marking {
+// A numeric edit field. Given a range, it checks its text as it changes: a
+// text that is not a number within the range gets a red frame and a tooltip
+// naming the range, and is refused: the windows do not store it, and OK, Save,
+// Print and the export say which field it is before they go on. Esc in a
+// refused field puts back the text it held when the edit began; a field that
+// is disabled gives up a refused text the same way.
+class number_field : public QLineEdit {
+    Q_OBJECT
 public:
+    explicit number_field(QWidget* parent = nullptr);
+
+    // The text reads as a number within the range (any number when no range is set).
+    virtual bool acceptable() const = 0;
     bool refused() const { return refused_; }
 
+    // What a refusal calls the field: "Corn unit 2 acres".
+    void set_field_name(const QString& name) { field_name_ = name; }
+    const QString& field_name() const { return field_name_; }
+    // "Corn unit 2 acres: 2000000 is not taken; acres are 0 to 1,000,000".
+    QString refusal() const;
+    // The refusal, then how to go on: correct the text or put back the one before.
+    QString refusal_message() const;
+    // The text the field held when the edit began (focus came to it), or was last given.
+    const QString& text_before_edit() const { return text_before_edit_; }
+    // Puts that text back.
+    void revert();
+
 protected:
-    void mark(QLineEdit* edit, bool refused, const std::string& range_text);
+    void set_field_range(const field_range& range);
+    const std::optional<field_range>& range() const { return range_; }
+    // The text shown is the one an edit starts from (set by the window, not typed).
+    void take_text_as_given();
+    // The field's own note of the value an edit starts from.
+    virtual void note_edit_start() {}
+    // Marks the field as its text stands; called on every change of the text,
+    // also while the window's exchange blocks the field's signals.
+    void check();
+
+    void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void mark(bool refused);
+    std::optional<field_range> range_;
     bool refused_ = false;
     QString plain_tip_;
+    QString field_name_;
+    QString text_before_edit_;
 };
 
-class edit_decimal : public QLineEdit, public range_marking {
+// The first field of `window` (in the order the fields were made) whose text
+// is refused; nullptr when there is none.
+number_field* first_refused_field(const QWidget* window);
+
+class edit_decimal : public number_field {
     Q_OBJECT
 public:
     explicit edit_decimal(QWidget* parent = nullptr);
@@ -47,16 +87,13 @@ public:
     // Narrows or widens the field to show `sample` (for example "00,000.0").
     void fit_to(const QString& sample);
 
-    void set_range(const field_range& range);
-    // The text reads as a number within the range (any number when no range is set).
-    bool acceptable() const;
+    void set_range(const field_range& range) { set_field_range(range); }
+    bool acceptable() const override;
 
 protected:
-    void focusInEvent(QFocusEvent* event) override;
+    void note_edit_start() override;
 
 private:
-    void check();
-    std::optional<field_range> range_;
     QString given_text_;
     exact_decimal given_value_;
     bool given_ = false;
@@ -75,7 +112,7 @@ public:
     void fit_to(const QString& sample);
 };
 
-class edit_integer : public QLineEdit {
+class edit_integer : public number_field {
     Q_OBJECT
 public:
     explicit edit_integer(QWidget* parent = nullptr);
@@ -83,11 +120,15 @@ public:
     void set_value(int value, bool with_separators);
     bool separators() const { return separators_; }
 
+    // Whole numbers within the range (for example the units of a crop, 0 to 7).
+    void set_range(const field_range& range) { set_field_range(range); }
+    bool acceptable() const override;
+
 private:
     bool separators_ = true;
 };
 
-class edit_long : public QLineEdit, public range_marking {
+class edit_long : public number_field {
     Q_OBJECT
 public:
     explicit edit_long(QWidget* parent = nullptr);
@@ -96,11 +137,7 @@ public:
 
     // Whole numbers from `low` to `high`; `what` names them in the tooltip.
     void set_range(long low, long high, const char* what);
-    bool acceptable() const;
-
-private:
-    void check();
-    std::optional<field_range> range_;
+    bool acceptable() const override;
 };
 
 class combo_code : public QComboBox {

@@ -5,7 +5,10 @@
 namespace zelmora {
 
 void property_page::activate() {
-    if (loaded_) return;
+    if (loaded_) {
+        shown_again();
+        return;
+    }
     loaded_ = true;
     exchange_lock lock(this);
     load_page();

@@ -11,7 +11,7 @@ class property_page : public QWidget {
 public:
     using QWidget::QWidget;
 
-    // The page is shown: the first time, its controls are loaded.
+    // The page is shown: the first time, its controls are loaded; later, it is told.
     void activate();
     // The page is left or the sheet closes with OK: a loaded page is stored.
     void deactivate();
@@ -20,6 +20,8 @@ public:
 protected:
     virtual void load_page() = 0;
     virtual void store_page() = 0;
+    // The page is shown again after another (loaded before).
+    virtual void shown_again() {}
 
 private:
     bool loaded_ = false;

@@ -63,6 +63,8 @@ void property_page_crop::build_page() {
     sections_label_ = with_id(new QLabel(tr("Number of Sections Farmed:"), this), 1423);
     sections_ = with_id(new edit_integer(this), 1113);
     sections_->setMaximumWidth(70);
+    sections_->set_range(field_ranges::sections);
+    sections_->set_field_name(QString::fromLatin1(crop_display_name(crop_number_)) + tr(" number of sections farmed"));
     sections_label_->setBuddy(sections_);
     copy_button_ = with_id(new QPushButton(tr("Copy"), this), 1206);
     copy_button_->setAutoDefault(false);
@@ -141,8 +143,15 @@ void property_page_crop::build_page() {
         rate_yield_[i]->set_range(field_ranges::yield);
         acres_[i]->set_range(field_ranges::acres);
         share_[i]->set_range(field_ranges::share);
+        // What a refusal calls each field: "Corn unit 2 acres".
+        const QString unit_name = tr("%1 unit %2 ").arg(QString::fromLatin1(crop_display_name(crop_number_))).arg(r + 1);
+        aph_yield_[i]->set_field_name(unit_name + tr("APH yield"));
+        rate_yield_[i]->set_field_name(unit_name + tr("rate yield"));
+        acres_[i]->set_field_name(unit_name + tr("acres"));
+        share_[i]->set_field_name(unit_name + tr("share"));
         if (factor_col > 0) {
             factor_[i] = with_id(new edit_decimal(this), layout_.factor_ids[i]);
+            factor_[i]->set_field_name(unit_name + tr(layout_.factor_name));
             factor_[i]->fit_to(QStringLiteral("0.000"));
             factor_[i]->set_range(field_ranges::factor);
             grid->addWidget(factor_[i], row, factor_col, 2, 1, Qt::AlignVCenter);
@@ -150,6 +159,7 @@ void property_page_crop::build_page() {
         written_agreement_[i] = with_id(new edit_decimal(this), row_id(1132, r));
         written_agreement_[i]->fit_to(QStringLiteral("0.000"));
         written_agreement_[i]->set_range(field_ranges::written_agreement);
+        written_agreement_[i]->set_field_name(unit_name + tr("written agreement rate"));
         grid->addWidget(written_agreement_[i], row, wa_col, 2, 1, Qt::AlignVCenter);
         revenue_guarantee_[i] = with_id(new static_decimal(this), row_id(1127, r));
         grid->addWidget(revenue_guarantee_[i], row, guarantee_col, 2, 1, Qt::AlignVCenter);
@@ -289,7 +299,7 @@ void property_page_crop::store_page() {
     coverage_from_combo(coverage_list_, in.coverage[c]);
     const int ppcl = ppcl_list_->currentIndex();
     in.ppcl_select[c] = ppcl == 0 ? 0 : (ppcl == 1 ? 1 : 2);
-    in.sections[c] = sections_->get_value();
+    if (sections_->acceptable()) in.sections[c] = sections_->get_value();
     const int n = unit_rows_in_use();
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
@@ -388,7 +398,9 @@ void property_page_crop::explain_rows(const std::array<bool, unit_rows>& rated) 
             result->setToolTip(problem);
         }
     }
-    if (!first_problem.isEmpty()) Q_EMIT status_message(first_problem);
+    // The line follows the rows: once they are put right, what it said of them goes.
+    if (!first_problem.isEmpty() || said_problem_) Q_EMIT status_message(first_problem);
+    said_problem_ = !first_problem.isEmpty();
 }
 
 void property_page_crop::clear_result_row(int row) {
@@ -424,9 +436,11 @@ namespace {
 
 // The layout of a page with a factor column: its heading, the first row's id
 // (the seven rows are numbered in order) and the unit field it edits.
-crop_page_layout factor_layout(const char* heading, int first_id, exact_decimal insurance_unit::*field) {
+crop_page_layout factor_layout(const char* heading, const char* name, int first_id,
+                               exact_decimal insurance_unit::*field) {
     crop_page_layout layout;
     layout.factor_heading = heading;
+    layout.factor_name = name;
     for (std::size_t r = 0; r < layout.factor_ids.size(); ++r) layout.factor_ids[r] = first_id + static_cast<int>(r);
     layout.factor_field = field;
     layout.recompute_before_copy = false;
@@ -434,10 +448,14 @@ crop_page_layout factor_layout(const char* heading, int first_id, exact_decimal 
     return layout;
 }
 
-crop_page_layout fn_or_fo_layout() { return factor_layout("FN or FO\nFactor", 1329, &insurance_unit::fn_or_fo_factor); }
-crop_page_layout cr_option_layout() { return factor_layout("CR\nOption", 1354, &insurance_unit::cr_option_factor); }
+crop_page_layout fn_or_fo_layout() {
+    return factor_layout("FN or FO\nFactor", "FN or FO factor", 1329, &insurance_unit::fn_or_fo_factor);
+}
+crop_page_layout cr_option_layout() {
+    return factor_layout("CR\nOption", "CR option factor", 1354, &insurance_unit::cr_option_factor);
+}
 crop_page_layout short_rate_layout() {
-    return factor_layout("Short Rate\nFactor", 1322, &insurance_unit::short_rate_factor);
+    return factor_layout("Short Rate\nFactor", "short rate factor", 1322, &insurance_unit::short_rate_factor);
 }
 
 }  // namespace

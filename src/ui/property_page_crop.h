@@ -27,6 +27,7 @@ inline constexpr int unit_rows = max_units_per_crop;
 // What sets the four page classes apart.
 struct crop_page_layout {
     const char* factor_heading = nullptr;  // the extra factor column, "FN or FO\nFactor" and the like
+    const char* factor_name = nullptr;     // its fields in a refusal, "FN or FO factor"
     std::array<int, unit_rows> factor_ids{};
     exact_decimal insurance_unit::* factor_field = nullptr;
     bool recompute_before_copy = true;
@@ -103,6 +104,7 @@ protected:
 private:
     void build_page();
     QVBoxLayout* column_ = nullptr;
+    bool said_problem_ = false;  // the status line was last told of a row without figures
 };
 
 // Spring Wheat, Barley, Cotton and Rice: the FN or FO factor column and, on

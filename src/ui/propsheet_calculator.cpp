@@ -10,8 +10,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <vector>
+
 #include "ui/crop_offer.h"
 #include "ui/farm_model.h"
+#include "ui/numeric_controls.h"
+#include "ui/property_page_compare.h"
 #include "ui/property_page_crop.h"
 #include "ui/property_page_whole_farm.h"
 #include "ui/window_services.h"
@@ -63,6 +67,10 @@ propsheet_calculator::propsheet_calculator(farm_model* model, QWidget* parent) :
     tabs_->addTab(scrolled(whole_farm_page_), tr("Enterprise and Whole Farm Units"));
     connect(whole_farm_page_, &property_page_whole_farm::status_message, this, &propsheet_calculator::show_status);
     connect(whole_farm_page_, &property_page_whole_farm::farm_changed, this, &propsheet_calculator::farm_changed);
+    // The comparison of the farm as the pages change it, in the modal sheet itself.
+    compare_page_ = new property_page_compare(model);
+    tabs_->addTab(scrolled(compare_page_), tr("Compare Coverage"));
+    connect(compare_page_, &property_page_compare::status_message, this, &propsheet_calculator::show_status);
     // A text field with a selection copies its selection itself; elsewhere the keys copy the page's worksheet.
     auto* copy_keys = new QShortcut(QKeySequence::Copy, this);
     connect(copy_keys, &QShortcut::activated, this, &propsheet_calculator::copy_current_page);
@@ -106,7 +114,8 @@ property_page_crop* propsheet_calculator::crop_page(int crop_number) const {
 
 property_page* propsheet_calculator::page_at(int index) const {
     if (index >= 0 && index < crop_count) return crop_pages_[static_cast<std::size_t>(index)];
-    if (index == crop_count) return whole_farm_page_;
+    if (index == whole_farm_index) return whole_farm_page_;
+    if (index == compare_index) return compare_page_;
     return nullptr;
 }
 
@@ -163,14 +172,39 @@ void propsheet_calculator::mark_unrated_tabs() {
 
 void propsheet_calculator::copy_current_page() {
     const int index = tabs_->currentIndex();
-    if (index == crop_count) {
+    if (index == whole_farm_index) {
         whole_farm_page_->on_copy();
+    } else if (index == compare_index) {
+        compare_page_->on_copy();
     } else if (property_page_crop* page = crop_page(index + 1)) {
         page->on_copy();
     }
 }
 
+number_field* propsheet_calculator::show_refused_field() {
+    // The page shown first, then the others in the order of their tabs.
+    std::vector<int> order{current_};
+    for (int index = 0; index < tabs_->count(); ++index)
+        if (index != current_) order.push_back(index);
+    for (const int index : order) {
+        property_page* page = page_at(index);
+        if (!page || !page->loaded()) continue;
+        if (number_field* field = first_refused_field(page)) {
+            show_page(index);
+            field->setFocus();
+            return field;
+        }
+    }
+    return nullptr;
+}
+
 void propsheet_calculator::accept() {
+    // A text that is not taken is not left behind unsaid: OK stays on its field.
+    if (number_field* field = show_refused_field()) {
+        show_status(field->refusal());
+        show_message(this, field->refusal_message());
+        return;
+    }
     if (property_page* page = page_at(current_)) page->deactivate();
     QDialog::accept();
 }

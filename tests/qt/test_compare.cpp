@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -19,8 +20,11 @@
 
 #include "rating/coverage_comparison.h"
 #include "ui/compare_window.h"
+#include "ui/comparison_view.h"
+#include "ui/coverage_chart.h"
 #include "ui/dialog_error_list.h"
 #include "ui/numeric_controls.h"
+#include "ui/property_page_compare.h"
 #include "ui/property_page_crop.h"
 #include "ui/property_page_whole_farm.h"
 #include "ui/propsheet_calculator.h"
@@ -238,6 +242,12 @@ private Q_SLOTS:
         compare->trigger();
         compare_window* comparison = main_frame::comparison_of(window);
         QVERIFY(comparison);
+        // Titled by the farm it compares, renamed with it.
+        QCOMPARE(comparison->windowTitle(), QStringLiteral("Compare Coverage - Untitled farm"));
+        QTemporaryDir folder;
+        std::string error;
+        QVERIFY(window->document()->save_farm(folder.filePath(QStringLiteral("smith.ini")).toStdString(), error));
+        QCOMPARE(comparison->windowTitle(), QStringLiteral("Compare Coverage - smith"));
         comparison->show_table(1);  // soybeans stays shown through the changes
         const std::string before = comparison_tsv(comparison->tables());
 
@@ -264,6 +274,31 @@ private Q_SLOTS:
         // One window per database: the command shows the open one again.
         compare->trigger();
         QCOMPARE(window->findChildren<compare_window*>().size(), 1);
+    }
+
+    // The Parameters sheet opens on its first page and has the comparison as its last page,
+    // after the enterprise and whole-farm page; shown again after an edit of a crop page, it
+    // has the tables of the farm as changed, the table shown kept.
+    void the_sheet_compare_page_follows_the_other_pages() {
+        propsheet_calculator sheet(&model());
+        QCOMPARE(sheet.tabs()->currentIndex(), 0);
+        QCOMPARE(sheet.tabs()->tabText(propsheet_calculator::compare_index), QStringLiteral("Compare Coverage"));
+        QCOMPARE(propsheet_calculator::compare_index, propsheet_calculator::whole_farm_index + 1);
+        comparison_view* view = sheet.compare_page()->view();
+        sheet.show_page(propsheet_calculator::compare_index);
+        const std::string before = comparison_tsv(view->tables());
+        QCOMPARE(before, comparison_tsv(compare_coverage(document_->session, model().current())));
+        view->show_table(1);  // soybeans
+        QCOMPARE(view->chart()->table().crop_number, view->tables()[1].crop_number);
+
+        sheet.show_page(0);
+        find_control_as<QLineEdit>(sheet.crop_page(1), 1125)->setText(QStringLiteral("400"));
+        QCOMPARE(inputs().units[0][0].acres.to_double(), 400.0);
+        sheet.show_page(propsheet_calculator::compare_index);
+        const std::string after = comparison_tsv(view->tables());
+        QVERIFY(after != before);
+        QCOMPARE(after, comparison_tsv(compare_coverage(document_->session, model().current())));
+        QCOMPARE(view->current_table(), 1);
     }
 
     // Edit > Copy puts the comparison on the clipboard as text and HTML; on a page the keys copy its worksheet.

@@ -2,7 +2,9 @@
 // figures of another state cleared, page keys from any control, windows that
 // fit 1024 x 768, and the words that say why a row or a crop has no figures.
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QComboBox>
+#include <QSignalSpy>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -157,7 +159,27 @@ private Q_SLOTS:
         find_control_as<edit_decimal>(page, 1126)->setText(QStringLiteral("150"));
         QCOMPARE(unit().share.to_double(), 0.5);
         QCOMPARE(text_of(page, 1129), testing::shown_as(model().rating().unit(1, 1)->figures->total_premium, 0));
-        sheet.accept();  // OK stores the page: the refused text still does not arrive
+        // OK names the first refused field of the page and stays open on it; the refused text never arrives.
+        QStringList said;
+        set_message_hook([&said](const QString& text) { said << text; });
+        sheet.accept();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].startsWith(QStringLiteral("Corn unit 1 rate yield: 100001 is not taken; yields are 0 to "
+                                                   "100,000.")),
+                 qPrintable(said[0]));
+        QVERIFY(sheet.isVisible());
+        QCOMPARE(QApplication::focusWidget(), find_control(page, 1123));
+        QCOMPARE(unit().share.to_double(), 0.5);
+        // Esc in each refused field puts back its text from before the edit; then OK closes.
+        while (number_field* refused = first_refused_field(page)) {
+            refused->setFocus();
+            QTest::keyClick(refused, Qt::Key_Escape);
+            QVERIFY(!refused->refused());
+        }
+        QVERIFY(sheet.isVisible());
+        sheet.accept();
+        QCOMPARE(said.size(), 1);
+        QCOMPARE(sheet.result(), int(QDialog::Accepted));
         QCOMPARE(unit().share.to_double(), 0.5);
     }
 
@@ -265,7 +287,7 @@ private Q_SLOTS:
             {1, Qt::Key_PageUp, Qt::ControlModifier, 0},
             {0, Qt::Key_Tab, Qt::ControlModifier, 1},
             {1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0},
-            {0, Qt::Key_PageUp, Qt::ControlModifier, crop_count},  // wraps to the last page
+            {0, Qt::Key_PageUp, Qt::ControlModifier, propsheet_calculator::compare_index},  // wraps to the last page
         };
         for (const auto& press : presses) {
             sheet.show_page(press.from);
@@ -386,6 +408,23 @@ private Q_SLOTS:
         find_control_as<QComboBox>(page, 1382 + 1)->setCurrentIndex(0);
         QVERIFY(find_control(page, 1138)->toolTip().isEmpty() ||
                 find_control(page, 1138)->toolTip() == QStringLiteral("No rate for this type and practice in this county"));
+    }
+
+    // Feedback follows the values: a row put right takes its words off the status line,
+    // the sheet's and the main window's.
+    void the_status_line_forgets_a_row_put_right() {
+        insurance_unit no_acres = corn_unit();
+        no_acres.acres = 0.0;
+        set_corn({no_acres});
+        propsheet_calculator sheet(&model());
+        QSignalSpy said(&sheet, &propsheet_calculator::status_message);
+        QCOMPARE(sheet.status_line()->text(), QStringLiteral("Corn unit 1: No acres: the premium is 0"));
+        find_control_as<edit_decimal>(sheet.crop_page(1), 1125)->setText(QStringLiteral("500"));
+        QCOMPARE(model().current().inputs.units[0][0].acres.to_double(), 500.0);
+        QVERIFY(find_control(sheet.crop_page(1), 1127)->toolTip().isEmpty());
+        QCOMPARE(sheet.status_line()->text(), QString());
+        QVERIFY(!said.isEmpty());
+        QCOMPARE(said.last().at(0).toString(), QString());
     }
 
     void copies_say_what_they_copied() {

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -317,21 +318,29 @@ private Q_SLOTS:
         QCOMPARE(form.inputs().units[0].size(), std::size_t{2});
     }
 
-    void number_of_units_is_kept_within_seven() {
+    // The crop pages have seven unit rows: a number of units past them is refused like any
+    // text out of range (red frame, the range in its tooltip, the text left to put right),
+    // and the crop keeps the units it has.
+    void number_of_units_past_seven_is_refused() {
         database_copy data;
         open_form form;
         QVERIFY(form.open(data.path()));
-        QSignalSpy messages(form.view.get(), &view_zelmora::status_message);
-        form.control<QLineEdit>(1004)->setText(QStringLiteral("12"));
-        form.view->store_inputs();
-        QCOMPARE(form.inputs().units[0].size(), std::size_t{7});
-        QCOMPARE(form.control<QLineEdit>(1004)->text(), QStringLiteral("7"));
-        QCOMPARE(messages.count(), 1);
-        QVERIFY(messages.at(0).at(0).toString().startsWith(QStringLiteral("Corn:")));
-        form.control<QLineEdit>(1004)->setText(QStringLiteral("3"));
-        form.view->store_inputs();
-        QCOMPARE(form.inputs().units[0].size(), std::size_t{3});
-        QCOMPARE(messages.count(), 1);
+        auto* units = form.control<edit_integer>(1004);
+        const struct {
+            const char* text;
+            std::size_t kept;
+            bool refused;
+        } cases[] = {{"3", 3, false}, {"9", 3, true}, {"-1", 3, true}, {"2x", 3, true}, {"7", 7, false}, {"0", 0, false}};
+        for (const auto& c : cases) {
+            const QString name = QString::fromLatin1(c.text);
+            units->setText(name);
+            form.view->store_inputs();
+            QCOMPARE(form.inputs().units[0].size(), c.kept);
+            QVERIFY2(units->refused() == c.refused, qPrintable(name));
+            QCOMPARE(units->text(), name);
+            QVERIFY2(units->toolTip().startsWith(QStringLiteral("Units: 0 to 7")) == c.refused, qPrintable(name));
+            QVERIFY2(units->styleSheet().contains(QStringLiteral("border")) == c.refused, qPrintable(name));
+        }
     }
 
     void closing_saves_the_inputs_for_the_next_start() {
@@ -353,21 +362,46 @@ private Q_SLOTS:
         QCOMPARE(next.control<QLineEdit>(1004)->text(), QStringLiteral("2"));
     }
 
-    void frame_close_saves_the_inputs() {
+    // Exit with a new farm edited: Save writes it to a farm file and the next start has it
+    // back; Discard leaves nothing of the edit in the settings store: the next start has the
+    // farm from before it, without an edit marker.
+    void exit_keeps_a_saved_edit_and_forgets_a_discarded_one() {
         database_copy data;
-        {
-            main_frame frame;
-            child_frame* window = frame.open_document(data.path());
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("kept.ini"));
+        const struct {
+            save_choice answer;
+            bool kept;
+        } cases[] = {{save_choice::save, true}, {save_choice::discard, false}};
+        for (const auto& c : cases) {
+            testing::clear_settings();
+            QFile::remove(file);
+            exact_decimal before;
+            {
+                main_frame frame;
+                child_frame* window = frame.open_document(data.path());
+                QVERIFY(window);
+                QVERIFY(window->new_farm());
+                before = window->document()->model()->current().inputs.price[0];
+                QVERIFY(testing::shown_as(before, 2) != QStringLiteral("9.99"));
+                find_control_as<QLineEdit>(window->view(), 1000)->setText(QStringLiteral("9.99"));
+                QVERIFY(window->isWindowModified());
+                set_save_question_hook([&c](const QString&) { return c.answer; });
+                set_file_name_hook([&file](const QString&, const QString&) { return file; });
+                QVERIFY(frame.close());
+                set_save_question_hook({});
+                set_file_name_hook({});
+            }
+            QCOMPARE(QFile::exists(file), c.kept);
+            main_frame next;
+            child_frame* window = next.open_document(data.path());
             QVERIFY(window);
-            find_control_as<QLineEdit>(window->view(), 1001)->setText(QStringLiteral("7.25"));
-            // Not saved in a farm file: the settings store keeps it all the same.
-            set_save_question_hook([](const QString&) { return save_choice::discard; });
-            frame.close();
-            set_save_question_hook({});
+            next.open_start_farm({});
+            const QString expected = c.kept ? QStringLiteral("9.99") : testing::shown_as(before, 2);
+            QCOMPARE(testing::shown_as(window->document()->model()->current().inputs.price[0], 2), expected);
+            QCOMPARE(find_control_as<QLineEdit>(window->view(), 1000)->text(), expected);
+            QVERIFY(!window->isWindowModified());
         }
-        open_form next;
-        QVERIFY(next.open(data.path()));
-        QCOMPARE(next.inputs().price[1].to_double(), 7.25);
     }
 
     void cancel_keeps_the_acres_already_typed() {

@@ -16,9 +16,11 @@
 
 #include "rating/coverage_comparison.h"
 #include "ui/compare_window.h"
+#include "ui/comparison_view.h"
 #include "ui/dialog_error_list.h"
 #include "ui/dialog_malting_barley.h"
 #include "ui/numeric_controls.h"
+#include "ui/property_page_compare.h"
 #include "ui/property_page_crop.h"
 #include "ui/propsheet_calculator.h"
 #include "window_fixture.h"
@@ -104,15 +106,20 @@ private Q_SLOTS:
 
     // A keystroke in a unit's field of a crop page rates the farm once and loads no table (the county
     // list, the surcharges and the rates records are the session's already). With Compare Coverage open
-    // its ten copies are rated too, once, and its tables are those of the farm as changed.
+    // its ten copies are rated too, once, and its tables are those of the farm as changed. The sheet's
+    // Compare page, shown before, rates nothing more: the copies are rated once for the window and the
+    // page, and the page has the tables of the farm as changed when it is shown again.
     void one_keystroke_rates_the_farm_once_and_the_comparison_once() {
         const struct {
             bool compare_open;
+            bool compare_page;
             long fewest_ratings;
             long most_ratings;
-        } cases[] = {{false, 1, 1}, {true, 2, 11}};
+        } cases[] = {{false, false, 1, 1}, {true, false, 2, 11}, {false, true, 1, 1}, {true, true, 2, 11}};
         for (const auto& c : cases) {
-            const QString name = c.compare_open ? QStringLiteral("Compare open") : QStringLiteral("Compare closed");
+            const QString name = QStringLiteral("Compare %1, its page %2")
+                                     .arg(c.compare_open ? QStringLiteral("open") : QStringLiteral("closed"),
+                                          c.compare_page ? QStringLiteral("shown") : QStringLiteral("not shown"));
             main_frame frame;
             child_frame* window = open_window_with(frame, two_crop_farm());
             QVERIFY(window);
@@ -126,14 +133,26 @@ private Q_SLOTS:
             }
             rating_session::activity_counts before;
             rating_session::activity_counts after;
+            std::string page_tables;
+            long page_ratings = 0;
             set_modal_hook([&](QDialog& dialog) {
                 auto* sheet = qobject_cast<propsheet_calculator*>(&dialog);
                 if (!sheet || !show_active(*sheet)) return int(QDialog::Rejected);
+                if (c.compare_page) {
+                    sheet->show_page(propsheet_calculator::compare_index);
+                    sheet->show_page(0);
+                }
                 auto* aph = find_control_as<QLineEdit>(sheet->crop_page(1), 1122);
                 aph->setFocus();
                 before = document.session.activity();
                 QTest::keyClick(aph, Qt::Key_5);  // 150.0 -> 150.05
                 after = document.session.activity();
+                if (c.compare_page) {
+                    page_ratings = document.session.activity().ratings;
+                    sheet->show_page(propsheet_calculator::compare_index);
+                    page_ratings = document.session.activity().ratings - page_ratings;
+                    page_tables = comparison_tsv(sheet->compare_page()->view()->tables());
+                }
                 return int(QDialog::Accepted);
             });
             document.on_show_crops();
@@ -148,6 +167,11 @@ private Q_SLOTS:
             if (comparison) {
                 QCOMPARE(comparison_tsv(comparison->tables()),
                          comparison_tsv(compare_coverage(document.session, model.current())));
+            }
+            if (c.compare_page) {
+                QCOMPARE(page_tables, comparison_tsv(compare_coverage(document.session, model.current())));
+                // With the window open, the page shows the copies the window had rated.
+                if (c.compare_open) QCOMPARE(page_ratings, 0L);
             }
         }
     }
@@ -242,9 +266,25 @@ private Q_SLOTS:
         QCOMPARE(acres->text(), QStringLiteral("2000000"));
         QCOMPARE(model.current().inputs.units[0][0].acres.to_double(), 640.0);
         QCOMPARE(text_of(page, 1129), premium_at_640);
-        // Leaving the field and OK store the page again: still the acres from before the edit.
+        // Leaving the field stores the page again: still the acres from before the edit. OK
+        // says which field refuses its text and stays open on it; Esc there puts back 640.0.
         find_control(page, 1105)->setFocus();
+        QStringList said;
+        set_message_hook([&said](const QString& text) { said << text; });
         sheet.accept();
+        QCOMPARE(said, QStringList{QStringLiteral("Corn unit 1 acres: 2000000 is not taken; acres are 0 to "
+                                                  "1,000,000.\n\nCorrect the field, or press Esc in it to put back "
+                                                  "640.0.")});
+        QVERIFY(sheet.isVisible());
+        QVERIFY(acres->hasFocus());
+        QCOMPARE(model.current().inputs.units[0][0].acres.to_double(), 640.0);
+        QTest::keyClick(acres, Qt::Key_Escape);
+        QVERIFY(sheet.isVisible());
+        QCOMPARE(acres->text(), QStringLiteral("640.0"));
+        QVERIFY(!acres->refused());
+        sheet.accept();
+        QCOMPARE(sheet.result(), int(QDialog::Accepted));
+        QCOMPARE(said.size(), 1);
         QCOMPARE(model.current().inputs.units[0][0].acres.to_double(), 640.0);
     }
 };

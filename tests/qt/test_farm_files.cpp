@@ -2,6 +2,8 @@
 // command line rates it, the edit marker and the Save / Discard / Cancel
 // question, and the farm the settings store keeps with two windows open.
 #include <QAction>
+#include <QComboBox>
+#include <QSignalSpy>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -24,6 +26,8 @@
 #include <sys/resource.h>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +37,7 @@
 #include "rating/farm_file.h"
 #include "ui/dialog_farm_details.h"
 #include "ui/property_page_whole_farm.h"
+#include "ui/numeric_controls.h"
 #include "ui/propsheet_calculator.h"
 #include "window_fixture.h"
 
@@ -360,6 +365,174 @@ private Q_SLOTS:
         QCOMPARE(with_pdf_suffix(QStringLiteral("/a/b.quote")), QStringLiteral("/a/b.quote.pdf"));
     }
 
+    // A form field whose text is not taken stops Save, Save As, Print and the export: each
+    // says which field and why and writes nothing; with the text put back (Esc), Save goes on.
+    void a_refused_field_stops_save_print_and_export() {
+        database_copy data;
+        QTemporaryDir folder;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+        const QString path = folder.filePath(QStringLiteral("iowa.ini"));
+        file_answer_ = path;
+        QVERIFY(window->save_as());
+        const QByteArray saved = file_bytes(path);
+        auto* units = find_control_as<edit_integer>(window->view(), 1004);
+        units->setFocus();
+        units->setText(QStringLiteral("9"));
+        QVERIFY(units->refused());
+
+        const QString pdf = folder.filePath(QStringLiteral("quote.pdf"));
+        file_answer_ = folder.filePath(QStringLiteral("other.ini"));
+        file_questions_.clear();
+        int print_dialogs = 0;
+        set_modal_hook([&print_dialogs](QDialog&) {
+            ++print_dialogs;
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(!window->save());
+        QVERIFY(!window->save_as());
+        action_named(&frame, QStringLiteral("&Print..."))->trigger();
+        file_answer_ = pdf;
+        action_named(&frame, QStringLiteral("&Export Quote as PDF..."))->trigger();
+        set_modal_hook({});
+        const QString why = QStringLiteral("Corn number of units: 9 is not taken; units are 0 to 7.");
+        const QString beginnings[] = {QStringLiteral("The farm cannot be saved"), QStringLiteral("The farm cannot be saved"),
+                                      QStringLiteral("The quote cannot be printed"),
+                                      QStringLiteral("The quote cannot be exported")};
+        QCOMPARE(messages_.size(), std::size_t{4});
+        for (std::size_t i = 0; i < messages_.size(); ++i) {
+            QVERIFY2(messages_[i].startsWith(beginnings[i]) && messages_[i].contains(why), qPrintable(messages_[i]));
+        }
+        QVERIFY(file_questions_.empty());
+        QCOMPARE(print_dialogs, 0);
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("other.ini"))));
+        QCOMPARE(file_bytes(path), saved);
+
+        QTest::keyClick(units, Qt::Key_Escape);
+        QCOMPARE(units->text(), QStringLiteral("3"));
+        QVERIFY(window->save());
+        QCOMPARE(file_bytes(path), saved);
+        QCOMPARE(messages_.size(), std::size_t{4});
+    }
+
+    // A change of state carries the county list's place over. Where the new state's list
+    // does not reach that place, the farm has no county: nothing is rated, the title and the
+    // status line say to choose one, and Save and Print say why they do not go on. Where it
+    // does, the status line names the county now selected. A farm saved opens again.
+    void a_state_without_the_county_place_leaves_the_county_to_choose() {
+        database_copy data;
+        QTemporaryDir folder;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        doc_zelmora& document = *window->document();
+        auto* states = find_control_as<QComboBox>(window->view(), 1010);
+        auto* counties = find_control_as<QComboBox>(window->view(), 1011);
+        // The states with the longest and the shortest county lists.
+        int longest = -1, shortest = -1;
+        std::size_t most = 0, fewest = SIZE_MAX;
+        for (int i = 0; i < states->count(); ++i) {
+            const std::size_t count = document.session.state(states->itemData(i).toInt()).counties().size();
+            if (count > most) {
+                most = count;
+                longest = i;
+            }
+            if (count > 0 && count < fewest) {
+                fewest = count;
+                shortest = i;
+            }
+        }
+        QVERIFY(most > fewest);
+        const QString short_name = states->itemText(shortest);
+        QSignalSpy said(window->view(), &view_zelmora::status_message);
+
+        // Within reach: the county at the same place, named on the status line.
+        states->setCurrentIndex(longest);
+        counties->setCurrentIndex(0);
+        const QString first_before = counties->currentText();
+        states->setCurrentIndex(shortest);
+        const county_record& first = document.session.state(states->itemData(shortest).toInt()).counties().front();
+        QCOMPARE(document.model()->current().inputs.county_fips, first.county_fips);
+        QCOMPARE(said.last().at(0).toString(),
+                 QStringLiteral("%1: county %2 is selected, at the place of %3 in the county list")
+                     .arg(short_name, QString::fromStdString(first.county_name), first_before));
+
+        // Past the reach of the new list: no county.
+        states->setCurrentIndex(longest);
+        counties->setCurrentIndex(static_cast<int>(fewest));
+        states->setCurrentIndex(shortest);
+        QCOMPARE(document.model()->current().inputs.county_fips, 0);
+        QCOMPARE(counties->currentIndex(), -1);
+        QVERIFY2(said.last().at(0).toString().startsWith(short_name + QStringLiteral(": choose a county")),
+                 qPrintable(said.last().at(0).toString()));
+        const QString choose = QStringLiteral("choose a county in ") + short_name;
+        QVERIFY2(window->windowTitle().contains(choose), qPrintable(window->windowTitle()));
+        QCOMPARE(frame.status_note(), QStringLiteral("C") + choose.mid(1) +
+                                          QStringLiteral(": nothing is rated until one is chosen"));
+        const farm_rating& rating = document.model()->rating();
+        for (int c = 1; c <= crop_count; ++c)
+            for (const unit_rating& unit : rating.units[static_cast<std::size_t>(c - 1)]) QVERIFY(!unit.figures);
+
+        const QString path = folder.filePath(QStringLiteral("moved.ini"));
+        file_answer_ = path;
+        int print_dialogs = 0;
+        set_modal_hook([&print_dialogs](QDialog&) {
+            ++print_dialogs;
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(!window->save_as());
+        action_named(&frame, QStringLiteral("&Print..."))->trigger();
+        set_modal_hook({});
+        QCOMPARE(messages_.size(), std::size_t{2});
+        QVERIFY2(messages_[0].startsWith(QStringLiteral("The farm cannot be saved")) && messages_[0].contains(choose),
+                 qPrintable(messages_[0]));
+        QVERIFY2(messages_[1].startsWith(QStringLiteral("The quote cannot be printed")) && messages_[1].contains(choose),
+                 qPrintable(messages_[1]));
+        QCOMPARE(print_dialogs, 0);
+        QVERIFY(!QFile::exists(path));
+
+        // A county chosen: saved, and the file opens again with it.
+        counties->setCurrentIndex(0);
+        QCOMPARE(frame.status_note(), QStringLiteral("Ready"));
+        QVERIFY(window->save_as());
+        QVERIFY(file_bytes(path).contains(QStringLiteral("\nCounty FIPS=%1\n").arg(first.county_fips).toLatin1()));
+        QVERIFY(frame.open_farm(example("iowa-farm.ini")));
+        QVERIFY(frame.open_farm(path.toStdString()));
+        QCOMPARE(document.model()->current().inputs.county_fips, first.county_fips);
+        QCOMPARE(messages_.size(), std::size_t{2});
+    }
+
+    // A red frame goes with the text it marks: after Open Farm and New Farm the fields show
+    // valid values, without a frame or the refusal in their tooltips.
+    void open_and_new_farm_leave_no_red_frame() {
+        database_copy data;
+        main_frame frame;
+        child_frame* window = frame.open_document(data.path());
+        QVERIFY(window);
+        auto* price = find_control_as<edit_decimal>(window->view(), 1000);
+        auto* units = find_control_as<edit_integer>(window->view(), 1004);
+        const QString plain_tip = price->toolTip();
+        const std::function<bool()> steps[] = {[&] { return frame.open_farm(example("iowa-farm.ini")); },
+                                               [&] { return window->new_farm(); }};
+        for (const auto& step : steps) {
+            price->setText(QStringLiteral("abc"));
+            units->setText(QStringLiteral("9"));
+            QVERIFY(price->refused() && units->refused());
+            QVERIFY(step());
+            for (number_field* field : {static_cast<number_field*>(price), static_cast<number_field*>(units)}) {
+                QVERIFY2(!field->refused(), qPrintable(field->field_name()));
+                QVERIFY(field->styleSheet().isEmpty());
+                QVERIFY(!field->toolTip().contains(QStringLiteral("not taken")));
+            }
+            QCOMPARE(price->toolTip(), plain_tip);
+            QVERIFY(!window->isWindowModified());
+        }
+        QVERIFY(messages_.empty());
+    }
+
     // Print starts on the paper of the PDF file and the command line (US Letter),
     // whatever the printer's own default.
     void print_starts_on_the_quotes_paper() {
@@ -610,11 +783,71 @@ private Q_SLOTS:
         QCOMPARE(messages_[1], QStringLiteral("cannot write \"/dev/full\": No space left on device"));
     }
 
+    // One farm file, one window: opening a farm another window holds shows that window.
+    // A save over a file someone else wrote since it was opened or saved here asks first;
+    // No keeps their file, Yes replaces it. A file rewritten with the same bytes is not asked of.
+    void a_farm_file_is_held_by_one_window_and_not_overwritten_unasked() {
+        database_copy data;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("shared.ini"));
+        QVERIFY(QFile::copy(QString::fromStdString(example("iowa-farm.ini")), path));
+        main_frame frame;
+        child_frame* first = frame.open_document(data.path());
+        child_frame* second = frame.open_document(data.path());
+        QVERIFY(first && second);
+        frame.mdi_area()->setActiveSubWindow(first);
+        QVERIFY(frame.open_farm(path.toStdString()));
+        frame.mdi_area()->setActiveSubWindow(second);
+        QVERIFY(frame.open_farm(path.toStdString()));
+        QCOMPARE(frame.mdi_area()->activeSubWindow(), first);
+        QVERIFY(second->document()->farm_file_path().empty());
+        QCOMPARE(frame.frame_holding_farm(path.toStdString()), first);
+
+        std::vector<QString> questions;
+        bool replace = false;
+        set_question_hook([&questions, &replace](const QString& text) {
+            questions.push_back(text);
+            return replace;
+        });
+        // Another program writes the file: Soybeans 7.00.
+        const auto write_file = [&path](const QByteArray& bytes) {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(bytes);
+        };
+        QByteArray theirs = file_bytes(path);
+        theirs.replace("\nPrice Soybeans=6.72\n", "\nPrice Soybeans=7.00\n");
+        write_file(theirs);
+        field(first, 1000)->setText(QStringLiteral("2.22"));
+        QVERIFY(!first->save());
+        QCOMPARE(questions.size(), std::size_t{1});
+        QVERIFY2(questions[0].contains(QDir::toNativeSeparators(path)), qPrintable(questions[0]));
+        QCOMPARE(file_bytes(path), theirs);
+        QVERIFY(first->isWindowModified());
+        replace = true;
+        QVERIFY(first->save());
+        QCOMPARE(questions.size(), std::size_t{2});
+        QVERIFY(file_bytes(path).contains("\nPrice Corn=2.22\n"));
+        QVERIFY(file_bytes(path).contains("\nPrice Soybeans=6.72\n"));
+        // Saved here: the next save does not ask; nor after the same bytes are written again.
+        field(first, 1000)->setText(QStringLiteral("2.33"));
+        QVERIFY(first->save());
+        write_file(file_bytes(path));
+        field(first, 1000)->setText(QStringLiteral("2.44"));
+        QVERIFY(first->save());
+        QCOMPARE(questions.size(), std::size_t{2});
+        set_question_hook({});
+        QVERIFY(messages_.empty());
+    }
+
     void two_windows_the_edited_farm_is_back_whichever_closes_first() {
         database_copy data;
+        QTemporaryDir folder;
         for (bool edited_closes_first : {true, false}) {
             testing::clear_settings();
-            save_answer_ = save_choice::discard;
+            // Saved when the window goes (a discarded edit would leave nothing behind).
+            save_answer_ = save_choice::save;
+            file_answer_ = folder.filePath(QStringLiteral("edited-%1.ini").arg(edited_closes_first));
             {
                 main_frame frame;
                 child_frame* edited = frame.open_document(data.path());

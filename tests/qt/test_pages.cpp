@@ -192,8 +192,10 @@ private Q_SLOTS:
 
     void factor_columns_and_the_malting_barley_button() {
         propsheet_calculator sheet(&model());
-        QCOMPARE(sheet.tabs()->count(), 10);
+        QCOMPARE(sheet.tabs()->count(), 11);
         QCOMPARE(sheet.tabs()->tabText(9), QStringLiteral("Enterprise and Whole Farm Units"));
+        QCOMPARE(sheet.tabs()->tabText(10), QStringLiteral("Compare Coverage"));
+        QCOMPARE(sheet.tabs()->currentIndex(), 0);
         QCOMPARE(sheet.windowTitle(), QStringLiteral("Parameters"));
         const struct {
             int crop;

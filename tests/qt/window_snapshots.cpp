@@ -1,5 +1,5 @@
 // Writes pictures of the main windows into a folder, for a person to look at:
-// the form, a crop page, the whole-farm page, the malting barley dialog, the
+// the form, a crop page, the whole-farm page, the Compare page, the malting barley dialog, the
 // Test dialog, the Compare Coverage window and the User Guide. A second argument (for example
 // 1024x768) sizes the main window; the Parameters window then fits the screen
 // it is shown on. A third names an inputs file (examples/iowa-farm.ini) whose
@@ -28,6 +28,8 @@
 #include "ui/dialog_malting_barley.h"
 #include "ui/dialog_test_state.h"
 #include "ui/property_page_crop.h"
+#include "ui/comparison_view.h"
+#include "ui/property_page_compare.h"
 #include "ui/propsheet_calculator.h"
 #include "window_fixture.h"
 
@@ -150,8 +152,11 @@ int main(int argc, char** argv) {
     save(sheet, folder, "crop-page.png");
     sheet.show_page(5);
     save(sheet, folder, "barley-page.png");
-    sheet.show_page(9);
+    sheet.show_page(propsheet_calculator::whole_farm_index);
     save(sheet, folder, "whole-farm-page.png");
+    sheet.show_page(propsheet_calculator::compare_index);
+    sheet.compare_page()->view()->show_table(static_cast<int>(sheet.compare_page()->view()->tables().size()) - 1);
+    save(sheet, folder, "compare-page.png");
     dialog_malting_barley barley(&sheet, &model);
     save(barley, folder, "malting-barley.png");
     barley.hide();
