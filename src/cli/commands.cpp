@@ -280,9 +280,29 @@ std::string help_text() {
            "Commands:\n"
            "  rate [--tsv]             unit, enterprise and whole-farm results, as a table or tab-separated\n"
            "                             zelmora-cli --inputs examples/iowa-farm.ini rate --tsv\n"
-           "  compare [--tsv]          the farm at coverage levels 65-85% under each unit structure (units as\n"
-           "                           entered, enterprise, whole farm), as a table or tab-separated\n"
+           "  compare [--tsv] [--expected [--jobs N]]\n"
+           "                           the farm at coverage levels 65-85% under each unit structure (units as\n"
+           "                           entered, enterprise, whole farm), as a table or tab-separated;\n"
+           "                           --expected adds to each line the expected payout, the chance of a\n"
+           "                           payout, the expected net and the payout per dollar of premium, with\n"
+           "                           their standard errors, drawn on N threads (default: one per core;\n"
+           "                           the figures are the same for any N)\n"
            "                             zelmora-cli --inputs examples/iowa-farm.ini compare\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini compare --expected\n"
+           "  outcomes [--tsv] [--crop CROP] [--structure units|enterprise|whole-farm]\n"
+           "           [--prices FROM:TO:STEP] [--yields FROM:TO:STEP]\n"
+           "                           the payout and net of one structure (default: the units as entered)\n"
+           "                           of the farm or of one crop, by harvest price as a change from the RA\n"
+           "                           price in % (default -50:50:10) and by yield as % of APH (default\n"
+           "                           40:120:10), then where each structure starts to pay\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini outcomes --crop corn\n"
+           "  payout-worksheet [--price CROP=PRICE]... [--yield CROP=PERCENT]...\n"
+           "                   [--unit-yield CROP:UNIT=YIELD]...\n"
+           "                           every step of the payout of one outcome under each structure: a\n"
+           "                           crop's harvest price (default: its RA price), its units' yield as %\n"
+           "                           of APH (default 100) or one unit's yield per acre\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini payout-worksheet \\\n"
+           "                               --price corn=2.20 --yield corn=70\n"
            "  quote [--pdf FILE] [--html FILE]\n"
            "                           write the printable quote of the farm as PDF and/or HTML (no display\n"
            "                           needed)\n"
@@ -322,16 +342,19 @@ std::string help_text() {
            "\n"
            "Inputs files may also set \"Coverage Whole Farm\" (65-85), \"PP Factor 5 <crop>\" and\n"
            "\"PP Factor 10 <crop>\" (prevented planting factors), \"CR Option <crop> <unit as 01>\"\n"
-           "and \"Malting Barley Option\" (1 = A, 2 = B). Nothing is ever written to the saved\n"
-           "settings or to the inputs file.\n"
+           "and \"Malting Barley Option\" (1 = A, 2 = B). Its [Payout Model] section may set the\n"
+           "model of the expected payouts: \"Yield CV\" (default 0.25), \"Unit Correlation\" (0.8),\n"
+           "\"Crop Correlation\" (0.5) and \"Price Yield Correlation\" (-0.3). Nothing is ever\n"
+           "written to the saved settings or to the inputs file.\n"
            "\n"
            "Exit status:\n"
            "  0  done\n"
            "  1  the rating database cannot be opened or read (a table, a row or a stored value)\n"
            "  2  a usage error, an unreadable or malformed inputs file (an unknown key too), a\n"
            "     rewrite without --yes, input import-tables refuses (no such directory, an\n"
-           "     existing output), or an output file of batch or quote that is one of the\n"
-           "     inputs or the rating database\n"
+           "     existing output), an output file of batch or quote that is one of the\n"
+           "     inputs or the rating database, or a crop or structure the farm does not\n"
+           "     have for outcomes or payout-worksheet\n"
            "  3  a rewrite failed for a state (its rows are unchanged); the report says why;\n"
            "     or import-tables failed part way (no file is left); or a farm of a batch was\n"
            "     refused or failed (the others are rated), or the batch's lines could not be written\n"
@@ -423,17 +446,9 @@ bool parse_command_line(const std::vector<std::string>& args, command_line& line
         }
         return true;
     }
-    if (name == "compare") {
-        line.command = command_kind::compare;
-        for (const auto& arg : rest) {
-            if (arg != "--tsv") {
-                error = "compare takes only --tsv (got " + arg + ")";
-                return false;
-            }
-            line.tsv = true;
-        }
-        return true;
-    }
+    if (name == "compare") return parse_compare(rest, line, error);
+    if (name == "outcomes") return parse_outcomes(rest, line, error);
+    if (name == "payout-worksheet") return parse_payout_worksheet(rest, line, error);
     if (name == "quote") return parse_quote(rest, line, error);
     if (name == "worksheet") {
         line.command = command_kind::worksheet;
@@ -540,7 +555,7 @@ int rewrite_status(const rewrite_report& report, std::string& out, std::string& 
     return exit_rewrite_failed;
 }
 
-int run_reading_command(const command_line& line, session& s, std::string& out) {
+int run_reading_command(const command_line& line, session& s, std::string& out, std::string& err) {
     const rating_session& ratings = s.ratings;
     const farm& f = s.rated_farm;
     switch (line.command) {
@@ -553,11 +568,12 @@ int run_reading_command(const command_line& line, session& s, std::string& out) 
     case command_kind::rate:
         out += line.tsv ? rate_tsv(ratings, f) : rate_table(ratings, f);
         return 0;
-    case command_kind::compare: {
-        const auto tables = compare_coverage(ratings, f);
-        out += line.tsv ? comparison_tsv(tables) : comparison_text(tables);
-        return 0;
-    }
+    case command_kind::compare:
+        return run_compare(line, s, out, err);
+    case command_kind::outcomes:
+        return run_outcomes(line, s, out, err);
+    case command_kind::payout_worksheet:
+        return run_payout_worksheet(line, s, out, err);
     case command_kind::quote:
         break;  // written by the executable with Qt (quote_document.h)
     case command_kind::worksheet:
@@ -613,7 +629,7 @@ int run_command(const command_line& line, session& s, std::string& out, std::str
     int status = 0;
     {
         read_transaction reading(db);
-        status = run_reading_command(line, s, produced);
+        status = run_reading_command(line, s, produced, err);
         read_errors = reading.errors();
     }
     if (!read_errors.empty()) {
