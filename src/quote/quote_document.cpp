@@ -324,16 +324,16 @@ void payout_section(const quote_content& q, quote_markup& m) {
                              "and the yield at which it starts to pay at the RA price. ") +
               html_escaped(p.assumptions) + QStringLiteral("</p>");
     m.open_table(QStringLiteral("What this coverage pays"), full_width_grid_attributes);
-    m.html += heading_row({QStringLiteral("Crop"), QStringLiteral("Unit structure"), QStringLiteral("Coverage"),
+    m.html += heading_row({QStringLiteral("Crop and<br>unit structure"), QStringLiteral("Coverage"),
                            QStringLiteral("Pays at APH yield<br>at a harvest price"),
                            QStringLiteral("Pays at the RA price<br>at a yield"), QStringLiteral("Producer<br>premium"),
                            QStringLiteral("Expected<br>payout"), QStringLiteral("Chance of<br>a payout"),
-                           QStringLiteral("Expected<br>net"), QStringLiteral("Payout per $<br>of premium")});
+                           QStringLiteral("Expected<br>net"), QStringLiteral("Payout<br>per $ of<br>premium")});
     for (const quote_payout_row& row : p.rows) {
         const bool farm = row.crop_number == 0;
         m.html += farm ? QStringLiteral("<tr class=\"total\">") : QStringLiteral("<tr>");
-        m.html += label_cell(html_escaped(payout_table_title(row.crop_number))) +
-                  label_cell(QString::fromLatin1(payout_structure_name(row.structure))) +
+        m.html += label_cell(html_escaped(payout_table_title(row.crop_number)) + QStringLiteral("<br>") +
+                             QString::fromLatin1(payout_structure_name(row.structure))) +
                   number_cell(row.coverage_level > 0 ? percent(row.coverage_level) : QStringLiteral("as entered")) +
                   text_cell(html_escaped(break_even_price_text(row.break_evens))) +
                   text_cell(html_escaped(break_even_yield_text(row.break_evens)));
