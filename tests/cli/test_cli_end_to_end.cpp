@@ -1040,7 +1040,8 @@ TEST_F(Cli, QuotePagesBreakBetweenRowsAndNameTheirContinuedTables) {
         "Unit", "Type", "Practice", "Acres", "Share", "APH", "yield", "Guarantee", "Premium", "per",
         "acre", "Total", "premium", "Subsidy", "rate", "Producer", "Coverage", "structure", "Per", "$1,000",
         "of", "guarantee", "Added", "added", "$", "Malting", "acres", "Contract", "price", "Liability",
-        "Crop", "Pays", "at", "a", "harvest", "the", "RA", "Expected", "payout", "Chance", "net", "Payout"};
+        "Crop", "Pays", "at", "a", "harvest", "the", "RA", "Expected", "payout", "Chance", "net", "Payout",
+        "and", "unit"};
     int continued = 0;
     for (std::size_t p = 0; p < pages.size(); ++p) {
         SCOPED_TRACE("page " + std::to_string(p + 1));
