@@ -184,6 +184,35 @@ TEST(FarmFile, DetailsReadBackAsTheyWereWrittenBesideTheFarm) {
     EXPECT_EQ(some.substr(iowa.farm_text.size()), "\n[Farm Details]\nAgent=\"A. Gent\"\nNote=\"x\"\n");
 }
 
+TEST(FarmFile, ThePayoutModelIsWrittenWhereItDiffersFromTheDefaultsAndReadBack) {
+    rated_farm iowa;
+    rate_file(examples_dir + "/iowa-farm.ini", iowa);
+    // The default model writes nothing: today's files stay as they are.
+    EXPECT_EQ(farm_file_text(iowa.f, {}, payout_model{}), iowa.farm_text);
+    payout_model model;
+    model.yield_cv = 0.35;
+    model.crop_correlation = 0.125;
+    const std::string text = farm_file_text(iowa.f, {"Jane", "", "", ""}, model);
+    EXPECT_EQ(text.substr(iowa.farm_text.size()),
+              "\n[Payout Model]\nYield CV=0.35\nCrop Correlation=0.125\n\n[Farm Details]\nProducer=\"Jane\"\n");
+    scratch_directory scratch;
+    const std::string path = scratch.file("model.ini");
+    std::string error;
+    ASSERT_TRUE(write_farm_file(path, text, error)) << error;
+    memory_settings_store store;
+    ASSERT_TRUE(read_farm_file(path, store, error)) << error;
+    EXPECT_EQ(read_payout_model(store), model);
+    EXPECT_EQ(read_farm_details(store).producer, "Jane");
+    // The model is not the farm: the rating reads the same.
+    rated_farm again;
+    rate_file(path, again);
+    EXPECT_EQ(again.figures, iowa.figures);
+    // A store without the section holds the defaults.
+    memory_settings_store without;
+    ASSERT_TRUE(read_farm_file(examples_dir + "/iowa-farm.ini", without, error)) << error;
+    EXPECT_EQ(read_payout_model(without), payout_model{});
+}
+
 TEST(FarmFile, ReadFarmTakesTheFileOverTheDefaults) {
     memory_settings_store store;
     std::string error;
@@ -213,6 +242,14 @@ TEST(FarmFile, ARefusedFileNamesItsKeyOrLine) {
          "\": \"Coverage Whole Farm\" must be 65, 70, 75, 80 or 85, not \"72\""},
         {"[Settings]\nPP Factor 5 Corm=1.02\n", "\": \"PP Factor 5 Corm\" names no crop or unit of these inputs"},
         {"[Settings]\nState FIPS\n", "\", line 2: expected [section], key=value or a comment"},
+        {"[Settings]\nState FIPS=19\n[Payout Model]\nYield CV=high\n",
+         "\": \"Yield CV\" in [Payout Model] must be a decimal number, not \"high\""},
+        {"[Settings]\nState FIPS=19\n[Payout Model]\nPrice Yield Correlation=-1.5\n",
+         "\": \"Price Yield Correlation\" in [Payout Model] must be a decimal number from -1 to 1, not \"-1.5\""},
+        {"[Settings]\nState FIPS=19\n[Payout Model]\nUnit Correlation=0.3\n",
+         "\": \"Crop Correlation\" in [Payout Model] is 0.5, above \"Unit Correlation\" 0.3: two units of a crop "
+         "correlate at least as much as units of two crops"},
+        {"[Settings]\nState FIPS=19\n[Payout Model]\nYield Cv=0.3\n", ""},
     };
     for (const refused& c : cases) {
         SCOPED_TRACE(c.text);
@@ -221,7 +258,10 @@ TEST(FarmFile, ARefusedFileNamesItsKeyOrLine) {
         memory_settings_store store;
         std::string error;
         EXPECT_FALSE(read_farm_file(path, store, error));
-        EXPECT_EQ(error, "inputs file \"" + path + c.after_path);
+        if (*c.after_path == '\0')
+            EXPECT_NE(error.find("did you mean \"Yield CV\""), std::string::npos) << error;
+        else
+            EXPECT_EQ(error, "inputs file \"" + path + c.after_path);
     }
 }
 

@@ -1,6 +1,8 @@
 #include "app/doc_zelmora.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include <QDate>
 #include <QDir>
@@ -139,9 +141,16 @@ void doc_zelmora::set_details(const farm_details& details) {
     farm_modified();
 }
 
+void doc_zelmora::set_payout_parameters(const payout_model& parameters) {
+    if (parameters == payout_) return;
+    payout_ = parameters;
+    farm_modified();
+}
+
 bool doc_zelmora::farm_modified() {
     if (!model_) return false;
-    const bool modified = !(current_farm() == saved_farm_) || !(details_ == saved_details_);
+    const bool modified =
+        !(current_farm() == saved_farm_) || !(details_ == saved_details_) || !(payout_ == saved_payout_);
     if (modified != edit_marked_) {
         edit_marked_ = modified;
         Q_EMIT farm_changed();
@@ -158,6 +167,7 @@ void doc_zelmora::take_farm_as_saved() {
     if (!model_) return;
     saved_farm_ = current_farm();
     saved_details_ = details_;
+    saved_payout_ = payout_;
     edit_marked_ = false;
     Q_EMIT farm_changed();
 }
@@ -192,6 +202,7 @@ bool doc_zelmora::open_farm(const std::string& path, std::string& error) {
         return false;
     }
     details_ = read_farm_details(store);
+    payout_ = read_payout_model(store);
     farm_path_ = path;
     farm_stamp_ = stamp_of_file(path);
     take_farm(std::move(opened));
@@ -200,7 +211,7 @@ bool doc_zelmora::open_farm(const std::string& path, std::string& error) {
 
 bool doc_zelmora::save_farm(const std::string& path, std::string& error) {
     if (!model_) return false;
-    const std::string text = farm_file_text(current_farm(), details_);
+    const std::string text = farm_file_text(current_farm(), details_, payout_);
     if (!write_farm_file(path, text, error)) return false;
     farm_path_ = path;
     farm_stamp_ = stamp_of_bytes(text);
@@ -231,6 +242,7 @@ void doc_zelmora::new_farm() {
     fresh.state_fips = now.state_fips;
     fresh.inputs.county_fips = now.inputs.county_fips;
     details_ = {};
+    payout_ = {};
     farm_path_.clear();
     farm_stamp_ = {};
     take_farm(fresh);
@@ -272,8 +284,11 @@ quote_content doc_zelmora::make_quote() {
     if (!model_) return {};
     const farm& f = current_farm();
     const read_transaction reading(session.database());  // one set of rows for every rating of the quote
+    simulation_settings drawing;  // the same figures on any number of threads
+    drawing.jobs = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
     quote_content quote = build_quote(session, f, quote_farm_name(), title(),
-                                      QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString());
+                                      QDate::currentDate().toString(QStringLiteral("MMMM d, yyyy")).toStdString(),
+                                      payout_, drawing);
     quote.details = details_;
     return quote;
 }

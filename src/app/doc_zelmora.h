@@ -74,6 +74,10 @@ public:
     // the quote. New details mark the farm changed like any input.
     const farm_details& details() const { return details_; }
     void set_details(const farm_details& details);
+    // How the farm's expected payouts are estimated: kept in the farm file like
+    // the details; new parameters mark the farm changed.
+    const payout_model& payout_parameters() const { return payout_; }
+    void set_payout_parameters(const payout_model& parameters);
 
     // The farm's file; empty while the farm is untitled.
     const std::string& farm_file_path() const { return farm_path_; }
@@ -169,6 +173,8 @@ private:
     farm opened_farm_;  // the farm when the document opened
     farm_details details_;
     farm_details saved_details_;  // the details as last opened, started or saved
+    payout_model payout_;
+    payout_model saved_payout_;   // the parameters as last opened, started or saved
     std::string opened_farm_path_;
     bool edit_marked_ = false;
     bool settings_written_ = false;  // the settings were written, or given up, once

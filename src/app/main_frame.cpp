@@ -33,6 +33,7 @@
 #include "app/user_guide.h"
 #include "data/demo_database.h"
 #include "ui/compare_window.h"
+#include "ui/outcomes_window.h"
 #include "ui/farm_model.h"
 #include "ui/dialog_error_list.h"
 #include "ui/dialog_farm_details.h"
@@ -149,6 +150,8 @@ void main_frame::create_actions() {
     compare_action_ = make(tr("Compare C&overage"),
                            tr("Compare the premiums of every coverage level and unit structure for the farm"));
     compare_action_->setIcon(theme_icon("view-statistics"));
+    outcomes_action_ = make(tr("O&utcomes"), tr("See what the farm's coverage pays by harvest price and yield, and "
+                                                "its expected payouts"));
     new_window_action_ = make(tr("&New Window"), tr("Open another window for the active document"));
     cascade_action_ = make(tr("&Cascade"), tr("Arrange windows so they overlap"));
     tile_action_ = make(tr("&Tile"), tr("Arrange windows as non-overlapping tiles"));
@@ -184,6 +187,7 @@ void main_frame::create_actions() {
     connect(print_action_, &QAction::triggered, this, &main_frame::on_print);
     connect(export_pdf_action_, &QAction::triggered, this, &main_frame::on_export_pdf);
     connect(compare_action_, &QAction::triggered, this, &main_frame::on_compare_coverage);
+    connect(outcomes_action_, &QAction::triggered, this, &main_frame::on_outcomes);
     connect(copy_action_, &QAction::triggered, this, &main_frame::on_copy);
     connect(cascade_action_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(tile_action_, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
@@ -254,6 +258,7 @@ void main_frame::create_menus() {
     view->addAction(status_bar_action_);
     view->addAction(show_crops_action_);
     view->addAction(compare_action_);
+    view->addAction(outcomes_action_);
 
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     tools->addAction(check_database_action_);
@@ -315,6 +320,7 @@ void main_frame::update_commands() {
     print_action_->setEnabled(has_document);
     export_pdf_action_->setEnabled(has_document);
     compare_action_->setEnabled(has_document);
+    outcomes_action_->setEnabled(has_document);
     copy_action_->setEnabled(has_document);
     cascade_action_->setEnabled(has_document);
     tile_action_->setEnabled(has_document);
@@ -591,6 +597,47 @@ void main_frame::on_compare_coverage() {
         window->close();
     });
     connect(window, &compare_window::status_message, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 8000); });
+    window->show();
+}
+
+outcomes_window* main_frame::outcomes_of(const child_frame* frame) {
+    return frame ? frame->findChild<outcomes_window*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void main_frame::on_outcomes() {
+    child_frame* frame = active_frame();
+    if (!frame || !frame->document() || !frame->view()) return;
+    if (outcomes_window* open = outcomes_of(frame)) {
+        open->show();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    view_zelmora* form = frame->view();
+    doc_zelmora* document = frame->document();
+    farm_model* model = document->model();
+    if (model == nullptr) return;
+    form->store_inputs();
+    // Like Compare Coverage: a window of its own that follows the farm; the
+    // model's parameters go into the document like the farm's details.
+    auto* window = new outcomes_window(model, document->payout_parameters(), frame);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(tr("Outcomes - %1").arg(to_qstring(document->title())));
+    connect(model, &farm_model::changed, window, [window, document] {
+        window->set_parameters(document->payout_parameters());
+        window->refresh();
+    });
+    // Another farm opened with the same inputs still brings its own parameters.
+    connect(document, &doc_zelmora::farm_changed, window,
+            [window, document] { window->set_parameters(document->payout_parameters()); });
+    connect(window, &outcomes_window::parameters_edited, document, &doc_zelmora::set_payout_parameters);
+    connect(form, &view_zelmora::inputs_changed, window, [form] { form->store_inputs(); });
+    connect(document, &QObject::destroyed, window, [window] {
+        window->detach();
+        window->close();
+    });
+    connect(window, &outcomes_window::status_message, this,
             [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     window->show();
 }

@@ -19,6 +19,7 @@ namespace zelmora {
 
 class child_frame;
 class compare_window;
+class outcomes_window;
 class doc_zelmora;
 
 // The application's name on the desktop: its desktop entry, AppStream data and icon carry it.
@@ -46,6 +47,8 @@ public:
     child_frame* active_frame() const;
     // The Compare Coverage window of a database's window, when it is open.
     static compare_window* comparison_of(const child_frame* frame);
+    // The Outcomes window of a database's window, when it is open.
+    static outcomes_window* outcomes_of(const child_frame* frame);
     QMdiArea* mdi_area() const { return mdi_; }
     const std::vector<std::string>& recent_files() const { return recent_files_; }
 
@@ -86,6 +89,7 @@ private:
     void on_export_pdf();
     void on_farm_details();
     void on_compare_coverage();
+    void on_outcomes();
     // Edit > Copy: a text field's selection, else the active database's comparison table.
     void on_copy();
     void on_open_farm();
@@ -126,6 +130,7 @@ private:
     QAction* show_crops_action_ = nullptr;
     QAction* check_database_action_ = nullptr;
     QAction* compare_action_ = nullptr;
+    QAction* outcomes_action_ = nullptr;
     QAction* new_window_action_ = nullptr;
     QAction* cascade_action_ = nullptr;
     QAction* tile_action_ = nullptr;

@@ -289,9 +289,29 @@ std::string help_text() {
            "Commands:\n"
            "  rate [--tsv]             unit, enterprise and whole-farm results, as a table or tab-separated\n"
            "                             zelmora-cli --inputs examples/iowa-farm.ini rate --tsv\n"
-           "  compare [--tsv]          the farm at coverage levels 65-85% under each unit structure (units as\n"
-           "                           entered, enterprise, whole farm), as a table or tab-separated\n"
+           "  compare [--tsv] [--expected [--jobs N]]\n"
+           "                           the farm at coverage levels 65-85% under each unit structure (units as\n"
+           "                           entered, enterprise, whole farm), as a table or tab-separated;\n"
+           "                           --expected adds to each line the expected payout, the chance of a\n"
+           "                           payout, the expected net and the payout per dollar of premium, with\n"
+           "                           their standard errors, drawn on N threads (default: one per core;\n"
+           "                           the figures are the same for any N)\n"
            "                             zelmora-cli --inputs examples/iowa-farm.ini compare\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini compare --expected\n"
+           "  outcomes [--tsv] [--crop CROP] [--structure units|enterprise|whole-farm]\n"
+           "           [--prices FROM:TO:STEP] [--yields FROM:TO:STEP]\n"
+           "                           the payout and net of one structure (default: the units as entered)\n"
+           "                           of the farm or of one crop, by harvest price as a change from the RA\n"
+           "                           price in % (default -50:50:10) and by yield as % of APH (default\n"
+           "                           40:120:10), then where each structure starts to pay\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini outcomes --crop corn\n"
+           "  payout-worksheet [--price CROP=PRICE]... [--yield CROP=PERCENT]...\n"
+           "                   [--unit-yield CROP:UNIT=YIELD]...\n"
+           "                           every step of the payout of one outcome under each structure: a\n"
+           "                           crop's harvest price (default: its RA price), its units' yield as %\n"
+           "                           of APH (default 100) or one unit's yield per acre\n"
+           "                             zelmora-cli --inputs examples/iowa-farm.ini payout-worksheet \\\n"
+           "                               --price corn=2.20 --yield corn=70\n"
            "  quote [--pdf FILE] [--html FILE]\n"
            "                           write the printable quote of the farm as PDF and/or HTML (no display\n"
            "                           needed)\n"
@@ -331,8 +351,10 @@ std::string help_text() {
            "\n"
            "Inputs files may also set \"Coverage Whole Farm\" (65-85), \"PP Factor 5 <crop>\" and\n"
            "\"PP Factor 10 <crop>\" (prevented planting factors), \"CR Option <crop> <unit as 01>\"\n"
-           "and \"Malting Barley Option\" (1 = A, 2 = B). Nothing is ever written to the saved\n"
-           "settings or to the inputs file.\n"
+           "and \"Malting Barley Option\" (1 = A, 2 = B). Its [Payout Model] section may set the\n"
+           "model of the expected payouts: \"Yield CV\" (default 0.25), \"Unit Correlation\" (0.8),\n"
+           "\"Crop Correlation\" (0.5) and \"Price Yield Correlation\" (-0.3). Nothing is ever\n"
+           "written to the saved settings or to the inputs file.\n"
            "\n"
            "Exit status:\n"
            "  0  done\n"
@@ -340,7 +362,8 @@ std::string help_text() {
            "  2  a usage error, an unreadable or malformed inputs file (an unknown key too), a\n"
            "     rewrite without --yes, input import-tables refuses (no such directory, an\n"
            "     existing output), or an output file of batch or quote that is one of the\n"
-           "     inputs or the rating database, or a farm in a county the rating database does\n"
+           "     inputs or the rating database, a crop or structure the farm does not have for\n"
+           "     outcomes or payout-worksheet, or a farm in a county the rating database does\n"
            "     not list\n"
            "  3  a rewrite failed for a state (its rows are unchanged); the report says why;\n"
            "     or import-tables failed part way (no file is left); or a farm of a batch was\n"
@@ -439,17 +462,9 @@ bool parse_command_line(const std::vector<std::string>& args, command_line& line
         }
         return true;
     }
-    if (name == "compare") {
-        line.command = command_kind::compare;
-        for (const auto& arg : rest) {
-            if (arg != "--tsv") {
-                error = "compare takes only --tsv (got " + arg + ")";
-                return false;
-            }
-            line.tsv = true;
-        }
-        return true;
-    }
+    if (name == "compare") return parse_compare(rest, line, error);
+    if (name == "outcomes") return parse_outcomes(rest, line, error);
+    if (name == "payout-worksheet") return parse_payout_worksheet(rest, line, error);
     if (name == "quote") return parse_quote(rest, line, error);
     if (name == "worksheet") {
         line.command = command_kind::worksheet;
@@ -579,11 +594,14 @@ int run_reading_command(const command_line& line, session& s, std::string& out, 
         return unrated_status(unrated, err);
     }
     case command_kind::compare: {
-        const farm_rating as_entered = ratings.rate(f);
-        const auto tables = compare_coverage(ratings, f, as_entered);
-        out += line.tsv ? comparison_tsv(tables) : comparison_text(tables);
-        return unrated_status(as_entered.unrated_units(), err);
+        const int status = run_compare(line, s, out, err);
+        if (status != 0) return status;
+        return unrated_status(ratings.rate(f).unrated_units(), err);
     }
+    case command_kind::outcomes:
+        return run_outcomes(line, s, out, err);
+    case command_kind::payout_worksheet:
+        return run_payout_worksheet(line, s, out, err);
     case command_kind::quote:
         break;  // written by the executable with Qt (quote_document.h)
     case command_kind::worksheet:

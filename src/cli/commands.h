@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/outcome_commands.h"
 #include "cli/session.h"
 #include "utility/version.h"
 
@@ -26,23 +27,28 @@ enum class command_kind {
     batch,
     compare,
     quote,
+    outcomes,
+    payout_worksheet,
 };
 
 struct command_line {
     std::string database;  // empty: the database beside the executable
     std::string inputs;    // empty: the user's saved settings
     command_kind command = command_kind::help;
-    bool tsv = false;         // rate, compare
+    bool tsv = false;         // rate, compare, outcomes
+    bool expected = false;    // compare: with the expected payouts
     int crop_number = 0;      // worksheet
     int low = 1, high = 63;   // test-report
     bool all_states = false;  // write-column-lookup, write-county-list
     bool yes = false;
     std::string import_directory;    // import-tables
     std::string output;              // import-tables; batch (empty: standard output)
-    int jobs = 0;                    // batch; 0: one per core
+    int jobs = 0;                    // batch, compare --expected; 0: one per core
     std::vector<std::string> farms;  // batch
     std::string quote_pdf;           // quote: the PDF file to write (empty: none)
     std::string quote_html;          // quote: the HTML file to write (empty: none)
+    outcomes_options outcomes;       // outcomes
+    outcome_request outcome;         // payout-worksheet
 };
 
 // The most workers a batch may ask for.

@@ -4,11 +4,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/batch.h"
@@ -103,7 +105,10 @@ int write_quote(const zelmora::command_line& line, zelmora::session& s, const st
     std::string read_errors;
     {
         zelmora::read_transaction reading(s.ratings.database());
-        quote = zelmora::build_quote(s.ratings, s.rated_farm, farm_name, database_file, date);
+        // The expected payouts on every core: the figures are the same for any count.
+        zelmora::simulation_settings drawing;
+        drawing.jobs = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
+        quote = zelmora::build_quote(s.ratings, s.rated_farm, farm_name, database_file, date, s.payout, drawing);
         read_errors = reading.errors();
     }
     quote.details = details;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "quote/coverage_chart.h"
+#include "rating/payout_texts.h"
 #include "utility/atomic_file.h"
 #include "utility/number_text.h"
 
@@ -339,6 +340,59 @@ void comparison_section(const quote_content& q, bool embedded_images, quote_mark
     }
 }
 
+// A money figure with its sign before the dollar sign ("-$1,234").
+QString signed_dollars(double value) {
+    QString text = QString::fromStdString(insert_separators(signed_change_text(value, 0)));
+    if (text.startsWith(QLatin1Char('+'))) text.remove(0, 1);
+    return text.startsWith(QLatin1Char('-')) ? QStringLiteral("-$") + text.mid(1) : QStringLiteral("$") + text;
+}
+
+// A table of break-even points and expected figures: per crop its units and
+// its enterprise unit, then the farm under each structure.
+void payout_section(const quote_content& q, quote_markup& m) {
+    const quote_payouts& p = q.payouts;
+    if (p.rows.empty()) return;
+    m.html += QStringLiteral("<h2>What this coverage pays</h2><p class=\"line\">A structure pays when the revenue "
+                             "to count falls below its guarantee. The break-even points say where that starts: "
+                             "the harvest price at which it starts to pay when every unit yields its APH yield, "
+                             "and the yield at which it starts to pay at the RA price. ") +
+              html_escaped(p.assumptions) + QStringLiteral("</p>");
+    m.open_table(QStringLiteral("What this coverage pays"), full_width_grid_attributes);
+    m.html += heading_row({QStringLiteral("Crop and<br>unit structure"), QStringLiteral("Coverage"),
+                           QStringLiteral("Pays at APH yield<br>at a harvest price"),
+                           QStringLiteral("Pays at the RA price<br>at a yield"), QStringLiteral("Producer<br>premium"),
+                           QStringLiteral("Expected<br>payout"), QStringLiteral("Chance of<br>a payout"),
+                           QStringLiteral("Expected<br>net"), QStringLiteral("Payout<br>per $ of<br>premium")});
+    for (const quote_payout_row& row : p.rows) {
+        const bool farm = row.crop_number == 0;
+        m.html += farm ? QStringLiteral("<tr class=\"total\">") : QStringLiteral("<tr>");
+        m.html += label_cell(html_escaped(payout_table_title(row.crop_number)) + QStringLiteral("<br>") +
+                             QString::fromLatin1(payout_structure_name(row.structure))) +
+                  number_cell(row.coverage_level > 0 ? percent(row.coverage_level) : QStringLiteral("as entered")) +
+                  text_cell(html_escaped(break_even_price_text(row.break_evens))) +
+                  text_cell(html_escaped(break_even_yield_text(row.break_evens)));
+        const expected_cell& e = row.expected;
+        if (e.offered) {
+            const QString ratio = e.payout_to_premium
+                                      ? QString::fromStdString(fixed_text(e.payout_to_premium->value, 2))
+                                      : QStringLiteral("-");
+            m.html += number_cell(dollars(e.producer_premium)) +
+                      number_cell(signed_dollars(e.payout.value) + QStringLiteral(" \u00b1 ") +
+                                  signed_dollars(e.payout.standard_error)) +
+                      number_cell(QString::fromStdString(fixed_text(100.0 * e.probability.value, 1)) +
+                                  QStringLiteral("%")) +
+                      number_cell(signed_dollars(e.net.value)) + number_cell(ratio);
+        } else {
+            m.html += QStringLiteral("<td colspan=\"5\">no expected figures</td>");
+        }
+        m.html += QStringLiteral("</tr>");
+    }
+    m.html += QStringLiteral("</table>");
+    QString note = html_escaped(p.problem.empty() ? p.draws_note : "No expected figures: " + p.problem + ".");
+    if (!p.outside_note.empty()) note = html_escaped(p.outside_note) + QStringLiteral(" ") + note;
+    m.html += QStringLiteral("<p class=\"note\">") + note + QStringLiteral("</p>");
+}
+
 quote_markup build_html(const quote_content& q, bool embedded_images, bool banner) {
     quote_markup m;
     m.html = QStringLiteral("<html><head><meta charset=\"utf-8\"><title>Crop Revenue Insurance Quote</title>"
@@ -351,6 +405,7 @@ quote_markup build_html(const quote_content& q, bool embedded_images, bool banne
     for (const quote_crop& crop : q.crops) crop_section(crop, m);
     whole_farm_section(q, m);
     comparison_section(q, embedded_images, m);
+    payout_section(q, m);
     if (banner)
         m.html += QStringLiteral("<p class=\"note\">") + QString::fromLatin1(quote_footer) + QStringLiteral("</p>");
     m.html += QStringLiteral("</body></html>");

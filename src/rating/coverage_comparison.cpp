@@ -305,14 +305,19 @@ std::string comparison_title(const comparison_table& table) {
 
 namespace {
 
-constexpr std::size_t comparison_columns = 8;
-const std::array<const char*, comparison_columns> comparison_headings = {
-    "Coverage", "Unit Structure", "Guarantee", "Producer Premium", "Premium/Acre", "Premium per $1,000",
-    "Added Premium per Added $", "Cheapest"};
+constexpr std::size_t comparison_columns = comparison_column_count;
+
+}  // namespace
+
+const comparison_line& comparison_headings() {
+    static const comparison_line headings = {
+        "Coverage", "Unit Structure", "Guarantee", "Producer Premium", "Premium/Acre", "Premium per $1,000",
+        "Added Premium per Added $", "Cheapest"};
+    return headings;
+}
 
 // The cells of one offered structure at one level; separators for the aligned text.
-std::array<std::string, comparison_columns> line_of(int level, unit_structure s, const comparison_cell& cell,
-                                                   bool separators) {
+comparison_line comparison_line_of(int level, unit_structure s, const comparison_cell& cell, bool separators) {
     auto number = [separators](const exact_decimal& value, int places) {
         std::string text = value.to_text(places);
         return separators ? insert_separators(text) : text;
@@ -327,19 +332,21 @@ std::array<std::string, comparison_columns> line_of(int level, unit_structure s,
             cell.cheapest ? "cheapest" : ""};
 }
 
+namespace {
+
 template <typename Emit>
 void each_line(const comparison_table& table, bool separators, Emit emit) {
     for (const comparison_row& row : table.rows)
         for (std::size_t s = 0; s < unit_structure_count; ++s)
             if (row.cells[s].offered)
-                emit(line_of(row.coverage_level, static_cast<unit_structure>(s), row.cells[s], separators));
+                emit(comparison_line_of(row.coverage_level, static_cast<unit_structure>(s), row.cells[s], separators));
 }
 
 }  // namespace
 
 std::string comparison_tsv(const std::vector<comparison_table>& tables) {
     std::string out = "Crop";
-    for (std::size_t i = 0; i < comparison_columns; ++i) out += std::string("\t") + comparison_headings[i];
+    for (std::size_t i = 0; i < comparison_columns; ++i) out += std::string("\t") + comparison_headings()[i];
     out += "\n";
     for (const comparison_table& table : tables)
         each_line(table, false, [&](const std::array<std::string, comparison_columns>& cells) {
@@ -356,7 +363,7 @@ std::string comparison_text(const std::vector<comparison_table>& tables) {
     for (const comparison_table& table : tables) {
         std::vector<std::array<std::string, comparison_columns>> lines;
         std::array<std::string, comparison_columns> headings;
-        for (std::size_t i = 0; i < comparison_columns; ++i) headings[i] = comparison_headings[i];
+        for (std::size_t i = 0; i < comparison_columns; ++i) headings[i] = comparison_headings()[i];
         lines.push_back(headings);
         each_line(table, true, [&](const std::array<std::string, comparison_columns>& cells) { lines.push_back(cells); });
         std::array<std::size_t, comparison_columns> width{};

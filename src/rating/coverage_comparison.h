@@ -96,6 +96,13 @@ std::string comparison_tsv(const std::vector<comparison_table>& tables);
 // The comparison as aligned columns, one block per table (`compare`).
 std::string comparison_text(const std::vector<comparison_table>& tables);
 
+// The columns of one line of those texts: their headings, and the cells of an
+// offered structure at a level (with thousands separators for the aligned text).
+inline constexpr std::size_t comparison_column_count = 8;
+using comparison_line = std::array<std::string, comparison_column_count>;
+const comparison_line& comparison_headings();
+comparison_line comparison_line_of(int level, unit_structure s, const comparison_cell& cell, bool separators);
+
 // A table's title: the crop's name, or "Farm (all crops)".
 std::string comparison_title(const comparison_table& table);
 

@@ -30,19 +30,47 @@ constexpr const char* farm_details_keys[] = {"Producer", "Agent", "Agent Contact
 
 // The text of a key, or nothing when the key is absent: no stored text can be
 // both of two different defaults.
-std::optional<std::string> read_present(settings_store& store, const std::string& key) {
-    std::string text = store.read_text(settings_section, key, "\x01");
-    if (text == "\x01" && store.read_text(settings_section, key, "\x02") == "\x02") return std::nullopt;
+std::optional<std::string> read_present(settings_store& store, const std::string& key,
+                                        const char* section = settings_section) {
+    std::string text = store.read_text(section, key, "\x01");
+    if (text == "\x01" && store.read_text(section, key, "\x02") == "\x02") return std::nullopt;
     return text;
 }
 
+// The model's keys and the values they hold, in the order of their rows.
+struct model_key {
+    const char* key;
+    double payout_model::*value;
+};
+constexpr model_key model_keys[] = {
+    {"Yield CV", &payout_model::yield_cv},
+    {"Unit Correlation", &payout_model::unit_correlation},
+    {"Crop Correlation", &payout_model::crop_correlation},
+    {"Price Yield Correlation", &payout_model::price_yield_correlation},
+};
+
 const input_rule& rule_named(const char* name) { return *find_input_rule(name); }
 
-// Checks one key that is present; `whole` receives a whole number's value.
+// The model's keys of a store, each that is absent or outside its row left at its default.
+payout_model model_keys_of(settings_store& store) {
+    payout_model model;
+    for (const model_key& k : model_keys) {
+        double value = 0.0;
+        const auto text = read_present(store, k.key, payout_model_section);
+        if (text && read_decimal_number(*text, value) && value_allowed(*find_payout_model_rule(k.key), value))
+            model.*k.value = value;
+    }
+    return model;
+}
+
+// Checks one key that is present; `whole` receives a whole number's value. A
+// key outside "[Settings]" is named with its section.
 bool check_key(settings_store& store, const input_rule& rule, const std::string& key, std::string& error,
-               int* whole = nullptr) {
-    const auto text = read_present(store, key);
+               int* whole = nullptr, const char* section = settings_section) {
+    const auto text = read_present(store, key, section);
     if (!text) return true;
+    const std::string named =
+        "\"" + key + "\"" + (std::string_view(section) == settings_section ? "" : " in [" + std::string(section) + "]");
     double value = 0.0;
     bool read = false;
     if (rule.kind == input_kind::whole_number) {
@@ -53,7 +81,7 @@ bool check_key(settings_store& store, const input_rule& rule, const std::string&
     } else {
         read = read_decimal_number(*text, value);
         if (!read && !is_decimal_form(*text)) {
-            error = "\"" + key + "\" must be a decimal number, not " + quoted_value(*text);
+            error = named + " must be a decimal number, not " + quoted_value(*text);
             return false;
         }
     }
@@ -62,7 +90,7 @@ bool check_key(settings_store& store, const input_rule& rule, const std::string&
         error = "\"" + key + "\" is " + std::to_string(static_cast<int>(value)) + "; a crop holds 0 to " +
                 std::to_string(max_units_per_crop) + " units";
     else
-        error = "\"" + key + "\" must be " + allowed_values_text(rule) + ", not " + quoted_value(*text);
+        error = named + " must be " + allowed_values_text(rule) + ", not " + quoted_value(*text);
     return false;
 }
 
@@ -101,6 +129,11 @@ const memory_settings_store& continuous_rater_keys() {
 // List", when its settings file is given as the inputs).
 const std::vector<std::string>* known_keys_of(const std::string& section) {
     static const std::vector<std::string> details(std::begin(farm_details_keys), std::end(farm_details_keys));
+    static const std::vector<std::string> model = [] {
+        std::vector<std::string> keys;
+        for (const model_key& k : model_keys) keys.push_back(k.key);
+        return keys;
+    }();
     static const std::map<std::string, std::vector<std::string>> rater = [] {
         std::map<std::string, std::vector<std::string>> keys;
         for (const auto& [address, value] : continuous_rater_keys().values()) keys[address.first].push_back(address.second);
@@ -108,6 +141,7 @@ const std::vector<std::string>* known_keys_of(const std::string& section) {
     }();
     if (section == settings_section) return &input_keys();
     if (section == farm_details_section) return &details;
+    if (section == payout_model_section) return &model;
     const auto found = rater.find(section);
     return found == rater.end() ? nullptr : &found->second;
 }
@@ -332,6 +366,12 @@ std::string unescaped_detail(std::string_view text) {
     return plain;
 }
 
+payout_model read_payout_model(settings_store& store) {
+    const payout_model model = model_keys_of(store);
+    // Correlations that cannot hold together are not a model.
+    return payout_model_problem(model).empty() ? model : payout_model{};
+}
+
 farm_details read_farm_details(settings_store& store) {
     farm_details details;
     for (const detail_key& d : detail_keys)
@@ -359,6 +399,15 @@ bool check_inputs(settings_store& store, const memory_settings_store* listed, st
             for (const input_rule& rule : rules)
                 if (rule.form == key_form::unit && !check_key(store, rule, input_key(rule, crop, unit), error))
                     return false;
+    }
+    for (const model_key& k : model_keys)
+        if (!check_key(store, *find_payout_model_rule(k.key), k.key, error, nullptr, payout_model_section)) return false;
+    if (const payout_model model = model_keys_of(store); model.crop_correlation > model.unit_correlation) {
+        error = std::string("\"Crop Correlation\" in [") + payout_model_section + "] is " +
+                general_text(model.crop_correlation, 15) + ", above \"Unit Correlation\" " +
+                general_text(model.unit_correlation, 15) +
+                ": two units of a crop correlate at least as much as units of two crops";
+        return false;
     }
     if (listed) {
         for (const auto& [address, stored] : listed->values()) {
@@ -487,11 +536,16 @@ farm read_farm(settings_store& store) {
     return f;
 }
 
-std::string farm_file_text(const farm& f, const farm_details& details) {
+std::string farm_file_text(const farm& f, const farm_details& details, const payout_model& model) {
     ordered_store keys;
     write_inputs_settings(f, keys);
     write_farm_file_inputs(f, keys);
     write_rater_settings(f.continuous, keys);
+    // Only what differs from the defaults: a farm that keeps them has no section.
+    const payout_model defaults;
+    for (const model_key& k : model_keys)
+        if (model.*k.value != defaults.*k.value)
+            keys.write_text(payout_model_section, k.key, general_text(model.*k.value, 15));
     // In double quotes: blanks at either end and a text that looks like a number stay as they are.
     for (const detail_key& d : detail_keys)
         if (!(details.*d.text).empty())

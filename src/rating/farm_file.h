@@ -9,10 +9,12 @@
 //   "CR Option <crop number> <unit %02d>"  decimal text, cr_option_factor of the unit
 //   "Malting Barley Option"                1 (option A) or 2 (option B)
 // Absent keys keep the calculator's values. A farm file may also say whose farm
-// it is, in a section of its own, "[Farm Details]" (farm_details below).
+// it is, in a section of its own, "[Farm Details]" (farm_details below), and
+// how its expected payouts are estimated, in "[Payout Model]" (read_payout_model).
 #include <string>
 #include <string_view>
 
+#include "rating/payout_simulation.h"
 #include "utility/settings_store.h"
 
 namespace zelmora {
@@ -21,6 +23,7 @@ struct farm;
 
 inline constexpr const char* settings_section = "Settings";
 inline constexpr const char* farm_details_section = "Farm Details";
+inline constexpr const char* payout_model_section = "Payout Model";
 
 // Who the farm is quoted for and by, as the quote prints them: the keys
 // "Producer", "Agent", "Agent Contact" and "Note" of "[Farm Details]". Texts,
@@ -45,6 +48,12 @@ std::string unescaped_detail(std::string_view text);
 // The details a farm file's store holds; absent keys are empty.
 farm_details read_farm_details(settings_store& store);
 
+// The model of the farm's expected payouts that a store holds: the keys of
+// payout_model_rules ("Yield CV", "Unit Correlation", "Crop Correlation",
+// "Price Yield Correlation") in "[Payout Model]", decimal numbers; an absent key
+// (or one check_inputs would refuse) keeps the model's default. Nothing rates them.
+payout_model read_payout_model(settings_store& store);
+
 // How a farm file's first line begins: the comment farm_file_text writes ("; Zelmora
 // 2004 farm") and the examples' ("; Zelmora 2004 inputs: ..."). A desktop
 // recognises farm files by it (the file type installed beside the program),
@@ -65,7 +74,9 @@ bool is_farm_file(const std::string& path);
 // "[Settings]", "[APHContinuous]" and "[Farm Details]" (the farm's free texts
 // "Producer", "Agent", "Agent Contact" and "Note") any key that is not one of
 // the section's, named with the closest one ("Crop Acre 1 01": "did you mean
-// "Crop Acres 1 01"?"); other sections are not read. nullptr for the user's
+// "Crop Acres 1 01"?"); other sections are not read. The keys of "[Payout
+// Model]" are checked against their rows, and the correlation between crops
+// may not exceed the one between units of a crop. nullptr for the user's
 // settings store. False with a one-line reason naming the key, the value (cut
 // to 40 characters) and what is allowed.
 bool check_inputs(settings_store& store, const memory_settings_store* listed, std::string& error);
@@ -93,10 +104,12 @@ farm read_farm(settings_store& store);
 // above (whole-farm coverage, the prevented planting factors of every crop, the
 // CR option of every unit, the malting barley option; factors with three places,
 // or up to six when they need them), then "[APHContinuous]" with the rater's,
-// then "[Farm Details]" with the details that are not empty (no section when all
-// are). One "key=value" a line, lines ending in "\n": the same farm always gives
-// the same text, and a change of one input changes one line.
-std::string farm_file_text(const farm& f, const farm_details& details = {});
+// then "[Payout Model]" with the model's keys whose values differ from the
+// defaults (no section for the default model), then "[Farm Details]" with the
+// details that are not empty (no section when all are). One "key=value" a line,
+// lines ending in "\n": the same farm always gives the same text, and a change
+// of one input changes one line.
+std::string farm_file_text(const farm& f, const farm_details& details = {}, const payout_model& model = {});
 
 // Writes the text as the file `path` atomically (atomic_file): into a
 // temporary file beside it, flushed to the disk, then renamed over it, so that

@@ -68,6 +68,14 @@ constexpr std::array<input_rule, 32> rules = {
     range("Malting Barley Acres", F::unit, decimal, 0, 1000000),
 };
 
+// The payout model's keys, in the order a farm file lists them.
+constexpr std::array<input_rule, 4> model_rules = {
+    range("Yield CV", F::plain, decimal, 0, 10),
+    range("Unit Correlation", F::plain, decimal, 0, 1),
+    range("Crop Correlation", F::plain, decimal, 0, 1),
+    range("Price Yield Correlation", F::plain, decimal, -1, 1),
+};
+
 std::string number_text(double value) { return general_text(value, 15); }
 
 }  // namespace
@@ -76,6 +84,14 @@ std::span<const input_rule> input_rules() { return rules; }
 
 const input_rule* find_input_rule(std::string_view name) {
     for (const input_rule& rule : input_rules())
+        if (name == rule.name) return &rule;
+    return nullptr;
+}
+
+std::span<const input_rule> payout_model_rules() { return model_rules; }
+
+const input_rule* find_payout_model_rule(std::string_view name) {
+    for (const input_rule& rule : payout_model_rules())
         if (name == rule.name) return &rule;
     return nullptr;
 }

@@ -45,6 +45,15 @@ std::span<const input_rule> input_rules();
 // The row of a key name ("Price", "Units", "State FIPS"); nullptr for another name.
 const input_rule* find_input_rule(std::string_view name);
 
+// The keys of the expected payouts' model, a section of their own ("Payout
+// Model"): "Yield CV", "Unit Correlation", "Crop Correlation" and "Price Yield
+// Correlation", decimal numbers each within its range. Two units of a crop
+// also correlate at least as much as two units of different crops (a check
+// across two keys, which the rows cannot state).
+std::span<const input_rule> payout_model_rules();
+// The row of a model key; nullptr for another name.
+const input_rule* find_payout_model_rule(std::string_view name);
+
 // The key of a rule for a crop and unit number (ignored where the form has none).
 std::string input_key(const input_rule& rule, int crop_number = 0, int unit_number = 0);
 

@@ -38,7 +38,8 @@ exact_decimal producer_premium_per_acre(const quote_unit& unit) {
 }
 
 quote_content build_quote(const rating_session& session, const farm& f, const std::string& farm_name,
-                          const std::string& database_file, const std::string& date_text) {
+                          const std::string& database_file, const std::string& date_text,
+                          const payout_model& model, const simulation_settings& settings) {
     quote_content quote;
     quote.farm_name = farm_name;
     quote.database_file = database_file;
@@ -113,6 +114,7 @@ quote_content build_quote(const rating_session& session, const farm& f, const st
     quote.whole_farm_guarantee.round_to(0);
     quote.whole_farm_note = rated.limit_note;
     quote.comparison = compare_coverage(session, f, rated);
+    quote.payouts = quote_payouts_of(f, rated, model, settings);
     return quote;
 }
 

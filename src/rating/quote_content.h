@@ -1,13 +1,14 @@
 #pragma once
 // What the printable quote says, as values: the farm, per crop its units with
 // their totals and the enterprise unit, the whole-farm unit, the coverage
-// comparison and the malting barley endorsements. Built from a rating of a
+// comparison, the malting barley endorsements and what the coverage pays. Built from a rating of a
 // copy of the farm; the quote's renderer only lays it out.
 #include <string>
 #include <vector>
 
 #include "rating/coverage_comparison.h"
 #include "rating/farm_file.h"
+#include "rating/quote_payouts.h"
 #include "rating/rating_session.h"
 
 namespace zelmora {
@@ -72,6 +73,7 @@ struct quote_content {
     exact_decimal whole_farm_guarantee;  // whole dollars
     std::string whole_farm_note;         // the limit note, when the limit applied
     std::vector<comparison_table> comparison;
+    quote_payouts payouts;      // break-even points and expected figures of the structures shown
     std::string rating_errors;  // the rating's "ERROR, ..." lines
     std::vector<std::string> unrated_units;  // "Corn unit 2: no rate for ..." for each unit without figures
     bool read_failed = false;   // a table or stored value could not be read: nothing here can be trusted
@@ -91,9 +93,11 @@ int subsidy_percent(const quote_unit& unit);
 exact_decimal producer_premium_per_acre(const quote_unit& unit);
 
 // Rates the farm and gathers the quote. `farm_name` names the farm file,
-// `database_file` the rating database, `date_text` the date printed. The farm's
-// details are the caller's to add.
+// `database_file` the rating database, `date_text` the date printed; the
+// expected payouts follow `model`, drawn as `settings` say. The farm's details
+// are the caller's to add.
 quote_content build_quote(const rating_session& session, const farm& f, const std::string& farm_name,
-                          const std::string& database_file, const std::string& date_text);
+                          const std::string& database_file, const std::string& date_text,
+                          const payout_model& model = {}, const simulation_settings& settings = {});
 
 }  // namespace zelmora

@@ -1047,8 +1047,10 @@ bool has_figures(std::string line) {
 
 // A table's heading row: the words of its headings and no figure.
 bool is_heading_row(const std::string& line) {
-    return !has_figures(line) && line.find("Guarantee") != std::string::npos &&
-           (line.find("Unit") != std::string::npos || line.find("Coverage") != std::string::npos);
+    return !has_figures(line) &&
+           ((line.find("Guarantee") != std::string::npos &&
+             (line.find("Unit") != std::string::npos || line.find("Coverage") != std::string::npos)) ||
+            (line.find("Coverage") != std::string::npos && line.find("Expected") != std::string::npos));
 }
 
 }  // namespace
@@ -1085,11 +1087,14 @@ TEST_F(Cli, QuotePagesBreakBetweenRowsAndNameTheirContinuedTables) {
 
     const std::vector<std::string> crops = {"Corn", "Soybeans", "Spring Wheat", "Canola", "Sunflower", "Barley"};
     const std::vector<std::string> headings = {"Summary", "Whole-farm unit", "Malting barley endorsement",
-                                               "Coverage levels and unit structures side by side", "Farm (all crops)"};
+                                               "Coverage levels and unit structures side by side", "Farm (all crops)",
+                                               "What this coverage pays"};
     const std::vector<std::string> heading_words = {
         "Unit", "Type", "Practice", "Acres", "Share", "APH", "yield", "Guarantee", "Premium", "per",
         "acre", "Total", "premium", "Subsidy", "rate", "Producer", "Coverage", "structure", "Per", "$1,000",
-        "of", "guarantee", "Added", "added", "$", "Malting", "acres", "Contract", "price", "Liability"};
+        "of", "guarantee", "Added", "added", "$", "Malting", "acres", "Contract", "price", "Liability",
+        "Crop", "Pays", "at", "a", "harvest", "the", "RA", "Expected", "payout", "Chance", "net", "Payout",
+        "and", "unit"};
     int continued = 0;
     for (std::size_t p = 0; p < pages.size(); ++p) {
         SCOPED_TRACE("page " + std::to_string(p + 1));

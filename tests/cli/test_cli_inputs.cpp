@@ -221,6 +221,105 @@ TEST(CliCommandLine, RejectsUsageErrors) {
     }
 }
 
+TEST(CliCommandLine, PayoutCommandsTakeTheirOptions) {
+    command_line line;
+    std::string error;
+    ASSERT_TRUE(parse_command_line({"compare", "--expected", "--jobs=3", "--tsv"}, line, error)) << error;
+    EXPECT_EQ(line.command, command_kind::compare);
+    EXPECT_TRUE(line.expected);
+    EXPECT_TRUE(line.tsv);
+    EXPECT_EQ(line.jobs, 3);
+
+    line = {};
+    ASSERT_TRUE(parse_command_line({"outcomes", "--crop", "Spring Wheat", "--structure=enterprise", "--prices",
+                                    "-20:20:5", "--yields", "0:100:50"},
+                                   line, error))
+        << error;
+    EXPECT_EQ(line.command, command_kind::outcomes);
+    EXPECT_EQ(line.outcomes.crop_number, 3);
+    EXPECT_EQ(line.outcomes.structure, payout_structure::enterprise_unit);
+    EXPECT_EQ(line.outcomes.grid.price_change_from, -20);
+    EXPECT_EQ(line.outcomes.grid.price_change_step, 5);
+    EXPECT_EQ(line.outcomes.grid.yield_to, 100);
+
+    line = {};
+    ASSERT_TRUE(parse_command_line({"payout-worksheet", "--price", "corn=2.2", "--yield=soybeans=55.5",
+                                    "--unit-yield", "winter wheat:2=31"},
+                                   line, error))
+        << error;
+    EXPECT_EQ(line.command, command_kind::payout_worksheet);
+    EXPECT_EQ(line.outcome.prices[0], 2.2);
+    EXPECT_EQ(line.outcome.yield_percents[1], 55.5);
+    ASSERT_EQ(line.outcome.unit_yields.size(), 1u);
+    EXPECT_EQ(line.outcome.unit_yields[0].crop_number, 7);
+    EXPECT_EQ(line.outcome.unit_yields[0].unit_number, 2);
+    EXPECT_EQ(line.outcome.unit_yields[0].yield, 31.0);
+
+    const std::pair<std::vector<std::string>, const char*> refused[] = {
+        {{"compare", "--jobs", "2"}, "--jobs applies to compare --expected only"},
+        {{"compare", "--expected", "--jobs", "0"}, "--jobs takes a number of threads from 1 to 64 (got \"0\")"},
+        {{"compare", "--expected", "--jobs"}, "--jobs needs a value"},
+        {{"compare", "--tsv=1"}, "--tsv takes no value"},
+        {{"compare", "--csv"}, "compare takes only --tsv, --expected and --jobs N (got --csv)"},
+        {{"outcomes", "--crop", "oats"},
+         "--crop: unknown crop \"oats\": give 1-9 or a name such as Corn or \"Spring Wheat\""},
+        {{"outcomes", "--structure", "farm"}, "--structure takes units, enterprise or whole-farm (got \"farm\")"},
+        {{"outcomes", "--prices", "-50:50"}, "--prices takes FROM:TO:STEP, three whole percents (got \"-50:50\")"},
+        {{"outcomes", "--crop", "1", "--structure", "whole-farm"},
+         "outcomes: the whole-farm unit covers the farm, not one crop; leave out --crop"},
+        {{"payout-worksheet", "--price", "corn"}, "--price takes CROP=VALUE (got \"corn\")"},
+        {{"payout-worksheet", "--price", "corn=-1"}, "--price takes a harvest price from 0 to 100000 (got \"-1\")"},
+        {{"payout-worksheet", "--yield", "corn=50", "--yield", "1=60"}, "--yield names Corn twice"},
+        {{"payout-worksheet", "--unit-yield", "corn:8=100"}, "--unit-yield: a crop's units are numbered 1 to 7 (got 8)"},
+        {{"payout-worksheet", "--unit-yield", "corn=100"}, "--unit-yield takes CROP:UNIT=YIELD (got \"corn=100\")"},
+    };
+    for (const auto& [args, reason] : refused) {
+        SCOPED_TRACE(args.back());
+        line = {};
+        EXPECT_FALSE(parse_command_line(args, line, error));
+        EXPECT_EQ(error, reason);
+    }
+}
+
+TEST(CliCommandLine, AnOutcomeRequestKeepsTheCropsPercentageForTheUnitsNotGiven) {
+    payout_farm farm;
+    payout_crop corn;
+    corn.crop_number = 1;
+    corn.price = 2.5;
+    for (const double aph : {100.0, 150.0, 200.0}) {
+        payout_unit unit;
+        unit.aph_yield = aph;
+        unit.acres = 10.0;
+        unit.share = 1.0;
+        corn.units.push_back(unit);
+    }
+    farm.crops.push_back(corn);
+    outcome_request request;
+    request.prices[0] = 2.0;
+    request.yield_percents[0] = 50.0;
+    request.unit_yields.push_back({1, 2, 120.0});
+    std::string error;
+    const auto chosen = outcome_of(request, farm, error);
+    ASSERT_TRUE(chosen) << error;
+    const crop_outcome& c = chosen->crops[0];
+    EXPECT_EQ(c.harvest_price.to_double(), 2.0);
+    EXPECT_EQ(c.yield_percent.to_double(), 50.0);
+    ASSERT_EQ(c.unit_yields.size(), 2u);  // the third unit yields the percentage
+    EXPECT_EQ(c.unit_yields[0].to_double(), 50.0);
+    EXPECT_EQ(c.unit_yields[1].to_double(), 120.0);
+
+    const std::pair<outcome_request, const char*> refused[] = {
+        {[] { outcome_request r; r.prices[1] = 6.0; return r; }(),
+         "the farm has no Soybeans units to pay out (the crop is not ticked or has no units)"},
+        {[] { outcome_request r; r.unit_yields.push_back({1, 4, 10.0}); return r; }(),
+         "Corn has 3 unit(s); there is no unit 4"},
+    };
+    for (const auto& [r, reason] : refused) {
+        EXPECT_FALSE(outcome_of(r, farm, error));
+        EXPECT_EQ(error, reason);
+    }
+}
+
 namespace {
 
 std::string check_text(const std::string& text) {

@@ -15,6 +15,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QSettings>
+#include <QSlider>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -23,6 +25,7 @@
 
 #include "app/user_guide.h"
 #include "ui/compare_window.h"
+#include "ui/outcomes_window.h"
 #include "ui/dialog_error_list.h"
 #include "ui/dialog_farm_details.h"
 #include "ui/dialog_malting_barley.h"
@@ -175,6 +178,19 @@ int main(int argc, char** argv) {
     comparison.show_table(static_cast<int>(comparison.tables().size()) - 1);  // the farm: every structure
     save(comparison, folder, "compare-window.png");
     comparison.hide();
+
+    // An outcome with corn 20% down and its yields at 80% of APH, the farm's table, and the
+    // expected figures once drawn.
+    outcomes_window outcomes(&model, window->document()->payout_parameters());
+    outcomes.resize(size.width() - 40, size.height() - 60);
+    outcomes.show();
+    if (QSlider* price = outcomes.price_slider(1)) price->setValue(-20);
+    if (QSlider* yield = outcomes.yield_slider(1)) yield->setValue(80);
+    save(outcomes, folder, "outcomes-window.png");
+    outcomes.tabs()->setCurrentIndex(1);
+    while (outcomes.estimating()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    save(outcomes, folder, "outcomes-expected.png");
+    outcomes.hide();
     if (QWidget* guide = show_user_guide(nullptr)) {
         save(*guide, folder, "user-guide.png");
         guide->close();

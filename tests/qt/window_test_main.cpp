@@ -16,6 +16,7 @@ std::unique_ptr<QObject> make_desktop_test();
 std::unique_ptr<QObject> make_compare_test();
 std::unique_ptr<QObject> make_farm_files_test();
 std::unique_ptr<QObject> make_editing_test();
+std::unique_ptr<QObject> make_outcomes_test();
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
 
     int failures = 0;
     for (auto make : {make_controls_test, make_document_test, make_pages_test, make_desktop_test, make_compare_test,
-                      make_farm_files_test, make_editing_test}) {
+                      make_farm_files_test, make_editing_test, make_outcomes_test}) {
         const std::unique_ptr<QObject> test = make();
         failures += QTest::qExec(test.get(), argc, argv);
     }
