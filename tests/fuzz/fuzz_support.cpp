@@ -58,6 +58,19 @@ void check_finite(const char* what, const exact_decimal& value) {
     if (!std::isfinite(value.to_double())) fault(what, value.to_text(2));
 }
 
+// What a caller may show: no guarantee, premium or subsidy below zero or
+// printed as -0, and neither the subsidy nor the producer premium above the premium.
+void check_shown(const char* what, const premium_figures& f) {
+    for (const exact_decimal* v : {&f.revenue_guarantee, &f.per_acre_premium, &f.total_premium, &f.subsidy,
+                                   &f.producer_premium}) {
+        check_finite(what, *v);
+        if (std::signbit(v->to_double())) fault(what, "a figure below zero or -0: " + v->to_text(2));
+    }
+    if (f.subsidy > f.total_premium) fault(what, "subsidy above the total premium: " + f.subsidy.to_text(0));
+    if (f.producer_premium > f.total_premium)
+        fault(what, "producer premium above the total premium: " + f.producer_premium.to_text(0));
+}
+
 // Every figure and step of a rating.
 void check_results(const farm_rating& rating) {
     for (const std::vector<unit_rating>& units : rating.units)
@@ -95,7 +108,16 @@ void rate_and_check(const std::string& path, settings_store& session_inputs, boo
     std::string read_errors;
     if (!open_session(path, session_inputs, s, errors, read_errors)) return;
     const std::string tsv = rate_tsv(s.ratings, s.rated_farm);
-    if (figures_must_be_finite) check_results(s.ratings.rate(s.rated_farm));
+    if (figures_must_be_finite) {
+        const farm_rating rating = s.ratings.rate(s.rated_farm);
+        check_results(rating);
+        for (int c = 1; c <= crop_count; ++c) {
+            for (const unit_rating& u : rating.units[static_cast<std::size_t>(c - 1)])
+                if (u.figures) check_shown("unit figures", *u.figures);
+            if (const auto enterprise = rating.complete_enterprise_figures(c)) check_shown("enterprise figures", *enterprise);
+        }
+        if (const auto whole = rating.complete_whole_farm_figures()) check_shown("whole-farm figures", *whole);
+    }
     const std::string worksheet = single_crop_worksheet(s.ratings, s.rated_farm, crop_corn, true);
     const std::string whole_farm = whole_farm_copy_text(s.ratings, s.rated_farm);
 }
