@@ -10,12 +10,15 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/commands.h"
@@ -691,6 +694,65 @@ TEST_F(Cli, UnitsWithoutARateExitWithThreeAndCountiesNotListedWithTwo) {
     const run_result batch = run({"--database", ZELMORA_DEMO_DATABASE, "batch", unlisted});
     EXPECT_EQ(batch.status, 3);
     EXPECT_NE(batch.err.find(refusal), std::string::npos) << batch.err;
+}
+
+// Each farm of a batch is rated on one version of the database: beside another
+// connection that keeps doubling and halving the county's rates, every farm's
+// lines are those of the old rates or of the new ones, never a mixture.
+TEST_F(Cli, ABatchBesideALoopingRewriteRatesEachFarmOnOneVersion) {
+    const std::string database = database_copy();
+    const std::string iowa = example("iowa-farm.ini");
+    const char* doubled = "UPDATE [Continuous Rates] SET [Reference Rate] = [Reference Rate] * 2 "
+                          "WHERE [State FIPS] = 19 AND [County FIPS] = 169";
+    const char* halved = "UPDATE [Continuous Rates] SET [Reference Rate] = [Reference Rate] / 2 "
+                         "WHERE [State FIPS] = 19 AND [County FIPS] = 169";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    sqlite3_busy_timeout(db, 5000);
+    const std::string old_lines = run({"--database", database, "--inputs", iowa, "rate", "--tsv"}).out;
+    ASSERT_EQ(sqlite3_exec(db, doubled, nullptr, nullptr, nullptr), SQLITE_OK);
+    const std::string new_lines = run({"--database", database, "--inputs", iowa, "rate", "--tsv"}).out;
+    ASSERT_EQ(sqlite3_exec(db, halved, nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_NE(old_lines, new_lines);
+
+    const fs::path farms = dir_.path() / "farms";
+    fs::create_directories(farms);
+    std::vector<std::string> names;
+    for (int n = 0; n < 150; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "farm-%03d.ini", n);
+        fs::copy_file(iowa, farms / name);
+        names.emplace_back((farms / name).string());
+    }
+    std::atomic<bool> done{false};
+    std::atomic<int> rewrites{0};
+    std::thread rewriter([&] {
+        for (bool up = true; !done; up = !up) {
+            if (sqlite3_exec(db, up ? doubled : halved, nullptr, nullptr, nullptr) == SQLITE_OK) ++rewrites;
+            else up = !up;  // not written: the same rewrite again
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    const run_result r = run({"--database", database, "batch", "--jobs", "2", farms.string()});
+    done = true;
+    rewriter.join();
+    sqlite3_close(db);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_GT(rewrites.load(), 0);
+    std::size_t old_farms = 0, new_farms = 0;
+    for (const std::string& name : names) {
+        const std::string as_old = with_name_column(name, old_lines);
+        const std::string as_new = with_name_column(name, new_lines);
+        // The farm's lines: those that begin with its name.
+        std::string lines;
+        std::istringstream in(r.out);
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind(name + "\t", 0) == 0) lines += line + "\n";
+        if (lines == as_old) ++old_farms;
+        else if (lines == as_new) ++new_farms;
+        else ADD_FAILURE() << "mixed figures for " << name << ":\n" << lines;
+    }
+    EXPECT_EQ(old_farms + new_farms, names.size());
 }
 
 TEST_F(Cli, BatchUsageErrorsAndAnUnopenableDatabase) {
