@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/doc_zelmora.h"
+#include "rating/crop_units.h"
 #include "ui/crop_offer.h"
 #include "ui/farm_model.h"
 #include "ui/demo_notice.h"
@@ -113,7 +114,7 @@ void view_zelmora::build_form() {
         heading->setAlignment(Qt::AlignCenter);
         heading->setToolTip(tip);
         price_grid->addWidget(heading, 0, c);
-        auto* unit_line = new QLabel(QStringLiteral("$/") + (c == crop_rice ? QStringLiteral("cwt") : unit), prices);
+        auto* unit_line = new QLabel(QStringLiteral("$/") + unit, prices);
         unit_line->setAlignment(Qt::AlignCenter);
         unit_line->setToolTip(tip);
         QFont small = unit_line->font();
@@ -281,7 +282,7 @@ void view_zelmora::load_form() {
         const auto i = static_cast<std::size_t>(c - 1);
         crop_box_[i]->setChecked(in.indicated[i]);
         harvest_guarantee_[i]->setChecked(in.harvest_guarantee[i]);
-        price_[i]->set_value(in.price[i], 2);
+        price_[i]->set_value(in.price[i], price_places(static_cast<int>(i) + 1));
         price_volatility_[i]->set_value(in.price_volatility[i], 2);
         units_[i]->set_value(static_cast<int>(in.units[i].size()), true);
         ppcl_factor_5_[i]->set_value(in.ppcl_factor[0][i], 2);
@@ -308,7 +309,17 @@ void view_zelmora::store_inputs() {
         store_if_acceptable(ppcl_factor_5_[i], in.ppcl_factor[0][i]);
         store_if_acceptable(ppcl_factor_10_[i], in.ppcl_factor[1][i]);
     }
+    // A price far from what the crop's unit makes plausible (a rice price per
+    // hundredweight where the rates count pounds) is rated, with a warning.
+    QString warning;
+    for (int c = 1; c <= crop_count; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        const auto implausible = implausible_price_warning(c, in.price[i]);
+        if (implausible && in.indicated[i] && in.price[i] != model_->current().inputs.price[i] && warning.isEmpty())
+            warning = QString::fromStdString(*implausible);
+    }
     model_->set(f);
+    if (!warning.isEmpty()) Q_EMIT status_message(warning);
 }
 
 void view_zelmora::on_update() {

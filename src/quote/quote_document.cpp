@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "quote/coverage_chart.h"
+#include "rating/crop_units.h"
 #include "rating/payout_texts.h"
 #include "utility/atomic_file.h"
 #include "utility/number_text.h"
@@ -174,8 +175,9 @@ bool all_alike(const quote_crop& crop, Text text) {
 }
 
 void crop_section(const quote_crop& crop, quote_markup& m) {
-    m.html += QStringLiteral("<h2>") + html_escaped(crop.name) + QStringLiteral(" (price ") + cents(crop.price) +
-              QStringLiteral(")</h2>");
+    m.html += QStringLiteral("<h2>") + html_escaped(crop.name) + QStringLiteral(" (price $") +
+              separated(crop.price, price_places(crop.crop_number)) + QStringLiteral(" per ") +
+              QString::fromLatin1(yield_unit_of(crop.crop_number)) + QStringLiteral(")</h2>");
     // The type and practice get a column only where the units differ in them.
     const bool one_type = !crop.units.empty() && all_alike(crop, [](const quote_unit& u) { return u.type_name; });
     const bool one_practice =

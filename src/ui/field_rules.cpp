@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "data/crops.h"
+#include "rating/crop_units.h"
 #include "rating/input_rules.h"
 
 namespace zelmora {
@@ -31,17 +32,6 @@ std::string range_sentence(const field_range& range) {
     return std::string(range.plural ? range.plural : range.what) + " are " + bounds_text(range);
 }
 
-const char* yield_unit(int crop_number) {
-    switch (crop_number) {
-    case crop_canola:
-    case crop_sunflower:
-    case crop_cotton:
-        return "pound";
-    case crop_rice:
-        return "hundredweight";
-    default:
-        return "bushel";
-    }
-}
+const char* yield_unit(int crop_number) { return yield_unit_of(crop_number); }
 
 }  // namespace zelmora

@@ -318,6 +318,28 @@ private Q_SLOTS:
         QCOMPARE(form.inputs().units[0].size(), std::size_t{2});
     }
 
+    // A price far from what its crop's unit makes plausible is rated, with a warning
+    // on the status line that names the unit; the price columns name their units.
+    void a_far_off_price_is_rated_with_a_warning_naming_its_unit() {
+        database_copy data;
+        open_form form;
+        QVERIFY(form.open(data.path()));
+        auto* corn = form.control<QCheckBox>(1007);
+        if (corn->isChecked()) corn->click();
+        QSignalSpy messages(form.view.get(), &view_zelmora::status_message);
+        form.control<QLineEdit>(1000)->setText(QStringLiteral("0.05"));
+        corn->click();
+        QCOMPARE(form.inputs().price[0].to_double(), 0.05);
+        QVERIFY(!messages.isEmpty());
+        QCOMPARE(messages.last().at(0).toString(),
+                 QStringLiteral("Corn is priced per bushel here: 0.05 is far below the usual 1.00 to 30.00"));
+        bool rice_in_pounds = false;
+        for (const QLabel* label : form.view->findChildren<QLabel*>())
+            rice_in_pounds = rice_in_pounds || (label->text() == QStringLiteral("$/pound") &&
+                                                label->toolTip() == QStringLiteral("Rice is priced in dollars per pound"));
+        QVERIFY(rice_in_pounds);
+    }
+
     // The crop pages have seven unit rows: a number of units past them is refused like any
     // text out of range (red frame, the range in its tooltip, the text left to put right),
     // and the crop keeps the units it has.
