@@ -2,7 +2,7 @@
 // The sink for error text that a step collects but deliberately does not show:
 // a page that shows its figures instead, a report whose rows already say what
 // is missing. Pass a temporary where an error text is wanted:
-//     calculator.compute_all(surcharges, dropped_errors{});
+//     state.load(db, dropped_errors{});
 #include <string>
 
 namespace zelmora {
