@@ -85,8 +85,8 @@ std::string outcome_table_html(const outcome_table& table) {
             const outcome_table_cell& cell = table.cell(r, c);
             const bool pays = cell.payout > 0.0;
             html += std::string("<td align=\"right\" nowrap") + (pays ? " bgcolor=\"#d8f0d0\"" : "") + ">" +
-                    money(cell.payout.to_double()) + "<br><font color=\"#606060\">" + money(cell.net.to_double()) +
-                    "</font></td>";
+                    "<nobr>" + money(cell.payout.to_double()) + "</nobr><br><font color=\"#606060\"><nobr>" +
+                    money(cell.net.to_double()) + "</nobr></font></td>";
         }
         html += "</tr>\n";
     }
@@ -231,6 +231,7 @@ QWidget* outcomes_window::make_outcome_side() {
     auto* pays = new QGroupBox(tr("What this outcome pays"), side);
     auto* pays_column = new QVBoxLayout(pays);
     payout_view_ = new QTextBrowser(pays);
+    payout_view_->setLineWrapMode(QTextEdit::NoWrap);  // a figure never breaks: the view scrolls
     payout_view_->setOpenLinks(false);
     pays_column->addWidget(payout_view_);
     column->addWidget(pays, 3);
@@ -252,6 +253,7 @@ QWidget* outcomes_window::make_table_tab() {
     choices->addStretch(1);
     column->addLayout(choices);
     table_view_ = new QTextBrowser(tab);
+    table_view_->setLineWrapMode(QTextEdit::NoWrap);  // a figure never breaks: the view scrolls
     table_view_->setOpenLinks(false);
     column->addWidget(table_view_, 1);
     connect(table_choice_, &QComboBox::currentIndexChanged, this, &outcomes_window::show_table);
@@ -294,6 +296,7 @@ QWidget* outcomes_window::make_expected_tab() {
     status_row->addWidget(copy);
     column->addLayout(status_row);
     expected_view_ = new QTextBrowser(tab);
+    expected_view_->setLineWrapMode(QTextEdit::NoWrap);  // a figure never breaks: the view scrolls
     expected_view_->setOpenLinks(false);
     column->addWidget(expected_view_, 1);
     connect(copy, &QPushButton::clicked, this, &outcomes_window::copy_expected);
