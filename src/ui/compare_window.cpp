@@ -59,6 +59,11 @@ QString comparison_table_name(const comparison_table& table) {
 }
 
 std::string comparison_table_html(const comparison_table& table) {
+    const auto escaped = [](const std::string& text) {
+        return QString::fromStdString(text).toHtmlEscaped().toStdString();
+    };
+    // A table whose structures would each leave out a unit without a rate says which.
+    if (!table.has_figures() && !table.not_rated.empty()) return "<p>No figures: " + escaped(table.not_rated) + ".</p>\n";
     const std::array<bool, unit_structure_count> offered = offered_structures(table);
     std::string html = "<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\">\n<tr><th>Level</th><th></th>";
     for (std::size_t s = 0; s < offered.size(); ++s) {
@@ -88,7 +93,9 @@ std::string comparison_table_html(const comparison_table& table) {
             html += "</tr>\n";
         }
     }
-    return html + "</table>\n";
+    html += "</table>\n";
+    if (const std::string note = outside_whole_farm_note(table); !note.empty()) html += "<p>" + escaped(note) + "</p>\n";
+    return html;
 }
 
 std::string comparison_html(const std::vector<comparison_table>& tables) {

@@ -89,6 +89,21 @@ class compare_test : public QObject {
     }
 
 private Q_SLOTS:
+    // A table without figures names the unit it would leave out; the farm's table
+    // says which crops its whole-farm structure counts under their units.
+    void tables_say_what_they_leave_out_and_count_outside() {
+        comparison_table unrated{crop_corn, {}, {}, "Corn unit 2: no rate for type 998 and practice 3 in this county"};
+        QCOMPARE(QString::fromStdString(comparison_table_html(unrated)),
+                 QStringLiteral("<p>No figures: Corn unit 2: no rate for type 998 and practice 3 in this county.</p>\n"));
+        comparison_table farm{0, {}, {crop_winter_wheat}, {}};
+        comparison_row row{65, {}};
+        row.cells[static_cast<std::size_t>(unit_structure::whole_farm_unit)].offered = true;
+        row.cells[static_cast<std::size_t>(unit_structure::whole_farm_unit)].guarantee = 1000.0;
+        farm.rows.push_back(row);
+        QVERIFY(QString::fromStdString(comparison_table_html(farm))
+                    .contains(QStringLiteral("Whole-farm unit: Winter Wheat is outside it and counted under its units as entered.")));
+    }
+
     void init() {
         testing::clear_settings();
         dialog_error_list::set_replacement([](const std::string&) {});
