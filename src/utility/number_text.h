@@ -37,7 +37,7 @@ bool read_decimal_number(std::string_view text, double& value);
 bool read_whole_number(std::string_view text, int& value);
 bool read_whole_number(std::string_view text, long long& value);
 
-// The number a text begins with, as "%lf" and strtod read it in the C locale:
+// The number a text begins with, read with std::from_chars whatever the locale:
 // C white space (blank, tab, line feed, vertical tab, form feed, carriage
 // return) is skipped, then the longest beginning that is a decimal number is
 // read and whatever follows it is ignored ("12.5 acres" is 12.5, "0x10" is 0).
